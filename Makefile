@@ -1,0 +1,52 @@
+# Thin wrapper around CMake: `make run` and `make test` are the whole set-up.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+DEMO       ?= demo/demo.wav
+
+.PHONY: all deps build run test test-release test-asan bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+$(DEMO): | build
+	@mkdir -p $(dir $(DEMO))
+	$(BUILD)/testbench/talvir-signalgen --demo --output $(DEMO)
+
+run: build $(DEMO)
+	$(BUILD)/src/cli/talvir-cli --input $(DEMO) --channel-a hf --channel-b vhf --show all
+
+test: deps test-release test-asan
+
+test-release:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-asan:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALVIR_SANITIZE=ON -DTALVIR_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/*/talvir_bench_*; do \
+	  [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; done
+
+fuzz:
+	@TALVIR_FUZZ_DEPS=1 scripts/install-deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTALVIR_FUZZ=ON -DTALVIR_BUILD_TESTS=OFF -DTALVIR_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; echo "== $$f"; "$$f" -max_total_time=$${FUZZ_SECONDS:-60} || exit 1; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

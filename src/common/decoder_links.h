@@ -1,0 +1,45 @@
+#pragma once
+// Where the demodulators hand their results to the decoders above them. The
+// interfaces live here so that the modem and the VHF demodulator depend on
+// nothing of the protocol layer, and tests can record what they hand over.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace talvir {
+
+// What the protocol decoder needs to know about the burst a frame came from.
+struct BurstInfo {
+  int rateCode = 0;           // 0..7
+  int detectedSlotIndex = 0;  // 1..13: the slot in which the burst was detected
+  int currentSlot = 0;        // 0..12: the slot clock when the frame completed
+  std::string statusLine;     // the burst report, "TS(%d) %s FREQ ERR %s Hz Mag %d Votes %d "
+};
+
+// Receives the Viterbi-decoded bytes of one HFDL burst. Decodes them, closes
+// the frame's decoded text (hex dump, flush) and returns whether the frame
+// decoded (false only for a CRC failure). The bytes are valid during the call.
+class HfdlFrameReceiver {
+ public:
+  virtual ~HfdlFrameReceiver() = default;
+  virtual bool ReceiveFrame(std::span<const uint8_t> frame, const BurstInfo& burst) = 0;
+};
+
+// The modem's slot clock as the squitter decoder sees it: a good squitter
+// restarts it at slot 0.
+class SlotClockControl {
+ public:
+  virtual ~SlotClockControl() = default;
+  virtual void SlotClockReset() = 0;
+};
+
+// Receives every VHF ACARS block whose BCS matched: bytes from SOH through the
+// ETX or ETB, parity bits still set. Valid during the call.
+class VhfMessageSink {
+ public:
+  virtual ~VhfMessageSink() = default;
+  virtual void PrintVhfAcars(std::span<const uint8_t> block) = 0;
+};
+
+}  // namespace talvir
