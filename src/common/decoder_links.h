@@ -9,6 +9,24 @@
 
 namespace talvir {
 
+// Samples per channel in one capture block: 2500 stereo frames, 52 ms.
+inline constexpr int kBlockFrames = 2500;
+inline constexpr int kSampleRate = 48000;
+
+// The worker feeds each channel's converted block (values in -1 .. +1) to the
+// decoder its channel mode names.
+class HfSampleSink {
+ public:
+  virtual ~HfSampleSink() = default;
+  virtual void ModemFeedSamples(std::span<const float> samples) = 0;
+};
+
+class VhfBlockSink {
+ public:
+  virtual ~VhfBlockSink() = default;
+  virtual void ProcessBlock(std::span<const float> samples) = 0;
+};
+
 // What the protocol decoder needs to know about the burst a frame came from.
 struct BurstInfo {
   int rateCode = 0;           // 0..7
