@@ -1,0 +1,53 @@
+#pragma once
+// The one text buffer into which the HFDL decoders and the ACARS printers write
+// a frame's text. A flush hands the whole text to the window (and to the HFDL
+// day log while HFDL logging is on) and empties the buffer. Worker thread only.
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace talvir {
+
+class LogFiles;
+class Settings;
+
+class DecodedText {
+ public:
+  // Characters including the terminating NUL; appends that do not fit are cut.
+  static constexpr int kCapacity = 10000;
+  // Bytes per hex-dump line.
+  static constexpr int kHexDumpBytesPerLine = 15;
+
+  // log may be null: no HFDL day log.
+  DecodedText(const Settings& settings, const LogFiles* log);
+  DecodedText(const DecodedText&) = delete;
+  DecodedText& operator=(const DecodedText&) = delete;
+
+  // printf-style append. An embedded NUL ends the text there.
+  void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void Append(std::string_view text);
+  // Appends with every LF turned into CR LF (ACARS texts are built with LF).
+  void AppendLines(std::string_view text);
+  // Fifteen bytes a line, hex then letters and digits; always ends with a
+  // line of padding only.
+  void HexDump(std::span<const uint8_t> data);
+  // With "Preamble" on: "[Preamble <status>][OK]" or, after a CRC failure,
+  // without "[OK]".
+  void PrintPreambleLine(bool frameOk, std::string_view burstStatusLine);
+
+  int Length() const { return length_; }
+  std::string_view Text() const { return {text_, static_cast<std::size_t>(length_)}; }
+
+  // Passes the pending text on and empties the buffer; returns 0 when nothing
+  // was pending, else the number of characters passed.
+  int Flush();
+
+ private:
+  const Settings& settings_;
+  const LogFiles* log_;
+  char text_[kCapacity] = {};
+  int length_ = 0;
+};
+
+}  // namespace talvir

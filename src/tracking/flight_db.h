@@ -1,0 +1,99 @@
+#pragma once
+// The aircraft heard recently: a fixed table of 100 records fed by position,
+// frequency, ACARS and log-on traffic, mirrored in the window's Flight list.
+// Updates run on the worker thread, deletion, ageing and publishing on the
+// window thread. One lock guards the table; it is never held across a call
+// into the window (those calls wait for the window thread).
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "outputs/output_sinks.h"
+
+namespace talvir {
+
+class Settings;
+
+class FlightDb {
+ public:
+  static constexpr int kCapacity = 100;
+
+  FlightDb(const Settings& settings, AircraftOutputs& outputs);
+  FlightDb(const FlightDb&) = delete;
+  FlightDb& operator=(const FlightDb&) = delete;
+
+  // Lookups: a record index or -1; only occupied records, first match wins.
+  int FlightDbFindByLogonKey(int key) const;
+  int FlightDbFindByFlightId(std::string_view text) const;
+  int FlightDbFindByRegistration(std::string_view text) const;
+  int FlightDbFindByAid(int aid) const;
+  int FlightDbFindByIcao(int icao) const;
+  // A copy of record `index`; nullopt outside 0..99.
+  std::optional<AircraftRecord> FlightDbRecord(int index) const;
+  // The flight id of the first occupied record with this AID ("" if none).
+  std::string FlightDbFlightIdByAid(int aid) const;
+  // A copy of the whole table.
+  std::array<AircraftRecord, kCapacity> FlightDbSnapshot() const;
+
+  // Updates from the decoders (worker thread). Coordinates are 20-bit codes,
+  // time in 2-second units since 00:00 UTC.
+  void FlightDbUpdateFromPosition(int groundStationId, int aid, int icao,
+                                  std::string_view flightId, int32_t latitude,
+                                  int32_t longitude, int32_t time);
+  void FlightDbUpdateFromFrequencyData(int groundStationId, int aid, int icao,
+                                       std::string_view flightId, int32_t latitude,
+                                       int32_t longitude, int32_t time);
+  void FlightDbUpdateFromAcars(int listFlight, int groundStationId, int aid,
+                               std::string_view flightId, std::string_view registration);
+  void FlightDbSetPositionTime(std::string_view flightId, int32_t time);
+  void FlightDbUpdateFromLogon(int groundStationId, int aid, int icao);
+  // A squitter from another ground station: every record goes.
+  void FlightDbClear();
+
+  // Display and outputs (window thread).
+  void FlightDbShowDetails(int index);
+  void FlightDbShowDetailsByListIndex(int listIndex);
+  void FlightDbDeleteByListIndex(int listIndex);
+  // Every 60 s: ages records, removes those past aircraftTimeoutMinutes.
+  void FlightDbAgeTick();
+  // Every 3 s (force 0), or forced: hands changed aircraft to the map and KML.
+  void FlightDbPublish(int force);
+
+  // The detail line of one record, as the flight detail field shows it.
+  static std::string FormatFlightDetails(const AircraftRecord& record);
+
+ private:
+  struct Table;
+  int FindRecord(int index, auto matches) const;
+  int FindByLogonKeyLocked(int key) const;
+  int FindByFlightIdLocked(std::string_view text) const;
+  int FindByRegistrationLocked(std::string_view text) const;
+  int FindByIcaoLocked(int icao) const;
+  int AllocateLocked();
+  void RemoveLocked(int index, bool& listChanged);
+  // Puts a newly set flight id into the list outside the lock.
+  void ListFlight(int index, const std::string& flightId);
+  // Clears the list and lists every occupied record with a flight id again,
+  // in table order; repeats while another thread changed the list meanwhile.
+  void RebuildFlightList();
+  void UpdateFromPositionReport(int groundStationId, int aid, int icao,
+                                std::string_view flightId, int32_t latitude,
+                                int32_t longitude, int32_t time);
+
+  const Settings& settings_;
+  AircraftOutputs& outputs_;
+  mutable std::mutex lock_;
+  std::array<AircraftRecord, kCapacity> records_{};
+  // Bumped by every list change; tells a list operation that another one
+  // ran while it was talking to the window.
+  uint64_t listGeneration_ = 0;
+};
+
+// The log-on key of a ground station and AID: -1 for AID 0 or 255.
+int LogonKey(int groundStationId, int aid);
+
+}  // namespace talvir
