@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "protocol/link_context.h"
 
@@ -53,6 +54,8 @@ class HfnpduDecoder final : public HfnpduReceiver {
   const TextFormatters& formatters_;
   SystemTableDecoder& systemTableDecoder_;
   HfdlAcarsPrinter& acarsPrinter_;
+  // The ACARS block, parity cleared; the printer changes its last byte.
+  std::vector<uint8_t> acarsBlock_;
 };
 
 }  // namespace talvir

@@ -1,0 +1,26 @@
+#pragma once
+// Prints an ACARS block carried over HFDL as a self-contained message text and
+// hands it to the outputs; downlinks with a flight id feed the aircraft
+// database.
+
+#include <cstdint>
+#include <span>
+
+#include "acars/acars_message_outputs.h"
+
+namespace talvir {
+
+class HfdlAcarsPrinter {
+ public:
+  explicit HfdlAcarsPrinter(AcarsMessageOutputs outputs) : outputs_(outputs) {}
+
+  // block: the HFNPDU payload after FF FF, bit 7 of every byte cleared.
+  // direction 1 = air to ground. The block's last byte is dropped and set to
+  // 0 in place, as the HFNPDU rendering that follows shows.
+  void PrintHfdlAcars(int direction, int groundStationId, int aid, std::span<uint8_t> block);
+
+ private:
+  AcarsMessageOutputs outputs_;
+};
+
+}  // namespace talvir

@@ -1,0 +1,29 @@
+#pragma once
+// Prints every checked VHF ACARS block as the program's ACARS message text,
+// hands it to the outputs and reports flight id and registration, with the
+// current UTC time, to the aircraft database.
+
+#include <cstdint>
+#include <span>
+
+#include "acars/acars_message_outputs.h"
+#include "common/decoder_links.h"
+
+namespace talvir {
+
+class VhfAcarsPrinter final : public VhfMessageSink {
+ public:
+  // Characters of text (message number, flight id, message, ETX or ETB)
+  // printed at most; longer texts are cut.
+  static constexpr std::size_t kTextCapacity = 352;
+
+  explicit VhfAcarsPrinter(AcarsMessageOutputs outputs) : outputs_(outputs) {}
+
+  // block: SOH through the ETX or ETB, parity bits still set.
+  void PrintVhfAcars(std::span<const uint8_t> block) override;
+
+ private:
+  AcarsMessageOutputs outputs_;
+};
+
+}  // namespace talvir
