@@ -1,0 +1,216 @@
+// The channel must add exactly the noise asked for and fade like the HF
+// ionosphere, or every sensitivity figure measured with it is wrong.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <vector>
+
+#include "testbench/fft_filter.h"
+#include "testbench/hf_channel.h"
+#include "testbench/watterson_fading.h"
+
+namespace talvir::testbench {
+namespace {
+
+constexpr double kRate = 48000.0;
+
+std::vector<float> Tone(double hz, double amplitude, std::size_t count) {
+  std::vector<float> out(count);
+  for (std::size_t n = 0; n < count; ++n) {
+    out[n] = static_cast<float>(amplitude * std::cos(2.0 * std::numbers::pi * hz * static_cast<double>(n) / kRate));
+  }
+  return out;
+}
+
+// Power of `x` between lowHz and highHz, from one long periodogram.
+double BandPower(const std::vector<float>& x, double lowHz, double highHz) {
+  std::size_t size = 1;
+  while (size < x.size()) size *= 2;
+  std::vector<Complex> spectrum(size);
+  for (std::size_t i = 0; i < x.size(); ++i) spectrum[i] = x[i];
+  Fft(size).Forward(spectrum);
+  double sum = 0.0;
+  for (std::size_t k = 1; k < size / 2; ++k) {
+    const double hz = static_cast<double>(k) * kRate / static_cast<double>(size);
+    if (hz >= lowHz && hz < highHz) sum += 2.0 * std::norm(spectrum[k]);
+  }
+  return sum / (static_cast<double>(size) * static_cast<double>(x.size()));
+}
+
+double DbOf(double ratio) { return 10.0 * std::log10(ratio); }
+
+TEST(Channel, MeasuredSnrInThreeKilohertzMatchesTheAskedOne) {
+  const auto clean = Tone(1440.0, 0.3, 48000 * 8);
+  for (double asked : {-5.0, 0.0, 10.0, 25.0}) {
+    ChannelOptions options;
+    options.snrDb = asked;
+    options.seed = 7;
+    const auto noisy = ApplyChannel(clean, options);
+    std::vector<float> noise(noisy.size());
+    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = noisy[i] - clean[i];
+    const double signalPower = 0.3 * 0.3 / 2.0;
+    const double measured = DbOf(signalPower / BandPower(noise, 300.0, 3300.0));
+    EXPECT_NEAR(measured, asked, 0.3) << "asked " << asked << " dB";
+  }
+}
+
+TEST(Channel, NoiseStaysInTheReceiverPassband) {
+  ChannelOptions options;
+  options.seed = 3;
+  const auto noise = ShapedNoise(48000 * 4, 1.0, options);
+  const double inBand = BandPower(noise, 300.0, 3300.0);
+  EXPECT_NEAR(inBand, 1.0, 0.05);
+  // Flat inside: 1 kHz slices hold a third each.
+  EXPECT_NEAR(BandPower(noise, 300.0, 1300.0) / inBand, 1.0 / 3.0, 0.02);
+  EXPECT_NEAR(BandPower(noise, 2300.0, 3300.0) / inBand, 1.0 / 3.0, 0.02);
+  EXPECT_LT(BandPower(noise, 3600.0, 24000.0), 1e-4);
+  EXPECT_LT(BandPower(noise, 0.0, 100.0), 1e-4);
+}
+
+TEST(Channel, SameSeedSameNoiseOtherSeedOtherNoise) {
+  const auto clean = Tone(1000.0, 0.2, 30000);
+  ChannelOptions options;
+  options.snrDb = 5.0;
+  options.fading = FadingPreset::kModerate;
+  options.seed = 11;
+  const auto a = ApplyChannel(clean, options);
+  const auto b = ApplyChannel(clean, options);
+  options.seed = 12;
+  const auto c = ApplyChannel(clean, options);
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, c);
+}
+
+TEST(Channel, SilentInputWithAnSnrIsRefused) {
+  ChannelOptions options;
+  options.snrDb = 10.0;
+  EXPECT_THROW(ApplyChannel(std::vector<float>(1000, 0.0f), options), std::invalid_argument);
+}
+
+TEST(Channel, CarrierOffsetMovesATone) {
+  ChannelOptions options;
+  options.carrierOffsetHz = 37.5;
+  const auto moved = ApplyChannel(Tone(1440.0, 0.5, 48000 * 2), options);
+  // Away from the filter's start-up, the power sits at 1477.5 Hz.
+  const std::vector<float> middle(moved.begin() + 4800, moved.end() - 4800);
+  const double total = BandPower(middle, 0.0, 24000.0);
+  EXPECT_NEAR(total, 0.125, 0.003);
+  EXPECT_GT(BandPower(middle, 1470.0, 1485.0) / total, 0.99);
+}
+
+TEST(Channel, TimingOffsetDelaysBySubSampleAmounts) {
+  // A tone delayed by 2.25 samples lags in phase by 2 pi f * 2.25 / fs.
+  const double hz = 1500.0;
+  ChannelOptions options;
+  options.timingOffsetSeconds = 2.25 / kRate;
+  const auto input = Tone(hz, 0.5, 9600);
+  const auto delayed = ApplyChannel(input, options);
+  const auto expected = [&](std::size_t n) {
+    return 0.5 * std::cos(2.0 * std::numbers::pi * hz * (static_cast<double>(n) - 2.25) / kRate);
+  };
+  double worst = 0.0;
+  for (std::size_t n = 3000; n < 6000; ++n) worst = std::max(worst, std::abs(static_cast<double>(delayed[n]) - expected(n)));
+  EXPECT_LT(worst, 1e-3);
+}
+
+TEST(Channel, PresetsCarryTheStandardFigures) {
+  EXPECT_DOUBLE_EQ(ProfileOf(FadingPreset::kQuiet).delaySeconds, 0.5e-3);
+  EXPECT_DOUBLE_EQ(ProfileOf(FadingPreset::kModerate).dopplerSpreadHz, 0.5);
+  EXPECT_DOUBLE_EQ(ProfileOf(FadingPreset::kDisturbed).delaySeconds, 2e-3);
+  EXPECT_DOUBLE_EQ(ProfileOf(FadingPreset::kFlutter).dopplerSpreadHz, 10.0);
+  for (auto preset : {FadingPreset::kNone, FadingPreset::kQuiet, FadingPreset::kModerate, FadingPreset::kDisturbed,
+                      FadingPreset::kFlutter}) {
+    EXPECT_EQ(FadingPresetFromName(FadingPresetName(preset)), preset);
+  }
+  EXPECT_FALSE(FadingPresetFromName("stormy").has_value());
+}
+
+// Long runs of the tap gains, at a rate proportional to the spread so the
+// run covers thousands of fade periods.
+struct GainRun {
+  std::vector<std::complex<double>> path[2];
+};
+
+GainRun RunTaps(double spreadHz, double rate, std::size_t count, uint64_t seed) {
+  WattersonTaps taps(spreadHz, rate, seed);
+  GainRun run;
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto g = taps.Next();
+    run.path[0].push_back(g[0]);
+    run.path[1].push_back(g[1]);
+  }
+  return run;
+}
+
+TEST(Fading, PathsHaveRayleighEnvelopesOfEqualPower) {
+  const auto run = RunTaps(0.5, 20.0, 400000, 5);
+  for (const auto& gains : run.path) {
+    double power = 0.0;
+    for (auto g : gains) power += std::norm(g);
+    power /= static_cast<double>(gains.size());
+    EXPECT_NEAR(power, 0.5, 0.04);
+    // Rayleigh: P(|g|^2 < x) = 1 - exp(-x / power); check the deep fades and
+    // the median, and E|g| = sqrt(pi power) / 2.
+    for (double quantileOfMean : {0.1, std::log(2.0), 2.0}) {
+      std::size_t below = 0;
+      for (auto g : gains) below += std::norm(g) < quantileOfMean * power;
+      EXPECT_NEAR(static_cast<double>(below) / static_cast<double>(gains.size()), 1.0 - std::exp(-quantileOfMean),
+                  0.02);
+    }
+    double meanEnvelope = 0.0;
+    for (auto g : gains) meanEnvelope += std::abs(g);
+    meanEnvelope /= static_cast<double>(gains.size());
+    EXPECT_NEAR(meanEnvelope / std::sqrt(std::numbers::pi * power) * 2.0, 1.0, 0.02);
+  }
+}
+
+TEST(Fading, PathsAreIndependent) {
+  const auto run = RunTaps(1.0, 40.0, 400000, 9);
+  std::complex<double> cross{};
+  for (std::size_t i = 0; i < run.path[0].size(); ++i) cross += run.path[0][i] * std::conj(run.path[1][i]);
+  EXPECT_LT(std::abs(cross) / static_cast<double>(run.path[0].size()), 0.03);
+}
+
+// A Gaussian Doppler spectrum of two-sigma width 2s gives the normalised
+// autocorrelation exp(-2 pi^2 s^2 t^2); its value at two lags recovers s.
+TEST(Fading, DopplerSpreadIsTheAskedOne) {
+  for (double spread : {0.1, 0.5, 1.0, 10.0}) {
+    const double rate = 40.0 * spread;
+    const auto run = RunTaps(spread, rate, 400000, 21);
+    const auto& g = run.path[0];
+    const auto correlation = [&](std::size_t lag) {
+      std::complex<double> sum{};
+      double power = 0.0;
+      for (std::size_t i = 0; i + lag < g.size(); ++i) {
+        sum += g[i + lag] * std::conj(g[i]);
+        power += std::norm(g[i]);
+      }
+      return std::abs(sum) / power;
+    };
+    for (double lagSeconds : {0.3 / spread, 0.6 / spread}) {
+      const auto lag = static_cast<std::size_t>(std::lround(lagSeconds * rate));
+      const double t = static_cast<double>(lag) / rate;
+      const double sigma = std::sqrt(-std::log(correlation(lag)) / (2.0 * std::numbers::pi * std::numbers::pi * t * t));
+      EXPECT_NEAR(2.0 * sigma / spread, 1.0, 0.08) << "spread " << spread << " lag " << t;
+    }
+  }
+}
+
+TEST(Fading, FadedToneKeepsItsMeanPowerAndSpreadsInFrequency) {
+  // Flutter over 40 s: the faded tone's spectrum widens to about 10 Hz.
+  ChannelOptions options;
+  options.fading = FadingPreset::kFlutter;
+  options.seed = 4;
+  const auto clean = Tone(1440.0, 0.5, 48000 * 40);
+  const auto faded = ApplyChannel(clean, options);
+  const double power = BandPower(faded, 0.0, 24000.0);
+  EXPECT_NEAR(power / 0.125, 1.0, 0.2);
+  EXPECT_LT(BandPower(faded, 1439.5, 1440.5) / power, 0.3);
+  EXPECT_GT(BandPower(faded, 1425.0, 1455.0) / power, 0.95);
+}
+
+}  // namespace
+}  // namespace talvir::testbench
