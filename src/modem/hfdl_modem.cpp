@@ -1,0 +1,265 @@
+#include "modem/hfdl_modem.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/ui_link.h"
+#include "modem/burst_report.h"
+#include "modem/known_symbols.h"
+
+namespace talvir {
+
+namespace {
+
+constexpr int kSps = hfdl::kSamplesPerSymbol;
+// Window offsets of the preamble parts from the first A, in samples.
+constexpr int kSecondA = kSps * hfdl::kSecondAStart;                  // 254
+constexpr int kModeSequence = kSps * hfdl::kModeSequenceStart;        // 508
+constexpr int kProbeRepetition = kSps * hfdl::kProbeRepetitionStart;  // 792
+// Where reception reads its first block after the next window shift: the
+// last probe copy of the repetition, symbol 516.
+constexpr int kDataStartOffset = kSps * (hfdl::kFirstDataSymbol - hfdl::kProbeSymbols) - CandidatePath::kNewSamples;  // 942
+
+constexpr int kProbeLag = kSps * hfdl::kProbeSymbols;  // the probe repeats every 30 samples
+constexpr int kFrequencyTerms = 240;
+constexpr float kCoherentScale = 0.01f;
+
+}  // namespace
+
+HfdlModem::HfdlModem(HfdlFrameReceiver& receiver) : receiver_(receiver) { Reset(); }
+
+void HfdlModem::Reset() {
+  for (int i = 0; i < hfdl::kCandidatePaths; ++i) paths_[static_cast<std::size_t>(i)].Reset(i);
+  resampler_.Reset();
+}
+
+void HfdlModem::ModemFeedSamples(std::span<const float> samples) {
+  resampler_.Feed(samples, [this](Resampler::Block block) { ModemProcessBlock(block); });
+}
+
+void HfdlModem::SlotClockReset() { clock_.Reset(); }
+
+std::string HfdlModem::StatusLine() const {
+  std::lock_guard lock(textLock_);
+  return statusLine_;
+}
+
+ConstellationView HfdlModem::Constellation() const {
+  ConstellationView view;
+  view.points = ring_.Snapshot();
+  view.detectedSlotIndex = DetectedSlotIndex();
+  std::lock_guard lock(textLock_);
+  view.modeText = modeText_;
+  view.slotText = slotText_;
+  return view;
+}
+
+void HfdlModem::ResetFrameCounters() {
+  counters_.Reset();
+  PostStatisticsUpdate();
+}
+
+void HfdlModem::SetStatus(std::string line) {
+  UiSetModemStatus(line);
+  std::lock_guard lock(textLock_);
+  statusLine_ = std::move(line);
+}
+
+void HfdlModem::ModemProcessBlock(Resampler::Block block) {
+  for (auto& path : paths_) {
+    path.MixAndNormalise(block);
+    path.DecimateMatchedFilter();
+  }
+  if (State() == ModemState::kSearching)
+    SearchStep();
+  else
+    ReceiveStep();
+  clock_.Tick();
+}
+
+// --- Acquisition ------------------------------------------------------------------
+
+void HfdlModem::SearchStep() {
+  std::array<PreambleCandidate, hfdl::kCandidatePaths> found{};
+  for (int i = 0; i < hfdl::kCandidatePaths; ++i)
+    found[static_cast<std::size_t>(i)] =
+        searchers_[static_cast<std::size_t>(i)].Search(paths_[static_cast<std::size_t>(i)].window());
+
+  const float s0 = found[0].score, s1 = found[1].score, s2 = found[2].score;
+  if (s0 > s1 && s0 > s2)
+    activePath_ = 0;
+  else if (s1 > s0 && s1 > s2)
+    activePath_ = 1;
+  else if (s2 > s0 && s2 > s1)
+    activePath_ = 2;
+  // On a tie the previous choice stands.
+
+  const int votes = ConfirmBurst(activePath_, found[static_cast<std::size_t>(activePath_)].position);
+  if (votes < kMinVotes) return;
+  detectedSlotIndex_.store(GetRawSlotIndex(), std::memory_order_relaxed);
+  BurstBegin();
+  state_.store(ModemState::kReceiving, std::memory_order_relaxed);
+}
+
+int HfdlModem::ConfirmBurst(int pathIndex, int position) {
+  CandidatePath& path = paths_[static_cast<std::size_t>(pathIndex)];
+  const float omega = EstimateFrequency(path.window(), position);
+  path.SetRotatorIncrement(-omega);
+  Complex* y = corrected_.data() + kGuard;
+  path.FrequencyRotate(path.window().data(), y, CandidatePath::kWindowSize);
+
+  const float magnitude = CoherentCorrelation(y + position);
+  if (magnitude <= kMinCoherentPeak) return 0;
+
+  int code = IdentifyMode(y + position + kModeSequence);
+  if (GetRawSlotIndex() == hfdl::kSlotsPerFrame) code = hfdl::kSquitterRateCode;
+  SetMode(code);
+
+  const int votes = TrainOnPreamble(position, code);
+  if (votes < kMinVotes) return votes;
+
+  std::copy(y, y + CandidatePath::kWindowSize, path.window().begin());
+  ReportBurst(code, pathIndex, omega, votes, magnitude);
+  return votes;
+}
+
+float HfdlModem::EstimateFrequency(const CandidatePath::Window& x, int position) const {
+  const Complex* s = x.data() + position + kProbeRepetition;
+  Complex sum{};
+  for (int k = 0; k < kFrequencyTerms; ++k) sum += MulConj(s[k], s[k + kProbeLag]);
+  return std::atan2(sum.imag(), sum.real()) / static_cast<float>(kProbeLag);
+}
+
+float HfdlModem::CoherentCorrelation(const Complex* y) const {
+  Complex sum{};
+  for (int k = 0; k < hfdl::kSequenceALength; ++k)
+    sum += known::kPreambleA[static_cast<std::size_t>(k)] * y[kSps * k];
+  return kCoherentScale * Norm(sum);
+}
+
+int HfdlModem::IdentifyMode(const Complex* y) const {
+  int code = 0;
+  float best = 0.0f;
+  for (int j = 0; j < hfdl::kRateCodes; ++j) {
+    const auto& t = known::kModeSequences[static_cast<std::size_t>(j)];
+    Complex sum{};
+    for (int k = 0; k < hfdl::kModeSequenceLength; ++k) sum += t[static_cast<std::size_t>(k)] * y[kSps * k];
+    if (Norm(sum) > best) {
+      best = Norm(sum);
+      code = j;
+    }
+  }
+  return code;
+}
+
+int HfdlModem::TrainOnPreamble(int position, int code) {
+  const Complex* y = corrected_.data() + kGuard + position;
+  equaliser_.Configure();
+  equaliser_.Reset();
+  for (int k = 0; k < hfdl::kSequenceALength; ++k)
+    equaliser_.TrainStep(y + kSps * k, known::kPreambleA[static_cast<std::size_t>(k)]);
+
+  int votes = 0;
+  for (int k = 0; k < hfdl::kSequenceALength; ++k) {
+    const Complex r = equaliser_.TrainStep(y + kSecondA + kSps * k, known::kPreambleA[static_cast<std::size_t>(k)]);
+    if (r.real() > 0.0f) ++votes;
+  }
+  if (votes < kMinVotes) return votes;
+
+  ring_.Clear();
+  const auto& mode = known::kModeSequences[static_cast<std::size_t>(code)];
+  for (int k = 0; k < hfdl::kModeSequenceLength; ++k)
+    ring_.Push(equaliser_.TrainStep(y + kModeSequence + kSps * k, mode[static_cast<std::size_t>(k)]));
+  for (int k = 0; k < hfdl::kProbeRepetitionLength; ++k)
+    ring_.Push(equaliser_.TrainStep(y + kProbeRepetition + kSps * k, known::kProbeRepetition[static_cast<std::size_t>(k)]));
+
+  dataStart_ = position + kDataStartOffset;
+  return votes;
+}
+
+void HfdlModem::SetMode(int code) {
+  deinterleaver_.SetMode(code);
+  slicer_ = SlicerFor(code);
+  rateCode_.store(code, std::memory_order_relaxed);
+}
+
+void HfdlModem::ReportBurst(int code, int path, float omega, int votes, float magnitude) {
+  burstReport_ = FormatBurstStatus(GetCurrentSlot(), code, CarrierErrorHz(omega, path), magnitude, votes);
+  SetStatus(burstReport_);
+  SlotTexts texts = FormatSlotTexts(code, GetCurrentSlot());
+  std::lock_guard lock(textLock_);
+  modeText_ = std::move(texts.modeText);
+  slotText_ = std::move(texts.slotText);
+}
+
+// --- Reception ---------------------------------------------------------------------
+
+void HfdlModem::BurstBegin() {
+  scramblerPosition_ = 0;
+  remainingSoftBits_ = hfdl::Rate(GetRateCode()).softBits;
+  blockCounter_ = 0;
+  deinterleaver_.Rewind();
+}
+
+void HfdlModem::ReceiveStep() {
+  CandidatePath& path = paths_[static_cast<std::size_t>(activePath_)];
+  Complex* newest = path.window().data() + CandidatePath::kNewestStart;
+  path.FrequencyRotate(newest, newest, CandidatePath::kNewSamples);
+  const int remaining =
+      ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples>(path.window().data() + dataStart_, hfdl::kBlockPathSamples));
+  if (remaining >= 1) return;
+  ModemCompleteFrame();
+  state_.store(ModemState::kSearching, std::memory_order_relaxed);
+  UiSetListening();
+  std::lock_guard lock(textLock_);
+  statusLine_ = kListeningText;
+}
+
+int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samples) {
+  PostConstellationUpdate(0);
+  for (int i = 0; i < hfdl::kProbeSymbols; ++i) record_[static_cast<std::size_t>(i)] = known::kProbeRepetition[static_cast<std::size_t>(i)];
+  for (int j = 0; j < hfdl::kDataSymbols; ++j)
+    record_[static_cast<std::size_t>(hfdl::kProbeSymbols + j)] =
+        known::kScrambler[static_cast<std::size_t>((scramblerPosition_ + j) % hfdl::kScramblerLength)];
+  scramblerPosition_ = (scramblerPosition_ + hfdl::kDataSymbols) % hfdl::kScramblerLength;
+
+  const auto& outputs = equaliser_.ProcessBlock(samples, record_);
+  // The first block's outputs belong to no data block.
+  if (blockCounter_ > 0)
+    for (const Complex z : outputs) remainingSoftBits_ -= slicer_(z, deinterleaver_, ring_);
+  ++blockCounter_;
+  return remainingSoftBits_;
+}
+
+void HfdlModem::ModemCompleteFrame() {
+  viterbi_.Reset();
+  deinterleaver_.Rewind();
+  const int code = GetRateCode();
+  const auto& rate = hfdl::Rate(code);
+  if (rate.repetition == 2) {
+    for (int s = 0; s < rate.viterbiSteps; ++s) {
+      const float r1 = deinterleaver_.Read();
+      const float r2 = deinterleaver_.Read();
+      const float r3 = deinterleaver_.Read();
+      const float r4 = deinterleaver_.Read();
+      viterbi_.Step(r1 + r2, r3 + r4);
+    }
+  } else {
+    for (int s = 0; s < rate.viterbiSteps; ++s) {
+      const float r1 = deinterleaver_.Read();
+      const float r2 = deinterleaver_.Read();
+      viterbi_.Step(r1, r2);
+    }
+  }
+  const int steps = viterbi_.Traceback(bits_);
+  const int bytes = PackBitsLsbFirst(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(steps)), frame_);
+
+  const BurstInfo burst{code, DetectedSlotIndex(), GetCurrentSlot(), burstReport_};
+  const bool decodedOk = receiver_.ReceiveFrame(std::span<const uint8_t>(frame_.data(), static_cast<std::size_t>(bytes)), burst);
+  PostConstellationUpdate(1);
+  counters_.CountFrame(code, GetCurrentSlot(), decodedOk);
+  PostStatisticsUpdate();
+  deinterleaver_.Rewind();
+}
+
+}  // namespace talvir

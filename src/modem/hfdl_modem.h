@@ -1,0 +1,131 @@
+#pragma once
+// The HFDL modem: from the HF channel's audio to Viterbi-decoded frame bytes.
+// Every 25 ms block it either searches the three candidate paths for a burst
+// preamble (state Searching) or equalises, slices and deinterleaves one
+// 45-symbol block of the burst being received (state Receiving); a complete
+// burst is decoded and handed to the frame receiver.
+//
+// Runs on the worker thread; the accessors below may be called from any
+// thread. The object is large (about 0.6 MB): create it on the heap.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <string>
+
+#include "common/decoder_links.h"
+#include "modem/candidate_path.h"
+#include "modem/constellation_ring.h"
+#include "modem/deinterleaver.h"
+#include "modem/frame_counters.h"
+#include "modem/hfdl_phy.h"
+#include "modem/preamble_search.h"
+#include "modem/resampler.h"
+#include "modem/rls_equaliser.h"
+#include "modem/slot_clock.h"
+#include "modem/soft_slicer.h"
+#include "modem/viterbi_decoder.h"
+
+namespace talvir {
+
+enum class ModemState { kSearching, kReceiving };
+
+// What the constellation display shows, copied under one lock.
+struct ConstellationView {
+  ConstellationRing::Points points{};
+  std::string modeText;        // "300bps 1.8s"
+  std::string slotText;        // "TS(3)"
+  int detectedSlotIndex = 0;   // 1..13 at the last detection
+};
+
+class HfdlModem final : public HfSampleSink, public SlotClockControl {
+ public:
+  static constexpr int kMinVotes = 90;           // of 127 training decisions
+  static constexpr float kMinCoherentPeak = 3.0f;
+
+  explicit HfdlModem(HfdlFrameReceiver& receiver);
+  HfdlModem(const HfdlModem&) = delete;
+  HfdlModem& operator=(const HfdlModem&) = delete;
+
+  // One capture buffer of the HF channel at 48000/s (any length).
+  void ModemFeedSamples(std::span<const float> samples) override;
+  // A good squitter: slot 0 now.
+  void SlotClockReset() override;
+
+  // Start-up reset: oscillators, AGC powers, resampler counters.
+  void Reset();
+
+  int GetRateCode() const { return rateCode_.load(std::memory_order_relaxed); }
+  int GetCurrentSlot() const { return clock_.CurrentSlot(); }
+  int DetectedSlotIndex() const { return detectedSlotIndex_.load(std::memory_order_relaxed); }
+  ModemState State() const { return state_.load(std::memory_order_relaxed); }
+  // The modem status line as last set: a burst report or "Listening".
+  std::string StatusLine() const;
+  ConstellationView Constellation() const;
+  FrameCounters::Values Counters() const { return counters_.Snapshot(); }
+  // The Statistics window's reset.
+  void ResetFrameCounters();
+
+  // One 180-sample block at 7200/s; the resampler's output, public for tests.
+  void ModemProcessBlock(Resampler::Block block);
+  int GetRawSlotIndex() const { return clock_.RawSlotIndex(); }
+  int ActivePath() const { return activePath_; }
+  const CandidatePath& Path(int index) const { return paths_[static_cast<std::size_t>(index)]; }
+
+ private:
+  static constexpr int kGuard = RlsEqualiser::kCentreTap;  // zero samples around the corrected copy
+  static constexpr int kCorrectedSize = CandidatePath::kWindowSize + 2 * kGuard;
+
+  void SearchStep();
+  int ConfirmBurst(int path, int position);
+  float EstimateFrequency(const CandidatePath::Window& x, int position) const;
+  float CoherentCorrelation(const Complex* y) const;
+  int IdentifyMode(const Complex* y) const;
+  int TrainOnPreamble(int position, int code);
+  void SetMode(int code);
+  void ReportBurst(int code, int path, float omega, int votes, float magnitude);
+
+  void BurstBegin();
+  void ReceiveStep();
+  int ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samples);
+  void ModemCompleteFrame();
+  void SetStatus(std::string line);
+
+  HfdlFrameReceiver& receiver_;
+  Resampler resampler_;
+  std::array<CandidatePath, hfdl::kCandidatePaths> paths_{};
+  std::array<PreambleSearcher, hfdl::kCandidatePaths> searchers_{};
+  // The chosen path's window with its offset removed, between zero guards.
+  std::array<Complex, kCorrectedSize> corrected_{};
+  SlotClock clock_;
+  RlsEqualiser equaliser_;
+  Deinterleaver deinterleaver_;
+  ConstellationRing ring_;
+  ViterbiDecoder viterbi_;
+  FrameCounters counters_;
+  SoftSlicer slicer_ = SliceBpsk;
+
+  std::atomic<ModemState> state_{ModemState::kSearching};
+  int activePath_ = 0;
+  int dataStart_ = 0;  // window index of the next block during reception
+  std::atomic<int> rateCode_{0};
+  std::atomic<int> detectedSlotIndex_{0};
+
+  // Receive state.
+  int scramblerPosition_ = 0;
+  int remainingSoftBits_ = 0;
+  int blockCounter_ = 0;
+  std::array<float, hfdl::kBlockSymbols> record_{};
+  std::array<uint8_t, hfdl::kMaxViterbiSteps> bits_{};
+  std::array<uint8_t, hfdl::kMaxFrameBytes> frame_{};
+  std::string burstReport_;  // the status line of the burst being received
+
+  mutable std::mutex textLock_;  // guards the texts below
+  std::string statusLine_;
+  std::string modeText_;
+  std::string slotText_;
+};
+
+}  // namespace talvir

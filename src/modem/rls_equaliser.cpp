@@ -1,0 +1,88 @@
+#include "modem/rls_equaliser.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace talvir {
+
+void RlsEqualiser::Configure() {
+  samples_.fill({});
+  symbols_.fill(0.0f);
+}
+
+void RlsEqualiser::Reset() {
+  core_.Reset(kTaps);
+  weights_.fill({});
+  phase_ = {};
+}
+
+Complex RlsEqualiser::Output(const std::array<Complex, kTaps>& w, const Complex* sample) {
+  const Complex* x = sample - kCentreTap;
+  float re = 0.0f;
+  float im = 0.0f;
+  for (int k = 0; k < kTaps; ++k) {
+    const Complex a = w[static_cast<std::size_t>(k)];
+    const Complex b = x[k];
+    re += a.real() * b.real() - a.imag() * b.imag();
+    im += a.real() * b.imag() + a.imag() * b.real();
+  }
+  return {re, im};
+}
+
+void RlsEqualiser::Adapt(const Complex* sample, Complex output, float target) {
+  core_.UpdateGain(std::span<const Complex>(sample - kCentreTap, kTaps));
+  core_.UpdateWeights(weights_, kTargetScale * target - output);
+}
+
+Complex RlsEqualiser::TrainStep(const Complex* sample, float target) {
+  const Complex y = Output(weights_, sample);
+  ++updates_;
+  phase_ += y * target;  // y * conj(t) for a real target
+  Adapt(sample, y, target);
+  if (updates_ > kProbes) RotateWeights();
+  return y * target;
+}
+
+void RlsEqualiser::RotateWeights() {
+  if (phase_ != Complex{}) {
+    const Complex u = phase_ / std::abs(phase_);
+    for (auto& w : weights_) w = MulConj(w, u);
+  }
+  phase_ = {};
+  updates_ = 0;
+}
+
+const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex, kBlockSamples> samples,
+                                                        Record record) {
+  std::copy(samples_.begin() + kBlockSamples, samples_.end(), samples_.begin());
+  std::copy(samples.begin(), samples.end(), samples_.begin() + kBlockSamples);
+  std::copy(symbols_.begin() + kRecordSize, symbols_.end(), symbols_.begin());
+  std::copy(record.begin(), record.end(), symbols_.begin() + kRecordSize);
+  const float* previous = symbols_.data();
+  const float* current = symbols_.data() + kRecordSize;
+  saved_ = weights_;
+
+  // Probes of the current block: symbol i's own sample is at 2 (45 + i).
+  for (int i = 0; i < kProbes; ++i) {
+    const Complex* sample = &samples_[static_cast<std::size_t>(hfdl::kSamplesPerSymbol * (kRecordSize + i))];
+    const Complex y = Output(weights_, sample);
+    phase_ += y * previous[i];
+    Adapt(sample, y, current[i]);
+  }
+  RotateWeights();
+
+  // Data of the previous block, between the weights before and after the
+  // probes that follow it.
+  for (int j = 0; j < kData; ++j) {
+    const float newShare = static_cast<float>(j) / static_cast<float>(kData);
+    const float oldShare = static_cast<float>(kData - j) / static_cast<float>(kData);
+    for (int k = 0; k < kTaps; ++k)
+      interpolated_[static_cast<std::size_t>(k)] =
+          newShare * weights_[static_cast<std::size_t>(k)] + oldShare * saved_[static_cast<std::size_t>(k)];
+    const Complex* sample = &samples_[static_cast<std::size_t>(hfdl::kSamplesPerSymbol * (kProbes + j))];
+    outputs_[static_cast<std::size_t>(j)] = Output(interpolated_, sample) * previous[kProbes + j];
+  }
+  return outputs_;
+}
+
+}  // namespace talvir

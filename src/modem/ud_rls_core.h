@@ -1,0 +1,50 @@
+#pragma once
+// Recursive-least-squares gain in UD-factorised form (Bierman), in double
+// precision: the covariance is U diag(D) U^H with U unit upper triangular.
+// The measurement variance is R + gamma * alpha_n and D is inflated by
+// (1 + gamma) at every update, which makes the filter forget old data.
+
+#include <array>
+#include <span>
+
+#include "modem/complex_math.h"
+
+namespace talvir {
+
+class UdRlsCore {
+ public:
+  static constexpr int kMaxTaps = 32;
+  static constexpr double kInflation = 0.01;           // gamma
+  static constexpr double kMeasurementVariance = 0.01;  // R
+
+  // U = identity, D = 1, for n taps (1..kMaxTaps).
+  void Reset(int taps);
+
+  // Bierman update for the regressor x; afterwards Gain() holds the
+  // unnormalised gain and Reciprocal() its normaliser 1 / ((1 + gamma) alpha_n).
+  void UpdateGain(std::span<const Complex> x);
+  // w += e * r * g
+  void UpdateWeights(std::span<Complex> w, Complex error) const;
+
+  int taps() const { return n_; }
+  double Reciprocal() const { return r_; }
+  ComplexD Gain(int i) const { return g_[static_cast<std::size_t>(i)]; }
+  double D(int i) const { return d_[static_cast<std::size_t>(i)]; }
+  // Above the diagonal only (row < column).
+  ComplexD U(int row, int column) const { return u_[Index(row, column)]; }
+
+ private:
+  static constexpr std::size_t Index(int row, int column) {
+    return static_cast<std::size_t>(row) * kMaxTaps + static_cast<std::size_t>(column);
+  }
+
+  int n_ = kMaxTaps;
+  double r_ = 0.0;
+  std::array<ComplexD, kMaxTaps * kMaxTaps> u_{};
+  std::array<double, kMaxTaps> d_{};
+  std::array<ComplexD, kMaxTaps> f_{};
+  std::array<ComplexD, kMaxTaps> g_{};
+  std::array<double, kMaxTaps + 1> alpha_{};
+};
+
+}  // namespace talvir

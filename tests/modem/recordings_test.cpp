@@ -1,0 +1,85 @@
+// Real on-air bursts recorded by others: the final word on the receiver.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "common/crc16.h"
+#include "common/decoder_links.h"
+#include "modem/hfdl_modem.h"
+#include "recording_frame_receiver.h"
+#include "support/recording_ui_link.h"
+#include "wav_reader.h"
+
+namespace talvir {
+namespace {
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  std::string out;
+  char digits[3];
+  for (const uint8_t b : bytes) {
+    std::snprintf(digits, sizeof digits, "%02x", b);
+    out += digits;
+  }
+  return out;
+}
+
+// Feeds the recording in capture-buffer blocks; the UI link records the
+// status lines.
+std::vector<testing::RecordingFrameReceiver::Frame> DecodeRecording(const std::string& name,
+                                                                    testing::RecordingUiLink& /*ui*/) {
+  const std::filesystem::path file = std::filesystem::path(TALVIR_RECORDINGS_DIR) / name;
+  if (!std::filesystem::exists(file)) return {};
+  const auto wav = testing::ReadWav16(file.string());
+  EXPECT_EQ(wav.sampleRate, kSampleRate);
+  testing::RecordingFrameReceiver receiver;
+  auto modem = std::make_unique<HfdlModem>(receiver);
+  std::vector<float> samples = wav.samples;
+  samples.resize(samples.size() + 4 * kSampleRate, 0.0f);  // let the last burst finish
+  for (std::size_t at = 0; at + kBlockFrames <= samples.size(); at += kBlockFrames)
+    modem->ModemFeedSamples(std::span<const float>(samples.data() + at, kBlockFrames));
+  return receiver.frames;
+}
+
+constexpr int kSquitterFcsOffset = 64;
+
+bool RecordingsPresent() { return std::filesystem::exists(TALVIR_RECORDINGS_DIR); }
+
+TEST(Recordings, SquitterFromGroundStation3Decodes) {
+  if (!RecordingsPresent()) GTEST_SKIP() << "no recordings folder at " << TALVIR_RECORDINGS_DIR;
+  testing::RecordingUiLink ui;
+  const auto frames = DecodeRecording("hfdl-squitter-gs3.wav", ui);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(Hex(frames[0].bytes),
+            "0083de720000006e0100000000000000700100000000000000000000710100000000000000000000fe686bfefefefefefefefefe00"
+            "1a800300899000d0080a00825100");
+  EXPECT_EQ(frames[0].burst.rateCode, 6);
+  ASSERT_EQ(ui.modemStatus.size(), 2u);
+  EXPECT_TRUE(ui.modemStatus[0].starts_with("TS(1) 300  bps 1.8 sec Interleaver FREQ ERR ")) << ui.modemStatus[0];
+  EXPECT_EQ(ui.modemStatus[1], "Listening");
+  EXPECT_EQ(frames[0].burst.statusLine, ui.modemStatus[0]);
+}
+
+// Besides the two MPDUs the recording opens with a squitter of the same
+// station, which must pass its frame check.
+TEST(Recordings, DownlinkAndUplinkMpdusDecode) {
+  if (!RecordingsPresent()) GTEST_SKIP() << "no recordings folder at " << TALVIR_RECORDINGS_DIR;
+  testing::RecordingUiLink ui;
+  const auto frames = DecodeRecording("hfdl-downlink-uplink-gs3.wav", ui);
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_TRUE(HfdlCrcCheck(frames[0].bytes, kSquitterFcsOffset)) << Hex(frames[0].bytes);
+  EXPECT_EQ(Hex(frames[1].bytes),
+            "078371000300316e930dffd15355303231392681e28716db2d013303050c00000000000000000000030000000010000000000004"
+            "00000003019df50000000000000000");
+  EXPECT_EQ(Hex(frames[2].bytes),
+            "01836e131513210dffff0132aeceb6b931b53438df7f57838a8d7fc98f000000000000000000000000000000000000000000000000"
+            "0000000000000000000000000000");
+  for (const auto& frame : frames) EXPECT_EQ(frame.burst.rateCode, 6);
+}
+
+}  // namespace
+}  // namespace talvir
