@@ -67,29 +67,39 @@ class FlightDb {
   static std::string FormatFlightDetails(const AircraftRecord& record);
 
  private:
-  struct Table;
-  int FindRecord(int index, auto matches) const;
+  // A flight id set under the lock, to be put into the Flight list outside it.
+  struct PendingListing {
+    int index = -1;
+    std::string flightId;
+    uint64_t generation = 0;
+  };
+
+  int FindLocked(auto matches) const;
   int FindByLogonKeyLocked(int key) const;
   int FindByFlightIdLocked(std::string_view text) const;
   int FindByRegistrationLocked(std::string_view text) const;
+  int FindByAidLocked(int aid) const;
   int FindByIcaoLocked(int icao) const;
   int AllocateLocked();
-  void RemoveLocked(int index, bool& listChanged);
-  // Puts a newly set flight id into the list outside the lock.
-  void ListFlight(int index, const std::string& flightId);
+  // Frees a record; returns whether the Flight list must be rebuilt.
+  bool RemoveLocked(AircraftRecord& record);
+  // Sets an empty flight id and prepares its listing.
+  void SetFlightIdLocked(int index, std::string_view flightId, PendingListing& listing);
+  void ListFlight(const PendingListing& listing);
   // Clears the list and lists every occupied record with a flight id again,
   // in table order; repeats while another thread changed the list meanwhile.
   void RebuildFlightList();
   void UpdateFromPositionReport(int groundStationId, int aid, int icao,
                                 std::string_view flightId, int32_t latitude,
                                 int32_t longitude, int32_t time);
+  void ShowDetailsWhere(auto matches);
 
   const Settings& settings_;
   AircraftOutputs& outputs_;
   mutable std::mutex lock_;
   std::array<AircraftRecord, kCapacity> records_{};
-  // Bumped by every list change; tells a list operation that another one
-  // ran while it was talking to the window.
+  // Bumped by every change of what the list should hold, so that a list
+  // operation learns that another one ran while it talked to the window.
   uint64_t listGeneration_ = 0;
 };
 

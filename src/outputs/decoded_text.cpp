@@ -1,0 +1,97 @@
+#include "outputs/decoded_text.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "common/ui_link.h"
+#include "config/settings.h"
+#include "outputs/log_files.h"
+
+namespace talvir {
+
+DecodedText::DecodedText(const Settings& settings, const LogFiles* log)
+    : settings_(settings), log_(log) {}
+
+void DecodedText::Printf(const char* format, ...) {
+  const int room = kCapacity - length_;  // includes the NUL
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text_ + length_, static_cast<std::size_t>(room), format, args);
+  va_end(args);
+  // vsnprintf cuts what does not fit; an embedded NUL ends the text.
+  length_ += static_cast<int>(strnlen(text_ + length_, static_cast<std::size_t>(room)));
+}
+
+void DecodedText::Append(std::string_view text) {
+  const std::size_t room = static_cast<std::size_t>(kCapacity - 1 - length_);
+  std::size_t n = std::min(text.size(), room);
+  const void* nul = std::memchr(text.data(), '\0', n);
+  if (nul != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
+  std::memcpy(text_ + length_, text.data(), n);
+  length_ += static_cast<int>(n);
+  text_[length_] = '\0';
+}
+
+void DecodedText::AppendLines(std::string_view text) {
+  for (char c : text) {
+    // A CR LF pair must not be split at the end of the buffer.
+    const int needed = c == '\n' ? 2 : 1;
+    if (c == '\0' || length_ + needed > kCapacity - 1) break;
+    if (c == '\n') text_[length_++] = '\r';
+    text_[length_++] = c;
+  }
+  text_[length_] = '\0';
+}
+
+void DecodedText::HexDump(std::span<const uint8_t> data) {
+  const int count = static_cast<int>(data.size());
+  std::string dump;
+  dump.reserve(static_cast<std::size_t>(count) * 5 + 64);
+  char field[4];
+  int offset = 0;
+  do {
+    for (int j = 0; j < kHexDumpBytesPerLine; ++j) {
+      if (offset + j < count) {
+        std::snprintf(field, sizeof field, "%.2X ", data[static_cast<std::size_t>(offset + j)]);
+        dump += field;
+      } else {
+        dump += ' ';
+      }
+    }
+    dump += "    ";
+    for (int j = 0; j < kHexDumpBytesPerLine && offset + j < count; ++j) {
+      const unsigned char c = data[static_cast<std::size_t>(offset + j)];
+      const bool alnum = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+      if (alnum) {
+        dump += static_cast<char>(c);
+        dump += ' ';
+      } else {
+        dump += '.';
+      }
+    }
+    dump += "\r\n";
+    offset += kHexDumpBytesPerLine;
+  } while (offset - kHexDumpBytesPerLine < count);
+  Append(dump);
+}
+
+void DecodedText::PrintPreambleLine(bool frameOk, std::string_view burstStatusLine) {
+  if (!settings_.On(&SettingsRecord::showPreamble)) return;
+  const std::string status(burstStatusLine);
+  Printf(frameOk ? "[%s %s][OK]\r\n" : "[%s %s]\r\n", "Preamble", status.c_str());
+}
+
+int DecodedText::Flush() {
+  if (length_ == 0) return 0;
+  const int passed = length_;
+  AppendDecodedText(Text());
+  if (log_ != nullptr && settings_.On(&SettingsRecord::hfdlLogging)) log_->HfdlLogAppend(Text());
+  length_ = 0;
+  text_[0] = '\0';
+  return passed;
+}
+
+}  // namespace talvir

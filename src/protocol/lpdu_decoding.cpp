@@ -1,0 +1,156 @@
+// LPDUs: the link layer inside an MPDU. Data LPDUs carry HFNPDUs or BDUs; the
+// log-on family carries the aircraft's ICAO address and its assigned AID.
+
+#include <cstdio>
+
+#include "common/crc16.h"
+#include "config/settings.h"
+#include "outputs/decoded_text.h"
+#include "protocol/hfdl_decoder.h"
+#include "protocol/icao_address.h"
+#include "protocol/text_formatters.h"
+#include "tracking/flight_db.h"
+
+namespace talvir {
+namespace {
+
+constexpr uint8_t kUnnumberedData = 0x0D;
+constexpr uint8_t kUnnumberedAckedData = 0x1D;
+constexpr uint8_t kLogonDenied = 0x2F;
+constexpr uint8_t kLogoffRequest = 0x3F;
+constexpr uint8_t kLogonResume = 0x4F;
+constexpr uint8_t kLogonResumeConfirm = 0x5F;
+constexpr uint8_t kLogonRequest = 0x8F;
+constexpr uint8_t kLogonConfirm = 0x9F;
+constexpr uint8_t kLogonDlsRequest = 0xBF;
+
+constexpr int kIcaoBytes = 3;
+constexpr int kReasonBodyBytes = 4;   // ICAO address, reason
+constexpr int kConfirmBodyBytes = 7;  // ICAO address, AID, TXW, D(R)
+
+const char* DeniedReason(int code) {
+  switch (code) {
+    case 1: return "NO AID AVAILABLE ";
+    case 2: return "RLS MODE NOT SUPPORTED ";
+    case 3: return "OTHER REASON ";
+    default: return "ILLEGAL REASON CODE ";
+  }
+}
+
+const char* LogoffReason(int code) {
+  static constexpr const char* kReasons[] = {
+      "SYSTEM DISRUPTION TRANSMITTING OUT OF SLOT ",
+      "TRANSMITTING IN WRONG SLOT ",
+      "RLS PROTOCOL ERROR ",
+      "INVALID AID BEING USED ",
+      "RLS MODE NOT SUPPORTED ",
+      "OTHER REASON ",
+      "TEMPORARY TRANSCEIVER SHUTDOWN ",
+  };
+  return code >= 1 && code <= 7 ? kReasons[code - 1] : "ILLEGAL REASON CODE ";
+}
+
+}  // namespace
+
+void HfdlDecoder::DecodeLpdu(LinkContext& link, std::span<const uint8_t> lpdu) {
+  const Settings& settings = links_.settings;
+  DecodedText& text = links_.text;
+  const bool showLpdu = settings.On(&SettingsRecord::showLpdu);
+  const int length = static_cast<int>(lpdu.size());
+  if (length < 3 || !HfdlCrcCheck(lpdu, length - 2)) {
+    // Fewer than three bytes hold no type byte beside the FCS.
+    if (showLpdu) text.Append("LPDU [CRC FAIL]\r\n");
+    return;
+  }
+  const uint8_t type = lpdu[0];
+  const auto body = lpdu.subspan(1, static_cast<std::size_t>(length - 3));
+  const bool fromAir = link.direction == kDirectionAirToGround;
+  const std::string label = links_.formatters.FlightLabel(link.aid);
+
+  if ((type & 1) == 0) {
+    if (body.empty()) return;
+    if (showLpdu) {
+      const int r = body[0];
+      text.Printf(fromAir ? "[LPDU NUMBERED DATA FM AIR %s TO GND]\r\nRN = %d  U(S)/D(S) = %d\r\n"
+                          : "[LPDU NUMBERED DATA FM GND TO AIR %s]\r\nRN = %d  U(S)/D(S) = %d\r\n",
+                  label.c_str(), (r >> 1) & 3, r >> 4);
+    }
+    const auto bdu = body.subspan(1);
+    if (!bdu.empty() && settings.On(&SettingsRecord::showBdu)) {
+      text.Printf("[BDU PQ = %d  M = %d  BSN = %d]\r\n", bdu[0] & 0x0F, (bdu[0] >> 4) & 1, bdu[0] >> 5);
+      text.HexDump(bdu.subspan(1));
+    }
+    return;
+  }
+
+  switch (type) {
+    case kUnnumberedData:
+    case kUnnumberedAckedData:
+      if (showLpdu) {
+        const bool acked = type == kUnnumberedAckedData;
+        if (fromAir) {
+          text.Printf(acked ? "[LPDU UNNUMBERED ACKED DATA FM AIR %s TO GND]\r\n"
+                            : "[LPDU UNNUMBERED DATA FM AIR %s TO GND]\r\n", label.c_str());
+        } else {
+          text.Printf(acked ? "[LPDU UNNUMBERED ACKED DATA FM GND TO AIR %s]\r\n"
+                            : "[LPDU UNNUMBERED DATA FM GND TO AIR %s]\r\n", label.c_str());
+        }
+      }
+      links_.hfnpdu.DecodeHfnpdu(link, body);
+      return;
+
+    case kLogonRequest:
+    case kLogonDlsRequest:
+    case kLogonResume: {
+      if (body.size() < kIcaoBytes) return;
+      const int icao = ReadIcaoAddress(body);
+      link.icaoAddress = icao;
+      link.icaoKnown = 1;
+      if (showLpdu) {
+        const char* format = type == kLogonRequest      ? "[LPDU LOG ON REQUEST]\r\nICAO %.6X\r\n"
+                             : type == kLogonDlsRequest ? "[LPDU LOG ON DLS REQUEST]\r\nICAO %.6X\r\n"
+                                                        : "[LPDU LOG ON RESUME]\r\nICAO %.6X\r\n";
+        text.Printf(format, icao);
+      }
+      // An HFNPDU may follow the address.
+      if (body.size() > kIcaoBytes) links_.hfnpdu.DecodeHfnpdu(link, body.subspan(kIcaoBytes));
+      return;
+    }
+
+    case kLogonConfirm:
+    case kLogonResumeConfirm: {
+      if (body.size() < kConfirmBodyBytes) return;
+      link.icaoAddress = ReadIcaoAddress(body);
+      link.aid = body[3];
+      const int txw = body[4] & 0x0F;
+      const int v = body[5] | (body[6] << 8);
+      links_.flights.FlightDbUpdateFromLogon(link.groundStationId, link.aid, link.icaoAddress);
+      if (showLpdu) {
+        text.Printf(type == kLogonConfirm ? "[LPDU LOG ON CONFIRM]\r\nICAO %.6X ID %.2X "
+                                          : "[LPDU LOG ON RESUME CONFIRM]\r\nICAO %.6X AID %.2X ",
+                    link.icaoAddress, link.aid);
+        text.Printf("TXW = %d D(R) = %d D(R)vect = %d\r\n", txw, (v >> 3) & 0x1F, body[6]);
+      }
+      return;
+    }
+
+    case kLogonDenied:
+    case kLogoffRequest: {
+      if (body.size() < kReasonBodyBytes || !showLpdu) return;
+      const int icao = ReadIcaoAddress(body);
+      const int reason = body[3];
+      if (type == kLogonDenied) {
+        text.Printf("[LPDU LOG ON DENIED]\r\nICAO %.6X REASON %.2X %s\r\n", icao, reason, DeniedReason(reason));
+      } else {
+        text.Printf("[LPDU LOG OFF REQUEST]\r\nICAO %.6X REASON %.2X %s\r\n", icao, reason, LogoffReason(reason));
+      }
+      return;
+    }
+
+    default:
+      text.Append("[LPDU UNKNOWN REQUEST]\r\n");
+      return;
+  }
+}
+
+}  // namespace talvir
