@@ -1,0 +1,277 @@
+// The HFDL transmitter checked against receivers written here from the
+// receiver's rules: a hard-decision Viterbi decoder, the deinterleaver's
+// write and read order, and a matched filter on the audio.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "modem/hfdl_phy.h"
+#include "testbench/hfdl_modulator.h"
+
+namespace talvir::testbench {
+namespace {
+
+std::vector<uint8_t> RandomFrame(std::size_t bytes, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::vector<uint8_t> frame(bytes);
+  for (auto& b : frame) b = static_cast<uint8_t>(rng() & 0xFF);
+  return frame;
+}
+
+int Parity(unsigned v) { return __builtin_parity(v); }
+
+// Plain hard-decision Viterbi over the 64 states (the six previous input
+// bits, newest in bit 5), ending in the best state.
+std::vector<uint8_t> HardViterbi(const std::vector<uint8_t>& coded) {
+  const std::size_t steps = coded.size() / 2;
+  constexpr int kInf = 1 << 28;
+  std::vector<int> metric(64, kInf);
+  metric[0] = 0;
+  std::vector<std::vector<uint8_t>> from(steps, std::vector<uint8_t>(64));
+  for (std::size_t i = 0; i < steps; ++i) {
+    std::vector<int> next(64, kInf);
+    for (int state = 0; state < 64; ++state) {
+      if (metric[state] == kInf) continue;
+      for (int bit = 0; bit < 2; ++bit) {
+        const unsigned word = (static_cast<unsigned>(bit) << 6) | static_cast<unsigned>(state);
+        const int cost = (Parity(word & 0x5B) != coded[2 * i]) + (Parity(word & 0x79) != coded[2 * i + 1]);
+        const int target = (bit << 5) | (state >> 1);
+        if (metric[state] + cost < next[target]) {
+          next[target] = metric[state] + cost;
+          from[i][target] = static_cast<uint8_t>(state);
+        }
+      }
+    }
+    metric = next;
+  }
+  int state = static_cast<int>(std::min_element(metric.begin(), metric.end()) - metric.begin());
+  std::vector<uint8_t> bits(steps);
+  for (std::size_t i = steps; i-- > 0;) {
+    bits[i] = static_cast<uint8_t>(state >> 5);
+    state = from[i][state];
+  }
+  return bits;
+}
+
+TEST(HfdlEncoder, HardViterbiGivesBackTheFrameForEveryRateCode) {
+  for (int code = 0; code < hfdl::kRateCodes; ++code) {
+    const auto& rate = hfdl::Rate(code);
+    const auto frame = RandomFrame(static_cast<std::size_t>(rate.frameBytes), 100u + static_cast<unsigned>(code));
+    auto coded = CodedBurstBits(frame, code);
+    ASSERT_EQ(coded.size(), static_cast<std::size_t>(rate.softBits)) << "code " << code;
+    if (rate.repetition == 2) {
+      std::vector<uint8_t> once;
+      for (std::size_t i = 0; i < coded.size(); i += 2) {
+        ASSERT_EQ(coded[i], coded[i + 1]) << "code " << code << " bit " << i;
+        once.push_back(coded[i]);
+      }
+      coded = once;
+    }
+    const auto decoded = HardViterbi(coded);
+    ASSERT_EQ(decoded.size(), static_cast<std::size_t>(rate.viterbiSteps));
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(rate.frameBytes), 0);
+    for (std::size_t i = 0; i < bytes.size() * 8; ++i) bytes[i / 8] = static_cast<uint8_t>(bytes[i / 8] | (decoded[i] << (i % 8)));
+    EXPECT_EQ(bytes, frame) << "code " << code;
+    // Bits beyond the last whole byte are zero.
+    for (std::size_t i = bytes.size() * 8; i < decoded.size(); ++i) EXPECT_EQ(decoded[i], 0) << "code " << code;
+  }
+}
+
+TEST(HfdlEncoder, KnownCodeWordsAndPadding) {
+  // A single 1 followed by zeros gives the two generator polynomials' taps,
+  // newest input first: 0x5B = 1011011, 0x79 = 1111001 read from bit 6 down.
+  std::vector<uint8_t> impulse(7, 0);
+  impulse[0] = 1;
+  const auto coded = ConvolutionalEncode(impulse);
+  std::vector<uint8_t> first, second;
+  for (std::size_t i = 0; i < coded.size(); i += 2) {
+    first.push_back(coded[i]);
+    second.push_back(coded[i + 1]);
+  }
+  EXPECT_EQ(first, (std::vector<uint8_t>{1, 0, 1, 1, 0, 1, 1}));
+  EXPECT_EQ(second, (std::vector<uint8_t>{1, 1, 1, 1, 0, 0, 1}));
+
+  const std::vector<uint8_t> shortFrame = {0x81};
+  const auto bits = FrameBits(shortFrame, 6);
+  ASSERT_EQ(bits.size(), 540u);
+  EXPECT_EQ(bits[0], 1);
+  EXPECT_EQ(bits[7], 1);
+  EXPECT_EQ(std::count(bits.begin(), bits.end(), 1), 2);
+  EXPECT_THROW(FrameBits(std::vector<uint8_t>(68, 0), 6), std::invalid_argument);
+  EXPECT_THROW(FrameBits(shortFrame, 8), std::invalid_argument);
+}
+
+// The receiver's deinterleaver, from its description: writes go down a row
+// at a time with the column stepping by the mode's step (one more after each
+// 40 writes); reads visit rows 0, 9, 18, ... of a column, then the next one.
+TEST(HfdlInterleaver, ReceiverWriteThenReadOrderGivesBackTheInputForEveryRateCode) {
+  for (int code = 0; code < hfdl::kRateCodes; ++code) {
+    const auto& rate = hfdl::Rate(code);
+    std::vector<uint8_t> coded(static_cast<std::size_t>(rate.softBits));
+    std::mt19937 rng(static_cast<unsigned>(code));
+    for (auto& b : coded) b = static_cast<uint8_t>(rng() & 1);
+    const auto air = Interleave(coded, code);
+
+    std::vector<std::vector<int>> matrix(40, std::vector<int>(static_cast<std::size_t>(rate.columns), -1));
+    int row = 0, column = 0;
+    for (uint8_t bit : air) {
+      ASSERT_EQ(matrix[row][column], -1) << "code " << code << " writes a cell twice";
+      matrix[row][column] = bit;
+      if (++row == 40) {
+        row = 0;
+        column = (column + 1) % rate.columns;
+      }
+      column = (column + rate.columnStep) % rate.columns;
+    }
+    std::vector<uint8_t> read;
+    row = 0;
+    column = 0;
+    for (std::size_t i = 0; i < air.size(); ++i) {
+      read.push_back(static_cast<uint8_t>(matrix[row][column]));
+      row = (row + 9) % 40;
+      if (row == 0) ++column;
+    }
+    EXPECT_EQ(read, coded) << "code " << code;
+  }
+  EXPECT_THROW(Interleave(std::vector<uint8_t>(10), 0), std::invalid_argument);
+}
+
+TEST(HfdlInterleaver, FirstAirBitsOfCodeFourComeFromTheWriteCells) {
+  // Writes go to (0,0), (1,37), (2,20), (3,3); read index of (r, c) is
+  // 40 c + the position of r in 0, 9, 18, 27, 36, 5, ...
+  std::vector<uint8_t> coded(2160, 0);
+  const auto readIndex = [](int r, int c) {
+    int k = 0;
+    while ((9 * k) % 40 != r) ++k;
+    return 40 * c + k;
+  };
+  coded[static_cast<std::size_t>(readIndex(1, 37))] = 1;
+  coded[static_cast<std::size_t>(readIndex(3, 3))] = 1;
+  const auto air = Interleave(coded, 4);
+  EXPECT_EQ(air[0], 0);
+  EXPECT_EQ(air[1], 1);
+  EXPECT_EQ(air[2], 0);
+  EXPECT_EQ(air[3], 1);
+  EXPECT_EQ(std::count(air.begin(), air.end(), 1), 2);
+}
+
+TEST(HfdlSymbols, GrayMappingMostSignificantBitFirstAndScrambled) {
+  // 8PSK: bits 0,1,1 are index 3 = (0, 1); bits 1,0,0 index 4.
+  std::vector<uint8_t> bits(6 * 40, 0);
+  bits[1] = bits[2] = 1;
+  bits[3] = 1;
+  const auto symbols = MapDataSymbols(std::span<const uint8_t>(bits).first(6), 0);
+  ASSERT_EQ(symbols.size(), 2u);
+  // Scrambler positions 0 and 1 are both 0: no sign change.
+  EXPECT_EQ(symbols[0], hfdl::Point(0, 1));
+  EXPECT_EQ(symbols[1], hfdl::Point(hfdl::kDiagonal, -hfdl::kDiagonal));
+  // QPSK index 2 (bits 1, 0) at scrambler position 3, which is 1: (0, -1) * -1.
+  std::vector<uint8_t> qpsk(8, 0);
+  qpsk[6] = 1;
+  const auto q = MapDataSymbols(qpsk, 2);
+  EXPECT_EQ(q[3], hfdl::Point(0, 1));
+  // BPSK zeros show the scrambler itself, repeating every 120 symbols.
+  const auto b = MapDataSymbols(std::vector<uint8_t>(240, 0), 4);
+  for (int i = 0; i < 240; ++i) EXPECT_EQ(b[static_cast<std::size_t>(i)].real(), hfdl::BpskSign(hfdl::ScramblerBit(i % 120)));
+}
+
+TEST(HfdlSymbols, BurstLayoutPrekeyPreambleBlocksAndClosingProbes) {
+  const std::vector<uint8_t> frame = {0x12, 0x34};
+  for (int code : {0, 3, 6, 7}) {
+    const auto& rate = hfdl::Rate(code);
+    const auto s = BurstSymbols(frame, code);
+    ASSERT_EQ(s.size(), static_cast<std::size_t>(448 + 531 + 45 * rate.dataBlocks));
+    ASSERT_EQ(static_cast<int>(s.size()), BurstSymbolCount(code));
+    const auto bpsk = [](char bit) { return hfdl::Point(bit == '1' ? -1.0f : 1.0f, 0.0f); };
+    for (int i = 0; i < 448; ++i) EXPECT_EQ(s[static_cast<std::size_t>(i)], hfdl::Point(1, 0));
+    const std::size_t a = 448;
+    for (std::size_t k = 0; k < 127; ++k) {
+      EXPECT_EQ(s[a + k], bpsk(hfdl::kPreambleSequenceA[k]));
+      EXPECT_EQ(s[a + 127 + k], bpsk(hfdl::kPreambleSequenceA[k]));
+    }
+    // Mode sequence: B shifted by the code's shift, its first 15 repeated.
+    const std::size_t shift = static_cast<std::size_t>(hfdl::kModeSequenceShift[static_cast<std::size_t>(code)]);
+    for (std::size_t i = 0; i < 142; ++i) {
+      EXPECT_EQ(s[a + 254 + i], bpsk(hfdl::kBaseSequenceB[((i % 127) + shift) % 127])) << i;
+    }
+    for (std::size_t i = 0; i < 135; ++i) EXPECT_EQ(s[a + 396 + i], bpsk(hfdl::kProbeSequence[i % 15]));
+    // After every 30 data symbols, 15 probes; the last block is closed by them too.
+    for (int block = 0; block < rate.dataBlocks; ++block) {
+      const std::size_t probes = a + 531 + static_cast<std::size_t>(block) * 45 + 30;
+      for (std::size_t i = 0; i < 15; ++i) ASSERT_EQ(s[probes + i], bpsk(hfdl::kProbeSequence[i]));
+    }
+  }
+}
+
+// The textbook root-raised-cosine, roll-off 0.35, t in symbol periods.
+double Rrc(double t) {
+  const double a = 0.35;
+  const double pi = std::numbers::pi;
+  if (std::abs(t) < 1e-9) return 1 - a + 4 * a / pi;
+  if (std::abs(std::abs(t) - 1 / (4 * a)) < 1e-6) {
+    return a / std::sqrt(2.0) * ((1 + 2 / pi) * std::sin(pi / (4 * a)) + (1 - 2 / pi) * std::cos(pi / (4 * a)));
+  }
+  return (std::sin(pi * t * (1 - a)) + 4 * a * t * std::cos(pi * t * (1 + a))) / (pi * t * (1 - 16 * a * a * t * t));
+}
+
+// Down-mix, matched-filter with the same pulse, sample at symbol centres:
+// a Nyquist pulse pair gives the symbols back without interference.
+TEST(HfdlModulator, MatchedFilterRecoversTheSymbolsAndPowerIsAsked) {
+  const std::vector<uint8_t> frame = RandomFrame(405, 3);
+  HfdlBurstOptions options;
+  options.amplitude = 0.4f;
+  options.startSeconds = 0.01;
+  options.carrierOffsetHz = 25.0;
+  const auto symbols = BurstSymbols(frame, 0);
+  const auto audio = ModulateHfdlBurst(frame, 0, options);
+  const double samplesPerSymbol = 48000.0 / 1800.0;
+  const std::size_t lead = 480;
+  std::vector<std::complex<double>> estimates;
+  double meanMagnitude = 0.0;
+  for (std::size_t k = 0; k < symbols.size(); ++k) {
+    // Symbol k's centre: 8 + k symbol periods after the lead-in.
+    const double centre = static_cast<double>(lead) + (8.0 + static_cast<double>(k)) * samplesPerSymbol;
+    std::complex<double> sum{};
+    for (auto n = static_cast<long>(centre - 8 * samplesPerSymbol); n <= static_cast<long>(centre + 8 * samplesPerSymbol); ++n) {
+      const double phase = 2 * std::numbers::pi * 1465.0 * static_cast<double>(n - static_cast<long>(lead)) / 48000.0;
+      sum += Rrc((static_cast<double>(n) - centre) / samplesPerSymbol) *
+             static_cast<double>(audio[static_cast<std::size_t>(n)]) * std::polar(1.0, -phase);
+    }
+    estimates.push_back(sum);
+    meanMagnitude += std::abs(sum) / static_cast<double>(symbols.size());
+  }
+  double worst = 0.0;
+  for (std::size_t k = 0; k < symbols.size(); ++k) {
+    worst = std::max(worst, std::abs(estimates[k] / meanMagnitude - std::complex<double>(symbols[k].real(), symbols[k].imag())));
+  }
+  EXPECT_LT(worst, 0.03);
+
+  // Mean power over the burst is that of a tone of peak 0.4.
+  double audioPower = 0.0;
+  for (std::size_t n = lead; n < audio.size(); ++n) audioPower += static_cast<double>(audio[n]) * static_cast<double>(audio[n]);
+  audioPower /= static_cast<double>(symbols.size()) * samplesPerSymbol;
+  EXPECT_NEAR(audioPower / (0.4 * 0.4 / 2), 1.0, 0.03);
+}
+
+TEST(HfdlModulator, LengthAndStart) {
+  HfdlBurstOptions options;
+  options.startSeconds = 0.5;
+  const auto audio = ModulateHfdlBurst(std::vector<uint8_t>{1, 2, 3}, 6, options);
+  const std::size_t lead = 24000;
+  for (std::size_t n = 0; n < lead; ++n) ASSERT_EQ(audio[n], 0.0f);
+  EXPECT_NE(audio[lead + 200], 0.0f);
+  const double seconds = static_cast<double>(audio.size() - lead) / 48000.0;
+  EXPECT_NEAR(seconds, (BurstSymbolCount(6) + 16) / 1800.0, 0.001);
+  // A 1.8 s burst with its prekey fits one slot of 32/13 s.
+  EXPECT_LT(seconds, 32.0 / 13.0);
+  EXPECT_THROW(ModulateHfdlBurst(std::vector<uint8_t>(136, 0), 4), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace talvir::testbench
