@@ -68,11 +68,15 @@ SystemTable DecodeSystemTableData(std::span<const uint8_t> data, int packetCount
     station.frequencyCount = header[6] >> 3;
     station.squitterVersion = header[6] & 7;
     data = data.subspan(kSystemTableStationHeaderBytes);
-    for (int i = 0; i < station.frequencyCount && i < kSystemTableMaxFrequencies &&
+    for (int i = 0; i < station.frequencyCount &&
                     data.size() >= kSystemTableFrequencyRecordBytes;
          ++i) {
-      station.frequencies[i].frequencyHz = DecodeBcdFrequency(data[0], data[1], data[2]);
-      station.frequencies[i].masterFrameSlot = data[3] & 0x0F;
+      // Records beyond the twentieth are passed over, not stored: reading
+      // them as the next station's header would corrupt the rest of the table.
+      if (i < kSystemTableMaxFrequencies) {
+        station.frequencies[i].frequencyHz = DecodeBcdFrequency(data[0], data[1], data[2]);
+        station.frequencies[i].masterFrameSlot = data[3] & 0x0F;
+      }
       data = data.subspan(kSystemTableFrequencyRecordBytes);
     }
   }

@@ -25,7 +25,8 @@ inline constexpr int kSystemTableFrequencyRecordBytes = 4;
 uint32_t DecodeBcdFrequency(uint8_t f0, uint8_t f1, uint8_t f2);
 
 // The stations of joined table data. Headers and frequency records are read
-// only while a whole one remains; at most 128 stations and 20 frequencies each.
+// only while a whole one remains; at most 128 stations and 20 frequencies each
+// (further frequency records are passed over).
 SystemTable DecodeSystemTableData(std::span<const uint8_t> data, int packetCount,
                                   int sequenceNumber, int version);
 
