@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include "protocol_rig.h"
+#include "testbench/frames/squitter_builder.h"
+
+namespace talvir::testing {
+namespace {
+
+using testbench::BuildSquitter;
+using testbench::SquitterFields;
+
+SquitterFields ShannonSquitter() {
+  SquitterFields f;
+  f.squitterVersion = 2;
+  f.stations[0] = {7, true, 0x5};  // frequencies 1 and 3
+  f.stations[1] = {3, false, 0};
+  f.stations[2] = {0, false, 0};
+  f.frameIndex = 2699;
+  f.slotOffset = 12;
+  f.priorityByte = 0x23;
+  f.systemTableVersion = 5;
+  return f;
+}
+
+constexpr const char* kChange = "[HF GROUND STATION CHANGE -> SHANNON - IRELAND]\r\n";
+constexpr const char* kSummary =
+    " GND 23:59:57 UTC SHANNON - IRELAND  DB = 5  SV = 2  GS UP LIGHT  OFFSET 12";
+const std::string kStations =
+    "SHANNON - IRELAND UTC LOCKED Active freqs (Hz)        1       3\r\n"
+    "REYKJAVIK - ICELAND UTC UNLOCKED Active freqs (Hz) \r\n"
+    "UNKNOWN UTC UNLOCKED Active freqs (Hz) \r\n"
+    "\r\n";
+const std::string kPreambleOk = std::string("[Preamble ") + kBurstStatus + "][OK]\r\n";
+const std::string kPreambleFail = std::string("[Preamble ") + kBurstStatus + "]\r\n";
+
+std::vector<uint8_t> Corrupted(std::vector<uint8_t> frame) {
+  frame[10] ^= 0x40;
+  return frame;
+}
+
+TEST(Squitter, GoodSquitterUnderEachDisplayOption) {
+  const auto frame = BuildSquitter(ShannonSquitter());
+  struct Case {
+    const char* name;
+    std::initializer_list<Settings::IntField> show;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"nothing", {}, std::string(kChange) + "\r\n"},
+      {"spdu", {&SettingsRecord::showSpdu}, std::string(kChange) + kSummary + "\r\n" + kStations + "\r\n"},
+      {"preamble", {&SettingsRecord::showPreamble}, kChange + kPreambleOk},
+      {"spdu+preamble",
+       {&SettingsRecord::showSpdu, &SettingsRecord::showPreamble},
+       kChange + kPreambleOk + kSummary + "\r\n" + kStations},
+      {"verbose without spdu", {&SettingsRecord::verbose}, std::string(kChange) + "\r\n"},
+  };
+  for (const Case& c : cases) {
+    ProtocolRig rig;
+    rig.Show(c.show);
+    EXPECT_EQ(rig.Receive(frame), c.expected) << c.name;
+    EXPECT_TRUE(rig.lastOk) << c.name;
+    EXPECT_EQ(rig.decoder.FrameOutcomeLabel(), "Squitter");
+  }
+}
+
+TEST(Squitter, VerboseListsAcknowledgementsAndAssignments) {
+  SquitterFields f = ShannonSquitter();
+  f.ackCodes[0] = 0x5FF;  // LOGON, flags 1 and 3
+  f.ackCodes[1] = 0x13A;
+  f.slotAssignments[0] = 0x3A;
+  f.slotAssignments[1] = 254;
+  f.slotAssignments[2] = 255;
+  ProtocolRig rig;
+  rig.Show({&SettingsRecord::showSpdu, &SettingsRecord::verbose});
+  std::string expected = std::string(kChange) + kSummary + "\r\n" + kStations +
+                         "LPDU ACK codes\r\n"
+                         "ACK S11(N-3) ID FF LOGON ACK(13)\r\n"
+                         "ACK S12(N-3) ID 3A  ACK(1)\r\n";
+  for (int slot = 1; slot <= 12; ++slot)
+    expected += "ACK S" + std::string(slot < 10 ? "0" : "") + std::to_string(slot) + "(N-2) ID 00  \r\n";
+  for (int slot = 1; slot <= 10; ++slot)
+    expected += "ACK S" + std::string(slot < 10 ? "0" : "") + std::to_string(slot) + "(N-1) ID 00  \r\n";
+  expected +=
+      "Slot assignment codes\r\n"
+      "ASN S03 (N+0) AIR ID 3A \r\n"
+      "ASN S04 (N+0) Random Access\r\n"
+      "ASN S05 (N+0) Reserved\r\n";
+  for (int slot = 6; slot <= 12; ++slot)
+    expected += "ASN S" + std::string(slot < 10 ? "0" : "") + std::to_string(slot) + " (N+0) Uplink or not assigned\r\n";
+  expected +=
+      "ASN S01 (N+1) Uplink or not assigned\r\n"
+      "ASN S02 (N+1) Uplink or not assigned\r\n"
+      "Frame Index = 2699 * Frame offset = 12\r\n"
+      "Lowest Priority accepted 3\r\n"
+      "\r\n";
+  EXPECT_EQ(rig.Receive(BuildSquitter(f)), expected);
+}
+
+TEST(Squitter, SetsClockStationsAndRecords) {
+  ProtocolRig rig;
+  rig.Receive(BuildSquitter(ShannonSquitter()));
+  EXPECT_EQ(rig.clock.Seconds(), 86397);
+  EXPECT_EQ(rig.clock.FormatUtcClock(), "23:59:57");
+  EXPECT_EQ(rig.slotClock.resets, 1);
+  EXPECT_EQ(rig.decoder.SquitterSeen(), 1);
+  EXPECT_EQ(rig.decoder.CurrentGroundStationId(), 7);
+  EXPECT_EQ(rig.decoder.LastSquitterSlotOffset(), 12);
+  EXPECT_EQ(rig.stations.GroundStationActiveMask(7), 0x5u);
+  EXPECT_TRUE(rig.stations.GroundStationsTakeChanged());
+  ASSERT_EQ(rig.ui.squitterLines.size(), 1u);
+  EXPECT_EQ(rig.ui.squitterLines[0], kSummary);
+  EXPECT_EQ(rig.ui.squitterUpdates, 1);
+
+  SquitterFields second = ShannonSquitter();
+  second.frameIndex = 2700;
+  second.slotOffset = 12;
+  rig.Receive(BuildSquitter(second));
+  const auto squitters = rig.decoder.Squitters();
+  EXPECT_EQ(squitters.latest.frameIndex, 2700);
+  EXPECT_EQ(squitters.previous.frameIndex, 2699);
+  EXPECT_EQ(squitters.latest.systemTableVersion, 5);
+  EXPECT_EQ(squitters.latest.station2Id, 3);
+  EXPECT_EQ(squitters.latest.priorityByte, 0x23);
+  EXPECT_EQ(squitters.latest.byteCount, 66);
+  // The hours do not wrap at 24.
+  EXPECT_EQ(rig.clock.FormatUtcClock(), "24:00:29");
+}
+
+TEST(Squitter, BadFcsChangesNothingButTheCrcFlag) {
+  ProtocolRig rig;
+  rig.Show({&SettingsRecord::showSpdu, &SettingsRecord::showPreamble});
+  rig.Receive(BuildSquitter(ShannonSquitter()));
+  const int resets = rig.slotClock.resets;
+
+  SquitterFields other = ShannonSquitter();
+  other.stations[0].id = 3;
+  EXPECT_EQ(rig.Receive(Corrupted(BuildSquitter(other))), kPreambleFail + "[CRC FAIL]\r\n");
+  EXPECT_FALSE(rig.lastOk);
+  EXPECT_EQ(rig.decoder.FrameOutcomeLabel(), "CRC Fail");
+  EXPECT_EQ(rig.decoder.SquitterSeen(), 0);
+  EXPECT_EQ(rig.decoder.Squitters().latest.station1Id, 7);
+  EXPECT_EQ(rig.decoder.CurrentGroundStationId(), 7);
+  EXPECT_EQ(rig.slotClock.resets, resets);
+
+  rig.settings.Set(&SettingsRecord::showPreamble, 0);
+  EXPECT_EQ(rig.Receive(Corrupted(BuildSquitter(other))), "[CRC FAIL]\r\n\r\n");
+}
+
+TEST(Squitter, ShortFrameIsACrcFailureAndReadsNothingBeyond) {
+  ProtocolRig rig;
+  rig.Show({&SettingsRecord::showSpdu});
+  for (std::size_t size : {0u, 1u, 65u}) {
+    std::vector<uint8_t> frame(BuildSquitter(ShannonSquitter()));
+    frame.resize(size);
+    frame.shrink_to_fit();
+    EXPECT_EQ(rig.Receive(frame), "[CRC FAIL]\r\n\r\n") << size;
+    EXPECT_FALSE(rig.lastOk);
+  }
+}
+
+TEST(Squitter, StationOrOffsetChangeClearsTheAircraft) {
+  ProtocolRig rig;
+  rig.Receive(BuildSquitter(ShannonSquitter()));
+  rig.flights.FlightDbUpdateFromPosition(7, 0x3A, 0, "BAW123", 0, 0, 0);
+  ASSERT_EQ(rig.ui.flightList.size(), 1u);
+
+  // Same station, same offset: no line (nothing shown at all) and the aircraft stay.
+  EXPECT_EQ(rig.Receive(BuildSquitter(ShannonSquitter())), "");
+  EXPECT_EQ(rig.flights.FlightDbFindByFlightId("BAW123"), 0);
+
+  SquitterFields moved = ShannonSquitter();
+  moved.slotOffset = 3;
+  EXPECT_EQ(rig.Receive(BuildSquitter(moved)), std::string(kChange) + "\r\n");
+  EXPECT_EQ(rig.flights.FlightDbFindByFlightId("BAW123"), -1);
+  EXPECT_TRUE(rig.ui.flightList.empty());
+
+  SquitterFields otherStation = moved;
+  otherStation.stations[0].id = 200 & 0x7F;  // 72: no name in the built-in table
+  EXPECT_EQ(rig.Receive(BuildSquitter(otherStation)), "[HF GROUND STATION CHANGE -> ]\r\n\r\n");
+}
+
+TEST(Squitter, SystemTableVersionDecidesFrequencyUnits) {
+  ProtocolRig rig;
+  rig.Show({&SettingsRecord::showSpdu});
+  auto table = std::make_unique<SystemTable>();
+  table->version = 5;
+  table->stationCount = 1;
+  table->stations[0].id = 7;
+  table->stations[0].frequencyCount = 3;
+  table->stations[0].frequencies[0] = {8927000, 1};
+  table->stations[0].frequencies[2] = {11384000, 2};
+  ASSERT_TRUE(rig.systemTable.StoreSystemTable(*table));
+
+  const std::string text = rig.Receive(BuildSquitter(ShannonSquitter()));
+  EXPECT_TRUE(rig.systemTable.SystemTableValid());
+  EXPECT_NE(text.find("SHANNON - IRELAND UTC LOCKED Active freqs (Hz)     8927 KHz    11384 KHz \r\n"),
+            std::string::npos)
+      << text;
+
+  SquitterFields newer = ShannonSquitter();
+  newer.systemTableVersion = 6;
+  const std::string stale = rig.Receive(BuildSquitter(newer));
+  EXPECT_FALSE(rig.systemTable.SystemTableValid());
+  EXPECT_NE(stale.find("Active freqs (Hz)        1       3\r\n"), std::string::npos) << stale;
+}
+
+}  // namespace
+}  // namespace talvir::testing
