@@ -1,0 +1,37 @@
+#include "app/audio_worker.h"
+
+namespace talvir {
+
+AudioWorker::~AudioWorker() {
+  if (thread_.joinable()) {
+    waveIn_.workerStop = 1;
+    thread_.join();
+  }
+}
+
+void AudioWorker::Start() { thread_ = std::thread(&AudioWorker::AudioWorkerThread, this); }
+
+void AudioWorker::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void AudioWorker::AudioWorkerThread() {
+  while (waveIn_.workerStop.load() == 0) {
+    RunOnce();
+    std::this_thread::sleep_for(kWorkerPassSleep);
+  }
+}
+
+bool AudioWorker::RunOnce() {
+  if (waveIn_.captureClosing.load() != 0) return false;
+  if (blocksProcessed_.load() >= blockLimit_.load()) return false;
+  const CaptureBlock* block = waveIn_.TakeBlock();
+  if (block == nullptr) return false;
+  // A different buffer from the one being read: the ring is 10 ahead.
+  waveIn_.Requeue();
+  router_.ProcessBlock(*block);
+  ++blocksProcessed_;
+  return true;
+}
+
+}  // namespace talvir

@@ -1,0 +1,51 @@
+#pragma once
+// The one thread that decodes: it takes each filled capture block, hands the
+// next buffer back to the driver, and runs the block through the decoders.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <limits>
+#include <thread>
+
+#include "app/channel_router.h"
+#include "audio/wave_in.h"
+
+namespace talvir {
+
+// Taken after every pass, so an idle worker polls at most 1000 times a
+// second and a backlog drains one block per pass.
+inline constexpr std::chrono::milliseconds kWorkerPassSleep{1};
+
+class AudioWorker {
+ public:
+  AudioWorker(WaveIn& waveIn, const Settings& settings, DecoderSinks sinks)
+      : waveIn_(waveIn), router_(settings, sinks) {}
+  // Ends and joins the thread if it still runs.
+  ~AudioWorker();
+  AudioWorker(const AudioWorker&) = delete;
+  AudioWorker& operator=(const AudioWorker&) = delete;
+
+  // Runs AudioWorkerThread until the capture layer's workerStop is set.
+  void Start();
+  void Join();
+
+  // One pass without the sleep: true when a block was processed.
+  bool RunOnce();
+
+  uint64_t BlocksProcessed() const { return blocksProcessed_.load(); }
+  // Blocks beyond this count are left queued until it is raised, so a front
+  // end can run its timers at exact points of the audio clock.
+  void SetBlockLimit(uint64_t limit) { blockLimit_ = limit; }
+
+ private:
+  void AudioWorkerThread();
+
+  WaveIn& waveIn_;
+  ChannelRouter router_;
+  std::thread thread_;
+  std::atomic<uint64_t> blocksProcessed_{0};
+  std::atomic<uint64_t> blockLimit_{std::numeric_limits<uint64_t>::max()};
+};
+
+}  // namespace talvir
