@@ -1,0 +1,46 @@
+#pragma once
+// talvir-cli's command line: parsing, the help text, and the settings
+// overrides the flags make for one run.
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/settings.h"
+
+namespace talvir {
+
+struct CliOptions {
+  enum class Action { kDecode, kHelp, kVersion, kListDevices };
+  Action action = Action::kDecode;
+
+  std::optional<std::string> input;  // a sound file, or "-" for raw PCM on stdin
+  std::optional<std::string> device;
+  std::optional<int32_t> channelAMode;
+  std::optional<int32_t> channelBMode;
+  std::optional<std::vector<Settings::IntField>> shown;  // display options switched on
+  bool realtime = false;
+  bool logs = false;
+  bool verboseStatus = false;
+  std::optional<std::filesystem::path> configDir;
+
+  bool ReadsStdin() const { return input == "-"; }
+};
+
+struct CliParseResult {
+  CliOptions options;
+  std::string error;  // empty when the command line is good
+};
+
+CliParseResult ParseCliOptions(std::span<const std::string_view> args);
+
+// The flags' changes to the settings, for this run only.
+void ApplyCliOverrides(const CliOptions& options, Settings& settings);
+
+std::string_view CliHelpText();
+std::string_view CliVersion();
+
+}  // namespace talvir
