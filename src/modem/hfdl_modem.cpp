@@ -85,14 +85,7 @@ void HfdlModem::SearchStep() {
     found[static_cast<std::size_t>(i)] =
         searchers_[static_cast<std::size_t>(i)].Search(paths_[static_cast<std::size_t>(i)].window());
 
-  const float s0 = found[0].score, s1 = found[1].score, s2 = found[2].score;
-  if (s0 > s1 && s0 > s2)
-    activePath_ = 0;
-  else if (s1 > s0 && s1 > s2)
-    activePath_ = 1;
-  else if (s2 > s0 && s2 > s1)
-    activePath_ = 2;
-  // On a tie the previous choice stands.
+  activePath_ = ChooseCandidatePath(found, activePath_);
 
   const int votes = ConfirmBurst(activePath_, found[static_cast<std::size_t>(activePath_)].position);
   if (votes < kMinVotes) return;

@@ -9,7 +9,7 @@ namespace talvir {
 
 namespace {
 
-constexpr int kSegmentLength = 25;  // symbols added coherently before |s|^2
+constexpr int kSegmentLength = 25;  // symbols a segment adds coherently before |s|^2
 constexpr int kMaxStarts = PreambleSearcher::kPositions;
 constexpr int kEarlyPeakGap = 3;
 constexpr float kMinOffPeak = 1e-7f;
@@ -41,7 +41,8 @@ void SegmentedCorrelations(const Complex* x, int count, float* out) {
     const float a = known::kPreambleA[static_cast<std::size_t>(k)];
     const float* row = xf + 4 * k;
     for (int t = 0; t < lanes; ++t) s[static_cast<std::size_t>(t)] += a * row[t];
-    if ((k + 1) % kSegmentLength == 0 || k == hfdl::kSequenceALength - 1) {
+    // Segments end after symbols 25, 50, 75, 100, 125 and 126.
+    if ((k > 0 && k % kSegmentLength == 0) || k == hfdl::kSequenceALength - 1) {
       for (int i = 0; i < count; ++i) {
         const float re = s[static_cast<std::size_t>(2 * i)];
         const float im = s[static_cast<std::size_t>(2 * i + 1)];
@@ -50,6 +51,14 @@ void SegmentedCorrelations(const Complex* x, int count, float* out) {
       std::fill(s.begin(), s.begin() + lanes, 0.0f);
     }
   }
+}
+
+int ChooseCandidatePath(std::span<const PreambleCandidate, hfdl::kCandidatePaths> found, int previous) {
+  const float s0 = found[0].score, s1 = found[1].score, s2 = found[2].score;
+  if (s0 > s1 && s0 > s2) return 0;
+  if (s1 > s0 && s1 > s2) return 1;
+  if (s2 > s0 && s2 > s1) return 2;
+  return previous;
 }
 
 int ChoosePeakPosition(std::span<const float> v) {

@@ -37,6 +37,9 @@ class PreambleSearcher {
 // SegmentedCorrelation at window starts x[0] .. x[count - 1], into out.
 void SegmentedCorrelations(const Complex* x, int count, float* out);
 
+// The path with the strictly best score; on a tie the previous choice.
+int ChooseCandidatePath(std::span<const PreambleCandidate, hfdl::kCandidatePaths> found, int previous);
+
 // The main peak M of v (first strict maximum above 0), unless an earlier peak
 // at least 3 positions before it exceeds half of it: then that earlier one.
 int ChoosePeakPosition(std::span<const float> v);

@@ -6,6 +6,7 @@
 // empty.
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <span>
 
@@ -30,7 +31,9 @@ class Resampler {
   template <class OnBlock>
   void Feed(std::span<const float> samples, OnBlock&& onBlock) {
     for (std::size_t i = 0; i < samples.size(); i += hfdl::kInputPick) {
-      Push(samples[i], onBlock);
+      // A non-finite sample would poison the AGC and every window for good.
+      const float x = samples[i];
+      Push(std::isfinite(x) ? x : 0.0f, onBlock);
       for (int z = 1; z < hfdl::kZeroStuffFactor; ++z) Push(0.0f, onBlock);
     }
   }

@@ -1,0 +1,146 @@
+// Bursts from the test bench's transmitter, through its channel, into the
+// modem: every rate code must come back byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "modem/burst_report.h"
+#include "modem/frame_counters.h"
+#include "modem_harness.h"
+#include "support/recording_ui_link.h"
+#include "testbench/hf_channel.h"
+#include "testbench/hfdl_modulator.h"
+
+namespace talvir {
+namespace {
+
+struct RoundTripCase {
+  int rateCode;
+  double carrierOffsetHz;
+};
+
+std::string Name(const ::testing::TestParamInfo<RoundTripCase>& info) {
+  const double f = info.param.carrierOffsetHz;
+  return "code" + std::to_string(info.param.rateCode) + (f < 0 ? "_minus" : "_plus") +
+         std::to_string(static_cast<int>(f < 0 ? -f : f)) + "Hz";
+}
+
+class RoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(RoundTrip, BurstAt30DbDecodesToTheSentBytes) {
+  const auto [code, offsetHz] = GetParam();
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+  const auto frame = testing::RandomFrame(code, static_cast<uint32_t>(17 * code + 3));
+
+  testbench::HfdlBurstOptions burst;
+  // An arbitrary start, not aligned with blocks or symbols.
+  burst.startSeconds = 0.7313 + 0.0417 * code;
+  burst.carrierOffsetHz = offsetHz;
+  burst.carrierPhase = 0.4 * code;
+  auto audio = testbench::ModulateHfdlBurst(frame, code, burst);
+  audio.resize(audio.size() + kSampleRate, 0.0f);
+  testbench::ChannelOptions channel;
+  channel.snrDb = 30.0;
+  channel.seed = static_cast<uint64_t>(code + 100);
+  harness.Feed(testbench::ApplyChannel(audio, channel));
+
+  ASSERT_EQ(harness.receiver.frames.size(), 1u);
+  const auto& got = harness.receiver.frames[0];
+  EXPECT_EQ(got.bytes, testing::Padded(frame, code));
+  EXPECT_EQ(got.burst.rateCode, code);
+
+  // Status: the burst report with the mode's long name, then "Listening".
+  ASSERT_EQ(ui.modemStatus.size(), 2u);
+  const std::string& report = ui.modemStatus[0];
+  EXPECT_NE(report.find(std::string(" ") + std::string(ModeName(code)) + " FREQ ERR "), std::string::npos) << report;
+  EXPECT_EQ(got.burst.statusLine, report);
+  EXPECT_EQ(ui.modemStatus[1], kListeningText);
+  // The reported carrier error is the offset we sent, within a few hertz.
+  const auto at = report.find("FREQ ERR ") + 9;
+  EXPECT_NEAR(std::stod(report.substr(at)), offsetHz, 3.0) << report;
+
+  const auto counters = harness.modem->Counters();
+  const int pair = FrameCounters::PairFor(code, got.burst.currentSlot);
+  FrameCounters::Values expected{};
+  expected[FrameCounters::kAllFrames] = 1;
+  expected[static_cast<std::size_t>(pair)] = 1;
+  EXPECT_EQ(counters, expected);
+
+  const auto view = harness.modem->Constellation();
+  EXPECT_EQ(view.modeText, hfdl::Rate(code).shortText);
+  EXPECT_EQ(ui.constellationUpdates.back(), 1);
+  EXPECT_EQ(ui.statisticsUpdates, 1);
+}
+
+std::vector<RoundTripCase> AllCases() {
+  std::vector<RoundTripCase> cases;
+  for (int code = 0; code < hfdl::kRateCodes; ++code)
+    for (double offset : {-60.0, 0.0, 60.0}) cases.push_back({code, offset});
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllRateCodes, RoundTrip, ::testing::ValuesIn(AllCases()), Name);
+
+// Slot 0 is the last 2.46 s of the 32 s frame.
+constexpr double kSlotZeroStart = 29.54;
+
+// Ground stations send squitters in slot 0, and every burst found there is
+// taken for a 300 bps squitter.
+TEST(SquitterSlot, BurstInSlotZeroDecodesAsCode6) {
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+  harness.FeedSilence(kSlotZeroStart);
+  const auto frame = testing::RandomFrame(6, 99);
+  testbench::HfdlBurstOptions burst;
+  burst.startSeconds = 0.01;
+  auto audio = testbench::ModulateHfdlBurst(frame, 6, burst);
+  audio.resize(audio.size() + kSampleRate / 2, 0.0f);
+  testbench::ChannelOptions channel;
+  channel.snrDb = 30.0;
+  harness.Feed(testbench::ApplyChannel(audio, channel));
+
+  ASSERT_EQ(harness.receiver.frames.size(), 1u);
+  EXPECT_EQ(harness.receiver.frames[0].bytes, testing::Padded(frame, 6));
+  EXPECT_EQ(harness.receiver.frames[0].burst.rateCode, 6);
+  EXPECT_EQ(harness.receiver.frames[0].burst.detectedSlotIndex, 13);
+  ASSERT_FALSE(ui.modemStatus.empty());
+  EXPECT_TRUE(ui.modemStatus[0].starts_with("TS(0) 300  bps 1.8 sec Interleaver")) << ui.modemStatus[0];
+}
+
+TEST(SquitterSlot, AnyBurstDetectedInSlotZeroIsTakenForCode6) {
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+  harness.FeedSilence(kSlotZeroStart);
+  testbench::HfdlBurstOptions burst;
+  burst.startSeconds = 0.01;
+  harness.Feed(testbench::ModulateHfdlBurst(testing::RandomFrame(2, 5), 2, burst));
+  harness.FeedSilence(1.0);
+  ASSERT_EQ(harness.receiver.frames.size(), 1u);
+  EXPECT_EQ(harness.receiver.frames[0].burst.rateCode, 6);
+}
+
+// Two bursts back to back: the modem returns to searching after the first.
+TEST(BackToBack, ConsecutiveBurstsAllDecode) {
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+  std::vector<std::vector<uint8_t>> sent;
+  std::vector<float> audio;
+  for (int i = 0; i < 3; ++i) {
+    const int code = i == 1 ? 4 : 0;
+    sent.push_back(testing::Padded(testing::RandomFrame(code, static_cast<uint32_t>(i)), code));
+    testbench::HfdlBurstOptions burst;
+    burst.startSeconds = 0.05;
+    const auto one = testbench::ModulateHfdlBurst(sent.back(), code, burst);
+    audio.insert(audio.end(), one.begin(), one.end());
+  }
+  audio.resize(audio.size() + kSampleRate / 2, 0.0f);
+  harness.Feed(audio);
+  ASSERT_EQ(harness.receiver.frames.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(harness.receiver.frames[i].bytes, sent[i]) << "burst " << i;
+  EXPECT_EQ(harness.modem->Counters()[FrameCounters::kAllFrames], 3);
+}
+
+}  // namespace
+}  // namespace talvir
