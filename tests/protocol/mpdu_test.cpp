@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "protocol_rig.h"
+#include "testbench/frames/lpdu_builder.h"
+#include "testbench/frames/mpdu_builder.h"
+
+namespace talvir::testing {
+namespace {
+
+using namespace testbench;
+
+std::vector<uint8_t> Hfnpdu(uint8_t tag) { return {0xFF, 0xD1, tag, tag}; }
+
+AirMpduHeader AirHeader(uint8_t aid, uint8_t slotRequest) {
+  AirMpduHeader h;
+  h.groundStationId = 7;
+  h.utcSynced = true;
+  h.aid = aid;
+  h.slotRequest = slotRequest;
+  h.maxBitRateCode = 1;
+  h.ur = 5;
+  h.urVector = 7;
+  return h;
+}
+
+const std::string kPreambleOk = std::string("[Preamble ") + kBurstStatus + "][OK]\r\n";
+
+TEST(Mpdu, AirHeaderWithoutLpdus) {
+  ProtocolRig rig;
+  rig.Show({&SettingsRecord::showMpdu, &SettingsRecord::verbose, &SettingsRecord::showPreamble});
+  EXPECT_EQ(rig.Receive(BuildAirMpdu(AirHeader(255, 0x13), {})),
+            "\r\n[MPDU 00:00:00 AIR LOGON SLOT 1 300 BPS ]\r\n"
+            "Nr LPDUs = 0 Ground station ID SHANNON - IRELAND SYNCHED\r\n"
+            "Aircraft ID LOG-ON\r\n"
+            "Slots Requested medium = 2 Low = 3\r\n"
+            "Max Bit rate 300 bps U(R) = 5 UR(R)vect = 7\r\n" +
+                kPreambleOk);
+  EXPECT_TRUE(rig.lastOk);
+  EXPECT_TRUE(rig.hfnpdu.calls.empty());
+  EXPECT_EQ(rig.decoder.FrameOutcome(), 255);
+}
+
+TEST(Mpdu, SlotRequestAndRateVariants) {
+  struct Case {
+    uint8_t slotRequest;
+    int rateCode;
+    const char* requestLine;
+    const char* rateWord;
+  };
+  const Case cases[] = {
+      {0x85, 4, "NF Slots requested = 5\r\n", "1800 bps "},
+      {0x53, 0, "High priority slots requested = 5\r\n", "Reserved "},
+      {0x13, 5, "Slots Requested medium = 2 Low = 3\r\n", ""},
+  };
+  for (const Case& c : cases) {
+    ProtocolRig rig;
+    rig.Show({&SettingsRecord::showMpdu, &SettingsRecord::verbose});
+    AirMpduHeader h = AirHeader(0x3A, c.slotRequest);
+    h.maxBitRateCode = c.rateCode;
+    h.utcSynced = false;
+    EXPECT_EQ(rig.Receive(BuildAirMpdu(h, {})),
+              std::string("\r\n[MPDU 00:00:00 AIR 3A SLOT 1 300 BPS ]\r\n"
+                          "Nr LPDUs = 0 Ground station ID SHANNON - IRELAND NOT SYNCHED\r\n"
+                          "Aircraft ID 3A\r\n") +
+                  c.requestLine + "Max Bit rate " + c.rateWord + "U(R) = 5 UR(R)vect = 7\r\n\r\n");
+  }
+}
+
+TEST(Mpdu, RateAndSlotTexts) {
+  EXPECT_EQ(FormatRateAndSlot(7, 4), "4,5 300 BPS");
+  EXPECT_EQ(FormatRateAndSlot(6, 13), "13 300 BPS ");
+  EXPECT_EQ(FormatRateAndSlot(0, 2), "2 1800 BPS ");
+  EXPECT_EQ(FormatRateAndSlot(1, 2), "2,3 1800 BPS ");
+  EXPECT_EQ(FormatRateAndSlot(3, 9), "9,10 1200 BPS ");
+  EXPECT_EQ(FormatRateAndSlot(4, 5), "5 600 BPS ");
+  EXPECT_EQ(FormatRateAndSlot(8, 5), "");
+}
+
+TEST(Mpdu, AirLpdusDecodedInOrderOnlyTheFirstEight) {
+  ProtocolRig rig;
+  std::vector<Lpdu> lpdus;
+  for (uint8_t i = 0; i < 15; ++i) lpdus.push_back(BuildUnnumberedDataLpdu(Hfnpdu(i)));
+  rig.Receive(BuildAirMpdu(AirHeader(0x3A, 0), lpdus));
+  ASSERT_EQ(rig.hfnpdu.calls.size(), 8u);
+  for (uint8_t i = 0; i < 8; ++i) {
+    EXPECT_EQ(rig.hfnpdu.calls[i].data, Hfnpdu(i));
+    EXPECT_EQ(rig.hfnpdu.calls[i].link.direction, 1);
+    EXPECT_EQ(rig.hfnpdu.calls[i].link.aid, 0x3A);
+    EXPECT_EQ(rig.hfnpdu.calls[i].link.groundStationId, 7);
+  }
+}
+
+TEST(Mpdu, LpdusPastTheReceivedBytesAreSkipped) {
+  ProtocolRig rig;
+  rig.Show({&SettingsRecord::showLpdu});
+  auto frame = BuildAirMpdu(AirHeader(0x3A, 0), {BuildUnnumberedDataLpdu(Hfnpdu(1)),
+                                                  BuildUnnumberedDataLpdu(Hfnpdu(2))});
+  frame.resize(frame.size() - 1);
+  frame.shrink_to_fit();
+  EXPECT_EQ(rig.Receive(frame), "[LPDU UNNUMBERED DATA FM AIR 3A TO GND]\r\n\r\n");
+  ASSERT_EQ(rig.hfnpdu.calls.size(), 1u);
+  EXPECT_EQ(rig.hfnpdu.calls[0].data, Hfnpdu(1));
+}
+
+TEST(Mpdu, BadHeaderFcsDecodesNoLpdu) {
+  for (bool air : {true, false}) {
+    ProtocolRig rig;
+    rig.Show({&SettingsRecord::showMpdu, &SettingsRecord::showPreamble});
+    auto frame = air ? BuildAirMpdu(AirHeader(0x3A, 0), {BuildUnnumberedDataLpdu(Hfnpdu(1))})
+                     : BuildGroundMpdu({7, true}, {{0x3A, 1, {BuildUnnumberedDataLpdu(Hfnpdu(1))}}});
+    frame[2] ^= 0x01;
+    EXPECT_EQ(rig.Receive(frame), std::string("[CRC FAIL]\r\n[Preamble ") + kBurstStatus + "]\r\n");
+    EXPECT_FALSE(rig.lastOk);
+    EXPECT_TRUE(rig.hfnpdu.calls.empty());
+  }
+}
+
+TEST(Mpdu, GroundHeaderOfEightFullBlocks) {
+  ProtocolRig rig;
+  rig.Show({&SettingsRecord::showMpdu, &SettingsRecord::verbose});
+  rig.burst.rateCode = 1;
+  rig.burst.detectedSlotIndex = 4;
+  std::vector<GroundMpduBlock> blocks;
+  for (int b = 0; b < 8; ++b) {
+    GroundMpduBlock block{static_cast<uint8_t>(b == 0 ? 0 : 0x10 + b), b % 5, {}};
+    for (int i = 0; i < 15; ++i) block.lpdus.push_back(BuildUnnumberedDataLpdu(Hfnpdu(static_cast<uint8_t>(15 * b + i))));
+    blocks.push_back(block);
+  }
+  const std::string text = rig.Receive(BuildGroundMpdu({7, false}, blocks));
+  std::string expected =
+      "\r\n[MPDU 00:00:00 GND SLOT 4,5 1800 BPS ]\r\n"
+      "Ground station ID SHANNON - IRELAND NOT SYNCHED\r\n"
+      "NR AIR CALLS 8\r\n"
+      "AIR CALL 0 = BROADCAST\r\nLPDUS = 15\r\nMax Bit rate Reserved \r\n"
+      "AIR CALL 1 = 11\r\nLPDUS = 15\r\nMax Bit rate 300 bps \r\n"
+      "AIR CALL 2 = 12\r\nLPDUS = 15\r\nMax Bit rate 600 bps \r\n"
+      "AIR CALL 3 = 13\r\nLPDUS = 15\r\nMax Bit rate 1200 bps \r\n"
+      "AIR CALL 4 = 14\r\nLPDUS = 15\r\nMax Bit rate 1800 bps \r\n"
+      "AIR CALL 5 = 15\r\nLPDUS = 15\r\nMax Bit rate Reserved \r\n"
+      "AIR CALL 6 = 16\r\nLPDUS = 15\r\nMax Bit rate 300 bps \r\n"
+      "AIR CALL 7 = 17\r\nLPDUS = 15\r\nMax Bit rate 600 bps \r\n"
+      "\r\n";
+  EXPECT_EQ(text, expected);
+  EXPECT_EQ(rig.decoder.FrameOutcomeLabel(), "Ground");
+  ASSERT_EQ(rig.hfnpdu.calls.size(), 120u);
+  for (int k = 0; k < 120; ++k) {
+    const auto& call = rig.hfnpdu.calls[static_cast<std::size_t>(k)];
+    EXPECT_EQ(call.data, Hfnpdu(static_cast<uint8_t>(k)));
+    EXPECT_EQ(call.link.aid, k < 15 ? 0 : 0x10 + k / 15);
+    EXPECT_EQ(call.link.direction, 0);
+  }
+}
+
+TEST(Mpdu, OutcomeLabelNamesTheAircraft) {
+  ProtocolRig rig;
+  rig.flights.FlightDbUpdateFromPosition(7, 0x3A, 0, "BAW123", 0, 0, 0);
+  rig.Receive(BuildAirMpdu(AirHeader(0x3A, 0), {}));
+  EXPECT_EQ(rig.decoder.FrameOutcomeLabel(), "BAW123");
+  ASSERT_FALSE(rig.ui.flightDetails.empty());
+  EXPECT_NE(rig.ui.flightDetails.back().find("FLT BAW123"), std::string::npos);
+  rig.Receive(BuildAirMpdu(AirHeader(0x3B, 0), {}));
+  EXPECT_EQ(rig.decoder.FrameOutcomeLabel(), "");
+}
+
+}  // namespace
+}  // namespace talvir::testing
