@@ -1,0 +1,180 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "audio/raw_pcm_reader.h"
+#include "audio/sound_file_reader.h"
+#include "audio/stream_driver.h"
+#include "audio/wave_in.h"
+#include "support/temp_dir.h"
+
+namespace talvir {
+namespace {
+
+// Frames as the capture layer sees them: little-endian left, right.
+std::vector<uint8_t> FrameBytes(const std::vector<int16_t>& interleaved) {
+  std::vector<uint8_t> bytes;
+  for (const int16_t sample : interleaved) {
+    bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) >> 8));
+  }
+  return bytes;
+}
+
+class MemoryReader : public FrameReader {
+ public:
+  explicit MemoryReader(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>&) override {
+    const std::size_t take = std::min(out.size(), bytes_.size() - position_);
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(position_), take, out.begin());
+    position_ += take;
+    return take / kCaptureBytesPerFrame;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  std::size_t position_ = 0;
+};
+
+// Everything a source delivers, through the capture cycle, until it is
+// exhausted and its last block has been taken.
+std::vector<uint8_t> DrainThroughCapture(std::unique_ptr<FrameReader> reader) {
+  Settings settings;
+  StreamDriver driver(std::move(reader), Pacing::kAsFastAsTaken);
+  WaveIn waveIn(driver, settings, CloseTiming{1000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)});
+  EXPECT_TRUE(waveIn.Allocate());
+  EXPECT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  std::vector<uint8_t> delivered;
+  uint64_t taken = 0;
+  while (!(waveIn.SourceExhausted() && taken == waveIn.BlocksQueued())) {
+    if (const CaptureBlock* block = waveIn.TakeBlock()) {
+      waveIn.Requeue();
+      delivered.insert(delivered.end(), block->begin(), block->end());
+      ++taken;
+    } else {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  }
+  waveIn.AudioCaptureClose();
+  for (int b = 0; b < kCaptureBufferCount; ++b) EXPECT_EQ(waveIn.Buffer(b).user.load(), 0);
+  return delivered;
+}
+
+TEST(StreamDriver, DeliversTheInputPaddedThenHalfASecondOfSilence) {
+  const std::size_t frames = 3 * kBlockFrames + 700;
+  std::vector<uint8_t> input(frames * kCaptureBytesPerFrame);
+  for (std::size_t i = 0; i < input.size(); ++i) input[i] = static_cast<uint8_t>(i * 7 + 1);
+  const std::vector<uint8_t> out = DrainThroughCapture(std::make_unique<MemoryReader>(input));
+
+  ASSERT_EQ(out.size(), (4U + kFlushSilenceBlocks) * kCaptureBufferBytes);
+  EXPECT_TRUE(std::equal(input.begin(), input.end(), out.begin())) << "blocks in order, unchanged";
+  EXPECT_TRUE(std::all_of(out.begin() + static_cast<std::ptrdiff_t>(input.size()), out.end(),
+                          [](uint8_t b) { return b == 0; }));
+  EXPECT_GE(kFlushSilenceBlocks * kBlockFrames, kSampleRate / 2);
+}
+
+TEST(StreamDriver, AnEmptyInputStillFlushes) {
+  const std::vector<uint8_t> out = DrainThroughCapture(std::make_unique<MemoryReader>(std::vector<uint8_t>{}));
+  EXPECT_EQ(out.size(), static_cast<std::size_t>(kFlushSilenceBlocks) * kCaptureBufferBytes);
+}
+
+class SoundFileTest : public ::testing::Test {
+ protected:
+  std::filesystem::path Write(const char* name, int format, int rate, int channels,
+                              const std::vector<int16_t>& samples) {
+    const auto path = dir.path() / name;
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
+    sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()) / channels);
+    sf_close(file);
+    return path;
+  }
+  std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
+    std::string error;
+    auto reader = SoundFileReader::Open(path, error);
+    EXPECT_NE(reader, nullptr) << error;
+    if (!reader) return {};
+    std::vector<uint8_t> bytes(kCaptureBufferBytes);
+    std::atomic<bool> stop{false};
+    bytes.resize(reader->ReadFrames(bytes, stop) * kCaptureBytesPerFrame);
+    return bytes;
+  }
+  std::string OpenError(const std::filesystem::path& path) {
+    std::string error;
+    EXPECT_EQ(SoundFileReader::Open(path, error), nullptr);
+    return error;
+  }
+
+  testing::TempDir dir;
+};
+
+TEST_F(SoundFileTest, StereoWavKeepsLeftAndRight) {
+  const std::vector<int16_t> samples{1, -1, 32767, -32768, 258, 0};
+  EXPECT_EQ(ReadAll(Write("s.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 2, samples)),
+            FrameBytes(samples));
+}
+
+TEST_F(SoundFileTest, MonoFeedsChannelAAndLeavesBSilent) {
+  EXPECT_EQ(ReadAll(Write("m.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kSampleRate, 1, {100, -200, 300})),
+            FrameBytes({100, 0, -200, 0, 300, 0}));
+}
+
+TEST_F(SoundFileTest, RefusesWhatItCannotDecode) {
+  const auto slow = Write("slow.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, {1, 2});
+  EXPECT_NE(OpenError(slow).find("44100 Hz"), std::string::npos);
+  EXPECT_NE(OpenError(dir.path() / "missing.wav").find("no such file"), std::string::npos);
+  std::ofstream(dir.path() / "notes.txt") << "not audio\n";
+  EXPECT_NE(OpenError(dir.path() / "notes.txt").find("notes.txt"), std::string::npos);
+  const auto surround = Write("six.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 6, std::vector<int16_t>(12));
+  EXPECT_NE(OpenError(surround).find("6 channels"), std::string::npos);
+  EXPECT_NE(OpenError(dir.path()).find("directory"), std::string::npos);
+}
+
+TEST(RawPcmReader, ReadsWholeFramesAndDropsATrailingPartOne) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::vector<uint8_t> bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};  // 2 frames and 2 bytes
+  std::thread writer([&] {
+    // Split writes: a frame may arrive in pieces.
+    ASSERT_EQ(write(fds[1], bytes.data(), 3), 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(write(fds[1], bytes.data() + 3, bytes.size() - 3), static_cast<ssize_t>(bytes.size() - 3));
+    close(fds[1]);
+  });
+  RawPcmReader reader(fds[0]);
+  std::vector<uint8_t> out(kCaptureBufferBytes);
+  std::atomic<bool> stop{false};
+  EXPECT_EQ(reader.ReadFrames(out, stop), 2U);
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 8, out.begin()));
+  EXPECT_EQ(reader.ReadFrames(out, stop), 0U);
+  writer.join();
+  close(fds[0]);
+}
+
+TEST(RawPcmReader, AStopEndsTheWaitOnAQuietPipe) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  RawPcmReader reader(fds[0]);
+  std::atomic<bool> stop{false};
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    stop = true;
+  });
+  std::vector<uint8_t> out(kCaptureBufferBytes);
+  EXPECT_EQ(reader.ReadFrames(out, stop), 0U);
+  stopper.join();
+  close(fds[0]);
+  close(fds[1]);
+}
+
+}  // namespace
+}  // namespace talvir

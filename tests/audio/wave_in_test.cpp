@@ -1,0 +1,182 @@
+#include "audio/wave_in.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "fake_capture_driver.h"
+
+namespace talvir {
+namespace {
+
+using testing::FakeCaptureDriver;
+
+constexpr CloseTiming kQuickClose{50, std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
+
+class WaveInTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(waveIn.Allocate()); }
+
+  // The buffer numbers handed over from the n-th hand-over on.
+  std::vector<int> AddedFrom(std::size_t first) {
+    std::vector<int> numbers;
+    for (std::size_t i = first; i < driver.added.size(); ++i) {
+      for (int b = 0; b < kCaptureBufferCount; ++b) {
+        if (driver.added[i] == &waveIn.Buffer(b)) numbers.push_back(b);
+      }
+    }
+    return numbers;
+  }
+  // What the worker does for each block it takes.
+  const CaptureBlock* TakeAndRequeue() {
+    const CaptureBlock* block = waveIn.TakeBlock();
+    if (block != nullptr) waveIn.Requeue();
+    return block;
+  }
+  int BuffersWithDriver() {
+    int count = 0;
+    for (int b = 0; b < kCaptureBufferCount; ++b) count += waveIn.Buffer(b).user.load();
+    return count;
+  }
+
+  Settings settings;
+  FakeCaptureDriver driver;
+  WaveIn waveIn{driver, settings, kQuickClose};
+};
+
+TEST_F(WaveInTest, OpenHandsTenBuffersToTheDriverAndStarts) {
+  settings.SetText(&SettingsRecord::soundCardName, "USB Audio CODEC");
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  EXPECT_EQ(driver.openedName, "USB Audio CODEC");
+  EXPECT_EQ(driver.calls, (std::vector<std::string>{"open", "reset", "start"}));
+  EXPECT_EQ(AddedFrom(0), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(BuffersWithDriver(), 10);
+  EXPECT_EQ(waveIn.workerStop.load(), 0);
+  EXPECT_EQ(waveIn.captureClosing.load(), 0);
+}
+
+TEST_F(WaveInTest, EveryBlockTakenHandsOverTheNextBufferInRingOrder) {
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  for (int block = 0; block < 25; ++block) {
+    driver.ReturnOldest(static_cast<uint8_t>(block));
+    const CaptureBlock* taken = TakeAndRequeue();
+    ASSERT_EQ(taken, &waveIn.Buffer(block % kCaptureBufferCount).data);
+    EXPECT_EQ((*taken)[0], block) << "blocks come out oldest first";
+    EXPECT_EQ(BuffersWithDriver(), 10);
+  }
+  const std::vector<int> order = AddedFrom(10);
+  ASSERT_EQ(order.size(), 25U);
+  for (std::size_t i = 0; i < order.size(); ++i) EXPECT_EQ(order[i], static_cast<int>((10 + i) % 20));
+  EXPECT_EQ(waveIn.BlocksQueued(), 25U);
+}
+
+TEST_F(WaveInTest, ReopenContinuesTheRequeueOrderWhereItStopped) {
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  for (int block = 0; block < 3; ++block) {
+    driver.ReturnOldest(1);
+    ASSERT_NE(TakeAndRequeue(), nullptr);
+  }
+  waveIn.AudioCaptureClose();
+  EXPECT_EQ(waveIn.captureClosing.load(), 1);
+  EXPECT_EQ(BuffersWithDriver(), 0) << "reset returned every buffer";
+  const std::size_t before = driver.added.size();
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  EXPECT_EQ(waveIn.captureClosing.load(), 0) << "the driver's open message clears it";
+  EXPECT_EQ(AddedFrom(before), (std::vector<int>{13, 14, 15, 16, 17, 18, 19, 0, 1, 2}));
+}
+
+TEST_F(WaveInTest, DataArrivingWhileClosingIsNotQueuedButReleasesItsBuffer) {
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  driver.returnOneOnStop = true;
+  waveIn.AudioCaptureClose();
+  EXPECT_EQ(waveIn.TakeBlock(), nullptr);
+  EXPECT_EQ(waveIn.BlocksQueued(), 0U);
+  EXPECT_EQ(BuffersWithDriver(), 0);
+
+  // And while closing the worker takes nothing, even what is queued.
+  waveIn.captureClosing = 1;
+  CaptureBuffer loose;
+  loose.user = 1;
+  waveIn.BufferDone(loose);
+  EXPECT_EQ(loose.user.load(), 0);
+  EXPECT_EQ(waveIn.TakeBlock(), nullptr);
+}
+
+TEST(WaveIn, CloseWaitsForBuffersTheDriverReturnsLate) {
+  Settings settings;
+  FakeCaptureDriver driver;
+  WaveIn waveIn(driver, settings, CloseTiming{10000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)});
+  ASSERT_TRUE(waveIn.Allocate());
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  driver.keepBuffersOnReset = true;
+  std::thread lateDriver([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (driver.HeldCount() > 0) driver.ReturnOldest(0);
+  });
+  waveIn.AudioCaptureClose();
+  for (int b = 0; b < kCaptureBufferCount; ++b) EXPECT_EQ(waveIn.Buffer(b).user.load(), 0);
+  lateDriver.join();
+}
+
+TEST_F(WaveInTest, BlocksLeftQueuedAtACloseAreDroppedAtTheReopen) {
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  for (int i = 0; i < 3; ++i) driver.ReturnOldest(7);  // queued, not yet taken
+  waveIn.AudioCaptureClose();
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  EXPECT_EQ(waveIn.TakeBlock(), nullptr);
+  EXPECT_EQ(waveIn.BlocksQueued(), 0U);
+  // Capture goes on with exactly ten buffers in flight.
+  for (int block = 0; block < 30; ++block) {
+    driver.ReturnOldest(3);
+    ASSERT_NE(TakeAndRequeue(), nullptr);
+    ASSERT_EQ(BuffersWithDriver(), 10);
+  }
+}
+
+TEST_F(WaveInTest, ABufferTheDriverStillHoldsIsNeverHandedOverAgain) {
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  driver.keepBuffersOnReset = true;  // the close wait gives up
+  waveIn.AudioCaptureClose();
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  EXPECT_EQ(AddedFrom(10), (std::vector<int>{10, 11, 12, 13, 14, 15, 16, 17, 18, 19}));
+  waveIn.AudioCaptureClose();
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  EXPECT_EQ(driver.added.size(), 20U) << "buffer 0 is next but still with the driver";
+  // Once the driver lets go of buffer 0 it is handed over again, in turn.
+  driver.ReturnOldest(5);
+  ASSERT_NE(TakeAndRequeue(), nullptr);
+  EXPECT_EQ(AddedFrom(20), (std::vector<int>{0}));
+}
+
+TEST_F(WaveInTest, AReportedOpenFailureSkipsTheStartSteps) {
+  driver.openResult = {OpenStatus::kAllocated, "busy"};
+  const OpenResult result = waveIn.AudioCaptureOpen();
+  EXPECT_EQ(result.status, OpenStatus::kAllocated);
+  EXPECT_TRUE(result.Reported());
+  EXPECT_EQ(OpenFailureMessage(result.status), "Unable to Open Soundcard Input ALLOCATED");
+  EXPECT_EQ(driver.calls, (std::vector<std::string>{"open"}));
+  EXPECT_TRUE(driver.added.empty());
+  EXPECT_EQ(waveIn.workerStop.load(), 0) << "the worker runs idle";
+}
+
+TEST_F(WaveInTest, AnUnreportedOpenFailureLeavesNoBufferMarkedWithTheDriver) {
+  driver.openResult = {OpenStatus::kOtherFailure, "host error"};
+  const OpenResult result = waveIn.AudioCaptureOpen();
+  EXPECT_FALSE(result.Reported());
+  EXPECT_EQ(driver.calls, (std::vector<std::string>{"open", "reset", "start"}));
+  EXPECT_EQ(BuffersWithDriver(), 0);
+}
+
+TEST(OpenFailureMessage, NamesEachReportedFailure) {
+  EXPECT_EQ(OpenFailureMessage(OpenStatus::kBadDeviceId), "Unable to Open Soundcard Input BADDEVICEID");
+  EXPECT_EQ(OpenFailureMessage(OpenStatus::kAllocated), "Unable to Open Soundcard Input ALLOCATED");
+  EXPECT_EQ(OpenFailureMessage(OpenStatus::kNoDriver), "Unable to Open Soundcard Input NODRIVER");
+  EXPECT_EQ(OpenFailureMessage(OpenStatus::kNoMemory), "Unable to Open Soundcard Input NOMEM");
+  EXPECT_EQ(OpenFailureMessage(OpenStatus::kInvalidParam), "Unable to Open Soundcard Input INVALID PARAM");
+  EXPECT_EQ(OpenFailureMessage(OpenStatus::kBadFormat), "Unable to Open Soundcard Input BADFORMAT");
+  EXPECT_EQ(OpenFailureMessage(OpenStatus::kOtherFailure), "");
+  EXPECT_EQ(OpenFailureMessage(OpenStatus::kOk), "");
+}
+
+}  // namespace
+}  // namespace talvir
