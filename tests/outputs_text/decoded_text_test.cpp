@@ -1,0 +1,122 @@
+#include "outputs/decoded_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "config/settings.h"
+#include "outputs/log_files.h"
+#include "support/recording_ui_link.h"
+#include "support/temp_dir.h"
+
+namespace talvir::testing {
+namespace {
+
+struct TextRig {
+  TextRig() {
+    settings.Set(&SettingsRecord::hfdlLogging, 0);
+    settings.Set(&SettingsRecord::showPreamble, 0);
+  }
+  RecordingUiLink ui;
+  Settings settings;
+  DecodedText text{settings, nullptr};
+};
+
+std::string Dump(std::span<const uint8_t> bytes) {
+  TextRig rig;
+  rig.text.HexDump(bytes);
+  return std::string(rig.text.Text());
+}
+
+TEST(DecodedText, HexDumpLayouts) {
+  EXPECT_EQ(Dump({}), std::string(15, ' ') + "    \r\n");
+
+  const uint8_t three[] = {0x41, 0x00, 0x7A};
+  EXPECT_EQ(Dump(three), "41 00 7A " + std::string(12, ' ') + "    A .z \r\n" + std::string(15, ' ') + "    \r\n");
+
+  uint8_t fifteen[15];
+  for (int i = 0; i < 15; ++i) fifteen[i] = static_cast<uint8_t>('a' + i);
+  fifteen[14] = 0xE9;  // beyond ASCII: not a letter
+  EXPECT_EQ(Dump(fifteen),
+            "61 62 63 64 65 66 67 68 69 6A 6B 6C 6D 6E E9     a b c d e f g h i j k l m n .\r\n" +
+                std::string(15, ' ') + "    \r\n");
+
+  // ceil(n / 15) + 1 lines
+  const std::vector<uint8_t> sixteen(16, '7');
+  const std::string dump = Dump(sixteen);
+  EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 3);
+}
+
+TEST(DecodedText, AppendsPrintfAndLines) {
+  TextRig rig;
+  rig.text.AppendLines("a\nb");
+  EXPECT_EQ(rig.text.Text(), "a\r\nb");
+  rig.text.Printf("%d-%s", 42, "x");
+  EXPECT_EQ(rig.text.Text(), "a\r\nb42-x");
+  rig.text.Printf("c%cd", 0);  // an embedded NUL ends the text
+  EXPECT_EQ(rig.text.Text(), "a\r\nb42-xc");
+  EXPECT_EQ(rig.text.Length(), 9);
+}
+
+TEST(DecodedText, OverflowIsCutNeverWrittenPast) {
+  TextRig rig;
+  const std::string block(4000, 'x');
+  rig.text.Append(block);
+  rig.text.Printf("%s", block.c_str());
+  rig.text.Printf("%s", block.c_str());
+  EXPECT_EQ(rig.text.Length(), DecodedText::kCapacity - 1);
+  rig.text.Append("more");
+  rig.text.AppendLines("\n\n");
+  const std::vector<uint8_t> bytes(945, 0x55);
+  rig.text.HexDump(bytes);
+  EXPECT_EQ(rig.text.Length(), DecodedText::kCapacity - 1);
+  EXPECT_EQ(rig.text.Text(), std::string(DecodedText::kCapacity - 1, 'x'));
+
+  // A CR LF pair is not split at the end.
+  TextRig almost;
+  almost.text.Append(std::string(DecodedText::kCapacity - 2, 'y'));
+  almost.text.AppendLines("\n");
+  EXPECT_EQ(almost.text.Length(), DecodedText::kCapacity - 2);
+}
+
+TEST(DecodedText, PreambleLineFollowsItsOption) {
+  TextRig rig;
+  rig.text.PrintPreambleLine(true, "TS(2) x ");
+  EXPECT_EQ(rig.text.Length(), 0);
+  rig.settings.Set(&SettingsRecord::showPreamble, 1);
+  rig.text.PrintPreambleLine(true, "TS(2) x ");
+  rig.text.PrintPreambleLine(false, "TS(2) x ");
+  EXPECT_EQ(rig.text.Text(), "[Preamble TS(2) x ][OK]\r\n[Preamble TS(2) x ]\r\n");
+}
+
+TEST(DecodedText, FlushPassesTheTextOnceAndLogsWhileLoggingIsOn) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path() / "logfiles");
+  TextRig rig;
+  const LogFiles logs(rig.settings, DataPaths{dir.path()});
+  DecodedText text(rig.settings, &logs);
+
+  EXPECT_EQ(text.Flush(), 0);  // nothing pending: no window call, no log file
+  EXPECT_TRUE(rig.ui.decodedText.empty());
+
+  text.Append("AB\r\n");
+  EXPECT_EQ(text.Flush(), 4);
+  EXPECT_EQ(text.Flush(), 0);
+  ASSERT_EQ(rig.ui.decodedText.size(), 1u);
+  EXPECT_EQ(rig.ui.decodedText[0], "AB\r\n");
+  EXPECT_FALSE(std::filesystem::exists(logs.HfdlLogPath()));
+
+  rig.settings.Set(&SettingsRecord::hfdlLogging, 1);
+  text.Append("C\r\n");
+  text.Flush();
+  std::ifstream in(logs.HfdlLogPath(), std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  EXPECT_EQ(content.str(), "C\r\n");
+  EXPECT_EQ(text.Length(), 0);
+}
+
+}  // namespace
+}  // namespace talvir::testing
