@@ -7,17 +7,14 @@
 #include <stdexcept>
 
 #include "common/decoder_links.h"
+#include "testbench/frames/acars_block.h"
 
 namespace talvir::testbench {
 namespace {
 
 constexpr int kSamplesPerBit = kSampleRate / kAcarsBitRate;  // 20
 static_assert(kSamplesPerBit * kAcarsBitRate == kSampleRate);
-// "+" 0x2B carries its odd-parity bit; "*" and SYN already have odd parity.
-constexpr uint8_t kPlusWithParity = 0xAB;
-constexpr uint8_t kStar = 0x2A;
 constexpr uint8_t kSyn = 0x16;
-constexpr uint8_t kSoh = 0x01;
 // Bits of steady tone after the block while the carrier fades out.
 constexpr int kTailBits = 8;
 constexpr int kRampSamples = kSamplesPerBit * 4;
@@ -25,12 +22,13 @@ constexpr int kRampSamples = kSamplesPerBit * 4;
 }  // namespace
 
 std::vector<uint8_t> AcarsTransmissionBytes(std::span<const uint8_t> blockFromSoh) {
-  if (blockFromSoh.empty() || blockFromSoh.front() != kSoh) {
+  if (blockFromSoh.empty() || blockFromSoh.front() != kAcarsSoh) {
     throw std::invalid_argument("a VHF ACARS block starts with SOH (0x01)");
   }
-  constexpr std::array<uint8_t, 4> kSync = {kPlusWithParity, kStar, kSyn, kSyn};
-  std::vector<uint8_t> bytes(kSync.size() + blockFromSoh.size());
-  std::copy(blockFromSoh.begin(), blockFromSoh.end(), std::copy(kSync.begin(), kSync.end(), bytes.begin()));
+  const std::array<uint8_t, 4> sync = {WithOddParity('+'), WithOddParity('*'), WithOddParity(kSyn),
+                                        WithOddParity(kSyn)};
+  std::vector<uint8_t> bytes(sync.size() + blockFromSoh.size());
+  std::copy(blockFromSoh.begin(), blockFromSoh.end(), std::copy(sync.begin(), sync.end(), bytes.begin()));
   return bytes;
 }
 
