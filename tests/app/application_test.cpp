@@ -1,0 +1,175 @@
+#include "app/application.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "audio/stream_driver.h"
+#include "recording_sinks.h"
+#include "support/recording_ui_link.h"
+#include "support/temp_dir.h"
+
+namespace talvir {
+namespace {
+
+constexpr CloseTiming kQuickClose{1000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
+
+// Frames whose left sample is the frame number and whose right one is 0x8000.
+class CountingReader : public FrameReader {
+ public:
+  explicit CountingReader(std::size_t frames) : frames_(frames) {}
+  std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>&) override {
+    std::size_t n = 0;
+    for (; n < out.size() / kCaptureBytesPerFrame && next_ < frames_; ++n, ++next_) {
+      const auto left = static_cast<uint16_t>(next_ & 0x7FFF);
+      out[4 * n] = static_cast<uint8_t>(left & 0xFF);
+      out[4 * n + 1] = static_cast<uint8_t>(left >> 8);
+      out[4 * n + 2] = 0x00;
+      out[4 * n + 3] = 0x80;
+    }
+    return n;
+  }
+
+ private:
+  std::size_t frames_;
+  std::size_t next_ = 0;
+};
+
+// A device that cannot be opened.
+class BusyDriver : public CaptureDriver {
+ public:
+  OpenResult Open(std::string_view, CaptureDriverEvents&) override { return {OpenStatus::kAllocated, "busy"}; }
+  bool AddBuffer(CaptureBuffer&) override { return false; }
+  void Start() override {}
+  void Stop() override {}
+  void Reset() override {}
+  void Close() override {}
+};
+
+void WaitForEnd(WaveIn const& waveIn, AudioWorker& worker) {
+  while (!(waveIn.SourceExhausted() && worker.BlocksProcessed() == waveIn.BlocksQueued())) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+TEST(AudioWorker, FeedsEverySampleOfAFileToTheModemInOrder) {
+  constexpr std::size_t kFrames = 5 * kBlockFrames + 123;
+  Settings settings;
+  settings.Set(&SettingsRecord::channelAMode, kChannelHf);
+  settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
+  settings.Set(&SettingsRecord::spectrumChannel, kSpectrumOff);
+  StreamDriver driver(std::make_unique<CountingReader>(kFrames), Pacing::kAsFastAsTaken);
+  WaveIn waveIn(driver, settings, kQuickClose);
+  std::vector<testing::SinkCall> calls;
+  testing::RecordingHfSink hf(calls);
+  testing::RecordingVhfSink vhfB("vhfB", calls);
+  AudioWorker worker(waveIn, settings, {&hf, nullptr, &vhfB});
+
+  ASSERT_TRUE(waveIn.Allocate());
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  worker.Start();
+  WaitForEnd(waveIn, worker);
+  waveIn.AudioCaptureClose();
+  waveIn.workerStop = 1;
+  worker.Join();
+
+  const std::size_t blocks = 6 + kFlushSilenceBlocks;
+  EXPECT_EQ(worker.BlocksProcessed(), blocks);
+  ASSERT_EQ(calls.size(), 2 * blocks);
+  std::size_t frame = 0;
+  for (std::size_t i = 0; i < calls.size(); i += 2) {
+    ASSERT_EQ(calls[i].sink, "hf");
+    ASSERT_EQ(calls[i + 1].sink, "vhfB");
+    for (std::size_t k = 0; k < kBlockFrames; ++k, ++frame) {
+      const float left = frame < kFrames ? static_cast<float>(frame & 0x7FFF) / 32768.0F : 0.0F;
+      const float right = frame < kFrames ? -32767.0F / 32768.0F : 0.0F;
+      ASSERT_EQ(calls[i].samples[k], left) << "frame " << frame;
+      ASSERT_EQ(calls[i + 1].samples[k], right) << "frame " << frame;
+    }
+  }
+}
+
+TEST(AudioWorker, StopsAtTheBlockLimitUntilItIsRaised) {
+  Settings settings;
+  StreamDriver driver(std::make_unique<CountingReader>(20 * kBlockFrames), Pacing::kAsFastAsTaken);
+  WaveIn waveIn(driver, settings, kQuickClose);
+  AudioWorker worker(waveIn, settings, {});
+  ASSERT_TRUE(waveIn.Allocate());
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  worker.SetBlockLimit(3);
+  for (int pass = 0; pass < 2000 && worker.BlocksProcessed() < 3; ++pass) {
+    if (!worker.RunOnce()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(worker.BlocksProcessed(), 3U);
+  EXPECT_FALSE(worker.RunOnce());
+  worker.SetBlockLimit(4);
+  while (!worker.RunOnce()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(worker.BlocksProcessed(), 4U);
+  waveIn.AudioCaptureClose();
+}
+
+TEST(AudioWorker, TakesNothingWhileCaptureIsClosing) {
+  Settings settings;
+  StreamDriver driver(std::make_unique<CountingReader>(5 * kBlockFrames), Pacing::kAsFastAsTaken);
+  WaveIn waveIn(driver, settings, kQuickClose);
+  AudioWorker worker(waveIn, settings, {});
+  ASSERT_TRUE(waveIn.Allocate());
+  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  while (waveIn.BlocksQueued() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  waveIn.captureClosing = 1;
+  EXPECT_FALSE(worker.RunOnce());
+  waveIn.captureClosing = 0;
+  EXPECT_TRUE(worker.RunOnce());
+  waveIn.AudioCaptureClose();
+}
+
+class ApplicationTest : public ::testing::Test {
+ protected:
+  DataPaths Paths() const { return DataPaths{dir.path()}; }
+  testing::TempDir dir;
+  testing::RecordingUiLink ui;
+};
+
+TEST_F(ApplicationTest, RunsAFileThroughAndShutsDownCleanly) {
+  Application app(Paths(), std::make_unique<StreamDriver>(std::make_unique<CountingReader>(3 * kBlockFrames),
+                                                          Pacing::kAsFastAsTaken),
+                  {.saveSettingsAtExit = false, .captureCloseTiming = kQuickClose});
+  EXPECT_FALSE(app.LoadSettings());
+  app.settings().Set(&SettingsRecord::spectrumChannel, kSpectrumChannelA);
+  ASSERT_TRUE(app.StartupSequence().Ok());
+  WaitForEnd(app.waveIn(), app.worker());
+  app.ShutdownSequence();
+  EXPECT_EQ(app.worker().BlocksProcessed(), 3U + kFlushSilenceBlocks);
+  EXPECT_EQ(ui.spectrum.size(), 3U + kFlushSilenceBlocks) << "one spectrum block per block";
+  EXPECT_FALSE(std::filesystem::exists(Paths().SettingsFile())) << "told not to save";
+}
+
+TEST_F(ApplicationTest, AFailedOpenIsReportedAndTheProgramCarriesOn) {
+  Application app(Paths(), std::make_unique<BusyDriver>(), {.captureCloseTiming = kQuickClose});
+  app.LoadSettings();
+  const OpenResult result = app.StartupSequence();
+  EXPECT_EQ(OpenFailureMessage(result.status), "Unable to Open Soundcard Input ALLOCATED");
+  EXPECT_EQ(app.waveIn().workerStop.load(), 0) << "the worker idles";
+  app.settings().Set(&SettingsRecord::channelBMode, kChannelVhf);
+  app.ShutdownSequence();
+  EXPECT_EQ(app.waveIn().workerStop.load(), 1);
+  // Saved at exit, configs/ created if missing.
+  Settings reloaded;
+  ASSERT_TRUE(reloaded.Load(Paths().SettingsFile()));
+  EXPECT_EQ(reloaded.Get(&SettingsRecord::channelBMode), kChannelVhf);
+}
+
+TEST_F(ApplicationTest, DestroyingARunningApplicationRunsTheShutdownSequence) {
+  auto app = std::make_unique<Application>(
+      Paths(), std::make_unique<StreamDriver>(std::make_unique<CountingReader>(100 * kBlockFrames), Pacing::kRealTime),
+      ApplicationOptions{.captureCloseTiming = kQuickClose});
+  ASSERT_TRUE(app->StartupSequence().Ok());
+  while (app->worker().BlocksProcessed() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // The worker is joined before the buffers it reads go (ASan would see it).
+  app.reset();
+  EXPECT_TRUE(std::filesystem::exists(Paths().SettingsFile()));
+}
+
+}  // namespace
+}  // namespace talvir

@@ -1,0 +1,121 @@
+#include "app/channel_router.h"
+
+#include <gtest/gtest.h>
+
+#include "recording_sinks.h"
+#include "support/recording_ui_link.h"
+
+namespace talvir {
+namespace {
+
+using testing::RecordingHfSink;
+using testing::RecordingVhfSink;
+using testing::SinkCall;
+
+// Left samples 0x0100 (1/128), right samples 0x0040 (1/512).
+constexpr float kA = 256.0F / 32768.0F;
+constexpr float kB = 64.0F / 32768.0F;
+
+CaptureBlock TwoToneBlock() {
+  CaptureBlock block{};
+  for (std::size_t k = 0; k < kBlockFrames; ++k) {
+    block[4 * k + 1] = 0x01;
+    block[4 * k + 2] = 0x40;
+  }
+  return block;
+}
+
+bool AllEqual(const std::vector<float>& samples, float value) {
+  return samples.size() == kBlockFrames &&
+         std::all_of(samples.begin(), samples.end(), [&](float s) { return s == value; });
+}
+
+class ChannelRouterTest : public ::testing::Test {
+ protected:
+  std::vector<SinkCall> calls;
+  RecordingHfSink hf{calls};
+  RecordingVhfSink vhfA{"vhfA", calls};
+  RecordingVhfSink vhfB{"vhfB", calls};
+  Settings settings;
+  testing::RecordingUiLink ui;
+};
+
+// The decoder a channel in this mode feeds.
+const char* Decoder(int mode, const char* vhf) {
+  return mode == kChannelVhf ? vhf : mode == kChannelHf ? "hf" : nullptr;
+}
+
+TEST_F(ChannelRouterTest, EveryChannelAndSpectrumCombination) {
+  ChannelRouter router(settings, {&hf, &vhfA, &vhfB});
+  const CaptureBlock block = TwoToneBlock();
+  for (int modeA = 0; modeA <= 2; ++modeA) {
+    for (int modeB = 0; modeB <= 2; ++modeB) {
+      for (int spectrum = 0; spectrum <= 3; ++spectrum) {
+        SCOPED_TRACE(::testing::Message() << "A " << modeA << " B " << modeB << " spectrum " << spectrum);
+        calls.clear();
+        ui.spectrum.clear();
+        settings.Set(&SettingsRecord::channelAMode, modeA);
+        settings.Set(&SettingsRecord::channelBMode, modeB);
+        settings.Set(&SettingsRecord::spectrumChannel, spectrum);
+        router.ProcessBlock(block);
+
+        // A before B, each to its own decoder, never summed.
+        std::vector<std::string> expected;
+        if (const char* d = Decoder(modeA, "vhfA")) expected.push_back(d);
+        if (const char* d = Decoder(modeB, "vhfB")) expected.push_back(d);
+        ASSERT_EQ(calls.size(), expected.size());
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+          EXPECT_EQ(calls[i].sink, expected[i]);
+          const bool fromA = i == 0 && modeA != kChannelNone;
+          EXPECT_TRUE(AllEqual(calls[i].samples, fromA ? kA : kB)) << calls[i].sink;
+        }
+
+        const bool postA = spectrum == kSpectrumChannelA && modeA != kChannelNone;
+        const bool postB = spectrum == kSpectrumChannelB && modeB != kChannelNone;
+        const bool postSum = spectrum == kSpectrumSum;
+        ASSERT_EQ(ui.spectrum.size(), postA || postB || postSum ? 1U : 0U);
+        if (ui.spectrum.empty()) continue;
+        EXPECT_EQ(ui.spectrum[0].channel, postB ? 1 : 0);
+        EXPECT_TRUE(AllEqual(ui.spectrum[0].samples, postA ? kA : postB ? kB : kA + kB));
+      }
+    }
+  }
+}
+
+TEST_F(ChannelRouterTest, MissingDecodersAreSkipped) {
+  ChannelRouter router(settings, {});
+  settings.Set(&SettingsRecord::channelAMode, kChannelHf);
+  settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
+  settings.Set(&SettingsRecord::spectrumChannel, kSpectrumChannelB);
+  router.ProcessBlock(TwoToneBlock());
+  ASSERT_EQ(ui.spectrum.size(), 1U);
+  EXPECT_TRUE(AllEqual(ui.spectrum[0].samples, kB));
+}
+
+TEST_F(ChannelRouterTest, ModesAreReadAgainForEveryBlock) {
+  ChannelRouter router(settings, {&hf, &vhfA, &vhfB});
+  const CaptureBlock block = TwoToneBlock();
+  settings.Set(&SettingsRecord::channelAMode, kChannelHf);
+  settings.Set(&SettingsRecord::channelBMode, kChannelNone);
+  router.ProcessBlock(block);
+  settings.Set(&SettingsRecord::channelAMode, kChannelNone);
+  settings.Set(&SettingsRecord::channelBMode, kChannelHf);
+  router.ProcessBlock(block);
+  ASSERT_EQ(calls.size(), 2U);
+  EXPECT_TRUE(AllEqual(calls[0].samples, kA));
+  EXPECT_TRUE(AllEqual(calls[1].samples, kB)) << "the one modem follows the channel";
+}
+
+TEST_F(ChannelRouterTest, TheSumDoesNotCarryIntoTheNextBlock) {
+  ChannelRouter router(settings, {&hf, &vhfA, &vhfB});
+  settings.Set(&SettingsRecord::channelAMode, kChannelHf);
+  settings.Set(&SettingsRecord::spectrumChannel, kSpectrumSum);
+  router.ProcessBlock(TwoToneBlock());
+  router.ProcessBlock(TwoToneBlock());
+  ASSERT_EQ(calls.size(), 2U);
+  EXPECT_TRUE(AllEqual(calls[1].samples, kA));
+  EXPECT_TRUE(AllEqual(ui.spectrum[1].samples, kA + kB));
+}
+
+}  // namespace
+}  // namespace talvir
