@@ -1,0 +1,198 @@
+#include "tracking/ground_stations.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+#include "support/temp_dir.h"
+#include "tracking/system_table_store.h"
+
+namespace talvir::testing {
+namespace {
+
+void WriteFile(const std::filesystem::path& file, const std::string& content) {
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << content;
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(GroundStations, BuiltInNames) {
+  GroundStations stations;
+  EXPECT_EQ(stations.GroundStationName(0), "UNKNOWN");
+  EXPECT_EQ(stations.GroundStationName(7), "SHANNON - IRELAND");
+  EXPECT_EQ(stations.GroundStationName(17), "CANARIAS - SPAIN");
+  EXPECT_EQ(stations.GroundStationName(18), "");
+  EXPECT_EQ(stations.GroundStationName(126), "");
+  EXPECT_EQ(stations.GroundStationName(127), "UNKNOWN");
+  EXPECT_EQ(stations.GroundStationName(1000), "UNKNOWN");
+  EXPECT_EQ(stations.GroundStationName(-1), "UNKNOWN");
+}
+
+TEST(GroundStations, NamesFileReplacesAllNames) {
+  TempDir dir;
+  const DataPaths paths{dir.path()};
+  WriteFile(paths.StationNamesFile(), "ZERO\r\n ONE \nTWO");
+  GroundStations stations;
+  EXPECT_TRUE(stations.LoadNames(paths.StationNamesFile()));
+  EXPECT_EQ(stations.GroundStationName(0), "ZERO");
+  EXPECT_EQ(stations.GroundStationName(1), " ONE ");
+  EXPECT_EQ(stations.GroundStationName(2), "TWO");  // no line end: every character kept
+  EXPECT_EQ(stations.GroundStationName(3), "UNKNOWN");
+  EXPECT_EQ(stations.GroundStationName(17), "UNKNOWN");
+  EXPECT_EQ(stations.GroundStationName(126), "UNKNOWN");
+
+  GroundStations missing;
+  EXPECT_FALSE(missing.LoadNames(dir.path() / "nothing.txt"));
+  EXPECT_EQ(missing.GroundStationName(7), "SHANNON - IRELAND");
+}
+
+TEST(GroundStations, LongNameLinesAreCutWithoutShiftingLaterIds) {
+  TempDir dir;
+  const auto file = dir.path() / "names.txt";
+  WriteFile(file, std::string(39, 'a') + "TAIL\nSECOND\n");
+  GroundStations stations;
+  stations.LoadNames(file);
+  EXPECT_EQ(stations.GroundStationName(0), std::string(39, 'a'));
+  EXPECT_EQ(stations.GroundStationName(1), "SECOND");
+}
+
+TEST(GroundStations, ActiveMasksRaiseTheChangedFlag) {
+  GroundStations stations;
+  EXPECT_FALSE(stations.GroundStationsTakeChanged());
+  stations.GroundStationSetActive(7, 0x5);
+  EXPECT_TRUE(stations.GroundStationsTakeChanged());
+  EXPECT_FALSE(stations.GroundStationsTakeChanged());
+  stations.GroundStationSetActive(7, 0x5);
+  EXPECT_FALSE(stations.GroundStationsTakeChanged());
+  EXPECT_TRUE(stations.GroundStationActive(7, 0));
+  EXPECT_FALSE(stations.GroundStationActive(7, 1));
+  EXPECT_TRUE(stations.GroundStationActive(7, 2));
+  for (int ignored : {0, 127, -3, 500}) stations.GroundStationSetActive(ignored, 0xFF);
+  EXPECT_FALSE(stations.GroundStationsTakeChanged());
+  EXPECT_EQ(stations.GroundStationActiveMask(0), 0u);
+}
+
+TEST(SystemTableFile, ZeroTableRoundTrip) {
+  TempDir dir;
+  const DataPaths paths{dir.path()};
+  std::filesystem::create_directories(paths.ConfigDir());
+  GroundStations stations;
+  SystemTableStore store;
+  GroundStationsLoad(stations, store, paths);  // no files
+  EXPECT_FALSE(store.SystemTableValid());
+  EXPECT_TRUE(GroundStationsSave(store, paths));
+  EXPECT_EQ(ReadFile(paths.SystemTableFile()), std::string(kSystemTableFileSize, '\0'));
+
+  SystemTableStore again;
+  GroundStationsLoad(stations, again, paths);
+  EXPECT_TRUE(again.SystemTableValid());
+  EXPECT_EQ(again.Snapshot().stationCount, 0);
+  EXPECT_EQ(again.SystemTableFrequency(7, 1), 1u);
+}
+
+TEST(SystemTableFile, NotWrittenWithoutConfigFolderOrWithVersionMinusOne) {
+  TempDir dir;
+  const DataPaths paths{dir.path()};
+  SystemTableStore store;
+  EXPECT_FALSE(GroundStationsSave(store, paths));
+  EXPECT_FALSE(std::filesystem::exists(paths.SystemTableFile()));
+
+  std::filesystem::create_directories(paths.ConfigDir());
+  auto table = std::make_unique<SystemTable>();
+  table->version = -1;
+  SystemTableStore unsaved;
+  unsaved.Load(dir.path() / "none.dat");
+  // A version of -1 is never stored through a newer table; load it from a file.
+  WriteFile(dir.path() / "minus.dat", std::string(reinterpret_cast<const char*>(table.get()), sizeof *table));
+  unsaved.Load(dir.path() / "minus.dat");
+  EXPECT_TRUE(GroundStationsSave(unsaved, paths));
+  EXPECT_FALSE(std::filesystem::exists(paths.SystemTableFile()));
+}
+
+TEST(SystemTableFile, FrequenciesLoadSortedDescendingWithTheirSlots) {
+  TempDir dir;
+  auto table = std::make_unique<SystemTable>();
+  table->version = 12;
+  table->stationCount = 2;
+  table->stations[0].id = 7;
+  table->stations[0].frequencyCount = 3;
+  table->stations[0].frequencies[0] = {5000, 1};
+  table->stations[0].frequencies[1] = {8000, 2};
+  table->stations[0].frequencies[2] = {2000, 3};
+  table->stations[0].frequencies[3] = {9000, 4};  // beyond the count: stays put
+  table->stations[1].id = 3;
+  table->stations[1].frequencyCount = 2;
+  table->stations[1].frequencies[0] = {0x80000000u, 5};  // compared unsigned
+  table->stations[1].frequencies[1] = {0x90000000u, 6};
+  const auto file = dir.path() / "talvir.dat";
+  WriteFile(file, std::string(reinterpret_cast<const char*>(table.get()), sizeof *table));
+
+  SystemTableStore store;
+  ASSERT_TRUE(store.Load(file));
+  const SystemTable loaded = store.Snapshot();
+  const auto& f = loaded.stations[0].frequencies;
+  EXPECT_EQ(f[0].frequencyHz, 8000u);
+  EXPECT_EQ(f[0].masterFrameSlot, 2);
+  EXPECT_EQ(f[1].frequencyHz, 5000u);
+  EXPECT_EQ(f[1].masterFrameSlot, 1);
+  EXPECT_EQ(f[2].frequencyHz, 2000u);
+  EXPECT_EQ(f[2].masterFrameSlot, 3);
+  EXPECT_EQ(f[3].frequencyHz, 9000u);
+  EXPECT_EQ(loaded.stations[1].frequencies[0].masterFrameSlot, 6);
+  EXPECT_EQ(store.SystemTableFrequency(7, 1), 8000u);
+  EXPECT_EQ(store.SystemTableFrequency(3, 2), 0x80000000u);
+  EXPECT_EQ(store.SystemTableFrequency(9, 2), 2u);  // station not in the table
+  store.SetSystemTableValid(false);
+  EXPECT_EQ(store.SystemTableFrequency(7, 1), 1u);
+}
+
+TEST(SystemTableFile, DamagedFileCountsAreClampedForEveryUse) {
+  TempDir dir;
+  auto table = std::make_unique<SystemTable>();
+  table->version = 3;
+  table->stationCount = 100000;
+  for (int s = 0; s < kSystemTableMaxStations; ++s) {
+    table->stations[s].id = s;
+    table->stations[s].frequencyCount = s % 2 ? 31 : -5;
+    for (int i = 0; i < kSystemTableMaxFrequencies; ++i)
+      table->stations[s].frequencies[i] = {static_cast<uint32_t>(1000 + i), i};
+  }
+  const auto file = dir.path() / "talvir.dat";
+  WriteFile(file, std::string(reinterpret_cast<const char*>(table.get()), sizeof *table));
+  SystemTableStore store;
+  ASSERT_TRUE(store.Load(file));
+  const SystemTable loaded = store.Snapshot();
+  EXPECT_EQ(UsableStationCount(loaded), 128);
+  EXPECT_EQ(UsableFrequencyCount(loaded.stations[1]), 20);
+  EXPECT_EQ(UsableFrequencyCount(loaded.stations[2]), 0);
+  EXPECT_EQ(loaded.stations[1].frequencies[0].frequencyHz, 1019u);  // sorted over all 20
+  EXPECT_EQ(loaded.stations[2].frequencies[0].frequencyHz, 1000u);  // left alone
+  EXPECT_EQ(store.SystemTableFrequency(127, 20), 1000u);
+  EXPECT_EQ(store.SystemTableFrequency(127, 21), 21u);
+
+  // A short file fills only the front of the store.
+  WriteFile(file, std::string(reinterpret_cast<const char*>(table.get()), 100));
+  ASSERT_TRUE(store.Load(file));
+  EXPECT_EQ(store.Snapshot().version, 3);
+  EXPECT_EQ(store.Snapshot().stations[1].id, 0);
+}
+
+TEST(SystemTableStore, KeepsOnlyNewerVersions) {
+  SystemTableStore store;
+  auto table = std::make_unique<SystemTable>();
+  EXPECT_FALSE(store.StoreSystemTable(*table));  // version 0 over version 0
+  table->version = 4;
+  EXPECT_TRUE(store.StoreSystemTable(*table));
+  EXPECT_FALSE(store.StoreSystemTable(*table));
+  table->version = 3;
+  EXPECT_FALSE(store.StoreSystemTable(*table));
+  EXPECT_EQ(store.Version(), 4);
+}
+
+}  // namespace
+}  // namespace talvir::testing
