@@ -1,0 +1,77 @@
+#pragma once
+// VHF ACARS MSK demodulator for one sound-card channel: mixes the band centre
+// to zero, low-passes and decimates to 24000 samples/s (10 per bit), takes the
+// phase step between samples and runs one bit detector per sample position
+// within a bit until one of them sees the sync sequence; from then on only
+// that position is read, byte by byte, into the frame assembler. Lags its input
+// by about two blocks (0.1 s). One object per channel; no shared state.
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "common/decoder_links.h"
+#include "vhf/acars_msk.h"
+#include "vhf/vhf_frame_assembler.h"
+
+namespace talvir {
+
+class VhfDemodulator : public VhfBlockSink {
+ public:
+  // Every block whose BCS matches goes to `sink`, during ProcessBlock.
+  explicit VhfDemodulator(VhfMessageSink& sink) : assembler_(sink) {}
+
+  // Samples of one channel in -1 .. +1, normally one capture block of
+  // kBlockFrames. Other lengths are gathered into whole blocks first.
+  void ProcessBlock(std::span<const float> samples) override;
+
+  // Blocks of silence that push everything fed so far through to the sink:
+  // two blocks of filter and demodulator lag, one for the three bytes still
+  // in the shift register behind the last one read, one for a block that was
+  // only partly gathered.
+  static constexpr int kFlushBlocks = 4;
+
+ private:
+  // Mixed history at 48000 samples/s: index 0 .. 2499 the previous block,
+  // 2500 .. 4999 the current one. Kept as even- and odd-indexed samples,
+  // I and Q apart, so that filtering and decimating by 2 runs on contiguous
+  // floats; each plane holds the previous block at 0 .. 1249.
+  static constexpr int kPlaneLength = kBlockFrames;  // 5000 samples / 2 parities
+  struct MixedPlanes {
+    std::array<float, kPlaneLength> evenI{}, evenQ{}, oddI{}, oddQ{};
+  };
+  // Filtered history at 24000 samples/s: 0 .. 1249 computed in the previous
+  // call (demodulated in this one), 1250 .. 2499 computed in this call.
+  static constexpr int kFilteredLength = 2 * kVhfDecimatedPerBlock;
+
+  void ProcessWholeBlock(const float* samples);
+  void MixIntoHistory(const float* samples);
+  void FilterAndDecimate();
+  void DemodulatePreviousOutputs();
+  void BitStep(float difference, int position);
+  void HandByteToAssembler(uint8_t byte);
+  void ReturnToSearch();
+
+  MixedPlanes mixed_;
+  std::array<float, kFilteredLength> filteredI_{}, filteredQ_{};
+  std::array<float, kBlockFrames> mixerPhases_{};        // scratch for one block
+  std::array<float, kVhfDecimatedPerBlock> angles_{};    // scratch for one block
+
+  bool locked_ = false;
+  int samplePosition_ = 0;  // 0 .. 9 within one bit
+  std::array<uint32_t, kVhfSamplesPerBit> shiftRegisters_{};  // new bits enter at bit 31
+  std::array<uint8_t, kVhfSamplesPerBit> bitStates_{};        // differential data bit, 0/1
+  int bitCounter_ = 0;      // 0 .. 7 bits since the last byte
+  int lockedPosition_ = 0;  // 0 .. 9
+  int matchCounter_ = 0;    // consecutive samples holding the sync sequence
+  float previousAngle_ = 0.0f;  // radians
+  float mixerPhase_ = 0.0f;     // 0 <= phase < 2*pi
+
+  // Gathers samples when a caller hands over other than whole blocks.
+  std::array<float, kBlockFrames> pending_{};
+  int pendingCount_ = 0;
+
+  VhfFrameAssembler assembler_;
+};
+
+}  // namespace talvir

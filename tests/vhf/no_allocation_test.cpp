@@ -1,0 +1,48 @@
+// The demodulator runs on the audio worker for every block: it must not
+// touch the heap there. Counts every allocation of this test program.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "vhf_signals.h"
+
+namespace {
+std::atomic<long> g_allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  ++g_allocations;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace talvir {
+namespace {
+
+TEST(VhfNoAllocation, DemodulatingMessagesAndNoiseAllocatesNothing) {
+  const std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(testing::SampleMessage());
+  auto audio = testing::WithNoise(testing::Concatenate({testing::Transmit(block), testing::Transmit(block)}), 30.0);
+  audio.resize(audio.size() + 5 * kBlockFrames + 123, 0.0f);
+
+  struct CountingSink : VhfMessageSink {
+    void PrintVhfAcars(std::span<const uint8_t>) override { ++messages; }
+    int messages = 0;
+  } counting;
+  VhfDemodulator demodulator(counting);
+
+  const long before = g_allocations.load();
+  // Chunks of 1000 go through the gathering of whole blocks as well.
+  for (std::size_t at = 0; at < audio.size(); at += 1000)
+    demodulator.ProcessBlock(std::span<const float>(audio).subspan(at, std::min<std::size_t>(1000, audio.size() - at)));
+  EXPECT_EQ(g_allocations.load() - before, 0);
+  EXPECT_EQ(counting.messages, 2);
+}
+
+}  // namespace
+}  // namespace talvir
