@@ -1,0 +1,80 @@
+#include "cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+namespace talvir {
+namespace {
+
+CliParseResult Parse(std::initializer_list<std::string_view> args) {
+  const std::vector<std::string_view> list(args);
+  return ParseCliOptions(list);
+}
+
+TEST(CliOptions, ReadsEveryOptionInBothSpellings) {
+  const CliParseResult r = Parse({"--input", "x.wav", "--channel-a=vhf", "--channel-b", "hf", "--show",
+                                  "mpdu,hex", "--realtime", "--logs", "--verbose-status", "--config-dir=/tmp"});
+  ASSERT_EQ(r.error, "");
+  EXPECT_EQ(r.options.action, CliOptions::Action::kDecode);
+  EXPECT_EQ(r.options.input, "x.wav");
+  EXPECT_EQ(r.options.channelAMode, kChannelVhf);
+  EXPECT_EQ(r.options.channelBMode, kChannelHf);
+  ASSERT_TRUE(r.options.shown.has_value());
+  EXPECT_EQ(r.options.shown->size(), 2U);
+  EXPECT_TRUE(r.options.realtime && r.options.logs && r.options.verboseStatus);
+  EXPECT_EQ(r.options.configDir, std::filesystem::path("/tmp"));
+  EXPECT_FALSE(r.options.ReadsStdin());
+  EXPECT_TRUE(Parse({"--input", "-"}).options.ReadsStdin());
+  EXPECT_EQ(Parse({"--list-devices"}).options.action, CliOptions::Action::kListDevices);
+  EXPECT_EQ(Parse({"-h"}).options.action, CliOptions::Action::kHelp);
+  EXPECT_EQ(Parse({"--version"}).options.action, CliOptions::Action::kVersion);
+}
+
+TEST(CliOptions, RefusesBadCommandLinesWithAReason) {
+  EXPECT_NE(Parse({"--channel-a", "uhf"}).error.find("'uhf'"), std::string::npos);
+  EXPECT_NE(Parse({"--show", "mpdu,sqitter"}).error.find("'sqitter'"), std::string::npos);
+  EXPECT_NE(Parse({"--input"}).error.find("needs a value"), std::string::npos);
+  EXPECT_NE(Parse({"--frobnicate"}).error.find("--frobnicate"), std::string::npos);
+  EXPECT_NE(Parse({"--realtime=yes"}).error.find("takes no value"), std::string::npos);
+  EXPECT_NE(Parse({"--input", "a.wav", "--device", "USB"}).error, "");
+  EXPECT_NE(Parse({"--channel-a", "hf", "--channel-b", "hf"}).error, "");
+  EXPECT_NE(Parse({"--input="}).error, "");
+}
+
+TEST(CliOptions, OverridesChangeOnlyWhatTheFlagsName) {
+  Settings settings;
+  settings.Set(&SettingsRecord::showHex, 1);
+  settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
+  settings.SetText(&SettingsRecord::soundCardName, "Old card");
+  ApplyCliOverrides(Parse({"--channel-a", "none"}).options, settings);
+  EXPECT_EQ(settings.Get(&SettingsRecord::channelAMode), kChannelNone);
+  EXPECT_EQ(settings.Get(&SettingsRecord::channelBMode), kChannelVhf);
+  EXPECT_EQ(settings.Get(&SettingsRecord::showHex), 1);
+  EXPECT_EQ(settings.Text(&SettingsRecord::soundCardName), "Old card");
+  EXPECT_EQ(settings.Get(&SettingsRecord::hfdlLogging), 0);
+
+  ApplyCliOverrides(Parse({"--show", "mpdu,vacars", "--device", "USB Audio CODEC", "--logs"}).options, settings);
+  EXPECT_EQ(settings.Get(&SettingsRecord::showMpdu), 1);
+  EXPECT_EQ(settings.Get(&SettingsRecord::showVAcars), 1);
+  EXPECT_EQ(settings.Get(&SettingsRecord::showHex), 0) << "--show lists everything shown";
+  EXPECT_EQ(settings.Text(&SettingsRecord::soundCardName), "USB Audio CODEC");
+  EXPECT_EQ(settings.Get(&SettingsRecord::hfdlLogging), 1);
+  EXPECT_EQ(settings.Get(&SettingsRecord::ostraleLogging), 1);
+
+  ApplyCliOverrides(Parse({"--show", "all"}).options, settings);
+  for (auto field : {&SettingsRecord::showPreamble, &SettingsRecord::showSpdu, &SettingsRecord::showMpdu,
+                     &SettingsRecord::showLpdu, &SettingsRecord::showBdu, &SettingsRecord::showHfnpdu,
+                     &SettingsRecord::showVAcars, &SettingsRecord::showHAcars, &SettingsRecord::showHex,
+                     &SettingsRecord::verbose}) {
+    EXPECT_EQ(settings.Get(field), 1);
+  }
+}
+
+TEST(CliOptions, NamingOneChannelHfTakesHfFromTheOther) {
+  Settings settings;  // defaults: A hf
+  ApplyCliOverrides(Parse({"--channel-b", "hf"}).options, settings);
+  EXPECT_EQ(settings.Get(&SettingsRecord::channelAMode), kChannelNone);
+  EXPECT_EQ(settings.Get(&SettingsRecord::channelBMode), kChannelHf);
+}
+
+}  // namespace
+}  // namespace talvir
