@@ -26,6 +26,9 @@ class Deinterleaver {
   }
 
   const hfdl::InterleaverCursor& cursor() const { return cursor_; }
+  float Value(int row, int column) const {
+    return matrix_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+  }
   const hfdl::RateParameters& rate() const { return *rate_; }
 
  private:

@@ -1,0 +1,167 @@
+// The UD-RLS core against the covariance it stands for, and the equaliser's
+// rotation and interpolation timing.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <vector>
+
+#include "modem/rls_equaliser.h"
+#include "modem/ud_rls_core.h"
+
+namespace talvir {
+namespace {
+
+constexpr int kN = 4;
+using Matrix = std::array<std::array<ComplexD, kN>, kN>;
+
+// The stored factor is the conjugate of the U in P = U D U^H.
+Matrix Covariance(const UdRlsCore& core) {
+  Matrix v{};
+  for (int i = 0; i < kN; ++i)
+    for (int j = 0; j < kN; ++j) v[i][j] = i == j ? 1.0 : (i < j ? std::conj(core.U(i, j)) : 0.0);
+  Matrix p{};
+  for (int i = 0; i < kN; ++i)
+    for (int j = 0; j < kN; ++j)
+      for (int k = 0; k < kN; ++k) p[i][j] += v[i][k] * core.D(k) * std::conj(v[j][k]);
+  return p;
+}
+
+TEST(UdRlsCore, TracksTheForgettingRlsCovarianceAndGain) {
+  UdRlsCore core;
+  core.Reset(kN);
+  std::mt19937 random(7);
+  std::normal_distribution<float> gauss;
+  const double grow = 1.0 + UdRlsCore::kInflation;
+  for (int update = 0; update < 12; ++update) {
+    std::array<Complex, kN> x{};
+    for (auto& v : x) v = {gauss(random), gauss(random)};
+    const Matrix p = Covariance(core);
+    // The measurement row is conj(x): y = sum w x.
+    std::array<ComplexD, kN> g{};
+    double alpha = UdRlsCore::kMeasurementVariance;
+    for (int i = 0; i < kN; ++i)
+      for (int j = 0; j < kN; ++j) g[i] += p[i][j] * std::conj(ComplexD(x[j].real(), x[j].imag()));
+    for (int i = 0; i < kN; ++i) alpha += std::real(ComplexD(x[i].real(), x[i].imag()) * g[i]);
+
+    core.UpdateGain(x);
+    const double r = 1.0 / (grow * alpha);
+    EXPECT_NEAR(core.Reciprocal(), r, 1e-9 * r) << update;
+    for (int i = 0; i < kN; ++i) EXPECT_NEAR(std::abs(core.Gain(i) - g[i]), 0.0, 1e-9 * std::abs(g[i]) + 1e-12);
+
+    const Matrix next = Covariance(core);
+    for (int i = 0; i < kN; ++i)
+      for (int j = 0; j < kN; ++j) {
+        const ComplexD expected = grow * (p[i][j] - g[i] * std::conj(g[j]) * r);
+        EXPECT_NEAR(std::abs(next[i][j] - expected), 0.0, 1e-9 * (1.0 + std::abs(expected))) << i << "," << j;
+      }
+  }
+}
+
+TEST(UdRlsCore, ZeroRegressorOnlyInflatesD) {
+  UdRlsCore core;
+  core.Reset(kN);
+  std::mt19937 random(3);
+  std::normal_distribution<float> gauss;
+  for (int update = 0; update < 3; ++update) {
+    std::array<Complex, kN> x{};
+    for (auto& v : x) v = {gauss(random), gauss(random)};
+    core.UpdateGain(x);
+  }
+  const UdRlsCore before = core;
+  std::array<Complex, kN> w = {Complex{1, 2}, Complex{3, 4}, Complex{5, 6}, Complex{7, 8}};
+  const auto wBefore = w;
+  core.UpdateGain(std::array<Complex, kN>{});
+  core.UpdateWeights(w, Complex{1.0f, 1.0f});
+  EXPECT_EQ(w, wBefore);
+  for (int i = 0; i < kN; ++i) {
+    EXPECT_DOUBLE_EQ(core.D(i), before.D(i) * (1.0 + UdRlsCore::kInflation));
+    EXPECT_EQ(core.Gain(i), ComplexD{});
+    for (int j = i + 1; j < kN; ++j) EXPECT_EQ(core.U(i, j), before.U(i, j));
+  }
+}
+
+// Samples with 16 leading and 15 trailing guard samples around 200 symbols.
+std::vector<Complex> NoisySymbols(int count, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::normal_distribution<float> gauss(0.0f, 0.3f);
+  std::vector<Complex> s(static_cast<std::size_t>(2 * count + 32));
+  for (auto& v : s) v = {gauss(random), gauss(random)};
+  return s;
+}
+
+TEST(RlsEqualiser, TrainingRotatesAfterEverySixteenthStep) {
+  RlsEqualiser eq;
+  eq.Configure();
+  eq.Reset();
+  const auto s = NoisySymbols(64, 1);
+  for (int k = 0; k < 15; ++k) eq.TrainStep(&s[static_cast<std::size_t>(16 + 2 * k)], 1.0f);
+  EXPECT_EQ(eq.UpdateCounter(), 15);
+  EXPECT_NE(eq.PhaseAccumulator(), Complex{});
+  eq.TrainStep(&s[16 + 30], -1.0f);
+  EXPECT_EQ(eq.UpdateCounter(), 0);
+  EXPECT_EQ(eq.PhaseAccumulator(), Complex{});
+}
+
+TEST(RlsEqualiser, ZeroPhaseAccumulatorLeavesWeightsButClearsTheCounter) {
+  RlsEqualiser eq;
+  eq.Configure();
+  eq.Reset();
+  const auto s = NoisySymbols(8, 2);
+  eq.TrainStep(&s[16], 1.0f);  // weights 0: output 0, accumulator stays 0
+  ASSERT_EQ(eq.PhaseAccumulator(), Complex{});
+  eq.weights()[3] = {0.5f, -0.25f};
+  eq.RotateWeights();
+  EXPECT_EQ(eq.weights()[3], Complex(0.5f, -0.25f));
+  EXPECT_EQ(eq.UpdateCounter(), 0);
+}
+
+// Reception: probes adapt and the weights rotate once per block; the data
+// of the previous block are equalised with weights interpolated from the
+// saved ones (position 0) towards the new ones (29/30 at position 29).
+TEST(RlsEqualiser, BlockOutputsComeOneBlockLateWithInterpolatedWeights) {
+  RlsEqualiser eq;
+  eq.Configure();
+  eq.Reset();
+  const auto s = NoisySymbols(200, 3);
+  for (int k = 0; k < 40; ++k) eq.TrainStep(&s[static_cast<std::size_t>(16 + 2 * k)], k % 3 ? 1.0f : -1.0f);
+
+  std::array<float, RlsEqualiser::kRecordSize> record{};
+  for (int i = 0; i < RlsEqualiser::kRecordSize; ++i) record[static_cast<std::size_t>(i)] = i % 4 ? 1.0f : -1.0f;
+  std::array<Complex, 90> first{};
+  std::array<Complex, 90> second{};
+  std::copy(s.begin() + 100, s.begin() + 190, first.begin());
+  std::copy(s.begin() + 190, s.begin() + 280, second.begin());
+
+  const auto& zero = eq.ProcessBlock(first, record);
+  for (const Complex z : zero) EXPECT_EQ(z, Complex{});  // the zeroed history
+  EXPECT_EQ(eq.UpdateCounter(), 0);
+
+  const std::array<Complex, 32> saved = [&] {
+    std::array<Complex, 32> w{};
+    std::copy(eq.weights().begin(), eq.weights().end(), w.begin());
+    return w;
+  }();
+  const auto outputs = eq.ProcessBlock(second, record);
+  const auto& fresh = eq.weights();
+  // Data symbol j of the first block sits at first[30 + 2j], regressor from 16 before.
+  auto expected = [&](int j) {
+    const float a = static_cast<float>(j) / 30.0f;
+    Complex y{};
+    std::array<Complex, 180> history{};
+    std::copy(first.begin(), first.end(), history.begin());
+    std::copy(second.begin(), second.end(), history.begin() + 90);
+    for (int k = 0; k < 32; ++k)
+      y += (a * fresh[static_cast<std::size_t>(k)] + (1.0f - a) * saved[static_cast<std::size_t>(k)]) *
+           history[static_cast<std::size_t>(30 + 2 * j - 16 + k)];
+    return y * record[static_cast<std::size_t>(15 + j)];
+  };
+  for (int j : {0, 1, 29}) {
+    EXPECT_NEAR(outputs[static_cast<std::size_t>(j)].real(), expected(j).real(), 1e-5f) << j;
+    EXPECT_NEAR(outputs[static_cast<std::size_t>(j)].imag(), expected(j).imag(), 1e-5f) << j;
+  }
+}
+
+}  // namespace
+}  // namespace talvir

@@ -1,0 +1,150 @@
+// The front end: resampler, candidate paths, rotator and slot clock.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "modem/candidate_path.h"
+#include "modem/hfdl_phy.h"
+#include "modem/resampler.h"
+#include "modem/slot_clock.h"
+#include "modem_harness.h"
+
+namespace talvir {
+namespace {
+
+struct BlockCounter {
+  std::vector<std::vector<float>> blocks;
+  void operator()(Resampler::Block b) { blocks.emplace_back(b.begin(), b.end()); }
+};
+
+TEST(Resampler, CaptureBufferGives375OutputsAndBlocksDoNotAlign) {
+  Resampler resampler;
+  BlockCounter blocks;
+  std::vector<float> buffer(kBlockFrames, 0.25f);
+  resampler.Feed(buffer, blocks);
+  // 375 outputs: two blocks of 180 and 15 waiting for the next buffer.
+  EXPECT_EQ(blocks.blocks.size(), 2u);
+  EXPECT_EQ(resampler.BlockFill(), 15);
+  resampler.Feed(buffer, blocks);
+  EXPECT_EQ(blocks.blocks.size(), 4u);
+  EXPECT_EQ(resampler.BlockFill(), 30);
+}
+
+TEST(Resampler, CountNotAMultipleOfFiveStillPicksEveryFifthSample) {
+  Resampler resampler;
+  BlockCounter blocks;
+  // Samples 0 and 5 of seven: six pushes, one output.
+  resampler.Feed(std::vector<float>(7, 0.0f), blocks);
+  EXPECT_EQ(resampler.BlockFill(), 1);
+  // Sample 0 of three: three more pushes, the eighth gives the second output.
+  resampler.Feed(std::vector<float>(3, 0.0f), blocks);
+  EXPECT_EQ(resampler.BlockFill(), 2);
+}
+
+// An impulse walks through the zero-stuffed filter four taps per output:
+// c[28], c[24], ... c[0], and only samples 0, 5, 10, ... are looked at.
+TEST(Resampler, ImpulseResponseIsEveryFourthCoefficient) {
+  Resampler resampler;
+  BlockCounter blocks;
+  // 180 outputs: 720 pushes, 240 picked samples.
+  std::vector<float> input(5 * 240, 0.0f);
+  input[0] = 1.0f;
+  input[1] = 7.0f;  // never picked
+  resampler.Feed(input, blocks);
+  ASSERT_EQ(blocks.blocks.size(), 1u);
+  const auto& y = blocks.blocks[0];
+  auto coefficient = [](int k) {
+    return hfdl::kResamplerHalf[static_cast<std::size_t>(k < 16 ? k : 31 - k)];
+  };
+  for (int i = 0; i < 8; ++i) EXPECT_FLOAT_EQ(y[static_cast<std::size_t>(i)], coefficient(28 - 4 * i)) << i;
+  for (std::size_t i = 8; i < y.size(); ++i) EXPECT_EQ(y[i], 0.0f) << i;
+}
+
+// Frequency of a path window's newest samples from their phase steps.
+double WindowFrequencyHz(const CandidatePath& path) {
+  const auto& w = path.window();
+  Complex sum{};
+  for (int n = 200; n < CandidatePath::kWindowSize - 1; ++n)
+    sum += MulConj(w[static_cast<std::size_t>(n + 1)], w[static_cast<std::size_t>(n)]);
+  return static_cast<double>(std::atan2(sum.imag(), sum.real())) * hfdl::kPathRate / (2 * std::numbers::pi);
+}
+
+TEST(CandidatePaths, Tone1440LandsAtPlus50ZeroAndMinus50Hz) {
+  testing::ModemHarness harness;
+  std::vector<float> tone(20 * kBlockFrames);
+  for (std::size_t n = 0; n < tone.size(); ++n)
+    tone[n] = 0.5f * static_cast<float>(std::cos(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
+  harness.Feed(tone);
+  EXPECT_NEAR(WindowFrequencyHz(harness.modem->Path(0)), 50.0, 0.5);
+  EXPECT_NEAR(WindowFrequencyHz(harness.modem->Path(1)), 0.0, 0.5);
+  EXPECT_NEAR(WindowFrequencyHz(harness.modem->Path(2)), -50.0, 0.5);
+  // The AGC holds the mixer output near unit power.
+  // The AGC follows the mixer's input power: the tone's 0.125, a ninth of it
+  // after the zero stuffing.
+  for (int p = 0; p < 3; ++p) EXPECT_NEAR(harness.modem->Path(p).AgcPower(), 0.125f / 9, 0.001f) << p;
+}
+
+TEST(CandidatePaths, RotatorIsPhaseContinuousAcrossCalls) {
+  CandidatePath once;
+  CandidatePath twice;
+  once.SetRotatorIncrement(0.3f);
+  twice.SetRotatorIncrement(0.3f);
+  std::vector<Complex> ones(100, Complex{1.0f, 0.0f});
+  std::vector<Complex> a(100);
+  std::vector<Complex> b(100);
+  once.FrequencyRotate(ones.data(), a.data(), 100);
+  twice.FrequencyRotate(ones.data(), b.data(), 40);
+  twice.FrequencyRotate(ones.data() + 40, b.data() + 40, 60);  // in place works too
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_NEAR(a[static_cast<std::size_t>(i)].real(), b[static_cast<std::size_t>(i)].real(), 1e-5f);
+    EXPECT_NEAR(a[static_cast<std::size_t>(i)].imag(), b[static_cast<std::size_t>(i)].imag(), 1e-5f);
+  }
+  // dst = src e^(-j theta): the phase falls.
+  EXPECT_NEAR(std::arg(a[1]), -0.3f, 1e-6f);
+}
+
+TEST(SlotClock, RunsThroughThirteenSlotsAndWraps) {
+  SlotClock clock;
+  EXPECT_EQ(clock.CurrentSlot(), 0);
+  clock.Tick();
+  EXPECT_EQ(clock.CurrentSlot(), 1);
+  int ticks = 1;
+  // Slot 12 ends and slot 0 begins at 12 x 2.461538 = 29.538 s.
+  while (clock.Time() < 29.5f) {
+    clock.Tick();
+    ++ticks;
+  }
+  EXPECT_EQ(clock.CurrentSlot(), 12);
+  while (clock.Time() < 29.6f) {
+    clock.Tick();
+    ++ticks;
+  }
+  EXPECT_EQ(clock.CurrentSlot(), 0);
+  EXPECT_EQ(clock.RawSlotIndex(), 13);
+  // 1280 ticks of 25 ms make 32 s; the float sum may need one more.
+  while (ticks < 1290) {
+    clock.Tick();
+    ++ticks;
+    if (clock.Time() < 1.0f) break;
+  }
+  // The tick that wraps t past 32 s gives slot 1 again.
+  EXPECT_LT(clock.Time(), 0.05f);
+  EXPECT_EQ(clock.CurrentSlot(), 1);
+}
+
+TEST(SlotClock, ResetReadsSlotZeroUntilTheNextTick) {
+  SlotClock clock;
+  for (int i = 0; i < 500; ++i) clock.Tick();
+  ASSERT_NE(clock.CurrentSlot(), 0);
+  clock.Reset();
+  EXPECT_EQ(clock.CurrentSlot(), 0);
+  clock.Tick();
+  EXPECT_EQ(clock.CurrentSlot(), 1);
+  EXPECT_EQ(clock.RawSlotIndex(), 1);
+}
+
+}  // namespace
+}  // namespace talvir

@@ -1,0 +1,218 @@
+// Soft decisions, deinterleaver cursor, Viterbi decoder, frame counters.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "modem/constellation_ring.h"
+#include "modem/deinterleaver.h"
+#include "modem/frame_counters.h"
+#include "modem/soft_slicer.h"
+#include "modem/viterbi_decoder.h"
+#include "testbench/hfdl_modulator.h"
+
+namespace talvir {
+namespace {
+
+TEST(Deinterleaver, Code4WritesStepTheColumnBy37AndBy38AfterEachFortyRows) {
+  Deinterleaver d;
+  d.SetMode(4);
+  d.Rewind();
+  std::vector<std::pair<int, int>> at;
+  for (int i = 0; i < 41; ++i) {
+    at.emplace_back(d.cursor().row, d.cursor().column);
+    d.Write(static_cast<float>(i));
+  }
+  EXPECT_EQ(at[0], std::make_pair(0, 0));
+  EXPECT_EQ(at[1], std::make_pair(1, 37));
+  EXPECT_EQ(at[2], std::make_pair(2, 20));
+  EXPECT_EQ(at[3], std::make_pair(3, 3));
+  EXPECT_EQ(at[39].first, 39);
+  EXPECT_EQ(at[40], std::make_pair(0, (at[39].second + 1 + 37) % 54));
+}
+
+TEST(Deinterleaver, ReadsRowsInStepsOfNineThenTheNextColumn) {
+  Deinterleaver d;
+  d.SetMode(4);
+  d.Rewind();
+  std::vector<int> rows;
+  for (int i = 0; i < 40; ++i) {
+    rows.push_back(d.cursor().row);
+    EXPECT_EQ(d.cursor().column, 0);
+    d.Read();
+  }
+  EXPECT_EQ((std::vector<int>(rows.begin(), rows.begin() + 7)), (std::vector<int>{0, 9, 18, 27, 36, 5, 14}));
+  EXPECT_EQ(d.cursor().row, 0);
+  EXPECT_EQ(d.cursor().column, 1);
+}
+
+// What the transmitter interleaves, the receiver's matrix puts back in order.
+TEST(Deinterleaver, UndoesTheTransmitterInterleaverForEveryGeometry) {
+  for (int code : {0, 1, 2, 3, 4, 5}) {
+    const auto& rate = hfdl::Rate(code);
+    std::vector<uint8_t> coded(static_cast<std::size_t>(rate.softBits));
+    for (std::size_t i = 0; i < coded.size(); ++i) coded[i] = static_cast<uint8_t>((i * 7 + i / 13) % 3 == 0);
+    const auto air = testbench::Interleave(coded, code);
+    Deinterleaver d;
+    d.SetMode(code);
+    d.Rewind();
+    for (const uint8_t bit : air) d.Write(bit ? -1.0f : 1.0f);
+    d.Rewind();
+    int wrong = 0;
+    for (const uint8_t bit : coded) wrong += (d.Read() < 0.0f) != (bit != 0);
+    EXPECT_EQ(wrong, 0) << "code " << code;
+  }
+}
+
+// The soft bits a slicer writes, in write order, and whether it showed the
+// symbol in the ring.
+struct SliceResult {
+  std::vector<float> soft;
+  bool shown;
+};
+
+SliceResult Slice(SoftSlicer slicer, Complex z) {
+  Deinterleaver d;
+  d.SetMode(0);
+  d.Rewind();
+  ConstellationRing ring;
+  const int n = slicer(z, d, ring);
+  SliceResult r{{}, ring.Snapshot()[0] == z && z != Complex{}};
+  hfdl::InterleaverCursor c{};
+  for (int i = 0; i < n; ++i) {
+    r.soft.push_back(d.Value(c.row, c.column));
+    c.StepWrite(hfdl::Rate(0));
+  }
+  return r;
+}
+
+TEST(SoftSlicers, BpskDecidesBySignWithMagnitudeFromTheDistance) {
+  const auto one = Slice(SliceBpsk, {-0.1f, 0.02f});
+  ASSERT_EQ(one.soft.size(), 1u);
+  // |1 - |(-1, 0) - z|| = |1 - sqrt(0.81 + 0.0004)|
+  EXPECT_NEAR(one.soft[0], -(1.0f - std::sqrt(0.8104f)), 1e-6f);
+  EXPECT_TRUE(one.shown);
+  EXPECT_NEAR(Slice(SliceBpsk, {0.1f, 0.0f}).soft[0], 0.1f, 1e-6f);
+}
+
+TEST(SoftSlicers, QpskAndEightPskWriteTheIndexBitsMostSignificantFirst) {
+  // QPSK index 1 = (0, 1): bits 0 then 1.
+  const auto q = Slice(SliceQpsk, {0.0f, 0.1f});
+  ASSERT_EQ(q.soft.size(), 2u);
+  EXPECT_NEAR(q.soft[0], 0.1f, 1e-6f);
+  EXPECT_NEAR(q.soft[1], -0.1f, 1e-6f);
+  EXPECT_TRUE(q.shown);
+  // 8PSK index 4 = (0.7071, -0.7071): bits 1, 0, 0; not shown in the ring.
+  const auto e = Slice(Slice8psk, {0.07071f, -0.07071f});
+  ASSERT_EQ(e.soft.size(), 3u);
+  EXPECT_LT(e.soft[0], 0.0f);
+  EXPECT_GT(e.soft[1], 0.0f);
+  EXPECT_GT(e.soft[2], 0.0f);
+  EXPECT_NEAR(e.soft[1], 0.1f, 1e-4f);
+  EXPECT_FALSE(e.shown);
+}
+
+TEST(SoftSlicers, SymbolAtTheOriginDecidesIndexZeroWithNoWeight) {
+  for (auto decide : {DecideBpsk, DecideQpsk, Decide8psk}) {
+    const SoftDecision d = decide(Complex{});
+    EXPECT_EQ(d.index, 0);
+    EXPECT_EQ(d.magnitude, 0.0f);
+  }
+  // Ties between neighbours go to the lower index; a negative c0 counts as 0.
+  EXPECT_EQ(DecideQpsk({0.05f, 0.05f}).index, 0);
+  EXPECT_EQ(DecideQpsk({-0.05f, 0.05f}).index, 1);
+  EXPECT_EQ(Decide8psk({-0.1f, 0.0f}).index, 6);
+}
+
+TEST(ConstellationRing, KeepsTheLast250AndClears) {
+  ConstellationRing ring;
+  for (int i = 0; i < 251; ++i) ring.Push({static_cast<float>(i), 0.0f});
+  auto points = ring.Snapshot();
+  EXPECT_EQ(points[0].real(), 250.0f);
+  EXPECT_EQ(points[1].real(), 1.0f);
+  ring.Clear();
+  ring.Push({5.0f, 5.0f});
+  points = ring.Snapshot();
+  EXPECT_EQ(points[0], Complex(5.0f, 5.0f));
+  EXPECT_EQ(points[1], Complex{});
+}
+
+std::vector<uint8_t> Decode(ViterbiDecoder& v, int steps, float soft) {
+  v.Reset();
+  for (int i = 0; i < steps; ++i) v.Step(soft, soft);
+  std::vector<uint8_t> bits(static_cast<std::size_t>(steps));
+  v.Traceback(bits);
+  return bits;
+}
+
+TEST(Viterbi, AllPositiveSoftValuesDecodeToZeros) {
+  auto v = std::make_unique<ViterbiDecoder>();
+  const auto bits = Decode(*v, 540, 0.1f);
+  for (const uint8_t b : bits) ASSERT_EQ(b, 0);
+  std::vector<uint8_t> bytes(67);
+  EXPECT_EQ(PackBitsLsbFirst(bits, bytes), 67);
+  for (const uint8_t b : bytes) EXPECT_EQ(b, 0);
+  EXPECT_EQ(v->steps(), 0);
+}
+
+// With no information the head start of state 0 is the only difference;
+// once it has spread to all states every tie takes the odd predecessor, so
+// the traceback from state 0 runs 0 <- 1 <- 3 <- 7 <- 15 <- 31 <- 63 <- 63 ...
+TEST(Viterbi, AllZeroSoftValuesFollowTheOddPredecessors) {
+  auto v = std::make_unique<ViterbiDecoder>();
+  const int steps = 100;
+  const auto bits = Decode(*v, steps, 0.0f);
+  for (int i = steps - 6; i < steps; ++i) EXPECT_EQ(bits[static_cast<std::size_t>(i)], 0) << i;
+  for (int i = 10; i < steps - 6; ++i) EXPECT_EQ(bits[static_cast<std::size_t>(i)], 1) << i;
+  v->Reset();
+  v->Step(0.0f, 0.0f);
+  EXPECT_EQ(v->Decision(0, 0), 0);   // 0.1 beats 0
+  EXPECT_EQ(v->Decision(32, 0), 0);
+  EXPECT_EQ(v->Decision(5, 0), 11);  // tie: odd
+  EXPECT_FLOAT_EQ(v->Metric(32), 0.1f);
+}
+
+TEST(Viterbi, DecodesTheEncoderOutputThroughScatteredErrors) {
+  std::vector<uint8_t> bits(400);
+  for (std::size_t i = 0; i < bits.size() - 8; ++i) bits[i] = static_cast<uint8_t>((i * 37 + i / 5) % 7 < 3);
+  const auto coded = testbench::ConvolutionalEncode(bits);
+  auto v = std::make_unique<ViterbiDecoder>();
+  v->Reset();
+  for (std::size_t i = 0; i < coded.size(); i += 2) {
+    float a = coded[i] ? -0.1f : 0.1f;
+    const float b = coded[i + 1] ? -0.1f : 0.1f;
+    if (i % 40 == 0) a = -a;  // one wrong coded bit in twenty
+    v->Step(a, b);
+  }
+  std::vector<uint8_t> decoded(bits.size());
+  v->Traceback(decoded);
+  EXPECT_EQ(decoded, bits);
+}
+
+TEST(FrameCounters, EachModeHasItsPairAndSquittersTheirOwn) {
+  FrameCounters counters;
+  counters.CountFrame(6, 0, true);
+  counters.CountFrame(6, 0, false);
+  counters.CountFrame(6, 4, true);
+  counters.CountFrame(1, 4, false);
+  const auto v = counters.Snapshot();
+  EXPECT_EQ(v[0], 4);
+  EXPECT_EQ(v[1], 2);
+  EXPECT_EQ(v[18], 2);
+  EXPECT_EQ(v[19], 1);
+  EXPECT_EQ(v[2], 1);
+  EXPECT_EQ(v[3], 0);
+  EXPECT_EQ(v[16], 1);
+  EXPECT_EQ(v[17], 1);
+  const std::vector<int> pairs = {14, 16, 10, 12, 6, 8, 2, 4};
+  for (int code = 0; code < 8; ++code) EXPECT_EQ(FrameCounters::PairFor(code, 3), pairs[static_cast<std::size_t>(code)]);
+  EXPECT_EQ(FrameCounters::PairFor(8, 3), -1);
+  counters.Reset();
+  EXPECT_EQ(counters.Snapshot(), FrameCounters::Values{});
+}
+
+}  // namespace
+}  // namespace talvir
