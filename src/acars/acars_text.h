@@ -3,6 +3,7 @@
 // the byte-by-byte text rule, the closing separator line and the rendering of
 // a block with named control characters.
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <span>
@@ -15,6 +16,18 @@ inline constexpr uint8_t kAcarsStx = 0x02;
 inline constexpr uint8_t kAcarsEtx = 0x03;
 inline constexpr uint8_t kAcarsEtb = 0x17;
 inline constexpr uint8_t kAcarsCharacterMask = 0x7F;  // bit 7 is the parity bit
+
+// The fixed fields at the head of every block, HFDL and VHF alike.
+inline constexpr std::size_t kAcarsModeOffset = 1;
+inline constexpr std::size_t kAcarsRegistrationOffset = 2;
+inline constexpr std::size_t kAcarsRegistrationLength = 7;
+inline constexpr std::size_t kAcarsLabelOffset = 10;  // after the technical acknowledgement
+inline constexpr std::size_t kAcarsLabelLength = 2;
+inline constexpr std::size_t kAcarsBlockIdOffset = 12;
+inline constexpr std::size_t kAcarsStxOffset = 13;
+// A downlink's text starts with the message number and the flight id.
+inline constexpr std::size_t kAcarsMessageNumberLength = 4;
+inline constexpr std::size_t kAcarsFlightIdLength = 6;
 
 // 58 hyphens, then the local date and time: closes every ACARS message text.
 inline constexpr std::string_view kAcarsSeparator =

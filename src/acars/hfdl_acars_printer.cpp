@@ -7,16 +7,11 @@
 namespace talvir {
 namespace {
 
-// Byte offsets in the block.
-constexpr std::size_t kModeOffset = 1;
-constexpr std::size_t kRegistrationOffset = 2;  // 7 characters
-constexpr std::size_t kLabelOffset = 10;        // 2 characters
-constexpr std::size_t kBlockIdOffset = 12;
-constexpr std::size_t kStxOffset = 13;
-constexpr std::size_t kMessageNumberOffset = 14;  // downlink, 4 characters
-constexpr std::size_t kFlightIdOffset = 18;       // downlink, 6 characters
-constexpr std::size_t kDownlinkTextOffset = 24;
-constexpr std::size_t kUplinkTextOffset = 13;
+// Where the texts start: a downlink's after the message number and flight id.
+constexpr std::size_t kMessageNumberOffset = kAcarsStxOffset + 1;
+constexpr std::size_t kFlightIdOffset = kMessageNumberOffset + kAcarsMessageNumberLength;
+constexpr std::size_t kDownlinkTextOffset = kFlightIdOffset + kAcarsFlightIdLength;
+constexpr std::size_t kUplinkTextOffset = kAcarsStxOffset;
 
 }  // namespace
 
@@ -31,29 +26,28 @@ void HfdlAcarsPrinter::PrintHfdlAcars(int direction, int groundStationId, int ai
   };
 
   std::string text = "HACARS mode: ";
-  field(text, kModeOffset, 1);
+  field(text, kAcarsModeOffset, 1);
   text += "  Aircraft reg: ";
-  field(text, kRegistrationOffset, 7);
+  field(text, kAcarsRegistrationOffset, kAcarsRegistrationLength);
   text += "\nMessage label: ";
-  field(text, kLabelOffset, 2);
+  field(text, kAcarsLabelOffset, kAcarsLabelLength);
   text += "  Block id: ";
-  field(text, kBlockIdOffset, 1);
+  field(text, kAcarsBlockIdOffset, 1);
 
   if (direction == 1) {
     text += "  ";
-    if (block.size() > kStxOffset && block[kStxOffset] == kAcarsStx) {
+    if (block.size() > kAcarsStxOffset && block[kAcarsStxOffset] == kAcarsStx) {
       text += "Msg. no: ";
-      field(text, kMessageNumberOffset, 4);
+      field(text, kMessageNumberOffset, kAcarsMessageNumberLength);
       text += " Flight id: ";
       std::string flightId;
-      field(flightId, kFlightIdOffset, 6);
+      field(flightId, kFlightIdOffset, kAcarsFlightIdLength);
       text += flightId;
       // A block cut inside the flight id would put a wrong one into the list.
       if (block.size() >= kDownlinkTextOffset) {
         std::string registration;
-        field(registration, kRegistrationOffset, 7);
-        outputs_.flights.FlightDbUpdateFromAcars(1, groundStationId, aid, flightId,
-                                                 registration);
+        field(registration, kAcarsRegistrationOffset, kAcarsRegistrationLength);
+        outputs_.flights.FlightDbUpdateFromAcars(1, groundStationId, aid, flightId, registration);
       }
       text += "\nMessage content:-\n";
       if (block.size() > kDownlinkTextOffset) {

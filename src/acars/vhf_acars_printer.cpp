@@ -8,16 +8,9 @@
 namespace talvir {
 namespace {
 
-// Byte offsets in the block.
-constexpr std::size_t kModeOffset = 1;
-constexpr std::size_t kRegistrationOffset = 2;  // 7 characters
-constexpr std::size_t kLabelOffset = 10;        // 2 characters
-constexpr std::size_t kBlockIdOffset = 12;
-constexpr std::size_t kTextOffset = 14;  // after the STX
+constexpr std::size_t kTextOffset = kAcarsStxOffset + 1;
 // Offsets in the text.
-constexpr std::size_t kMessageNumberLength = 4;
-constexpr std::size_t kFlightIdLength = 6;
-constexpr std::size_t kContentOffset = kMessageNumberLength + kFlightIdLength;
+constexpr std::size_t kContentOffset = kAcarsMessageNumberLength + kAcarsFlightIdLength;
 
 constexpr int kSecondsPerDay = 24 * 3600;
 
@@ -35,18 +28,19 @@ void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> block) {
   }
 
   std::string registration;
-  AppendAcarsCharacters(registration, block, kRegistrationOffset, kRegistrationOffset + 7);
+  AppendAcarsCharacters(registration, block, kAcarsRegistrationOffset,
+                        kAcarsRegistrationOffset + kAcarsRegistrationLength);
   std::string flightId;
-  AppendAcarsCharacters(flightId, shown, kMessageNumberLength, kContentOffset);
+  AppendAcarsCharacters(flightId, shown, kAcarsMessageNumberLength, kContentOffset);
 
   std::string text = "VACARS mode: ";
-  AppendAcarsCharacters(text, block, kModeOffset, kModeOffset + 1);
+  AppendAcarsCharacters(text, block, kAcarsModeOffset, kAcarsModeOffset + 1);
   text += "  Aircraft reg: " + registration + "\nMessage label: ";
-  AppendAcarsCharacters(text, block, kLabelOffset, kLabelOffset + 2);
+  AppendAcarsCharacters(text, block, kAcarsLabelOffset, kAcarsLabelOffset + kAcarsLabelLength);
   text += " Block id: ";
-  AppendAcarsCharacters(text, block, kBlockIdOffset, kBlockIdOffset + 1);
+  AppendAcarsCharacters(text, block, kAcarsBlockIdOffset, kAcarsBlockIdOffset + 1);
   text += "  Msg. no: ";
-  AppendAcarsCharacters(text, shown, 0, kMessageNumberLength);
+  AppendAcarsCharacters(text, shown, 0, kAcarsMessageNumberLength);
   text += " Flight id: " + flightId + "\nMessage content:-\n";
   AppendAcarsCharacters(text, shown, kContentOffset, shown.size());
   text += "\n";
@@ -55,7 +49,8 @@ void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> block) {
 
   outputs_.Publish(text, &SettingsRecord::showVAcars);
   outputs_.flights.FlightDbUpdateFromAcars(1, 0, 0, flightId, registration);
-  const int secondsOfDay = static_cast<int>(((now % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay);
+  const int secondsOfDay =
+      static_cast<int>(((now % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay);
   outputs_.flights.FlightDbSetPositionTime(flightId, secondsOfDay / 2);
 }
 

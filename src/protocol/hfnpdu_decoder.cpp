@@ -30,8 +30,8 @@ constexpr int kMaxFrequencyEntries = 6;
 constexpr std::size_t kTestPacketDataOffset = 10;
 
 // Rates in the order the performance counters list them.
-constexpr std::array<const char*, 4> kRateCountFormats = {
-    "1800 bps = %d\r\n", "1200 bps = %d\r\n", "600  bps = %d\r\n", "300  bps = %d\r\n"};
+constexpr std::array<const char*, 4> kRateCountFormats = {"1800 bps = %d\r\n", "1200 bps = %d\r\n",
+                                                          "600  bps = %d\r\n", "300  bps = %d\r\n"};
 
 constexpr std::array<const char*, 9> kFrequencyChangeReasons = {
     "First frequency search of current leg",
@@ -142,10 +142,8 @@ FrequencyEntry ReadFrequencyEntry(std::span<const uint8_t> b) {
 }  // namespace
 
 HfnpduDecoder::HfnpduDecoder(const Settings& settings, DecodedText& text, FlightDb& flights,
-                             const SystemTableStore& systemTable,
-                             const TextFormatters& formatters,
-                             SystemTableDecoder& systemTableDecoder,
-                             HfdlAcarsPrinter& acarsPrinter)
+                             const SystemTableStore& systemTable, const TextFormatters& formatters,
+                             SystemTableDecoder& systemTableDecoder, HfdlAcarsPrinter& acarsPrinter)
     : settings_(settings),
       text_(text),
       flights_(flights),
@@ -217,7 +215,8 @@ void HfnpduDecoder::DecodePerformanceData(const LinkContext& link,
       text_.Printf("Current Leg Number of sec disabled %d\r\n", r.currentLegSecondsDisabled);
       auto printRateCounts = [this](const char* title, const std::array<int, 4>& counts) {
         text_.Printf("%s\r\n", title);
-        for (std::size_t i = 0; i < counts.size(); ++i) text_.Printf(kRateCountFormats[i], counts[i]);
+        for (std::size_t i = 0; i < counts.size(); ++i)
+          text_.Printf(kRateCountFormats[i], counts[i]);
       };
       printRateCounts("Number of MPDUS received O.K", r.mpdusReceivedOk);
       printRateCounts("Number of MPDUS received in Error", r.mpdusReceivedInError);
@@ -238,17 +237,16 @@ void HfnpduDecoder::DecodePerformanceData(const LinkContext& link,
       text_.Printf("\r\n\r\n");
     }
   }
-  flights_.FlightDbUpdateFromPosition(link.groundStationId, link.aid, link.icaoAddress,
-                                      r.flightId, r.position.latitude, r.position.longitude,
-                                      r.position.time);
+  flights_.FlightDbUpdateFromPosition(link.groundStationId, link.aid, link.icaoAddress, r.flightId,
+                                      r.position.latitude, r.position.longitude, r.position.time);
 }
 
-void HfnpduDecoder::DecodeFrequencyData(const LinkContext& link,
-                                        std::span<const uint8_t> payload) {
+void HfnpduDecoder::DecodeFrequencyData(const LinkContext& link, std::span<const uint8_t> payload) {
   if (payload.size() < kFlightIdBytes) return;
   const std::string flightId = ReadFlightId(payload);
   const bool positionValid = payload.size() >= kFrequencyEntriesOffset;
-  const Position position = positionValid ? ReadPosition(payload.subspan(kPositionOffset)) : Position{};
+  const Position position =
+      positionValid ? ReadPosition(payload.subspan(kPositionOffset)) : Position{};
   std::array<FrequencyEntry, kMaxFrequencyEntries> entries;
   int count = 0;
   for (std::size_t offset = kFrequencyEntriesOffset;
@@ -289,16 +287,36 @@ void HfnpduDecoder::DecodeTestPacket(std::span<const uint8_t> payload) {
   text_.Printf("Vendor = %s", vendor < kTestVendors.size() ? kTestVendors[vendor] : "Invalid\r\n");
   text_.Printf("Reaction = ");
   switch (payload[2]) {
-    case 0: text_.Printf("Do Nothing\r\n"); break;
-    case 1: text_.Printf("Purge Queue\r\n"); break;
-    case 2: text_.Printf("Execute Queue\r\n"); break;
-    case 3: text_.Printf("Echo Downlink Packet Request\r\n"); break;
-    case 4: text_.Printf("Default Downlink Packet Request\r\n"); break;
-    case 5: text_.Printf("Report Downlink Packet Request\r\n"); break;
-    case 128: text_.Printf("Echo Downlink\r\n"); break;
-    case 129: text_.Printf("Default Downlink\r\n"); break;
-    case 130: text_.Printf("Report Downlink\r\n"); break;
-    default: text_.Printf("%.2X", payload[2]); break;
+    case 0:
+      text_.Printf("Do Nothing\r\n");
+      break;
+    case 1:
+      text_.Printf("Purge Queue\r\n");
+      break;
+    case 2:
+      text_.Printf("Execute Queue\r\n");
+      break;
+    case 3:
+      text_.Printf("Echo Downlink Packet Request\r\n");
+      break;
+    case 4:
+      text_.Printf("Default Downlink Packet Request\r\n");
+      break;
+    case 5:
+      text_.Printf("Report Downlink Packet Request\r\n");
+      break;
+    case 128:
+      text_.Printf("Echo Downlink\r\n");
+      break;
+    case 129:
+      text_.Printf("Default Downlink\r\n");
+      break;
+    case 130:
+      text_.Printf("Report Downlink\r\n");
+      break;
+    default:
+      text_.Printf("%.2X", payload[2]);
+      break;
   }
   text_.Printf("Frame Delay %d\r\n", payload[3]);
   text_.Printf("Slot Delay %d\r\n", payload[4]);

@@ -68,8 +68,7 @@ SystemTable DecodeSystemTableData(std::span<const uint8_t> data, int packetCount
     station.frequencyCount = header[6] >> 3;
     station.squitterVersion = header[6] & 7;
     data = data.subspan(kSystemTableStationHeaderBytes);
-    for (int i = 0; i < station.frequencyCount &&
-                    data.size() >= kSystemTableFrequencyRecordBytes;
+    for (int i = 0; i < station.frequencyCount && data.size() >= kSystemTableFrequencyRecordBytes;
          ++i) {
       // Records beyond the twentieth are passed over, not stored: reading
       // them as the next station's header would corrupt the rest of the table.
@@ -83,8 +82,7 @@ SystemTable DecodeSystemTableData(std::span<const uint8_t> data, int packetCount
   return table;
 }
 
-std::string RenderSystemTableWindow(const SystemTableStore& store,
-                                    const GroundStations& stations) {
+std::string RenderSystemTableWindow(const SystemTableStore& store, const GroundStations& stations) {
   const SystemTable table = store.Snapshot();
   std::string out;
   AppendFormatted(out, "Version %d\r\n", table.version);
@@ -146,8 +144,8 @@ void SystemTableDecoder::DecodeSystemTablePacket(std::span<const uint8_t> payloa
     std::copy_n(p.data.begin(), p.length, joined.begin() + joinedLength);
     joinedLength += static_cast<std::size_t>(p.length);
   }
-  const SystemTable table = DecodeSystemTableData(std::span(joined).first(joinedLength), count,
-                                                  sequence, version);
+  const SystemTable table =
+      DecodeSystemTableData(std::span(joined).first(joinedLength), count, sequence, version);
   store_.StoreSystemTable(table);
   PrintTable(table);
   SystemTablePacketsReset();

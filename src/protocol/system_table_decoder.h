@@ -31,8 +31,7 @@ SystemTable DecodeSystemTableData(std::span<const uint8_t> data, int packetCount
                                   int sequenceNumber, int version);
 
 // The System Table window's text from the stored table.
-std::string RenderSystemTableWindow(const SystemTableStore& store,
-                                    const GroundStations& stations);
+std::string RenderSystemTableWindow(const SystemTableStore& store, const GroundStations& stations);
 
 class SystemTableDecoder {
  public:
