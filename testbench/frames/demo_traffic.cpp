@@ -138,8 +138,10 @@ class DemoBuilder {
   std::vector<SlotUse> uses_;
 };
 
+// The time the squitters announce for the start of the frame, plus the slot.
 int SecondsOfDay(int frame, int slot) {
-  return (kFirstFrameIndex + frame) * kFrameSeconds + slot * kFrameSeconds / hfdl::kSlotsPerFrame;
+  return (kFirstFrameIndex + frame) * kFrameSeconds +
+         (kSlotOffset + slot) * kFrameSeconds / hfdl::kSlotsPerFrame;
 }
 
 PositionField PositionOf(const Flight& f, int frame, int slot) {
