@@ -25,7 +25,7 @@ constexpr int kTableVersion = 52;
 constexpr int kTablePackets = 2;
 constexpr int kSquitterVersion = 1;
 
-// Aircraft over the North Atlantic, moving west at about 900 km/h.
+// Aircraft over the North Atlantic at about 900 km/h.
 struct Flight {
   uint8_t aid;
   uint32_t icao;
@@ -97,6 +97,7 @@ std::vector<uint8_t> SystemTableData() {
                          .longitudeCode = LongitudeCode(t.longitude),
                          .squitterVersion = kSquitterVersion};
     for (std::size_t i = 0; i < t.khz.size() && t.khz[i] != 0; ++i) {
+      // Master frame slots spread over the frame.
       s.frequencies.push_back({static_cast<uint32_t>(t.khz[i]) * 1000u, static_cast<int>(i % 13)});
     }
     stations.push_back(std::move(s));
@@ -134,9 +135,13 @@ class DemoBuilder {
   void ThirdFrame();
   void VhfMessages();
 
+  const std::vector<std::vector<uint8_t>> tablePackets_ =
+      BuildSystemTableHfnpdus(kTableVersion, SystemTableData(), kTablePackets);
   DemoTraffic traffic_;
   std::vector<SlotUse> uses_;
 };
+
+int SlotsOf(int rateCode) { return hfdl::Rate(rateCode).longInterleaver ? 2 : 1; }
 
 // The time the squitters announce for the start of the frame, plus the slot.
 int SecondsOfDay(int frame, int slot) {
@@ -175,7 +180,6 @@ Lpdu Performance(const Flight& f, int frame, int slot) {
                     .frequencyIndex = f.frequencyIndex,
                     .previousLegLostCount = 2,
                     .currentLegLostCount = static_cast<uint16_t>(frame),
-                    .currentLegSecondsDisabled = 0,
                     .mpdusReceivedOk = {sent, 2, 1, 0},
                     .mpdusReceivedInError = {1, 0, 0, 0},
                     .squittersReceivedOk = static_cast<uint16_t>(41 + frame),
@@ -245,16 +249,15 @@ void DemoBuilder::Add(int frame, int slot, int rateCode, const std::vector<uint8
 
 void DemoBuilder::Air(int frame, int slot, int rateCode, const AirMpduHeader& header, std::vector<Lpdu> lpdus,
                       std::string description) {
-  const int slots = hfdl::Rate(rateCode).longInterleaver ? 2 : 1;
   const bool logon = header.aid == kAidLogon;
-  uses_.push_back({frame, slot, slots, logon ? kSlotRandomAccess : header.aid, !logon, header.aid});
+  uses_.push_back(
+      {frame, slot, SlotsOf(rateCode), logon ? kSlotRandomAccess : header.aid, !logon, header.aid});
   Add(frame, slot, rateCode, BuildAirMpdu(header, lpdus), SenderOf(header.aid) + ": " + description);
 }
 
 void DemoBuilder::Ground(int frame, int slot, int rateCode, std::vector<GroundMpduBlock> blocks,
                          std::string description) {
-  const int slots = hfdl::Rate(rateCode).longInterleaver ? 2 : 1;
-  uses_.push_back({frame, slot, slots, kSlotUplinkOrUnassigned, false, 0});
+  uses_.push_back({frame, slot, SlotsOf(rateCode), kSlotUplinkOrUnassigned, false, 0});
   Add(frame, slot, rateCode,
       BuildGroundMpdu({.groundStationId = kDemoGroundStationId, .utcSynced = true}, blocks),
       "ground station: " + description);
@@ -304,7 +307,6 @@ void DemoBuilder::AddSquitters() {
 }
 
 void DemoBuilder::FirstFrame() {
-  const auto table = BuildSystemTableHfnpdus(kTableVersion, SystemTableData(), kTablePackets);
   Air(0, 1, 6, AirHeader(kAidLogon, 0x01),
       {BuildLogonRequestLpdu(
           LpduType::kLogonRequest, kAirCanada.icao,
@@ -333,7 +335,7 @@ void DemoBuilder::FirstFrame() {
           Block(kUnited.aid,
                 {Data(Uplink(kUnited, "RA", 'U', "CREW MSG: CONTACT GANDER 5649 AFTER 40W"), true)})},
          "ACARS uplinks");
-  Ground(0, 7, 1, {Block(kAidBroadcast, {Data(table[0])})}, "system table packet 1 of 2");
+  Ground(0, 7, 1, {Block(kAidBroadcast, {Data(tablePackets_[0])})}, "system table packet 1 of 2");
   Air(0, 9, 6, AirHeader(kUnited.aid), {Performance(kUnited, 0, 9)}, "performance report");
   Air(0, 10, 3, AirHeader(kAirCanada.aid, 0x11, 1),
       {Data(BuildFrequencyDataHfnpdu(FrequencyReport(kAirCanada, 0, 10))),
@@ -343,12 +345,11 @@ void DemoBuilder::FirstFrame() {
 }
 
 void DemoBuilder::SecondFrame() {
-  const auto table = BuildSystemTableHfnpdus(kTableVersion, SystemTableData(), kTablePackets);
   Air(1, 1, 6, AirHeader(kAidLogon, 0x01), {BuildLogonRequestLpdu(LpduType::kLogonRequest, kDeniedIcao)},
       "log-on request");
   Ground(1, 2, 4, {Block(kAidLogon, {BuildReasonLpdu(LpduType::kLogonDenied, kDeniedIcao, 2)})},
          "log-on denied");
-  Ground(1, 3, 2, {Block(kAidBroadcast, {Data(table[1])})}, "system table packet 2 of 2");
+  Ground(1, 3, 2, {Block(kAidBroadcast, {Data(tablePackets_[1])})}, "system table packet 2 of 2");
   Air(1, 4, 6, AirHeader(kAerLingus.aid), {Data(Downlink(kAerLingus, "5Z", '5', "D02A", "/DUB OS ETA1708"))},
       "ACARS downlink");
   Air(1, 5, 7, AirHeader(kSpeedbird.aid, 0x00, 2),
