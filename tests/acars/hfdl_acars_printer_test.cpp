@@ -66,6 +66,7 @@ TEST_F(HfdlAcarsPrinterTest, UplinkShowsOnlyTextBetweenStxAndEtx) {
   // Uplinks never reach the database; with "H ACARS" off not the window either.
   EXPECT_EQ(flights.FlightDbFindByRegistration(".N123AB"), -1);
   EXPECT_TRUE(ui.decodedText.empty());
+  EXPECT_EQ(OstraleLog(), WithCrLf(text));
 }
 
 TEST_F(HfdlAcarsPrinterTest, DownlinkWithoutStxPrintsTheHeaderOnly) {
