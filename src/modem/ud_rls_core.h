@@ -20,30 +20,33 @@ class UdRlsCore {
   // U = identity, D = 1, for n taps (1..kMaxTaps).
   void Reset(int taps);
 
-  // Bierman update for the regressor x; afterwards Gain() holds the
-  // unnormalised gain and Reciprocal() its normaliser 1 / ((1 + gamma) alpha_n).
+  // Bierman update for the regressor x (n values); afterwards Gain() holds
+  // the unnormalised gain and Reciprocal() its normaliser
+  // 1 / ((1 + gamma) alpha_n).
   void UpdateGain(std::span<const Complex> x);
   // w += e * r * g
   void UpdateWeights(std::span<Complex> w, Complex error) const;
 
   int taps() const { return n_; }
   double Reciprocal() const { return r_; }
-  ComplexD Gain(int i) const { return g_[static_cast<std::size_t>(i)]; }
-  double D(int i) const { return d_[static_cast<std::size_t>(i)]; }
+  ComplexD Gain(int i) const { return {gRe_[At(i)], gIm_[At(i)]}; }
+  double D(int i) const { return d_[At(i)]; }
   // Above the diagonal only (row < column).
-  ComplexD U(int row, int column) const { return u_[Index(row, column)]; }
+  ComplexD U(int row, int column) const { return {uRe_[column][At(row)], uIm_[column][At(row)]}; }
 
  private:
-  static constexpr std::size_t Index(int row, int column) {
-    return static_cast<std::size_t>(row) * kMaxTaps + static_cast<std::size_t>(column);
-  }
+  static constexpr std::size_t At(int i) { return static_cast<std::size_t>(i); }
+  using Column = std::array<double, kMaxTaps>;
 
   int n_ = kMaxTaps;
   double r_ = 0.0;
-  std::array<ComplexD, kMaxTaps * kMaxTaps> u_{};
-  std::array<double, kMaxTaps> d_{};
-  std::array<ComplexD, kMaxTaps> f_{};
-  std::array<ComplexD, kMaxTaps> g_{};
+  // U by column, real and imaginary parts apart, so the column updates run
+  // as plain vector loops.
+  std::array<Column, kMaxTaps> uRe_{};
+  std::array<Column, kMaxTaps> uIm_{};
+  Column d_{};
+  Column fRe_{}, fIm_{};
+  Column gRe_{}, gIm_{};
   std::array<double, kMaxTaps + 1> alpha_{};
 };
 
