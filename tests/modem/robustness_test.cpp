@@ -1,0 +1,106 @@
+// Minutes of what a receiver also hears: noise, silence, clipping, a carrier.
+// The modem must neither crash nor get stuck: after any of it, a burst still
+// decodes.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "modem/frame_counters.h"
+#include "modem_harness.h"
+#include "support/recording_ui_link.h"
+#include "testbench/hf_channel.h"
+#include "testbench/hfdl_modulator.h"
+
+namespace talvir {
+namespace {
+
+constexpr double kMinutes = 2.0;
+constexpr std::size_t kTotal = static_cast<std::size_t>(kMinutes * 60 * kSampleRate);
+
+template <class Generate>
+void FeedGenerated(testing::ModemHarness& harness, Generate generate) {
+  std::vector<float> block(kBlockFrames);
+  for (std::size_t at = 0; at < kTotal; at += kBlockFrames) {
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = generate(at + i);
+    harness.modem->ModemFeedSamples(block);
+  }
+}
+
+// Whatever came before, the modem is searching again within a burst's length
+// and decodes the next burst.
+void ExpectStillDecodes(testing::ModemHarness& harness, testing::RecordingUiLink& ui) {
+  harness.FeedSilence(5.0);
+  EXPECT_EQ(harness.modem->State(), ModemState::kSearching);
+  harness.modem->SlotClockReset();  // keep the burst out of the squitter slot
+  const std::size_t before = harness.receiver.frames.size();
+  const auto frame = testing::RandomFrame(4, 11);
+  testbench::HfdlBurstOptions burst;
+  burst.startSeconds = 0.2;
+  harness.Feed(testbench::ModulateHfdlBurst(frame, 4, burst));
+  harness.FeedSilence(1.0);
+  ASSERT_EQ(harness.receiver.frames.size(), before + 1);
+  EXPECT_EQ(harness.receiver.frames.back().bytes, testing::Padded(frame, 4));
+
+  // Every frame had its mode's size and was counted once.
+  for (const auto& f : harness.receiver.frames)
+    EXPECT_EQ(static_cast<int>(f.bytes.size()), hfdl::Rate(f.burst.rateCode).frameBytes);
+  EXPECT_EQ(harness.modem->Counters()[FrameCounters::kAllFrames], static_cast<int>(harness.receiver.frames.size()));
+  // Reports and "Listening" alternate.
+  for (std::size_t i = 0; i < ui.modemStatus.size(); ++i)
+    EXPECT_EQ(ui.modemStatus[i] == kListeningText, i % 2 == 1) << i << ": " << ui.modemStatus[i];
+}
+
+TEST(Robustness, Silence) {
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+  FeedGenerated(harness, [](std::size_t) { return 0.0f; });
+  EXPECT_TRUE(harness.receiver.frames.empty());
+  ExpectStillDecodes(harness, ui);
+}
+
+TEST(Robustness, BandNoise) {
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+  const auto noise = testbench::ShapedNoise(60 * kSampleRate, 0.05, testbench::ChannelOptions{});
+  FeedGenerated(harness, [&](std::size_t n) { return noise[n % noise.size()]; });
+  // Noise alone should not pass the 90-vote check.
+  EXPECT_LE(harness.receiver.frames.size(), 1u);
+  ExpectStillDecodes(harness, ui);
+}
+
+TEST(Robustness, ClippedLoudNoise) {
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+  std::mt19937 random(5);
+  std::normal_distribution<float> gauss(0.0f, 3.0f);
+  FeedGenerated(harness, [&](std::size_t) { return std::clamp(gauss(random), -1.0f, 32767.0f / 32768.0f); });
+  ExpectStillDecodes(harness, ui);
+}
+
+TEST(Robustness, PureCarrierAt1440Hz) {
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+  FeedGenerated(harness, [](std::size_t n) {
+    return 0.9f * static_cast<float>(std::sin(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
+  });
+  ExpectStillDecodes(harness, ui);
+}
+
+// Samples that are not numbers (a broken file or driver) are read as zero
+// instead of poisoning the AGC for good.
+TEST(Robustness, NonFiniteSamplesAreIgnored) {
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+  std::vector<float> bad(kBlockFrames, std::numeric_limits<float>::quiet_NaN());
+  bad[5] = std::numeric_limits<float>::infinity();
+  for (int i = 0; i < 10; ++i) harness.modem->ModemFeedSamples(bad);
+  ExpectStillDecodes(harness, ui);
+}
+
+}  // namespace
+}  // namespace talvir
