@@ -9,7 +9,7 @@
 namespace talvir::testbench {
 
 inline constexpr double kDemoFrameStartSeconds = 0.5;  // lead-in before the first squitter slot
-inline constexpr double kDemoHfSnrDb = 20.0;
+inline constexpr double kDemoHfSnrDb = 25.0;
 inline constexpr double kDemoCarrierOffsetHz = 17.5;
 inline constexpr double kDemoVhfSnrDb = 25.0;
 

@@ -37,7 +37,7 @@ constexpr const char* kUsage =
     "                   hf and vhf channel settings, seed, duration\n"
     "  --demo           about 97 s of one ground station's traffic (squitters,\n"
     "                   log-ons, positions, ACARS, a system table) with moderate\n"
-    "                   fading, 20 dB SNR, a 17.5 Hz carrier offset, and VHF\n"
+    "                   fading, 25 dB SNR, a 17.5 Hz carrier offset, and VHF\n"
     "                   ACARS on the right channel\n"
     "  --output FILE    the WAV file to write (its folder is created)\n"
     "  --seed N         noise and fading seed (default: the scenario's, or 1);\n"

@@ -13,6 +13,7 @@
 
 #include "modem/hfdl_phy.h"
 #include "testbench/hfdl_modulator.h"
+#include "reference_pulse.h"
 
 namespace talvir::testbench {
 namespace {
@@ -209,17 +210,6 @@ TEST(HfdlSymbols, BurstLayoutPrekeyPreambleBlocksAndClosingProbes) {
   }
 }
 
-// The textbook root-raised-cosine, roll-off 0.35, t in symbol periods.
-double Rrc(double t) {
-  const double a = 0.35;
-  const double pi = std::numbers::pi;
-  if (std::abs(t) < 1e-9) return 1 - a + 4 * a / pi;
-  if (std::abs(std::abs(t) - 1 / (4 * a)) < 1e-6) {
-    return a / std::sqrt(2.0) * ((1 + 2 / pi) * std::sin(pi / (4 * a)) + (1 - 2 / pi) * std::cos(pi / (4 * a)));
-  }
-  return (std::sin(pi * t * (1 - a)) + 4 * a * t * std::cos(pi * t * (1 + a))) / (pi * t * (1 - 16 * a * a * t * t));
-}
-
 // Down-mix, matched-filter with the same pulse, sample at symbol centres:
 // a Nyquist pulse pair gives the symbols back without interference.
 TEST(HfdlModulator, MatchedFilterRecoversTheSymbolsAndPowerIsAsked) {
@@ -240,7 +230,7 @@ TEST(HfdlModulator, MatchedFilterRecoversTheSymbolsAndPowerIsAsked) {
     std::complex<double> sum{};
     for (auto n = static_cast<long>(centre - 8 * samplesPerSymbol); n <= static_cast<long>(centre + 8 * samplesPerSymbol); ++n) {
       const double phase = 2 * std::numbers::pi * 1465.0 * static_cast<double>(n - static_cast<long>(lead)) / 48000.0;
-      sum += Rrc((static_cast<double>(n) - centre) / samplesPerSymbol) *
+      sum += ReferenceRrc((static_cast<double>(n) - centre) / samplesPerSymbol) *
              static_cast<double>(audio[static_cast<std::size_t>(n)]) * std::polar(1.0, -phase);
     }
     estimates.push_back(sum);
