@@ -53,29 +53,39 @@ void WaitForEnd(WaveIn const& waveIn, AudioWorker& worker) {
   }
 }
 
+// A file of counted frames running through the capture cycle to a worker
+// (started by the test).
+struct FileCapture {
+  explicit FileCapture(std::size_t frames, DecoderSinks sinks = {})
+      : driver(std::make_unique<CountingReader>(frames), Pacing::kAsFastAsTaken), worker(waveIn, settings, sinks) {
+    EXPECT_TRUE(waveIn.Allocate());
+    EXPECT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  }
+  ~FileCapture() {
+    waveIn.AudioCaptureClose();
+    waveIn.workerStop = 1;
+    worker.Join();
+  }
+
+  Settings settings;
+  StreamDriver driver;
+  WaveIn waveIn{driver, settings, kQuickClose};
+  AudioWorker worker;
+};
+
 TEST(AudioWorker, FeedsEverySampleOfAFileToTheModemInOrder) {
   constexpr std::size_t kFrames = 5 * kBlockFrames + 123;
-  Settings settings;
-  settings.Set(&SettingsRecord::channelAMode, kChannelHf);
-  settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
-  settings.Set(&SettingsRecord::spectrumChannel, kSpectrumOff);
-  StreamDriver driver(std::make_unique<CountingReader>(kFrames), Pacing::kAsFastAsTaken);
-  WaveIn waveIn(driver, settings, kQuickClose);
   std::vector<testing::SinkCall> calls;
   testing::RecordingHfSink hf(calls);
   testing::RecordingVhfSink vhfB("vhfB", calls);
-  AudioWorker worker(waveIn, settings, {&hf, nullptr, &vhfB});
-
-  ASSERT_TRUE(waveIn.Allocate());
-  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
-  worker.Start();
-  WaitForEnd(waveIn, worker);
-  waveIn.AudioCaptureClose();
-  waveIn.workerStop = 1;
-  worker.Join();
+  FileCapture capture(kFrames, {&hf, nullptr, &vhfB});
+  capture.settings.Set(&SettingsRecord::channelAMode, kChannelHf);
+  capture.settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
+  capture.worker.Start();
+  WaitForEnd(capture.waveIn, capture.worker);
 
   const std::size_t blocks = 6 + kFlushSilenceBlocks;
-  EXPECT_EQ(worker.BlocksProcessed(), blocks);
+  EXPECT_EQ(capture.worker.BlocksProcessed(), blocks);
   ASSERT_EQ(calls.size(), 2 * blocks);
   std::size_t frame = 0;
   for (std::size_t i = 0; i < calls.size(); i += 2) {
@@ -91,12 +101,8 @@ TEST(AudioWorker, FeedsEverySampleOfAFileToTheModemInOrder) {
 }
 
 TEST(AudioWorker, StopsAtTheBlockLimitUntilItIsRaised) {
-  Settings settings;
-  StreamDriver driver(std::make_unique<CountingReader>(20 * kBlockFrames), Pacing::kAsFastAsTaken);
-  WaveIn waveIn(driver, settings, kQuickClose);
-  AudioWorker worker(waveIn, settings, {});
-  ASSERT_TRUE(waveIn.Allocate());
-  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
+  FileCapture capture(20 * kBlockFrames);
+  AudioWorker& worker = capture.worker;
   worker.SetBlockLimit(3);
   for (int pass = 0; pass < 2000 && worker.BlocksProcessed() < 3; ++pass) {
     if (!worker.RunOnce()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -106,22 +112,15 @@ TEST(AudioWorker, StopsAtTheBlockLimitUntilItIsRaised) {
   worker.SetBlockLimit(4);
   while (!worker.RunOnce()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(worker.BlocksProcessed(), 4U);
-  waveIn.AudioCaptureClose();
 }
 
 TEST(AudioWorker, TakesNothingWhileCaptureIsClosing) {
-  Settings settings;
-  StreamDriver driver(std::make_unique<CountingReader>(5 * kBlockFrames), Pacing::kAsFastAsTaken);
-  WaveIn waveIn(driver, settings, kQuickClose);
-  AudioWorker worker(waveIn, settings, {});
-  ASSERT_TRUE(waveIn.Allocate());
-  ASSERT_TRUE(waveIn.AudioCaptureOpen().Ok());
-  while (waveIn.BlocksQueued() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  waveIn.captureClosing = 1;
-  EXPECT_FALSE(worker.RunOnce());
-  waveIn.captureClosing = 0;
-  EXPECT_TRUE(worker.RunOnce());
-  waveIn.AudioCaptureClose();
+  FileCapture capture(5 * kBlockFrames);
+  while (capture.waveIn.BlocksQueued() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  capture.waveIn.captureClosing = 1;
+  EXPECT_FALSE(capture.worker.RunOnce());
+  capture.waveIn.captureClosing = 0;
+  EXPECT_TRUE(capture.worker.RunOnce());
 }
 
 class ApplicationTest : public ::testing::Test {
