@@ -14,8 +14,8 @@ Scenario DemoScenario(uint64_t seed) {
   scenario.vhf.snrDb = kDemoVhfSnrDb;
   const DemoTraffic traffic = BuildDemoTraffic();
   for (const auto& burst : traffic.bursts) {
-    scenario.bursts.push_back({kDemoFrameStartSeconds + SlotStartSeconds(burst.frameNumber, burst.slot),
-                               burst.rateCode, burst.frame, burst.description});
+    scenario.bursts.push_back({kDemoFrameStartSeconds + SlotStartSeconds(burst.frameNumber, burst.slot), burst.rateCode,
+                               burst.frame, burst.description});
   }
   for (const auto& message : traffic.vhfMessages) {
     scenario.vhfMessages.push_back({message.startSeconds, message.block, message.description});

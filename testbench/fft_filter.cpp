@@ -119,8 +119,9 @@ std::vector<Complex> DesignAnalyticBandpass(double lowHz, double highHz, int cou
   std::vector<Complex> taps(static_cast<std::size_t>(count));
   for (int n = 0; n < count; ++n) {
     const double t = n - (count - 1) / 2.0 - fractionalDelay;
-    const double lowPass = std::abs(t) < 1e-12 ? 2.0 * halfWidth
-                                               : std::sin(2.0 * std::numbers::pi * halfWidth * t) / (std::numbers::pi * t);
+    const double lowPass = std::abs(t) < 1e-12
+                               ? 2.0 * halfWidth
+                               : std::sin(2.0 * std::numbers::pi * halfWidth * t) / (std::numbers::pi * t);
     const double x = 2.0 * std::numbers::pi * t / span;
     const double window = std::abs(t) >= span / 2 ? 0.0 : 0.42 + 0.5 * std::cos(x) + 0.08 * std::cos(2 * x);
     taps[static_cast<std::size_t>(n)] =

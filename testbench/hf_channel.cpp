@@ -24,8 +24,7 @@ constexpr double kNoiseEdgeHz = 80.0;
 enum SeedStream : uint64_t { kNoiseStream = 1, kFadingStream = 2 };
 
 bool NeedsAnalyticPath(const ChannelOptions& options) {
-  return options.fading != FadingPreset::kNone || options.carrierOffsetHz != 0.0 ||
-         options.timingOffsetSeconds != 0.0;
+  return options.fading != FadingPreset::kNone || options.carrierOffsetHz != 0.0 || options.timingOffsetSeconds != 0.0;
 }
 
 // Fading, carrier offset and timing offset act on the analytic signal.
@@ -33,8 +32,7 @@ std::vector<float> Propagate(std::span<const float> input, const ChannelOptions&
   const double delaySamples = options.timingOffsetSeconds * kRate;
   const double whole = std::floor(delaySamples);
   const long long shift = static_cast<long long>(whole);
-  const auto taps = DesignAnalyticBandpass(kAnalyticLowHz, kAnalyticHighHz, kAnalyticTaps, kRate,
-                                           delaySamples - whole);
+  const auto taps = DesignAnalyticBandpass(kAnalyticLowHz, kAnalyticHighHz, kAnalyticTaps, kRate, delaySamples - whole);
   OverlapAddFilter filter(taps);
 
   const FadingProfile profile = ProfileOf(options.fading);
@@ -98,7 +96,10 @@ std::vector<float> ShapedNoise(std::size_t count, double powerInBand, const Chan
   GaussianSource white(MixSeed(options.seed, kNoiseStream));
   std::vector<float> noise(count);
   FilterStream(
-      filter, count, (kNoiseTaps - 1) / 2, [&](std::size_t) { return Complex{sigma * white.Next(), 0.0}; },
+      filter, count, (kNoiseTaps - 1) / 2,
+      [&](std::size_t) {
+        return Complex{sigma * white.Next(), 0.0};
+      },
       [&](std::size_t n, Complex half) { noise[n] = static_cast<float>(2.0 * half.real()); });
   return noise;
 }

@@ -35,7 +35,8 @@ double RootRaisedCosine(double t) {  // t in symbol periods
   if (std::abs(t) < 1e-9) return 1.0 - a + 4.0 * a / std::numbers::pi;
   if (std::abs(std::abs(t) - 1.0 / (4.0 * a)) < 1e-9) {
     const double x = std::numbers::pi / (4.0 * a);
-    return a / std::numbers::sqrt2 * ((1 + 2 / std::numbers::pi) * std::sin(x) + (1 - 2 / std::numbers::pi) * std::cos(x));
+    return a / std::numbers::sqrt2 *
+           ((1 + 2 / std::numbers::pi) * std::sin(x) + (1 - 2 / std::numbers::pi) * std::cos(x));
   }
   const double pt = std::numbers::pi * t;
   return (std::sin(pt * (1 - a)) + 4 * a * t * std::cos(pt * (1 + a))) / (pt * (1 - 16 * a * a * t * t));
@@ -98,8 +99,7 @@ std::vector<uint8_t> Interleave(std::span<const uint8_t> codedBits, int rateCode
   const auto& rate = CheckedRate(rateCode);
   if (codedBits.size() != static_cast<std::size_t>(rate.softBits)) {
     throw std::invalid_argument("a burst of rate code " + std::to_string(rateCode) + " holds " +
-                                std::to_string(rate.softBits) + " coded bits, not " +
-                                std::to_string(codedBits.size()));
+                                std::to_string(rate.softBits) + " coded bits, not " + std::to_string(codedBits.size()));
   }
   const auto cell = [&](const hfdl::InterleaverCursor& c) {
     return static_cast<std::size_t>(c.row) * static_cast<std::size_t>(rate.columns) +
@@ -132,9 +132,15 @@ std::vector<Point> MapDataSymbols(std::span<const uint8_t> airBits, int rateCode
     for (std::size_t b = 0; b < perSymbol; ++b) index = (index << 1) | (airBits[at + b] & 1u);
     Point point;
     switch (rate.modulation) {
-      case hfdl::Modulation::kBpsk: point = hfdl::kBpskPoints[index]; break;
-      case hfdl::Modulation::kQpsk: point = hfdl::kQpskPoints[index]; break;
-      case hfdl::Modulation::k8psk: point = hfdl::k8pskPoints[index]; break;
+      case hfdl::Modulation::kBpsk:
+        point = hfdl::kBpskPoints[index];
+        break;
+      case hfdl::Modulation::kQpsk:
+        point = hfdl::kQpskPoints[index];
+        break;
+      case hfdl::Modulation::k8psk:
+        point = hfdl::k8pskPoints[index];
+        break;
     }
     // Data block k starts at scrambler position 30 k, so symbol i of the
     // burst's data uses position i modulo 120.
@@ -156,7 +162,8 @@ std::vector<Point> BurstSymbols(std::span<const uint8_t> frame, int rateCode, in
   for (int k = 0; k < 2 * hfdl::kSequenceALength; ++k) {
     symbols.push_back(KnownSymbol(hfdl::PreambleABit(k % hfdl::kSequenceALength)));
   }
-  for (int i = 0; i < hfdl::kModeSequenceLength; ++i) symbols.push_back(KnownSymbol(hfdl::ModeSequenceBit(rateCode, i)));
+  for (int i = 0; i < hfdl::kModeSequenceLength; ++i)
+    symbols.push_back(KnownSymbol(hfdl::ModeSequenceBit(rateCode, i)));
   for (int i = 0; i < hfdl::kProbeRepetitionLength; ++i) symbols.push_back(KnownSymbol(hfdl::ProbeBit(i)));
   for (std::size_t at = 0; at < data.size(); at += hfdl::kDataSymbols) {
     symbols.insert(symbols.end(), data.begin() + static_cast<std::ptrdiff_t>(at),
@@ -191,8 +198,8 @@ std::vector<float> ModulateSymbols(std::span<const Point> symbols, const HfdlBur
       baseband += pulse[static_cast<std::size_t>(offset)] * std::complex<double>(s.real(), s.imag());
     }
     const double phase = options.carrierPhase + std::fmod(carrierStep * static_cast<double>(n), 2.0 * std::numbers::pi);
-    audio[lead + n] = static_cast<float>(static_cast<double>(options.amplitude) *
-                                         (baseband * std::polar(1.0, phase)).real());
+    audio[lead + n] =
+        static_cast<float>(static_cast<double>(options.amplitude) * (baseband * std::polar(1.0, phase)).real());
   }
   return audio;
 }

@@ -26,7 +26,7 @@ std::vector<uint8_t> AcarsTransmissionBytes(std::span<const uint8_t> blockFromSo
     throw std::invalid_argument("a VHF ACARS block starts with SOH (0x01)");
   }
   const std::array<uint8_t, 4> sync = {WithOddParity('+'), WithOddParity('*'), WithOddParity(kSyn),
-                                        WithOddParity(kSyn)};
+                                       WithOddParity(kSyn)};
   std::vector<uint8_t> bytes(sync.size() + blockFromSoh.size());
   std::copy(blockFromSoh.begin(), blockFromSoh.end(), std::copy(sync.begin(), sync.end(), bytes.begin()));
   return bytes;

@@ -1,12 +1,11 @@
 #include "testbench/scenario.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cctype>
 #include <cmath>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "modem/hfdl_phy.h"
@@ -25,9 +24,7 @@ constexpr double kMinSnrDb = -30.0;
 constexpr double kMaxCarrierOffsetHz = 500.0;
 constexpr double kMaxTimingOffsetMs = 1000.0;
 
-[[noreturn]] void Fail(const std::string& where, const std::string& what) {
-  throw ScenarioError(where + ": " + what);
-}
+[[noreturn]] void Fail(const std::string& where, const std::string& what) { throw ScenarioError(where + ": " + what); }
 
 void RequireObject(const Json& value, const std::string& where, std::initializer_list<std::string_view> keys) {
   if (!value.is_object()) Fail(where, "must be an object");
@@ -64,6 +61,12 @@ std::string Text(const Json& object, const char* key, const std::string& where) 
   return value.get<std::string>();
 }
 
+bool Boolean(const Json& object, const char* key, const std::string& where) {
+  const Json& value = object.at(key);
+  if (!value.is_boolean()) Fail(where + "." + key, "must be true or false");
+  return value.get<bool>();
+}
+
 char Character(const Json& object, const char* key, const std::string& where) {
   const std::string text = Text(object, key, where);
   if (text.size() != 1) Fail(where + "." + key, "must be one character");
@@ -76,7 +79,8 @@ std::vector<uint8_t> HexBytes(const Json& object, const std::string& where) {
   int pending = -1;
   for (char c : text) {
     if (std::isspace(static_cast<unsigned char>(c))) continue;
-    if (!std::isxdigit(static_cast<unsigned char>(c))) Fail(where + ".hex", std::string("'") + c + "' is not a hex digit");
+    if (!std::isxdigit(static_cast<unsigned char>(c)))
+      Fail(where + ".hex", std::string("'") + c + "' is not a hex digit");
     const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10;
     if (pending < 0) {
       pending = digit;
@@ -96,7 +100,8 @@ ChannelSettings ParseChannel(const Json& object, const std::string& where, bool 
     RequireObject(object, where, {"snr_db", "amplitude"});
   }
   if (object.contains("snr_db")) settings.snrDb = Number(object, "snr_db", where, kMinSnrDb, kMaxSnrDb);
-  if (object.contains("amplitude")) settings.amplitude = static_cast<float>(Number(object, "amplitude", where, 0.0, 1.0));
+  if (object.contains("amplitude"))
+    settings.amplitude = static_cast<float>(Number(object, "amplitude", where, 0.0, 1.0));
   if (object.contains("fading")) {
     const auto preset = FadingPresetFromName(Text(object, "fading", where));
     if (!preset) Fail(where + ".fading", "must be none, quiet, moderate, disturbed or flutter");
@@ -106,7 +111,8 @@ ChannelSettings ParseChannel(const Json& object, const std::string& where, bool 
     settings.carrierOffsetHz = Number(object, "carrier_offset_hz", where, -kMaxCarrierOffsetHz, kMaxCarrierOffsetHz);
   }
   if (object.contains("timing_offset_ms")) {
-    settings.timingOffsetSeconds = Number(object, "timing_offset_ms", where, -kMaxTimingOffsetMs, kMaxTimingOffsetMs) / 1000.0;
+    settings.timingOffsetSeconds =
+        Number(object, "timing_offset_ms", where, -kMaxTimingOffsetMs, kMaxTimingOffsetMs) / 1000.0;
   }
   return settings;
 }
@@ -135,7 +141,7 @@ ScenarioBurst ParseBurst(const Json& object, const std::string& where, double fr
     burst.startSeconds = frameStart + SlotStartSeconds(frame, slot);
   }
   burst.description = object.contains("description") ? Text(object, "description", where)
-                                                      : "rate " + std::to_string(burst.rateCode) + " burst";
+                                                     : "rate " + std::to_string(burst.rateCode) + " burst";
   return burst;
 }
 
@@ -160,17 +166,11 @@ ScenarioVhfMessage ParseVhfMessage(const Json& object, const std::string& where)
     if (object.contains("ack")) fields.technicalAck = Character(object, "ack", where);
     if (object.contains("label")) fields.label = Text(object, "label", where);
     if (object.contains("block_id")) fields.blockId = Character(object, "block_id", where);
-    if (object.contains("downlink")) {
-      if (!object.at("downlink").is_boolean()) Fail(where + ".downlink", "must be true or false");
-      fields.downlink = object.at("downlink").get<bool>();
-    }
+    if (object.contains("downlink")) fields.downlink = Boolean(object, "downlink", where);
     if (object.contains("message_number")) fields.messageNumber = Text(object, "message_number", where);
     if (object.contains("flight")) fields.flightId = Text(object, "flight", where);
     if (object.contains("text")) fields.text = Text(object, "text", where);
-    if (object.contains("last_block")) {
-      if (!object.at("last_block").is_boolean()) Fail(where + ".last_block", "must be true or false");
-      fields.lastBlock = object.at("last_block").get<bool>();
-    }
+    if (object.contains("last_block")) fields.lastBlock = Boolean(object, "last_block", where);
     try {
       message.block = BuildVhfAcarsBlock(fields);
     } catch (const std::invalid_argument& e) {
@@ -179,6 +179,16 @@ ScenarioVhfMessage ParseVhfMessage(const Json& object, const std::string& where)
   }
   message.description = object.contains("description") ? Text(object, "description", where) : "VHF ACARS message";
   return message;
+}
+
+// Calls `parse` with each entry of the list under `key` and its place, as in
+// "bursts[2]".
+template <typename ParseEntry>
+void ForEachEntry(const Json& root, const char* key, ParseEntry parse) {
+  if (!root.contains(key)) return;
+  const Json& list = root.at(key);
+  if (!list.is_array()) Fail(key, "must be a list");
+  for (std::size_t i = 0; i < list.size(); ++i) parse(list[i], std::string(key) + "[" + std::to_string(i) + "]");
 }
 
 }  // namespace
@@ -205,28 +215,20 @@ Scenario ParseScenario(std::string_view text) {
     if (!seed.is_number_unsigned()) Fail("seed", "must be a whole number of zero or more");
     scenario.seed = seed.get<uint64_t>();
   }
-  if (root.contains("duration")) scenario.durationSeconds = Number(root, "duration", "scenario", 0.1, kMaxDurationSeconds);
+  if (root.contains("duration"))
+    scenario.durationSeconds = Number(root, "duration", "scenario", 0.1, kMaxDurationSeconds);
   const double frameStart = root.contains("frame_start") ? Number(root, "frame_start", "scenario", 0.0, 32.0) : 0.0;
   if (root.contains("hf")) scenario.hf = ParseChannel(root.at("hf"), "hf", true, scenario.hf);
   if (root.contains("vhf")) scenario.vhf = ParseChannel(root.at("vhf"), "vhf", false, scenario.vhf);
-  if (root.contains("bursts")) {
-    const Json& list = root.at("bursts");
-    if (!list.is_array()) Fail("bursts", "must be a list");
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      scenario.bursts.push_back(ParseBurst(list[i], "bursts[" + std::to_string(i) + "]", frameStart));
-    }
-  }
-  if (root.contains("vhf_messages")) {
-    const Json& list = root.at("vhf_messages");
-    if (!list.is_array()) Fail("vhf_messages", "must be a list");
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      scenario.vhfMessages.push_back(ParseVhfMessage(list[i], "vhf_messages[" + std::to_string(i) + "]"));
-    }
-  }
+  ForEachEntry(root, "bursts", [&](const Json& entry, const std::string& where) {
+    scenario.bursts.push_back(ParseBurst(entry, where, frameStart));
+  });
+  ForEachEntry(root, "vhf_messages", [&](const Json& entry, const std::string& where) {
+    scenario.vhfMessages.push_back(ParseVhfMessage(entry, where));
+  });
   scenario.stereo = !scenario.vhfMessages.empty() || root.contains("vhf");
   if (root.contains("stereo")) {
-    if (!root.at("stereo").is_boolean()) Fail("stereo", "must be true or false");
-    scenario.stereo = root.at("stereo").get<bool>();
+    scenario.stereo = Boolean(root, "stereo", "scenario");
     if (!scenario.stereo && !scenario.vhfMessages.empty()) Fail("stereo", "VHF messages need a stereo file");
   }
   if (scenario.bursts.empty() && scenario.vhfMessages.empty()) Fail("scenario", "has neither bursts nor vhf_messages");

@@ -90,7 +90,8 @@ RenderedScenario RenderScenario(const Scenario& scenario, const ProgressReport& 
     length = SampleAt(scenario.durationSeconds);
     if (end > length) {
       throw ScenarioError("duration: " + lastName + " ends at " +
-                          std::to_string(static_cast<double>(end) / kSampleRate) + " s, after the end of the recording");
+                          std::to_string(static_cast<double>(end) / kSampleRate) +
+                          " s, after the end of the recording");
     }
   }
   out.left.resize(length, 0.0f);

@@ -13,8 +13,8 @@
 namespace talvir::testbench {
 
 struct RenderedScenario {
-  std::vector<float> left;   // HF
-  std::vector<float> right;  // VHF; empty for a mono scenario
+  std::vector<float> left;         // HF
+  std::vector<float> right;        // VHF; empty for a mono scenario
   std::size_t clippedSamples = 0;  // samples beyond full scale, either channel
 };
 

@@ -53,7 +53,7 @@ std::vector<uint8_t> EncodeWav(std::span<const float> left, std::span<const floa
   PutLe(out, channels, 2);
   PutLe(out, kSampleRate, 4);
   PutLe(out, kSampleRate * channels * 2, 4);  // bytes per second
-  PutLe(out, channels * 2, 2);                 // bytes per frame
+  PutLe(out, channels * 2, 2);                // bytes per frame
   PutLe(out, kBitsPerSample, 2);
   PutTag(out, "data");
   PutLe(out, static_cast<uint32_t>(dataBytes), 4);

@@ -17,8 +17,7 @@ std::vector<uint8_t> EncodeWav(std::span<const float> left, std::span<const floa
 
 // Writes EncodeWav's image; throws std::runtime_error naming the file when it
 // cannot be written.
-void WriteWavFile(const std::filesystem::path& path, std::span<const float> left,
-                  std::span<const float> right = {});
+void WriteWavFile(const std::filesystem::path& path, std::span<const float> left, std::span<const float> right = {});
 
 struct WavAudio {
   int sampleRate = 0;

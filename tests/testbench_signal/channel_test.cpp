@@ -112,7 +112,8 @@ TEST(Channel, TimingOffsetDelaysBySubSampleAmounts) {
     return 0.5 * std::cos(2.0 * std::numbers::pi * hz * (static_cast<double>(n) - 2.25) / kRate);
   };
   double worst = 0.0;
-  for (std::size_t n = 3000; n < 6000; ++n) worst = std::max(worst, std::abs(static_cast<double>(delayed[n]) - expected(n)));
+  for (std::size_t n = 3000; n < 6000; ++n)
+    worst = std::max(worst, std::abs(static_cast<double>(delayed[n]) - expected(n)));
   EXPECT_LT(worst, 1e-3);
 }
 

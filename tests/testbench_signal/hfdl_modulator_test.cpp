@@ -2,6 +2,8 @@
 // receiver's rules: a hard-decision Viterbi decoder, the deinterleaver's
 // write and read order, and a matched filter on the audio.
 
+#include "testbench/hfdl_modulator.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include <vector>
 
 #include "modem/hfdl_phy.h"
-#include "testbench/hfdl_modulator.h"
 #include "reference_pulse.h"
 
 namespace talvir::testbench {
@@ -77,7 +78,8 @@ TEST(HfdlEncoder, HardViterbiGivesBackTheFrameForEveryRateCode) {
     const auto decoded = HardViterbi(coded);
     ASSERT_EQ(decoded.size(), static_cast<std::size_t>(rate.viterbiSteps));
     std::vector<uint8_t> bytes(static_cast<std::size_t>(rate.frameBytes), 0);
-    for (std::size_t i = 0; i < bytes.size() * 8; ++i) bytes[i / 8] = static_cast<uint8_t>(bytes[i / 8] | (decoded[i] << (i % 8)));
+    for (std::size_t i = 0; i < bytes.size() * 8; ++i)
+      bytes[i / 8] = static_cast<uint8_t>(bytes[i / 8] | (decoded[i] << (i % 8)));
     EXPECT_EQ(bytes, frame) << "code " << code;
     // Bits beyond the last whole byte are zero.
     for (std::size_t i = bytes.size() * 8; i < decoded.size(); ++i) EXPECT_EQ(decoded[i], 0) << "code " << code;
@@ -179,7 +181,8 @@ TEST(HfdlSymbols, GrayMappingMostSignificantBitFirstAndScrambled) {
   EXPECT_EQ(q[3], hfdl::Point(0, 1));
   // BPSK zeros show the scrambler itself, repeating every 120 symbols.
   const auto b = MapDataSymbols(std::vector<uint8_t>(240, 0), 4);
-  for (int i = 0; i < 240; ++i) EXPECT_EQ(b[static_cast<std::size_t>(i)].real(), hfdl::BpskSign(hfdl::ScramblerBit(i % 120)));
+  for (int i = 0; i < 240; ++i)
+    EXPECT_EQ(b[static_cast<std::size_t>(i)].real(), hfdl::BpskSign(hfdl::ScramblerBit(i % 120)));
 }
 
 TEST(HfdlSymbols, BurstLayoutPrekeyPreambleBlocksAndClosingProbes) {
@@ -228,7 +231,8 @@ TEST(HfdlModulator, MatchedFilterRecoversTheSymbolsAndPowerIsAsked) {
     // Symbol k's centre: 8 + k symbol periods after the lead-in.
     const double centre = static_cast<double>(lead) + (8.0 + static_cast<double>(k)) * samplesPerSymbol;
     std::complex<double> sum{};
-    for (auto n = static_cast<long>(centre - 8 * samplesPerSymbol); n <= static_cast<long>(centre + 8 * samplesPerSymbol); ++n) {
+    for (auto n = static_cast<long>(centre - 8 * samplesPerSymbol);
+         n <= static_cast<long>(centre + 8 * samplesPerSymbol); ++n) {
       const double phase = 2 * std::numbers::pi * 1465.0 * static_cast<double>(n - static_cast<long>(lead)) / 48000.0;
       sum += ReferenceRrc((static_cast<double>(n) - centre) / samplesPerSymbol) *
              static_cast<double>(audio[static_cast<std::size_t>(n)]) * std::polar(1.0, -phase);
@@ -238,13 +242,15 @@ TEST(HfdlModulator, MatchedFilterRecoversTheSymbolsAndPowerIsAsked) {
   }
   double worst = 0.0;
   for (std::size_t k = 0; k < symbols.size(); ++k) {
-    worst = std::max(worst, std::abs(estimates[k] / meanMagnitude - std::complex<double>(symbols[k].real(), symbols[k].imag())));
+    worst = std::max(
+        worst, std::abs(estimates[k] / meanMagnitude - std::complex<double>(symbols[k].real(), symbols[k].imag())));
   }
   EXPECT_LT(worst, 0.03);
 
   // Mean power over the burst is that of a tone of peak 0.4.
   double audioPower = 0.0;
-  for (std::size_t n = lead; n < audio.size(); ++n) audioPower += static_cast<double>(audio[n]) * static_cast<double>(audio[n]);
+  for (std::size_t n = lead; n < audio.size(); ++n)
+    audioPower += static_cast<double>(audio[n]) * static_cast<double>(audio[n]);
   audioPower /= static_cast<double>(symbols.size()) * samplesPerSymbol;
   EXPECT_NEAR(audioPower / (0.4 * 0.4 / 2), 1.0, 0.03);
 }

@@ -27,8 +27,10 @@ std::vector<uint8_t> DetectBytes(const std::vector<float>& audio, std::size_t fi
     std::complex<double> low{}, high{};
     for (int i = 0; i < kSamplesPerBit; ++i) {
       const double t = static_cast<double>(i) / 48000.0;
-      low += static_cast<double>(audio[start + static_cast<std::size_t>(i)]) * std::polar(1.0, -2 * std::numbers::pi * 1200 * t);
-      high += static_cast<double>(audio[start + static_cast<std::size_t>(i)]) * std::polar(1.0, -2 * std::numbers::pi * 2400 * t);
+      low += static_cast<double>(audio[start + static_cast<std::size_t>(i)]) *
+             std::polar(1.0, -2 * std::numbers::pi * 1200 * t);
+      high += static_cast<double>(audio[start + static_cast<std::size_t>(i)]) *
+              std::polar(1.0, -2 * std::numbers::pi * 2400 * t);
     }
     if (std::abs(low) > std::abs(high)) state ^= 1;
     bits.push_back(state);

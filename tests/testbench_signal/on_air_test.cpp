@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <complex>
+#include <cstdio>
 #include <filesystem>
 #include <numbers>
 #include <string>
@@ -27,7 +27,8 @@ constexpr int kPerSymbol = 4;  // matched-filter outputs per symbol
 
 std::vector<uint8_t> FromHex(const std::string& hex) {
   std::vector<uint8_t> bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
   return bytes;
 }
 
@@ -117,13 +118,16 @@ TEST(OnAir, RecordedBurstsCarryTheSymbolsWeModulate) {
   if (!std::filesystem::exists(dir / "hfdl-squitter-gs3.wav")) GTEST_SKIP() << "no recordings at " << dir;
   const OnAirBurst bursts[] = {
       {"hfdl-squitter-gs3.wav", 1.46,
-       "0083de720000006e0100000000000000700100000000000000000000710100000000000000000000fe686bfefefefefefefefefe001a8003"
+       "0083de720000006e0100000000000000700100000000000000000000710100000000000000000000fe686bfefefefefefefefefe001a800"
+       "3"
        "00899000d0080a00825100"},
       {"hfdl-downlink-uplink-gs3.wav", 8.19,
-       "078371000300316e930dffd15355303231392681e28716db2d013303050c0000000000000000000003000000001000000000000400000003"
+       "078371000300316e930dffd15355303231392681e28716db2d013303050c000000000000000000000300000000100000000000040000000"
+       "3"
        "019df50000000000000000"},
       {"hfdl-downlink-uplink-gs3.wav", 10.64,
-       "01836e131513210dffff0132aeceb6b931b53438df7f57838a8d7fc98f000000000000000000000000000000000000000000000000000000"
+       "01836e131513210dffff0132aeceb6b931b53438df7f57838a8d7fc98f00000000000000000000000000000000000000000000000000000"
+       "0"
        "0000000000000000000000"},
   };
   for (const auto& burst : bursts) {

@@ -1,12 +1,13 @@
 // Scenario files are written by hand: every mistake must come back as one
 // line that says where it is.
 
+#include "testbench/scenario.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/crc16.h"
-#include "testbench/scenario.h"
 #include "testbench/scenario_renderer.h"
 
 namespace talvir::testbench {

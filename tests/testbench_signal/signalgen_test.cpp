@@ -59,7 +59,8 @@ TEST(Signalgen, DemoIsAStereoWavAndTheSameForTheSameSeed) {
 
 TEST(Signalgen, ScenarioFileToMonoWavWhoseNoiseFollowsTheSeed) {
   testing::TempDir dir;
-  std::ofstream(dir.path() / "s.json") << R"({"hf": {"snr_db": 10}, "bursts": [{"slot": 1, "rate": 4, "hex": "0102"}]})";
+  std::ofstream(dir.path() / "s.json")
+      << R"({"hf": {"snr_db": 10}, "bursts": [{"slot": 1, "rate": 4, "hex": "0102"}]})";
   const auto render = [&](const std::string& seed, const std::string& name) {
     return Signalgen(dir, "--scenario '" + (dir.path() / "s.json").string() + "' --seed " + seed + " --output '" +
                               (dir.path() / name).string() + "'");
@@ -78,7 +79,8 @@ TEST(Signalgen, BadScenarioGivesOneLineAndStatusTwo) {
   testing::TempDir dir;
   const auto file = dir.path() / "bad.json";
   std::ofstream(file) << R"({"bursts": [{"time": 1, "rate": 9, "hex": "00"}]})";
-  const ToolRun run = Signalgen(dir, "--scenario '" + file.string() + "' --output '" + (dir.path() / "x.wav").string() + "'");
+  const ToolRun run =
+      Signalgen(dir, "--scenario '" + file.string() + "' --output '" + (dir.path() / "x.wav").string() + "'");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.errors, "talvir-signalgen: " + file.string() + ": bursts[0].rate: must be 0..7\n");
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "x.wav"));
@@ -90,8 +92,9 @@ TEST(Signalgen, BadScenarioGivesOneLineAndStatusTwo) {
 
 TEST(Signalgen, UsageErrorsAndHelp) {
   testing::TempDir dir;
-  for (const char* arguments : {"", "--demo", "--demo --scenario x.json --output y.wav", "--output y.wav",
-                                "--demo --output y.wav --seed abc", "--demo --output y.wav --loud", "--demo --output"}) {
+  for (const char* arguments :
+       {"", "--demo", "--demo --scenario x.json --output y.wav", "--output y.wav", "--demo --output y.wav --seed abc",
+        "--demo --output y.wav --loud", "--demo --output"}) {
     const ToolRun run = Signalgen(dir, arguments);
     EXPECT_EQ(run.status, 2) << arguments;
     EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << arguments << ": " << run.errors;
