@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "vhf/fast_trig.h"
+#include "vhf/low_pass_decimator.h"
 
 namespace talvir {
 
@@ -11,31 +12,8 @@ namespace {
 
 constexpr int kHalfPlane = kVhfDecimatedPerBlock;  // 1250: one block in a plane
 
-// The 64-tap filter split by sample parity and folded on its symmetry: output
-// i is sum over j < 32 of tap(2j) * (even[i + j] + odd[i + 31 - j]), because
-// tap 2j+1 equals tap 62-2j.
-constexpr int kFoldedTaps = kVhfFilterTaps / 2;
-constexpr std::array<float, kFoldedTaps> MakeEvenTaps() {
-  std::array<float, kFoldedTaps> taps{};
-  for (int j = 0; j < kFoldedTaps; ++j) taps[static_cast<std::size_t>(j)] = VhfFilterTap(2 * j);
-  return taps;
-}
-constexpr std::array<float, kFoldedTaps> kEvenTaps = MakeEvenTaps();
-
 void MoveSecondHalfToFirst(float* plane, int half) {
   std::memcpy(plane, plane + half, sizeof(float) * static_cast<std::size_t>(half));
-}
-
-// One decimated output plane: out[i] for i < kHalfPlane from the planes of
-// even- and odd-indexed input samples.
-void FilterPlane(const float* __restrict even, const float* __restrict odd, float* __restrict out) {
-  std::fill(out, out + kHalfPlane, 0.0f);
-  for (int j = 0; j < kFoldedTaps; ++j) {
-    const float tap = kEvenTaps[static_cast<std::size_t>(j)];
-    const float* __restrict e = even + j;
-    const float* __restrict o = odd + (kFoldedTaps - 1 - j);
-    for (int i = 0; i < kHalfPlane; ++i) out[i] += tap * (e[i] + o[i]);
-  }
 }
 
 }  // namespace
@@ -96,8 +74,11 @@ void VhfDemodulator::MixIntoHistory(const float* samples) {
 void VhfDemodulator::FilterAndDecimate() {
   MoveSecondHalfToFirst(filteredI_.data(), kVhfDecimatedPerBlock);
   MoveSecondHalfToFirst(filteredQ_.data(), kVhfDecimatedPerBlock);
-  FilterPlane(mixed_.evenI.data(), mixed_.oddI.data(), filteredI_.data() + kVhfDecimatedPerBlock);
-  FilterPlane(mixed_.evenQ.data(), mixed_.oddQ.data(), filteredQ_.data() + kVhfDecimatedPerBlock);
+  const auto newOutputs = [](std::array<float, kFilteredLength>& filtered) {
+    return std::span<float>(filtered).subspan(kVhfDecimatedPerBlock);
+  };
+  LowPassDecimate(mixed_.evenI, mixed_.oddI, newOutputs(filteredI_));
+  LowPassDecimate(mixed_.evenQ, mixed_.oddQ, newOutputs(filteredQ_));
 }
 
 void VhfDemodulator::DemodulatePreviousOutputs() {
