@@ -10,7 +10,7 @@ Application::Application(DataPaths paths, std::unique_ptr<CaptureDriver> driver,
       options_(options),
       driver_(std::move(driver)),
       waveIn_(*driver_, settings_, options_.captureCloseTiming),
-      worker_(waveIn_, settings_, DecoderSinks{}) {}
+      worker_(waveIn_, settings_, DecoderSinks{}, options_.workerPause) {}
 
 Application::~Application() { ShutdownSequence(); }
 

@@ -18,6 +18,7 @@ struct ApplicationOptions {
   // the user's settings file.
   bool saveSettingsAtExit = true;
   CloseTiming captureCloseTiming{};
+  WorkerPause workerPause = WorkerPause::kAfterEveryPass;
 };
 
 class Application {

@@ -17,8 +17,7 @@ void AudioWorker::Join() {
 
 void AudioWorker::AudioWorkerThread() {
   while (waveIn_.workerStop.load() == 0) {
-    RunOnce();
-    std::this_thread::sleep_for(kWorkerPassSleep);
+    if (!RunOnce() || pause_ == WorkerPause::kAfterEveryPass) std::this_thread::sleep_for(kWorkerPassSleep);
   }
 }
 

@@ -17,10 +17,15 @@ namespace talvir {
 // second and a backlog drains one block per pass.
 inline constexpr std::chrono::milliseconds kWorkerPassSleep{1};
 
+// When the worker pauses. A file decoded faster than real time is all
+// backlog: pausing after each of its blocks would only slow it down.
+enum class WorkerPause { kAfterEveryPass, kOnlyWhenIdle };
+
 class AudioWorker {
  public:
-  AudioWorker(WaveIn& waveIn, const Settings& settings, DecoderSinks sinks)
-      : waveIn_(waveIn), router_(settings, sinks) {}
+  AudioWorker(WaveIn& waveIn, const Settings& settings, DecoderSinks sinks,
+              WorkerPause pause = WorkerPause::kAfterEveryPass)
+      : waveIn_(waveIn), router_(settings, sinks), pause_(pause) {}
   // Ends and joins the thread if it still runs.
   ~AudioWorker();
   AudioWorker(const AudioWorker&) = delete;
@@ -43,6 +48,7 @@ class AudioWorker {
 
   WaveIn& waveIn_;
   ChannelRouter router_;
+  const WorkerPause pause_;
   std::thread thread_;
   std::atomic<uint64_t> blocksProcessed_{0};
   std::atomic<uint64_t> blockLimit_{std::numeric_limits<uint64_t>::max()};

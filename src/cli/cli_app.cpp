@@ -127,7 +127,11 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
 
   ConsoleUiLink console(stdout, stderr, options.verboseStatus);
   const ScopedUiLink registration(console);
-  Application app(paths, std::move(driver), {.saveSettingsAtExit = false});
+  const bool fromFile = options.input.has_value();
+  const bool fasterThanRealTime = fromFile && !options.realtime;
+  Application app(paths, std::move(driver),
+                  {.saveSettingsAtExit = false,
+                   .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass});
   app.LoadSettings();
   ApplyCliOverrides(options, app.settings());
   // The decoders' handlers for timers 1, 4 and 5 are registered here.
@@ -139,8 +143,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     return Fail(message.empty() ? "cannot open the capture device: " + opened.detail
                                 : std::string(message) + " (" + opened.detail + ")");
   }
-  const bool fromFile = options.input.has_value();
-  const bool ended = RunUntilEnd(app, timers, fromFile && !options.realtime, stopSignal);
+  const bool ended = RunUntilEnd(app, timers, fasterThanRealTime, stopSignal);
   app.ShutdownSequence();
 
   if (ended) {
