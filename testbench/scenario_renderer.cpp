@@ -1,6 +1,7 @@
 #include "testbench/scenario_renderer.h"
 
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <string>
 
@@ -40,6 +41,23 @@ ChannelOptions ChannelFor(const ChannelSettings& settings, uint64_t seed) {
   return options;
 }
 
+std::string Describe(const ChannelSettings& settings, bool hf) {
+  char text[160];
+  if (settings.snrDb) {
+    std::snprintf(text, sizeof text, "SNR %.1f dB in %.0f Hz", *settings.snrDb, kPassbandHighHz - kPassbandLowHz);
+  } else {
+    std::snprintf(text, sizeof text, "no noise");
+  }
+  std::string line = text;
+  if (hf) {
+    std::snprintf(text, sizeof text, ", %s fading, carrier offset %.1f Hz, timing offset %.2f ms",
+                  std::string(FadingPresetName(settings.fading)).c_str(), settings.carrierOffsetHz,
+                  settings.timingOffsetSeconds * 1000.0);
+    line += text;
+  }
+  return line;
+}
+
 std::size_t CountClipped(const std::vector<float>& track) {
   std::size_t clipped = 0;
   for (float x : track) clipped += std::abs(x) > 1.0f;
@@ -49,6 +67,7 @@ std::size_t CountClipped(const std::vector<float>& track) {
 }  // namespace
 
 RenderedScenario RenderScenario(const Scenario& scenario, const ProgressReport& progress) {
+  if (!scenario.stereo && !scenario.vhfMessages.empty()) throw ScenarioError("VHF messages need a stereo file");
   RenderedScenario out;
   // Each transmitter keys up with its own carrier phase.
   GaussianSource phases(MixSeed(scenario.seed, kBurstPhaseStream));
@@ -78,6 +97,7 @@ RenderedScenario RenderScenario(const Scenario& scenario, const ProgressReport& 
       const auto& message = scenario.vhfMessages[i];
       MskOptions options;
       options.amplitude = scenario.vhf.amplitude;
+      options.initialPhase = 2.0 * std::numbers::pi * phases.Uniform();
       const auto audio = ModulateVhfAcars(message.block, options);
       const std::size_t at = SampleAt(message.startSeconds);
       AddAt(out.right, at, audio);
@@ -97,10 +117,10 @@ RenderedScenario RenderScenario(const Scenario& scenario, const ProgressReport& 
   out.left.resize(length, 0.0f);
   if (scenario.stereo) out.right.resize(length, 0.0f);
 
-  Report(progress, "HF channel");
+  Report(progress, "HF channel: " + Describe(scenario.hf, true));
   out.left = ApplyChannel(out.left, ChannelFor(scenario.hf, MixSeed(scenario.seed, kHfChannelStream)));
   if (scenario.stereo) {
-    Report(progress, "VHF channel");
+    Report(progress, "VHF channel: " + Describe(scenario.vhf, false));
     out.right = ApplyChannel(out.right, ChannelFor(scenario.vhf, MixSeed(scenario.seed, kVhfChannelStream)));
   }
   out.clippedSamples = CountClipped(out.left) + CountClipped(out.right);

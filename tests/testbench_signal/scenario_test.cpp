@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "common/crc16.h"
@@ -115,6 +116,14 @@ TEST(Scenario, FrameLongerThanItsBurstIsRefused) {
   } catch (const ScenarioError& e) {
     EXPECT_NE(std::string(e.what()).find("68 bytes do not fit a rate 6 burst of 67"), std::string::npos) << e.what();
   }
+}
+
+TEST(Scenario, ShippedExampleLoads) {
+  const auto scenario =
+      LoadScenario(std::filesystem::path(TALVIR_SOURCE_DIR) / "testbench/signalgen/example-scenario.json");
+  EXPECT_EQ(scenario.bursts.size(), 3u);
+  EXPECT_EQ(scenario.vhfMessages.size(), 2u);
+  EXPECT_TRUE(scenario.stereo);
 }
 
 TEST(ScenarioRenderer, PlacesSignalsAndHonoursDuration) {
