@@ -91,9 +91,10 @@ std::vector<CaptureDevice> ListCaptureDevices(const PortAudioSession& session) {
   return devices;
 }
 
+// The capture layer closes the device before it goes; this only makes sure
+// no callback outlives the driver.
 PortAudioDriver::~PortAudioDriver() {
   Stop();
-  Reset();
   Close();
 }
 

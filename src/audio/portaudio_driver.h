@@ -44,7 +44,7 @@ bool MatchesProductName(std::string_view deviceName, std::string_view storedName
 // Every device with inputs, in device order. Needs an open session.
 std::vector<CaptureDevice> ListCaptureDevices(const PortAudioSession& session);
 
-class PortAudioDriver : public CaptureDriver {
+class PortAudioDriver final : public CaptureDriver {
  public:
   PortAudioDriver() = default;
   ~PortAudioDriver() override;

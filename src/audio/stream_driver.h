@@ -24,7 +24,7 @@ inline constexpr int kFlushSilenceBlocks = (kSampleRate / 2 + kBlockFrames - 1) 
 
 enum class Pacing { kAsFastAsTaken, kRealTime };
 
-class StreamDriver : public CaptureDriver {
+class StreamDriver final : public CaptureDriver {
  public:
   StreamDriver(std::unique_ptr<FrameReader> reader, Pacing pacing);
   ~StreamDriver() override;

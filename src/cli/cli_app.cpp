@@ -132,7 +132,9 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   Application app(paths, std::move(driver),
                   {.saveSettingsAtExit = false,
                    .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass});
-  app.LoadSettings();
+  if (!app.LoadSettings()) {
+    console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
+  }
   ApplyCliOverrides(options, app.settings());
   // The decoders' handlers for timers 1, 4 and 5 are registered here.
   WindowTimers timers;

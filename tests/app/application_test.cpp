@@ -5,6 +5,7 @@
 #include <fstream>
 #include <thread>
 
+#include "audio/fake_capture_driver.h"
 #include "audio/stream_driver.h"
 #include "recording_sinks.h"
 #include "support/recording_ui_link.h"
@@ -157,6 +158,22 @@ TEST_F(ApplicationTest, AFailedOpenIsReportedAndTheProgramCarriesOn) {
   Settings reloaded;
   ASSERT_TRUE(reloaded.Load(Paths().SettingsFile()));
   EXPECT_EQ(reloaded.Get(&SettingsRecord::channelBMode), kChannelVhf);
+}
+
+TEST_F(ApplicationTest, ReconfiguringReopensCaptureWithTheNewDevice) {
+  auto driver = std::make_unique<testing::FakeCaptureDriver>();
+  testing::FakeCaptureDriver& fake = *driver;
+  Application app(Paths(), std::move(driver), {.saveSettingsAtExit = false, .captureCloseTiming = kQuickClose});
+  app.LoadSettings();
+  ASSERT_TRUE(app.StartupSequence().Ok());
+  app.settings().SetText(&SettingsRecord::soundCardName, "USB Audio CODEC");
+  ASSERT_TRUE(app.ReconfigureCapture().Ok());
+  EXPECT_EQ(fake.openedName, "USB Audio CODEC");
+  EXPECT_EQ(fake.calls, (std::vector<std::string>{"open", "reset", "start", "stop", "reset", "close", "open",
+                                                  "reset", "start"}));
+  EXPECT_EQ(fake.HeldCount(), 10U);
+  app.ShutdownSequence();
+  EXPECT_EQ(fake.HeldCount(), 0U);
 }
 
 TEST_F(ApplicationTest, DestroyingARunningApplicationRunsTheShutdownSequence) {
