@@ -11,6 +11,7 @@
 #include "protocol/hfdl_decoder.h"
 #include "protocol/text_formatters.h"
 #include "protocol/utc_clock.h"
+#include "tracking/flight_db.h"
 
 namespace talvir {
 namespace {
@@ -26,9 +27,9 @@ const char* MaxBitRateWord(int code) {
 }
 
 std::string AidWord(int aid) {
-  if (aid == 0) return "BROADCAST";
-  if (aid == 254) return "RESERVED";
-  if (aid == 255) return "LOG-ON";
+  if (aid == kBroadcastAid) return "BROADCAST";
+  if (aid == kReservedAid) return "RESERVED";
+  if (aid == kLogonAid) return "LOG-ON";
   char text[8];
   std::snprintf(text, sizeof text, "%.2X", aid);
   return text;

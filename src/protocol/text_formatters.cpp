@@ -9,8 +9,6 @@
 namespace talvir {
 namespace {
 
-constexpr int kBroadcastAid = 0;
-constexpr int kLogonAid = 255;
 constexpr int kRandomAccessSlot = 254;
 constexpr int kReservedSlot = 255;
 constexpr uint32_t kFrequencyIsHertzAbove = 1000;  // else it is a frequency number

@@ -12,9 +12,6 @@
 namespace talvir {
 namespace {
 
-constexpr int kBroadcastAid = 0;
-constexpr int kLogonAid = 255;
-
 bool RealAid(int aid) { return aid != kBroadcastAid && aid != kLogonAid; }
 
 // Copies at most the field's width less its terminator.

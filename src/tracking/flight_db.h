@@ -18,6 +18,11 @@ namespace talvir {
 
 class Settings;
 
+// Aircraft ids that name no aircraft.
+inline constexpr int kBroadcastAid = 0;
+inline constexpr int kReservedAid = 254;
+inline constexpr int kLogonAid = 255;
+
 class FlightDb {
  public:
   static constexpr int kCapacity = 100;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "full_chain_rig.h"
 #include "outputs/decoded_text.h"
 #include "outputs/output_sinks.h"
 #include "protocol/hfdl_decoder.h"
@@ -40,11 +41,7 @@ inline constexpr const char* kBurstStatus = "TS(1) 300bps 1.8s FREQ ERR 1.5 Hz M
 
 struct ProtocolRig {
   ProtocolRig() {
-    for (auto field : {&SettingsRecord::showHex, &SettingsRecord::showPreamble, &SettingsRecord::showMpdu,
-                       &SettingsRecord::showSpdu, &SettingsRecord::showLpdu, &SettingsRecord::showBdu,
-                       &SettingsRecord::showHfnpdu, &SettingsRecord::verbose, &SettingsRecord::hfdlLogging}) {
-      settings.Set(field, 0);
-    }
+    ShowOnly(settings, {});
     decoder.ConnectSlotClock(&slotClock);
     burst.rateCode = 6;
     burst.detectedSlotIndex = 1;

@@ -6,11 +6,7 @@
 
 #include <random>
 
-#include "config/settings.h"
-#include "outputs/log_files.h"
-#include "protocol/protocol_stack.h"
-#include "support/recording_ui_link.h"
-#include "support/temp_dir.h"
+#include "full_chain_rig.h"
 #include "testbench/frames/lpdu_builder.h"
 #include "testbench/frames/mpdu_builder.h"
 #include "testbench/frames/squitter_builder.h"
@@ -20,23 +16,6 @@ namespace {
 
 // Frame bytes per burst for the eight rate codes.
 constexpr std::size_t kBurstBytes[] = {405, 945, 270, 630, 135, 315, 67, 157};
-
-struct FullChain {
-  FullChain() {
-    for (auto field : {&SettingsRecord::showHex, &SettingsRecord::showPreamble, &SettingsRecord::showMpdu,
-                       &SettingsRecord::showSpdu, &SettingsRecord::showLpdu, &SettingsRecord::showBdu,
-                       &SettingsRecord::showHfnpdu, &SettingsRecord::verbose, &SettingsRecord::showHAcars}) {
-      settings.Set(field, 1);
-    }
-    settings.Set(&SettingsRecord::hfdlLogging, 0);
-  }
-  RecordingUiLink ui;
-  TempDir dir;
-  Settings settings;
-  LogFiles logs{settings, DataPaths{dir.path()}};
-  NoExternalOutputs outputs;
-  ProtocolStack stack{settings, logs, outputs, outputs};
-};
 
 // A well-formed frame to mutate: a squitter or an MPDU whose LPDUs pass
 // their checks, so mutations reach the deeper decoders.
@@ -84,7 +63,9 @@ std::vector<uint8_t> Seed(std::mt19937& rng, std::size_t size) {
 }
 
 TEST(RandomFrames, NothingBreaksOnRandomOrMutatedFramesOfEveryBurstLength) {
-  FullChain chain;
+  FullChain chain({&SettingsRecord::showHex, &SettingsRecord::showPreamble, &SettingsRecord::showMpdu,
+                   &SettingsRecord::showSpdu, &SettingsRecord::showLpdu, &SettingsRecord::showBdu,
+                   &SettingsRecord::showHfnpdu, &SettingsRecord::verbose, &SettingsRecord::showHAcars});
   std::mt19937 rng(20240611);
   int decodedOk = 0;
   for (int round = 0; round < 4000; ++round) {

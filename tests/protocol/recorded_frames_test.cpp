@@ -3,11 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/settings.h"
-#include "outputs/log_files.h"
-#include "protocol/protocol_stack.h"
-#include "support/recording_ui_link.h"
-#include "support/temp_dir.h"
+#include "full_chain_rig.h"
 #include "testbench_frames/recorded_frames.h"
 
 namespace talvir::testing {
@@ -15,28 +11,15 @@ namespace {
 
 using testbench::FromHex;
 
-struct RecordedChain {
-  RecordedChain() {
-    for (auto field : {&SettingsRecord::showHex, &SettingsRecord::showPreamble, &SettingsRecord::showBdu,
-                       &SettingsRecord::hfdlLogging}) {
-      settings.Set(field, 0);
-    }
-    for (auto field : {&SettingsRecord::showMpdu, &SettingsRecord::showSpdu, &SettingsRecord::showLpdu,
-                       &SettingsRecord::showHfnpdu, &SettingsRecord::verbose, &SettingsRecord::showHAcars}) {
-      settings.Set(field, 1);
-    }
-  }
+struct RecordedChain : FullChain {
+  RecordedChain()
+      : FullChain({&SettingsRecord::showMpdu, &SettingsRecord::showSpdu, &SettingsRecord::showLpdu,
+                   &SettingsRecord::showHfnpdu, &SettingsRecord::verbose, &SettingsRecord::showHAcars}) {}
   std::string Receive(std::string_view hex) {
     ui.decodedText.clear();
     EXPECT_TRUE(stack.decoder.ReceiveFrame(FromHex(hex), BurstInfo{6, 1, 0, "TS(1) "}));
     return ui.AllDecodedText();
   }
-  RecordingUiLink ui;
-  TempDir dir;
-  Settings settings;
-  LogFiles logs{settings, DataPaths{dir.path()}};
-  NoExternalOutputs outputs;
-  ProtocolStack stack{settings, logs, outputs, outputs};
 };
 
 // Station 3's squitter: frame 734, offset 7, three stations, acknowledgements
