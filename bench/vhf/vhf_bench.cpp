@@ -29,7 +29,9 @@ constexpr double kHighestSnrDb = 20.0;
 
 class CollectingSink : public VhfMessageSink {
  public:
-  void PrintVhfAcars(std::span<const uint8_t> block) override { blocks.emplace_back(block.begin(), block.end()); }
+  void PrintVhfAcars(std::span<const uint8_t> block) override {
+    blocks.emplace_back(block.begin(), block.end());
+  }
   std::vector<std::vector<uint8_t>> blocks;
 };
 
@@ -97,8 +99,8 @@ void BM_VhfDemodulator(benchmark::State& state) {
   }
   const double audioSeconds = static_cast<double>(blocks * kBlockFrames) / kSampleRate;
   // Seconds of audio per CPU second: "times real time".
-  state.counters["x_realtime"] = benchmark::Counter(audioSeconds * static_cast<double>(state.iterations()),
-                                                    benchmark::Counter::kIsRate);
+  state.counters["x_realtime"] =
+      benchmark::Counter(audioSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["state_bytes"] = static_cast<double>(sizeof(VhfDemodulator));
 }
 BENCHMARK(BM_VhfDemodulator)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -118,8 +120,10 @@ SensitivityPoint MeasureAt(const Traffic& traffic, double snrDb) {
   std::set<std::vector<uint8_t>> arrived;
   int falseMessages = 0;
   for (const auto& block : sink.blocks) {
-    if (sent.count(block) != 0) arrived.insert(block);
-    else ++falseMessages;
+    if (sent.count(block) != 0)
+      arrived.insert(block);
+    else
+      ++falseMessages;
   }
   return {snrDb, static_cast<int>(arrived.size()), falseMessages};
 }
@@ -151,8 +155,10 @@ void PrintSensitivity() {
     }
     at90 = points[i].snrDb;
   }
-  if (at90) std::printf("90 %% of messages arrive from %.1f dB SNR\n", *at90);
-  else std::printf("90 %% of messages are not reached up to %.0f dB SNR\n", kHighestSnrDb);
+  if (at90)
+    std::printf("90 %% of messages arrive from %.1f dB SNR\n", *at90);
+  else
+    std::printf("90 %% of messages are not reached up to %.0f dB SNR\n", kHighestSnrDb);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ inline constexpr float kTwoPiFloat = 6.2831855f;
 inline constexpr float kPiFloat = 3.14159265f;  // likewise the float nearest pi
 
 inline constexpr int kVhfDecimation = 2;
-inline constexpr int kVhfDecimatedPerBlock = kBlockFrames / kVhfDecimation;  // 1250
+inline constexpr int kVhfDecimatedPerBlock = kBlockFrames / kVhfDecimation;             // 1250
 inline constexpr int kVhfSamplesPerBit = kSampleRate / kVhfDecimation / kAcarsBitRate;  // 10
 
 // "*", SYN, SYN, SOH as they arrive, least significant bit first.
@@ -36,11 +36,10 @@ inline constexpr uint8_t kAcarsEtb = 0x17;
 // 12.6 dB down at 2400 Hz. Symmetric: tap 63-k equals tap k.
 inline constexpr int kVhfFilterTaps = 64;
 inline constexpr std::array<float, kVhfFilterTaps / 2> kVhfFilterHalf = {
-    0.000747f,  0.000851f,  0.000953f,  0.001036f,  0.001066f,  0.000995f,  0.000764f,
-    0.000318f,  -0.000387f, -0.001371f, -0.002618f, -0.004067f, -0.005609f, -0.007086f,
-    -0.008298f, -0.009012f, -0.008985f, -0.007981f, -0.005796f, -0.002282f, 0.002634f,
-    0.008933f,  0.016492f,  0.025086f,  0.034396f,  0.044021f,  0.053507f,  0.062374f,
-    0.07015f,   0.076407f,  0.080791f,  0.083048f};
+    0.000747f,  0.000851f,  0.000953f,  0.001036f,  0.001066f,  0.000995f,  0.000764f,  0.000318f,
+    -0.000387f, -0.001371f, -0.002618f, -0.004067f, -0.005609f, -0.007086f, -0.008298f, -0.009012f,
+    -0.008985f, -0.007981f, -0.005796f, -0.002282f, 0.002634f,  0.008933f,  0.016492f,  0.025086f,
+    0.034396f,  0.044021f,  0.053507f,  0.062374f,  0.07015f,   0.076407f,  0.080791f,  0.083048f};
 
 constexpr float VhfFilterTap(int k) {
   return kVhfFilterHalf[static_cast<std::size_t>(k < kVhfFilterTaps / 2 ? k : kVhfFilterTaps - 1 - k)];

@@ -21,8 +21,7 @@ inline void FastSinCos(float phase, float& cosine, float& sine) {
   const float r2 = r * r;
   // Taylor series to r^7 and r^8: below 3.2e-7 on |r| <= pi/4.
   const float s = r + r * r2 * (-1.0f / 6 + r2 * (1.0f / 120 + r2 * (-1.0f / 5040)));
-  const float c =
-      1.0f + r2 * (-0.5f + r2 * (1.0f / 24 + r2 * (-1.0f / 720 + r2 * (1.0f / 40320))));
+  const float c = 1.0f + r2 * (-0.5f + r2 * (1.0f / 24 + r2 * (-1.0f / 720 + r2 * (1.0f / 40320))));
   const bool swap = (quadrant & 1) != 0;
   const float cosBase = swap ? s : c;
   const float sinBase = swap ? c : s;
@@ -48,16 +47,15 @@ inline float FastAtan2(float y, float x) {
   const float denominator = steep ? ay : ax;
   const float t = numerator / (denominator + kTiny);  // in [0, 1]
   const float t2 = t * t;
-  // Abramowitz and Stegun 4.4.49: error at most 2e-8 on [0, 1].
-  const float a =
-      t * (1.0f +
-           t2 * (-0.3333314528f +
-                 t2 * (0.1999355085f +
-                       t2 * (-0.1420889944f +
-                             t2 * (0.1065626393f +
-                                   t2 * (-0.0752896400f +
-                                         t2 * (0.0429096138f +
-                                               t2 * (-0.0161657367f + t2 * 0.0028662257f))))))));
+  // Abramowitz and Stegun 4.4.49: atan t = t (1 + a2 t^2 + ... + a16 t^16),
+  // error at most 2e-8 on [0, 1]. Written out: GCC vectorises a loop over the
+  // coefficients less well.
+  // clang-format off
+  const float series =
+      -0.3333314528f + t2 * (0.1999355085f + t2 * (-0.1420889944f + t2 * (0.1065626393f +
+      t2 * (-0.0752896400f + t2 * (0.0429096138f + t2 * (-0.0161657367f + t2 * 0.0028662257f))))));
+  // clang-format on
+  const float a = t * (1.0f + t2 * series);
   const float complement = kHalfPi - a;
   const float firstQuadrant = steep ? complement : a;
   const float mirrored = kPi - firstQuadrant;

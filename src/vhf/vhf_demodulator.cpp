@@ -25,8 +25,7 @@ void VhfDemodulator::ProcessBlock(std::span<const float> samples) {
       samples = samples.subspan(kBlockFrames);
       continue;
     }
-    const std::size_t take =
-        std::min(samples.size(), static_cast<std::size_t>(kBlockFrames - pendingCount_));
+    const std::size_t take = std::min(samples.size(), static_cast<std::size_t>(kBlockFrames - pendingCount_));
     std::copy_n(samples.begin(), take, pending_.begin() + pendingCount_);
     pendingCount_ += static_cast<int>(take);
     samples = samples.subspan(take);

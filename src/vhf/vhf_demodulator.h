@@ -54,18 +54,18 @@ class VhfDemodulator : public VhfBlockSink {
 
   MixedPlanes mixed_;
   std::array<float, kFilteredLength> filteredI_{}, filteredQ_{};
-  std::array<float, kBlockFrames> mixerPhases_{};        // scratch for one block
-  std::array<float, kVhfDecimatedPerBlock> angles_{};    // scratch for one block
+  std::array<float, kBlockFrames> mixerPhases_{};      // scratch for one block
+  std::array<float, kVhfDecimatedPerBlock> angles_{};  // scratch for one block
 
   bool locked_ = false;
-  int samplePosition_ = 0;  // 0 .. 9 within one bit
+  int samplePosition_ = 0;                                    // 0 .. 9 within one bit
   std::array<uint32_t, kVhfSamplesPerBit> shiftRegisters_{};  // new bits enter at bit 31
   std::array<uint8_t, kVhfSamplesPerBit> bitStates_{};        // differential data bit, 0/1
-  int bitCounter_ = 0;      // 0 .. 7 bits since the last byte
-  int lockedPosition_ = 0;  // 0 .. 9
-  int matchCounter_ = 0;    // consecutive samples holding the sync sequence
-  float previousAngle_ = 0.0f;  // radians
-  float mixerPhase_ = 0.0f;     // 0 <= phase < 2*pi
+  int bitCounter_ = 0;                                        // 0 .. 7 bits since the last byte
+  int lockedPosition_ = 0;                                    // 0 .. 9
+  int matchCounter_ = 0;                                      // consecutive samples holding the sync sequence
+  float previousAngle_ = 0.0f;                                // radians
+  float mixerPhase_ = 0.0f;                                   // 0 <= phase < 2*pi
 
   // Gathers samples when a caller hands over other than whole blocks.
   std::array<float, kBlockFrames> pending_{};

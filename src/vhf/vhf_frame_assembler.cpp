@@ -14,8 +14,7 @@ bool HasOddParity(uint8_t byte) { return (std::popcount(byte) & 1) != 0; }
 }  // namespace
 
 bool VhfFrameAssembler::Accept(uint8_t byte) {
-  const bool parityChecked =
-      frameState_ == FrameState::kHuntingSoh || frameState_ == FrameState::kText;
+  const bool parityChecked = frameState_ == FrameState::kHuntingSoh || frameState_ == FrameState::kText;
   if (parityChecked && !HasOddParity(byte)) return Finish();
 
   switch (frameState_) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -22,8 +24,8 @@ using testing::WithNoise;
 constexpr double kCleanSnrDb = 30.0;
 
 TEST(VhfRoundTrip, DeliversMessagesOfEveryLengthOnceAndExactly) {
-  for (const std::string& text : {std::string(), std::string("A"), std::string("POS N51234W001234,220"),
-                                  std::string(220, 'X')}) {
+  for (const std::string& text :
+       {std::string(), std::string("A"), std::string("POS N51234W001234,220"), std::string(220, 'X')}) {
     const std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(SampleMessage(text));
     const auto delivered = Demodulate(WithNoise(Transmit(block), kCleanSnrDb));
     ASSERT_EQ(delivered.size(), 1u) << "text of " << text.size() << " characters";
@@ -81,7 +83,8 @@ TEST(VhfRoundTrip, DropsWrongBcsAndFindsTheNextMessage) {
   std::vector<uint8_t> corrupted = testbench::BuildVhfAcarsBlock(SampleMessage("BAD"));
   corrupted[corrupted.size() - 2] ^= 0x01;  // BCS high byte
   const std::vector<uint8_t> good = testbench::BuildVhfAcarsBlock(SampleMessage("GOOD"));
-  const auto delivered = Demodulate(WithNoise(Concatenate({Transmit(corrupted), Transmit(good)}), kCleanSnrDb));
+  const auto delivered =
+      Demodulate(WithNoise(Concatenate({Transmit(corrupted), Transmit(good)}), kCleanSnrDb));
   ASSERT_EQ(delivered.size(), 1u);
   EXPECT_EQ(delivered[0], DeliveredPart(good));
 }
@@ -106,6 +109,16 @@ TEST(VhfRoundTrip, NoiseAloneDeliversNothingAndLeavesTheDemodulatorSearching) {
   const std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(SampleMessage());
   const auto noiseThenMessage = WithNoise(Concatenate({silence, Transmit(block, 0.0)}), kCleanSnrDb);
   const auto delivered = Demodulate(noiseThenMessage);
+  ASSERT_EQ(delivered.size(), 1u);
+  EXPECT_EQ(delivered[0], DeliveredPart(block));
+}
+
+// A driver glitch must not poison the filter or phase state for good.
+TEST(VhfRoundTrip, RecoversFromNotANumberAndInfiniteSamples) {
+  std::vector<float> glitch(kBlockFrames, std::numeric_limits<float>::quiet_NaN());
+  std::fill(glitch.begin(), glitch.begin() + 100, std::numeric_limits<float>::infinity());
+  const std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(SampleMessage());
+  const auto delivered = Demodulate(Concatenate({glitch, WithNoise(Transmit(block), kCleanSnrDb)}));
   ASSERT_EQ(delivered.size(), 1u);
   EXPECT_EQ(delivered[0], DeliveredPart(block));
 }

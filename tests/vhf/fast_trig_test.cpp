@@ -1,11 +1,11 @@
 // The block-wise trigonometry against the library functions.
 
+#include "vhf/fast_trig.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
-
-#include "vhf/fast_trig.h"
 
 namespace talvir {
 namespace {

@@ -64,7 +64,8 @@ TEST_F(FrameAssemblerTest, DropsAWrongBcsSilently) {
 TEST_F(FrameAssemblerTest, AcceptsBcsBytesOfEitherParity) {
   int evenParityBcsSeen = 0;
   for (int n = 0; n < 40; ++n) {
-    const std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(SampleMessage("MSG " + std::to_string(n)));
+    const std::vector<uint8_t> block =
+        testbench::BuildVhfAcarsBlock(SampleMessage("MSG " + std::to_string(n)));
     const uint8_t low = block[block.size() - 3];
     const uint8_t high = block[block.size() - 2];
     if (std::popcount(low) % 2 == 0 || std::popcount(high) % 2 == 0) ++evenParityBcsSeen;
@@ -96,7 +97,8 @@ TEST_F(FrameAssemblerTest, AcceptsEtbAsTheEnd) {
 // SOH, 297 characters, ETX is the longest block the 300-byte buffer takes.
 std::vector<uint8_t> BlockOfLength(int length) {
   std::vector<uint8_t> block = {0x01};
-  for (int i = 1; i < length - 1; ++i) block.push_back(testbench::WithOddParity(static_cast<uint8_t>('A' + i % 26)));
+  for (int i = 1; i < length - 1; ++i)
+    block.push_back(testbench::WithOddParity(static_cast<uint8_t>('A' + i % 26)));
   block.push_back(0x83);
   const uint16_t bcs = AcarsBcs(std::span<const uint8_t>(block).subspan(1));
   block.push_back(static_cast<uint8_t>(bcs & 0xFF));

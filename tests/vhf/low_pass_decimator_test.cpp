@@ -1,6 +1,8 @@
 // The anti-alias filter's response, measured on complex tones through the
 // decimator (I and Q planes), against the figures the design gives.
 
+#include "vhf/low_pass_decimator.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "common/decoder_links.h"
-#include "vhf/low_pass_decimator.h"
 
 namespace talvir {
 namespace {
@@ -31,7 +32,8 @@ double GainDb(double hz) {
   LowPassDecimate(evenQ, oddQ, outQ);
   double lowest = 1e9, highest = 0.0;
   for (int i = 0; i < kOutputs; ++i) {
-    const double magnitude = std::abs(std::complex<double>(outI[static_cast<std::size_t>(i)], outQ[static_cast<std::size_t>(i)]));
+    const double magnitude =
+        std::abs(std::complex<double>(outI[static_cast<std::size_t>(i)], outQ[static_cast<std::size_t>(i)]));
     lowest = std::min(lowest, magnitude);
     highest = std::max(highest, magnitude);
   }

@@ -27,7 +27,8 @@ namespace {
 
 TEST(VhfNoAllocation, DemodulatingMessagesAndNoiseAllocatesNothing) {
   const std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(testing::SampleMessage());
-  auto audio = testing::WithNoise(testing::Concatenate({testing::Transmit(block), testing::Transmit(block)}), 30.0);
+  auto audio =
+      testing::WithNoise(testing::Concatenate({testing::Transmit(block), testing::Transmit(block)}), 30.0);
   audio.resize(audio.size() + 5 * kBlockFrames + 123, 0.0f);
 
   struct CountingSink : VhfMessageSink {
@@ -39,7 +40,8 @@ TEST(VhfNoAllocation, DemodulatingMessagesAndNoiseAllocatesNothing) {
   const long before = g_allocations.load();
   // Chunks of 1000 go through the gathering of whole blocks as well.
   for (std::size_t at = 0; at < audio.size(); at += 1000)
-    demodulator.ProcessBlock(std::span<const float>(audio).subspan(at, std::min<std::size_t>(1000, audio.size() - at)));
+    demodulator.ProcessBlock(
+        std::span<const float>(audio).subspan(at, std::min<std::size_t>(1000, audio.size() - at)));
   EXPECT_EQ(g_allocations.load() - before, 0);
   EXPECT_EQ(counting.messages, 2);
 }

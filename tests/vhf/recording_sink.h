@@ -12,7 +12,9 @@ namespace talvir::testing {
 
 class RecordingVhfSink : public VhfMessageSink {
  public:
-  void PrintVhfAcars(std::span<const uint8_t> block) override { blocks.emplace_back(block.begin(), block.end()); }
+  void PrintVhfAcars(std::span<const uint8_t> block) override {
+    blocks.emplace_back(block.begin(), block.end());
+  }
 
   // A block with the parity bits cleared, as text.
   static std::string Text(const std::vector<uint8_t>& block) {

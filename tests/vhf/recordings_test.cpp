@@ -15,7 +15,7 @@ namespace {
 
 struct OnAirMessage {
   const char* file;
-  const char* registration;  // block bytes 2 .. 8
+  const char* registration;            // block bytes 2 .. 8
   const char* messageNumberAndFlight;  // bytes 14 .. 23; null where not known
   // Why the demodulator misses this one, measured; empty when it decodes.
   const char* shortfall;

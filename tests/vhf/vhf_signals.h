@@ -2,8 +2,8 @@
 // Transmissions from the test bench and what the demodulator makes of them.
 
 #include <cstdint>
-#include <optional>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
