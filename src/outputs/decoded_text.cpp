@@ -47,23 +47,22 @@ void DecodedText::AppendLines(std::string_view text) {
 }
 
 void DecodedText::HexDump(std::span<const uint8_t> data) {
-  const int count = static_cast<int>(data.size());
+  constexpr std::size_t kPerLine = kHexDumpBytesPerLine;
   std::string dump;
-  dump.reserve(static_cast<std::size_t>(count) * 5 + 64);
+  dump.reserve(data.size() * 5 + 64);
   char field[4];
-  int offset = 0;
-  do {
-    for (int j = 0; j < kHexDumpBytesPerLine; ++j) {
-      if (offset + j < count) {
-        std::snprintf(field, sizeof field, "%.2X ", data[static_cast<std::size_t>(offset + j)]);
-        dump += field;
-      } else {
-        dump += ' ';
-      }
+  // Lines at offsets 0, 15, 30, ... while the previous line's offset was
+  // inside the data: the last line always holds padding only.
+  for (std::size_t offset = 0;; offset += kPerLine) {
+    const auto line = data.subspan(std::min(offset, data.size())).first(
+        std::min(kPerLine, data.size() - std::min(offset, data.size())));
+    for (uint8_t b : line) {
+      std::snprintf(field, sizeof field, "%.2X ", b);
+      dump += field;
     }
+    dump.append(kPerLine - line.size(), ' ');  // one blank per missing byte
     dump += "    ";
-    for (int j = 0; j < kHexDumpBytesPerLine && offset + j < count; ++j) {
-      const unsigned char c = data[static_cast<std::size_t>(offset + j)];
+    for (uint8_t c : line) {
       const bool alnum = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
       if (alnum) {
         dump += static_cast<char>(c);
@@ -73,8 +72,8 @@ void DecodedText::HexDump(std::span<const uint8_t> data) {
       }
     }
     dump += "\r\n";
-    offset += kHexDumpBytesPerLine;
-  } while (offset - kHexDumpBytesPerLine < count);
+    if (offset >= data.size()) break;
+  }
   Append(dump);
 }
 

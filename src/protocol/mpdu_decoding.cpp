@@ -20,6 +20,8 @@ constexpr int kAirMaxDecodedLpdus = 8;  // an air MPDU may announce 15
 constexpr int kGroundMaxBlocks = 8;
 constexpr int kMaxLpdusPerBlock = 15;
 constexpr int kFcsBytes = 2;
+constexpr std::size_t kAirLengthsOffset = 6;    // after type, station, AID, request, rates
+constexpr std::size_t kGroundBlocksOffset = 2;  // after type and station
 
 const char* MaxBitRateWord(int code) {
   static constexpr const char* kWords[] = {"Reserved ", "300 bps ", "600 bps ", "1200 bps ", "1800 bps "};
@@ -39,15 +41,24 @@ const char* SyncWord(int utcFlag) { return utcFlag ? "SYNCHED" : "NOT SYNCHED"; 
 
 // Where an LPDU lies in the frame.
 struct LpduPlace {
-  int offset = 0;
-  int length = 0;
+  std::size_t offset = 0;
+  std::size_t length = 0;
 };
 
 // The LPDU at `place`, or an empty span when it reaches past the received
 // bytes (such LPDUs are skipped).
 std::span<const uint8_t> CutLpdu(std::span<const uint8_t> frame, const LpduPlace& place) {
-  if (place.offset + place.length > static_cast<int>(frame.size())) return {};
-  return frame.subspan(static_cast<std::size_t>(place.offset), static_cast<std::size_t>(place.length));
+  if (place.offset + place.length > frame.size()) return {};
+  return frame.subspan(place.offset, place.length);
+}
+
+// Gives each LPDU its place, back to back from `offset`.
+std::size_t PlaceLpdus(std::span<LpduPlace> lpdus, std::size_t offset) {
+  for (LpduPlace& lpdu : lpdus) {
+    lpdu.offset = offset;
+    offset += lpdu.length;
+  }
+  return offset;
 }
 
 }  // namespace
@@ -85,17 +96,14 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
   const int headerBytes = n + 6;
   const bool crcOk = HfdlCrcCheck(frame, headerBytes);
 
-  std::array<LpduPlace, kAirMaxDecodedLpdus> lpdus;
-  const int decoded = std::min(n, kAirMaxDecodedLpdus);
+  std::array<LpduPlace, kAirMaxDecodedLpdus> places;
+  const auto lpdus = std::span(places).first(static_cast<std::size_t>(std::min(n, kAirMaxDecodedLpdus)));
   if (crcOk) {
     link.groundStationId = frame[1] & 0x7F;
     link.aid = frame[2];
     frameOutcome_.store(link.aid);
-    int offset = headerBytes + kFcsBytes;
-    for (int i = 0; i < decoded; ++i) {
-      lpdus[static_cast<std::size_t>(i)] = {offset, frame[static_cast<std::size_t>(6 + i)] + 1};
-      offset += lpdus[static_cast<std::size_t>(i)].length;
-    }
+    for (std::size_t i = 0; i < lpdus.size(); ++i) lpdus[i].length = frame[kAirLengthsOffset + i] + 1u;
+    PlaceLpdus(lpdus, static_cast<std::size_t>(headerBytes + kFcsBytes));
   }
 
   if (settings.On(&SettingsRecord::showMpdu)) {
@@ -128,8 +136,8 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
   }
 
   if (!crcOk) return;
-  for (int i = 0; i < decoded; ++i) {
-    const auto lpdu = CutLpdu(frame, lpdus[static_cast<std::size_t>(i)]);
+  for (const LpduPlace& place : lpdus) {
+    const auto lpdu = CutLpdu(frame, place);
     if (!lpdu.empty()) DecodeLpdu(link, lpdu);
   }
 }
@@ -137,36 +145,29 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
 void HfdlDecoder::DecodeGroundMpdu(std::span<const uint8_t> frame, const BurstInfo& burst) {
   const Settings& settings = links_.settings;
   DecodedText& text = links_.text;
-  const int count = static_cast<int>(frame.size());
   struct Block {
     int aid = 0;
-    int e = 0;
-    std::array<LpduPlace, kMaxLpdusPerBlock> lpdus;
+    int e = 0;  // bits 1..3 maximum bit rate, 4..7 LPDU count
+    std::array<LpduPlace, kMaxLpdusPerBlock> places;
+    std::span<LpduPlace> Lpdus() { return std::span(places).first(static_cast<std::size_t>(e >> 4)); }
   };
-  std::array<Block, kGroundMaxBlocks> blocks;
-  const int blockCount = ((frame[0] >> 4) & 7) + 1;
+  std::array<Block, kGroundMaxBlocks> allBlocks;
+  const auto blocks = std::span(allBlocks).first(static_cast<std::size_t>(((frame[0] >> 4) & 7) + 1));
 
   // Walk the header; one that runs past the frame cannot be checked.
-  int at = 2;
-  bool complete = count >= 2;
-  for (int b = 0; complete && b < blockCount; ++b) {
-    Block& block = blocks[static_cast<std::size_t>(b)];
-    if (at + 2 > count) {
+  std::size_t at = kGroundBlocksOffset;
+  bool complete = true;
+  for (Block& block : blocks) {
+    if (at + 2 > frame.size() || at + 2 + (frame[at + 1] >> 4) > frame.size()) {
       complete = false;
       break;
     }
-    block.aid = frame[static_cast<std::size_t>(at)];
-    block.e = frame[static_cast<std::size_t>(at + 1)];
-    const int m = block.e >> 4;
+    block.aid = frame[at];
+    block.e = frame[at + 1];
     at += 2;
-    if (at + m > count) {
-      complete = false;
-      break;
-    }
-    for (int i = 0; i < m; ++i) block.lpdus[static_cast<std::size_t>(i)].length = frame[static_cast<std::size_t>(at + i)] + 1;
-    at += m;
+    for (LpduPlace& lpdu : block.Lpdus()) lpdu.length = frame[at++] + 1u;
   }
-  if (!complete || !HfdlCrcCheck(frame, at)) {
+  if (!complete || !HfdlCrcCheck(frame, static_cast<int>(at))) {
     if (settings.On(&SettingsRecord::showMpdu)) text.Append("[CRC FAIL]\r\n");
     return;
   }
@@ -174,14 +175,8 @@ void HfdlDecoder::DecodeGroundMpdu(std::span<const uint8_t> frame, const BurstIn
   LinkContext link;
   link.direction = kDirectionGroundToAir;
   link.groundStationId = frame[1] & 0x7F;
-  int offset = at + kFcsBytes;
-  for (int b = 0; b < blockCount; ++b) {
-    Block& block = blocks[static_cast<std::size_t>(b)];
-    for (int i = 0; i < (block.e >> 4); ++i) {
-      block.lpdus[static_cast<std::size_t>(i)].offset = offset;
-      offset += block.lpdus[static_cast<std::size_t>(i)].length;
-    }
-  }
+  std::size_t offset = at + kFcsBytes;
+  for (Block& block : blocks) offset = PlaceLpdus(block.Lpdus(), offset);
 
   if (settings.On(&SettingsRecord::showMpdu)) {
     text.Printf("\r\n[MPDU %s GND SLOT %s]\r\n", links_.utcClock.FormatUtcClock().c_str(),
@@ -189,20 +184,19 @@ void HfdlDecoder::DecodeGroundMpdu(std::span<const uint8_t> frame, const BurstIn
     if (settings.On(&SettingsRecord::verbose)) {
       text.Printf("Ground station ID %s %s\r\n",
                   links_.formatters.GroundStationName(link.groundStationId).c_str(), SyncWord(frame[1] >> 7));
-      text.Printf("NR AIR CALLS %d\r\n", blockCount);
-      for (int b = 0; b < blockCount; ++b) {
-        const Block& block = blocks[static_cast<std::size_t>(b)];
-        text.Printf("AIR CALL %d = %s\r\nLPDUS = %d\r\n", b, AidWord(block.aid).c_str(), block.e >> 4);
+      text.Printf("NR AIR CALLS %zu\r\n", blocks.size());
+      for (std::size_t b = 0; b < blocks.size(); ++b) {
+        const Block& block = blocks[b];
+        text.Printf("AIR CALL %zu = %s\r\nLPDUS = %d\r\n", b, AidWord(block.aid).c_str(), block.e >> 4);
         text.Printf("Max Bit rate %s\r\n", MaxBitRateWord((block.e >> 1) & 7));
       }
     }
   }
 
-  for (int b = 0; b < blockCount; ++b) {
-    const Block& block = blocks[static_cast<std::size_t>(b)];
+  for (Block& block : blocks) {
     link.aid = static_cast<uint8_t>(block.aid);
-    for (int i = 0; i < (block.e >> 4); ++i) {
-      const auto lpdu = CutLpdu(frame, block.lpdus[static_cast<std::size_t>(i)]);
+    for (const LpduPlace& place : block.Lpdus()) {
+      const auto lpdu = CutLpdu(frame, place);
       if (!lpdu.empty()) DecodeLpdu(link, lpdu);
     }
   }
