@@ -3,10 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <limits>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "app/application.h"
 #include "app/window_timers.h"
@@ -16,12 +14,11 @@
 #include "audio/stream_driver.h"
 #include "cli/cli_options.h"
 #include "cli/console_ui_link.h"
+#include "cli/decode_loop.h"
 
 namespace talvir {
 namespace {
 
-constexpr std::chrono::milliseconds kMainLoopPoll{1};
-constexpr std::chrono::milliseconds kWallClockPoll{10};
 constexpr int kExitInterrupted = 130;
 
 int Fail(std::string_view message) {
@@ -72,34 +69,6 @@ std::unique_ptr<CaptureDriver> MakeDriver(const CliOptions& options, std::string
   return std::make_unique<PortAudioDriver>();
 }
 
-uint64_t BlocksCovering(TimerTime time) {
-  return static_cast<uint64_t>((time.count() + kBlockFrames - 1) / kBlockFrames);
-}
-
-TimerTime AudioClock(uint64_t blocks) { return TimerTime(static_cast<int64_t>(blocks) * kBlockFrames); }
-
-// The window thread's stand-in: runs the timers until the input ends or a
-// signal arrives. Returns whether the input ended.
-bool RunUntilEnd(Application& app, WindowTimers& timers, bool audioClock, const std::atomic<int>& stopSignal) {
-  AudioWorker& worker = app.worker();
-  const WaveIn& waveIn = app.waveIn();
-  const auto wallStart = std::chrono::steady_clock::now();
-  while (stopSignal.load() == 0) {
-    const uint64_t processed = worker.BlocksProcessed();
-    if (audioClock) {
-      // The worker waits at each tick until its callbacks have run.
-      timers.Advance(AudioClock(processed));
-      const auto due = timers.NextDue();
-      worker.SetBlockLimit(due ? BlocksCovering(*due) : std::numeric_limits<uint64_t>::max());
-    } else {
-      timers.Advance(std::chrono::duration_cast<TimerTime>(std::chrono::steady_clock::now() - wallStart));
-    }
-    if (waveIn.SourceExhausted() && processed == waveIn.BlocksQueued()) return true;
-    std::this_thread::sleep_for(audioClock ? kMainLoopPoll : kWallClockPoll);
-  }
-  return false;
-}
-
 }  // namespace
 
 int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>& stopSignal) {
@@ -139,13 +108,14 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   // The decoders' handlers for timers 1, 4 and 5 are registered here.
   WindowTimers timers;
 
+  if (fasterThanRealTime) HoldWorkerAtNextTick(app.worker(), timers);
   const OpenResult opened = app.StartupSequence();
   if (!opened.Ok()) {
     const std::string_view message = OpenFailureMessage(opened.status);
     return Fail(message.empty() ? "cannot open the capture device: " + opened.detail
                                 : std::string(message) + " (" + opened.detail + ")");
   }
-  const bool ended = RunUntilEnd(app, timers, fasterThanRealTime, stopSignal);
+  const bool ended = RunDecodeLoop(app, timers, fasterThanRealTime ? TimerClock::kAudio : TimerClock::kWall, stopSignal);
   app.ShutdownSequence();
 
   if (ended) {

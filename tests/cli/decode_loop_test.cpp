@@ -1,0 +1,81 @@
+#include "cli/decode_loop.h"
+
+#include <gtest/gtest.h>
+
+#include "audio/stream_driver.h"
+#include "support/temp_dir.h"
+
+namespace talvir {
+namespace {
+
+class SilenceReader : public FrameReader {
+ public:
+  explicit SilenceReader(std::size_t frames) : left_(frames) {}
+  std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>&) override {
+    const std::size_t n = std::min(left_, out.size() / kCaptureBytesPerFrame);
+    std::fill_n(out.begin(), n * kCaptureBytesPerFrame, uint8_t{0});
+    left_ -= n;
+    return n;
+  }
+
+ private:
+  std::size_t left_;
+};
+
+class DecodeLoopTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<Application> FileApp(std::size_t frames) {
+    return std::make_unique<Application>(
+        DataPaths{dir.path()},
+        std::make_unique<StreamDriver>(std::make_unique<SilenceReader>(frames), Pacing::kAsFastAsTaken),
+        ApplicationOptions{.saveSettingsAtExit = false,
+                           .captureCloseTiming = {1000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)},
+                           .workerPause = WorkerPause::kOnlyWhenIdle});
+  }
+  // The blocks decoded when each tick ran, for a 10 s file on the audio clock.
+  std::vector<std::pair<int, uint64_t>> TicksOfTenSecondFile() {
+    auto app = FileApp(10 * kSampleRate);
+    std::vector<std::pair<int, uint64_t>> ticks;
+    WindowTimers timers;
+    AudioWorker& worker = app->worker();
+    timers.Register(kPublishTimerId, kPublishPeriod, [&] { ticks.emplace_back(4, worker.BlocksProcessed()); });
+    timers.Register(kClockTimerId, kClockPeriod, [&] { ticks.emplace_back(5, worker.BlocksProcessed()); });
+    HoldWorkerAtNextTick(worker, timers);
+    EXPECT_TRUE(app->StartupSequence().Ok());
+    const std::atomic<int> noSignal{0};
+    EXPECT_TRUE(RunDecodeLoop(*app, timers, TimerClock::kAudio, noSignal));
+    app->ShutdownSequence();
+    return ticks;
+  }
+
+  testing::TempDir dir;
+};
+
+TEST_F(DecodeLoopTest, TicksOnTheAudioClockSeeExactlyTheAudioBeforeThem) {
+  const auto ticks = TicksOfTenSecondFile();
+  // 10 s of file and 0.52 s of flush silence: ten clock ticks, three publish.
+  ASSERT_EQ(ticks.size(), 13U);
+  int clockTicks = 0;
+  for (const auto& [timer, blocks] : ticks) {
+    if (timer != kClockTimerId) continue;
+    ++clockTicks;
+    // The first block that ends at or after the tick: ceil(19.2 * k).
+    EXPECT_EQ(blocks, static_cast<uint64_t>((clockTicks * kSampleRate + kBlockFrames - 1) / kBlockFrames))
+        << "tick " << clockTicks;
+  }
+  EXPECT_EQ(clockTicks, 10);
+  EXPECT_EQ(TicksOfTenSecondFile(), ticks) << "the same on every run";
+}
+
+TEST_F(DecodeLoopTest, ASignalEndsTheLoopBeforeTheInput) {
+  auto app = FileApp(600 * kSampleRate);
+  WindowTimers timers;
+  ASSERT_TRUE(app->StartupSequence().Ok());
+  const std::atomic<int> signal{2};
+  EXPECT_FALSE(RunDecodeLoop(*app, timers, TimerClock::kWall, signal));
+  app->ShutdownSequence();
+  EXPECT_LT(app->worker().BlocksProcessed(), 600U * kSampleRate / kBlockFrames);
+}
+
+}  // namespace
+}  // namespace talvir
