@@ -9,7 +9,9 @@ AudioWorker::~AudioWorker() {
   }
 }
 
-void AudioWorker::Start() { thread_ = std::thread(&AudioWorker::AudioWorkerThread, this); }
+void AudioWorker::Start() {
+  if (!thread_.joinable()) thread_ = std::thread(&AudioWorker::AudioWorkerThread, this);
+}
 
 void AudioWorker::Join() {
   if (thread_.joinable()) thread_.join();

@@ -47,8 +47,11 @@ void StreamDriver::Start() {
 }
 
 void StreamDriver::Stop() {
-  std::lock_guard lock(lock_);
-  running_ = false;
+  {
+    std::lock_guard lock(lock_);
+    running_ = false;
+  }
+  wake_.notify_all();
 }
 
 void StreamDriver::Reset() {
@@ -58,6 +61,7 @@ void StreamDriver::Reset() {
     running_ = false;
     events = events_;
   }
+  wake_.notify_all();
   // A buffer the thread is filling right now comes back when it is done.
   while (CaptureBuffer* buffer = pending_.Pop()) {
     if (events != nullptr) events->BufferDone(*buffer);
