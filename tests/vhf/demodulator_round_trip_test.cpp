@@ -33,16 +33,6 @@ TEST(VhfRoundTrip, DeliversMessagesOfEveryLengthOnceAndExactly) {
   }
 }
 
-TEST(VhfRoundTrip, UplinkWithoutText) {
-  testbench::AcarsMessage m = SampleMessage("");
-  m.downlink = false;
-  m.label = "_\x7f";
-  const std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(m);
-  const auto delivered = Demodulate(WithNoise(Transmit(block), kCleanSnrDb));
-  ASSERT_EQ(delivered.size(), 1u);
-  EXPECT_EQ(delivered[0], DeliveredPart(block));
-}
-
 TEST(VhfRoundTrip, BlockEndingInEtbIsAcceptedLikeEtx) {
   testbench::AcarsMessage m = SampleMessage("FIRST BLOCK OF TWO");
   m.lastBlock = false;
