@@ -109,7 +109,10 @@ int HfdlModem::ConfirmBurst(int pathIndex, int position) {
   SetMode(code);
 
   const int votes = TrainOnPreamble(position, code);
-  if (votes < kMinVotes) return votes;
+  if (votes < kMinVotes) {
+    voteRejections_.fetch_add(1, std::memory_order_relaxed);
+    return votes;
+  }
 
   std::copy(y, y + CandidatePath::kWindowSize, path.window().begin());
   ReportBurst(code, pathIndex, omega, votes, magnitude);

@@ -73,6 +73,11 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   int GetRawSlotIndex() const { return clock_.RawSlotIndex(); }
   int ActivePath() const { return activePath_; }
   const CandidatePath& Path(int index) const { return paths_[static_cast<std::size_t>(index)]; }
+  // Candidates that passed the coherent check but not the vote, since start.
+  int VoteRejections() const { return voteRejections_.load(std::memory_order_relaxed); }
+  // The burst's soft bits, valid while the frame receiver runs; for
+  // measuring the equaliser's error rate.
+  const Deinterleaver& SoftBits() const { return deinterleaver_; }
 
  private:
   static constexpr int kGuard = RlsEqualiser::kCentreTap;  // zero samples around the corrected copy
@@ -112,6 +117,7 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   int dataStart_ = 0;  // window index of the next block during reception
   std::atomic<int> rateCode_{0};
   std::atomic<int> detectedSlotIndex_{0};
+  std::atomic<int> voteRejections_{0};
 
   // Receive state.
   int scramblerPosition_ = 0;
