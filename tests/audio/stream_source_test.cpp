@@ -139,6 +139,30 @@ TEST_F(SoundFileTest, RefusesWhatItCannotDecode) {
   EXPECT_NE(OpenError(dir.path()).find("directory"), std::string::npos);
 }
 
+TEST(SoundFileReader, ReadsTheOnAirRecordingsAsChannelA) {
+  const std::filesystem::path recordings = TALVIR_RECORDINGS_DIR;
+  if (!std::filesystem::is_directory(recordings)) GTEST_SKIP() << "no recordings at " << recordings;
+  for (const char* name : {"hfdl-squitter-gs3.wav", "vhf-acars-01.wav"}) {
+    SCOPED_TRACE(name);
+    SF_INFO info{};
+    SNDFILE* file = sf_open((recordings / name).c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    std::vector<int16_t> mono(static_cast<std::size_t>(info.frames));
+    sf_readf_short(file, mono.data(), info.frames);
+    sf_close(file);
+    std::vector<int16_t> expected;
+    for (const int16_t sample : mono) expected.insert(expected.end(), {sample, 0});
+
+    std::string error;
+    auto reader = SoundFileReader::Open(recordings / name, error);
+    ASSERT_NE(reader, nullptr) << error;
+    const std::vector<uint8_t> delivered = DrainThroughCapture(std::move(reader));
+    const std::vector<uint8_t> bytes = FrameBytes(expected);
+    ASSERT_GE(delivered.size(), bytes.size());
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), delivered.begin()));
+  }
+}
+
 TEST(RawPcmReader, ReadsWholeFramesAndDropsATrailingPartOne) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
