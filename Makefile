@@ -19,7 +19,7 @@ build: deps
 
 $(DEMO): | build
 	@mkdir -p $(dir $(DEMO))
-	$(BUILD)/testbench/talvir-signalgen --demo --output $(DEMO)
+	$(BUILD)/testbench/signalgen/talvir-signalgen --demo --output $(DEMO)
 
 run: build $(DEMO)
 	$(BUILD)/src/cli/talvir-cli --input $(DEMO) --channel-a hf --channel-b vhf --show all
