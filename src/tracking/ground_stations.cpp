@@ -64,7 +64,7 @@ std::string GroundStations::GroundStationName(int id) const {
 
 void GroundStations::GroundStationSetActive(int id, uint32_t mask) {
   if (!AnnounceableId(id)) return;
-  mask &= (1u << kStationFrequencySlots) - 1;
+  mask &= (1u << kSystemTableMaxFrequencies) - 1;
   std::lock_guard lock(lock_);
   Entry& entry = entries_[static_cast<std::size_t>(id)];
   if (entry.activeMask != mask) groundStationsChanged_ = true;
@@ -78,7 +78,7 @@ uint32_t GroundStations::GroundStationActiveMask(int id) const {
 }
 
 bool GroundStations::GroundStationActive(int id, int frequencySlot) const {
-  if (frequencySlot < 0 || frequencySlot >= kStationFrequencySlots) return false;
+  if (frequencySlot < 0 || frequencySlot >= kSystemTableMaxFrequencies) return false;
   return (GroundStationActiveMask(id) >> frequencySlot) & 1u;
 }
 

@@ -11,14 +11,13 @@
 #include <string>
 
 #include "config/data_paths.h"
+#include "tracking/system_table_store.h"
 
 namespace talvir {
 
-class SystemTableStore;
 
 inline constexpr int kGroundStationIds = 127;        // ids 0..126 have names
 inline constexpr int kGroundStationNameLength = 39;  // characters from the file
-inline constexpr int kStationFrequencySlots = 20;
 inline constexpr const char* kUnknownStationName = "UNKNOWN";
 
 class GroundStations {
