@@ -39,7 +39,6 @@ class Application {
   void ShutdownSequence();
 
   Settings& settings() { return settings_; }
-  const DataPaths& paths() const { return paths_; }
   const WaveIn& waveIn() const { return waveIn_; }
   AudioWorker& worker() { return worker_; }
 

@@ -20,8 +20,6 @@ class PointerRing {
   PointerRing(const PointerRing&) = delete;
   PointerRing& operator=(const PointerRing&) = delete;
 
-  int Capacity() const { return lastIndex_ + 1; }
-
   // Returns the item, or nullptr (and drops nothing) when the ring is full.
   T* Push(T* item) {
     std::lock_guard lock(lock_);
