@@ -144,6 +144,14 @@ TEST(Squitter, BadFcsChangesNothingButTheCrcFlag) {
 
   rig.settings.Set(&SettingsRecord::showPreamble, 0);
   EXPECT_EQ(rig.Receive(Corrupted(BuildSquitter(other))), "[CRC FAIL]\r\n\r\n");
+  rig.settings.Set(&SettingsRecord::verbose, 1);
+  EXPECT_EQ(rig.Receive(Corrupted(BuildSquitter(other))), "[CRC FAIL]\r\n\r\n");
+  rig.settings.Set(&SettingsRecord::showSpdu, 0);
+  rig.settings.Set(&SettingsRecord::showPreamble, 1);
+  EXPECT_EQ(rig.Receive(Corrupted(BuildSquitter(other))), kPreambleFail);
+  rig.settings.Set(&SettingsRecord::showPreamble, 0);
+  EXPECT_EQ(rig.Receive(Corrupted(BuildSquitter(other))), "");  // no text, no flush
+  EXPECT_EQ(rig.ui.decodedText.size(), 0u);
 }
 
 TEST(Squitter, ShortFrameIsACrcFailureAndReadsNothingBeyond) {
