@@ -5,9 +5,6 @@
 #include <portaudio.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstring>
-#include <utility>
 
 #include "config/settings_record.h"
 
@@ -120,9 +117,7 @@ OpenResult PortAudioDriver::Open(std::string_view deviceName, CaptureDriverEvent
   return {};
 }
 
-bool PortAudioDriver::AddBuffer(CaptureBuffer& buffer) {
-  return stream_ != nullptr && pending_.Push(&buffer) != nullptr;
-}
+bool PortAudioDriver::AddBuffer(CaptureBuffer& buffer) { return stream_ != nullptr && assembler_.Add(buffer); }
 
 void PortAudioDriver::Start() {
   if (stream_ != nullptr) Pa_StartStream(stream_);
@@ -134,10 +129,7 @@ void PortAudioDriver::Stop() {
 
 void PortAudioDriver::Reset() {
   if (stream_ != nullptr && Pa_IsStreamActive(stream_) == 1) Pa_AbortStream(stream_);
-  if (events_ == nullptr) return;
-  if (filling_ != nullptr) events_->BufferDone(*std::exchange(filling_, nullptr));
-  filled_ = 0;
-  while (CaptureBuffer* buffer = pending_.Pop()) events_->BufferDone(*buffer);
+  if (events_ != nullptr) assembler_.ReturnAll(*events_);
 }
 
 void PortAudioDriver::Close() {
@@ -145,33 +137,15 @@ void PortAudioDriver::Close() {
   stream_ = nullptr;
 }
 
+// Asked for 2500-frame chunks; any other size still fills whole buffers.
 int PortAudioDriver::StreamCallback(const void* input, void* /*output*/, unsigned long frames,
                                     const PaStreamCallbackTimeInfo* /*time*/,
                                     unsigned long /*flags*/, void* self) {
+  auto& driver = *static_cast<PortAudioDriver*>(self);
   if (input != nullptr) {
-    static_cast<PortAudioDriver*>(self)->Capture(static_cast<const uint8_t*>(input),
-                                                 frames * kCaptureBytesPerFrame);
+    driver.assembler_.Capture({static_cast<const uint8_t*>(input), frames * kCaptureBytesPerFrame}, *driver.events_);
   }
   return paContinue;
-}
-
-// PortAudio is asked for 2500-frame callbacks; should a host deliver other
-// sizes, the frames are still gathered into whole buffers.
-void PortAudioDriver::Capture(const uint8_t* input, std::size_t bytes) {
-  while (bytes > 0) {
-    if (filling_ == nullptr) {
-      filling_ = pending_.Pop();
-      // No buffer handed over: the worker is behind and this audio is lost.
-      if (filling_ == nullptr) return;
-      filled_ = 0;
-    }
-    const std::size_t take = std::min(bytes, kCaptureBufferBytes - filled_);
-    std::memcpy(filling_->data.data() + filled_, input, take);
-    filled_ += take;
-    input += take;
-    bytes -= take;
-    if (filled_ == kCaptureBufferBytes) events_->BufferDone(*std::exchange(filling_, nullptr));
-  }
 }
 
 }  // namespace talvir

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "audio/block_assembler.h"
 #include "audio/capture_driver.h"
-#include "common/pointer_ring.h"
 
 struct PaStreamCallbackTimeInfo;
 
@@ -60,15 +60,12 @@ class PortAudioDriver final : public CaptureDriver {
   static int StreamCallback(const void* input, void* output, unsigned long frames,
                             const PaStreamCallbackTimeInfo* time, unsigned long flags,
                             void* self);
-  void Capture(const uint8_t* input, std::size_t bytes);
 
   PortAudioSession session_;
   void* stream_ = nullptr;  // PaStream
   CaptureDriverEvents* events_ = nullptr;
-  PointerRing<CaptureBuffer> pending_{kCaptureBufferCount};
-  // Callback thread while running; Reset after the stream has stopped.
-  CaptureBuffer* filling_ = nullptr;
-  std::size_t filled_ = 0;
+  // Filled on the callback thread while the stream runs.
+  BlockAssembler assembler_;
 };
 
 }  // namespace talvir
