@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "protocol_rig.h"
 #include "testbench/frames/squitter_builder.h"
 
@@ -210,6 +212,20 @@ TEST(Squitter, SystemTableVersionDecidesFrequencyUnits) {
   const std::string stale = rig.Receive(BuildSquitter(newer));
   EXPECT_FALSE(rig.systemTable.SystemTableValid());
   EXPECT_NE(stale.find("Active freqs (Hz)        1       3\r\n"), std::string::npos) << stale;
+}
+
+TEST(Squitter, HexAloneGivesTheDumpAndABlankLine) {
+  ProtocolRig rig;
+  rig.Show({&SettingsRecord::showHex});
+  auto frame = Corrupted(BuildSquitter(ShannonSquitter()));
+  frame.resize(67);  // a 300 bps burst
+  const std::string text = rig.Receive(frame);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6 + 1);  // ceil(67 / 15) + 1 lines
+  EXPECT_EQ(text.substr(0, 6), "04 87 ");
+  EXPECT_EQ(text.substr(text.size() - 23), std::string(15, ' ') + "    \r\n" + "\r\n");
+
+  rig.Show({&SettingsRecord::showPreamble});
+  EXPECT_EQ(text.substr(0, text.size() - 2), rig.Receive(frame).substr(kPreambleFail.size()));
 }
 
 }  // namespace
