@@ -25,6 +25,14 @@ constexpr std::array<DisplayOption, 10> kDisplayOptions{{
     {"verbose", &SettingsRecord::verbose},
 }};
 
+// Without a settings file every display option would be off and nothing
+// printed: a console user gets the decoded traffic without the raw detail.
+constexpr std::array<Settings::IntField, 7> kShownWithoutSettingsFile{
+    &SettingsRecord::showSpdu,   &SettingsRecord::showMpdu,   &SettingsRecord::showLpdu,
+    &SettingsRecord::showBdu,    &SettingsRecord::showHfnpdu, &SettingsRecord::showVAcars,
+    &SettingsRecord::showHAcars,
+};
+
 std::optional<int32_t> ParseChannelMode(std::string_view value) {
   if (value == "hf") return kChannelHf;
   if (value == "vhf") return kChannelVhf;
@@ -136,6 +144,8 @@ void ApplyCliOverrides(const CliOptions& options, Settings& settings) {
   if (options.shown) {
     for (const DisplayOption& option : kDisplayOptions) settings.Set(option.field, 0);
     for (const Settings::IntField field : *options.shown) settings.Set(field, 1);
+  } else if (settings.Get(&SettingsRecord::settingsLoaded) == 0) {
+    for (const Settings::IntField field : kShownWithoutSettingsFile) settings.Set(field, 1);
   }
   if (options.device) settings.SetText(&SettingsRecord::soundCardName, *options.device);
   if (options.logs) {
@@ -168,7 +178,9 @@ Decoding:
                       (at most one channel is hf)
   --show LIST         what to print, comma-separated: preamble, spdu, mpdu,
                       lpdu, bdu, hfnpdu, vacars, hacars, hex, verbose; or all
-                      (the items not listed are not printed)
+                      (the items not listed are not printed; default: as
+                      in the settings file, or without one all but
+                      preamble, hex and verbose)
   --logs              also write the HFDL and Ostrale logs to logfiles/
   --verbose-status    print status lines (modem, squitter, flight list,
                       flight details, end of input) on stderr

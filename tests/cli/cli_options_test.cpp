@@ -42,6 +42,7 @@ TEST(CliOptions, RefusesBadCommandLinesWithAReason) {
 
 TEST(CliOptions, OverridesChangeOnlyWhatTheFlagsName) {
   Settings settings;
+  settings.Set(&SettingsRecord::settingsLoaded, 1);
   settings.Set(&SettingsRecord::showHex, 1);
   settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
   settings.SetText(&SettingsRecord::soundCardName, "Old card");
@@ -67,6 +68,23 @@ TEST(CliOptions, OverridesChangeOnlyWhatTheFlagsName) {
                      &SettingsRecord::verbose}) {
     EXPECT_EQ(settings.Get(field), 1);
   }
+}
+
+TEST(CliOptions, WithoutASettingsFileTheDecodedTrafficIsShown) {
+  Settings settings;  // defaults: every display option off
+  ApplyCliOverrides(Parse({}).options, settings);
+  for (auto field : {&SettingsRecord::showSpdu, &SettingsRecord::showMpdu, &SettingsRecord::showLpdu,
+                     &SettingsRecord::showBdu, &SettingsRecord::showHfnpdu, &SettingsRecord::showVAcars,
+                     &SettingsRecord::showHAcars}) {
+    EXPECT_EQ(settings.Get(field), 1);
+  }
+  for (auto field : {&SettingsRecord::showPreamble, &SettingsRecord::showHex, &SettingsRecord::verbose}) {
+    EXPECT_EQ(settings.Get(field), 0);
+  }
+  Settings loaded;
+  loaded.Set(&SettingsRecord::settingsLoaded, 1);
+  ApplyCliOverrides(Parse({}).options, loaded);
+  EXPECT_EQ(loaded.Get(&SettingsRecord::showMpdu), 0) << "a settings file's choice stands";
 }
 
 TEST(CliOptions, NamingOneChannelHfTakesHfFromTheOther) {
