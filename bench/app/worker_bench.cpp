@@ -2,10 +2,14 @@
 // through the capture cycle when no decoder is wired.
 
 #include <benchmark/benchmark.h>
+#include <sndfile.h>
+
+#include <filesystem>
 
 #include <thread>
 
 #include "app/audio_worker.h"
+#include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
 
 namespace talvir {
@@ -29,26 +33,23 @@ void BM_ConvertAndRouteBlock(benchmark::State& state) {
 }
 BENCHMARK(BM_ConvertAndRouteBlock);
 
-class SilenceReader : public FrameReader {
- public:
-  explicit SilenceReader(std::size_t frames) : left_(frames) {}
-  std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>&) override {
-    const std::size_t n = std::min(left_, out.size() / kCaptureBytesPerFrame);
-    std::fill_n(out.begin(), n * kCaptureBytesPerFrame, uint8_t{0});
-    left_ -= n;
-    return n;
-  }
-
- private:
-  std::size_t left_;
-};
-
-// One minute of audio from a file source through queue and worker.
+// One minute of a WAV file through libsndfile, queue and worker.
 void BM_FileThroughCaptureCycle(benchmark::State& state) {
   constexpr std::size_t kFrames = 60 * kSampleRate;
+  const std::filesystem::path wav = std::filesystem::temp_directory_path() / "talvir-bench-minute.wav";
+  SF_INFO info{};
+  info.samplerate = kSampleRate;
+  info.channels = kCaptureChannels;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  SNDFILE* file = sf_open(wav.c_str(), SFM_WRITE, &info);
+  const std::vector<int16_t> samples(kFrames * kCaptureChannels, 1000);
+  sf_writef_short(file, samples.data(), kFrames);
+  sf_close(file);
+
   for (auto _ : state) {
+    std::string error;
     Settings settings;
-    StreamDriver driver(std::make_unique<SilenceReader>(kFrames), Pacing::kAsFastAsTaken);
+    StreamDriver driver(SoundFileReader::Open(wav, error), Pacing::kAsFastAsTaken);
     WaveIn waveIn(driver, settings, CloseTiming{1000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)});
     AudioWorker worker(waveIn, settings, {}, WorkerPause::kOnlyWhenIdle);
     waveIn.Allocate();
@@ -61,6 +62,7 @@ void BM_FileThroughCaptureCycle(benchmark::State& state) {
     waveIn.workerStop = 1;
     worker.Join();
   }
+  std::filesystem::remove(wav);
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(kFrames));
 }
 BENCHMARK(BM_FileThroughCaptureCycle)->Unit(benchmark::kMillisecond)->UseRealTime();
