@@ -3,6 +3,7 @@
 //   talvir_bench_modem                  throughput, then the quick sensitivity table
 //   talvir_bench_modem --sweep=full     every SNR point, 50 bursts each
 //   talvir_bench_modem --sweep=none     throughput only
+//   talvir_bench_modem --sweep=diagnose throughput and where the loss is
 //
 // Throughput is seconds of audio per CPU second on one core; sensitivity is
 // the share of bursts decoded to exactly the sent bytes against the SNR in
@@ -30,15 +31,24 @@
 namespace talvir {
 namespace {
 
-class CountingReceiver : public HfdlFrameReceiver {
+// Counts frames and keeps the last one and, when given the modem, the burst's
+// soft bits in decoder order while the modem still holds them.
+class MeasuringReceiver : public HfdlFrameReceiver {
  public:
   bool ReceiveFrame(std::span<const uint8_t> frame, const BurstInfo& burst) override {
     last.assign(frame.begin(), frame.end());
     lastCode = burst.rateCode;
     ++frames;
+    if (modem == nullptr) return true;
+    auto reader = std::make_unique<Deinterleaver>(modem->SoftBits());
+    reader->Rewind();
+    soft.resize(static_cast<std::size_t>(hfdl::Rate(burst.rateCode).softBits));
+    for (auto& v : soft) v = reader->Read();
     return true;
   }
+  const HfdlModem* modem = nullptr;
   std::vector<uint8_t> last;
+  std::vector<float> soft;
   int lastCode = -1;
   int frames = 0;
 };
@@ -59,7 +69,7 @@ constexpr double kThroughputSeconds = 60.0;
 void BM_NoiseOnly(benchmark::State& state) {
   testbench::ChannelOptions channel;
   const auto noise = testbench::ShapedNoise(static_cast<std::size_t>(kThroughputSeconds * kSampleRate), 0.01, channel);
-  CountingReceiver receiver;
+  MeasuringReceiver receiver;
   auto modem = std::make_unique<HfdlModem>(receiver);
   for (auto _ : state) Feed(*modem, noise);
   state.counters["x_realtime"] =
@@ -81,7 +91,7 @@ void BM_Traffic1800(benchmark::State& state) {
   channel.snrDb = 20.0;
   audio = testbench::ApplyChannel(audio, channel);
   const double seconds = static_cast<double>(audio.size()) / kSampleRate;
-  CountingReceiver receiver;
+  MeasuringReceiver receiver;
   auto modem = std::make_unique<HfdlModem>(receiver);
   for (auto _ : state) Feed(*modem, audio);
   state.counters["x_realtime"] = benchmark::Counter(seconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -92,27 +102,6 @@ BENCHMARK(BM_NoiseOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Traffic1800)->Unit(benchmark::kMillisecond);
 
 // --- Sensitivity ---------------------------------------------------------------
-
-// Keeps the last frame and, while the modem still holds them, the burst's
-// soft bits in decoder order.
-class MeasuringReceiver : public HfdlFrameReceiver {
- public:
-  bool ReceiveFrame(std::span<const uint8_t> frame, const BurstInfo& burst) override {
-    last.assign(frame.begin(), frame.end());
-    lastCode = burst.rateCode;
-    ++frames;
-    auto reader = std::make_unique<Deinterleaver>(modem->SoftBits());
-    reader->Rewind();
-    soft.resize(static_cast<std::size_t>(hfdl::Rate(burst.rateCode).softBits));
-    for (auto& v : soft) v = reader->Read();
-    return true;
-  }
-  const HfdlModem* modem = nullptr;
-  std::vector<uint8_t> last;
-  std::vector<float> soft;
-  int lastCode = -1;
-  int frames = 0;
-};
 
 struct Trial {
   bool detected = false;
@@ -278,10 +267,8 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("HfdlModem object: %.0f KiB\n", static_cast<double>(sizeof(talvir::HfdlModem)) / 1024.0);
-  if (sweep != "none") {
-    talvir::SensitivityTable(sweep == "full");
-    talvir::Diagnose(sweep == "full" ? 50 : 20);
-  }
+  if (sweep == "quick" || sweep == "full") talvir::SensitivityTable(sweep == "full");
+  if (sweep != "none") talvir::Diagnose(sweep == "full" ? 50 : 20);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("\nPeak resident memory of this benchmark: %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);

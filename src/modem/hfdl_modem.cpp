@@ -105,7 +105,7 @@ int HfdlModem::ConfirmBurst(int pathIndex, int position) {
   if (magnitude <= kMinCoherentPeak) return 0;
 
   int code = IdentifyMode(y + position + kModeSequence);
-  if (GetRawSlotIndex() == hfdl::kSlotsPerFrame) code = hfdl::kSquitterRateCode;
+  if (GetRawSlotIndex() == SlotClock::kRawSlotZero) code = hfdl::kSquitterRateCode;
   SetMode(code);
 
   const int votes = TrainOnPreamble(position, code);

@@ -8,6 +8,8 @@ namespace talvir {
 
 class SlotClock {
  public:
+  static constexpr int kRawSlotZero = 13;  // RawSlotIndex during slot 0
+
   void Tick();
   // t = -0.05 s, slot 0: the next tick gives slot 1.
   void Reset();
