@@ -40,24 +40,5 @@ TEST(SampleConversion, LeftSamplesGoToChannelARightToChannelB) {
   EXPECT_TRUE(std::signbit(b[0]));
 }
 
-TEST(SampleConversion, WholeBlocksOfTheEdgePatterns) {
-  for (const uint16_t pattern : {0x7FFF, 0x8000, 0xFFFF}) {
-    CaptureBlock block{};
-    for (std::size_t i = 0; i < block.size(); i += 2) {
-      block[i] = static_cast<uint8_t>(pattern & 0xFF);
-      block[i + 1] = static_cast<uint8_t>(pattern >> 8);
-    }
-    std::array<float, kBlockFrames> a{};
-    std::array<float, kBlockFrames> b{};
-    ConvertCaptureBlock(block, a, b);
-    const float expected = ConvertSample(pattern);
-    for (std::size_t k = 0; k < kBlockFrames; ++k) {
-      ASSERT_EQ(a[k], expected);
-      ASSERT_EQ(b[k], expected);
-      ASSERT_EQ(std::signbit(a[k]), std::signbit(expected));
-    }
-  }
-}
-
 }  // namespace
 }  // namespace talvir

@@ -48,22 +48,6 @@ TEST_F(WindowTimersTest, AJumpOfTheAudioClockFiresEveryElapsedTickInTimeOrder) {
             (std::vector<std::string>{"clock@120", "clock@120", "publish@120", "clock@120"}));
 }
 
-TEST_F(WindowTimersTest, StepwiseAndAllAtOnceGiveTheSameTicks) {
-  WindowTimers stepwise;
-  std::vector<int> order;
-  stepwise.Register(kAgeingTimerId, kAgeingPeriod, [&] { order.push_back(1); });
-  stepwise.Register(kPublishTimerId, kPublishPeriod, [&] { order.push_back(4); });
-  for (int block = 0; block <= 3000; ++block) stepwise.Advance(TimerTime(block * kBlockFrames));
-  std::vector<int> stepwiseOrder = std::move(order);
-  order.clear();
-  WindowTimers atOnce;
-  atOnce.Register(kAgeingTimerId, kAgeingPeriod, [&] { order.push_back(1); });
-  atOnce.Register(kPublishTimerId, kPublishPeriod, [&] { order.push_back(4); });
-  atOnce.Advance(TimerTime(3000 * kBlockFrames));
-  EXPECT_EQ(order, stepwiseOrder);
-  EXPECT_EQ(std::count(order.begin(), order.end(), 1), 2);  // 156 s of audio
-}
-
 TEST_F(WindowTimersTest, RestartPutsTheNextTickOnePeriodAfterTheNextAdvance) {
   AdvanceTo(TimerTime(kSampleRate / 2));
   timers.Restart(kClockTimerId);

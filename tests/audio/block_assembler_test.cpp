@@ -50,12 +50,5 @@ TEST(BlockAssembler, AudioWithoutABufferIsDropped) {
   EXPECT_EQ(buffer.data[0], 1) << "the buffer starts with the audio after it arrived";
 }
 
-TEST(BlockAssembler, HoldsAtMostEveryBufferThereIs) {
-  std::vector<CaptureBuffer> buffers(kCaptureBufferCount + 1);
-  BlockAssembler assembler;
-  for (int i = 0; i < kCaptureBufferCount; ++i) ASSERT_TRUE(assembler.Add(buffers[static_cast<std::size_t>(i)]));
-  EXPECT_FALSE(assembler.Add(buffers.back()));
-}
-
 }  // namespace
 }  // namespace talvir
