@@ -17,6 +17,7 @@ Application::~Application() { ShutdownSequence(); }
 bool Application::LoadSettings() { return settings_.Load(paths_.SettingsFile()); }
 
 OpenResult Application::StartupSequence() {
+  if (running_) return {};  // once: the buffers are with the driver
   // Ground-station names and the stored system table load first, then the
   // modem builds its tables.
   OpenResult capture = AudioStart();

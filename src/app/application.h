@@ -31,8 +31,9 @@ class Application {
 
   // Defaults, then configs/talvir.ini. Returns settingsLoaded.
   bool LoadSettings();
-  // Starts everything; the capture device's open result is returned for the
-  // front end to report. The worker runs (idle) even when the open failed.
+  // Starts everything, once; the capture device's open result is returned
+  // for the front end to report. The worker runs (idle) even when the open
+  // failed.
   OpenResult StartupSequence();
   // Closes and reopens capture with the device now in the settings.
   OpenResult ReconfigureCapture();
