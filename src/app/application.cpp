@@ -10,7 +10,9 @@ Application::Application(DataPaths paths, std::unique_ptr<CaptureDriver> driver,
       options_(options),
       driver_(std::move(driver)),
       waveIn_(*driver_, settings_, options_.captureCloseTiming),
-      worker_(waveIn_, settings_, DecoderSinks{}, options_.workerPause) {}
+      worker_(waveIn_, settings_, DecoderSinks{&modem_, &vhfA_, &vhfB_}, options_.workerPause) {
+  protocol_.decoder.ConnectSlotClock(&modem_);
+}
 
 Application::~Application() { ShutdownSequence(); }
 
@@ -18,11 +20,14 @@ bool Application::LoadSettings() { return settings_.Load(paths_.SettingsFile());
 
 OpenResult Application::StartupSequence() {
   if (running_) return {};  // once: the buffers are with the driver
-  // Ground-station names and the stored system table load first, then the
-  // modem builds its tables.
+  GroundStationsLoad(protocol_.stations, protocol_.systemTable, paths_);
+  protocol_.systemTableDecoder.SystemTablePacketsReset();
+  protocol_.decoder.MarkSlotAssignmentsUnknown();
+  // The modem is reset before the worker can feed it, not after capture
+  // starts: a reset under a running worker would race with its block.
+  modem_.Reset();
+  modem_.ResetFrameCounters();
   OpenResult capture = AudioStart();
-  // Then the modem is reset, the DDE server started, the modem mode set to
-  // rate code 0 and the squitter slot codes to "unknown".
   running_ = true;
   return capture;
 }
@@ -40,9 +45,8 @@ void Application::ShutdownSequence() {
     std::filesystem::create_directories(paths_.ConfigDir(), ignored);
     settings_.Save(paths_.SettingsFile());
   }
-  // The stored system table is saved and the map program released here.
+  GroundStationsSave(protocol_.systemTable, paths_);
   AudioShutdown();
-  // Then the DDE server stops.
 }
 
 OpenResult Application::AudioStart() {

@@ -5,11 +5,17 @@
 
 #include <memory>
 
+#include "acars/vhf_acars_printer.h"
 #include "app/audio_worker.h"
 #include "audio/capture_driver.h"
 #include "audio/wave_in.h"
 #include "config/data_paths.h"
 #include "config/settings.h"
+#include "modem/hfdl_modem.h"
+#include "outputs/log_files.h"
+#include "outputs/output_sinks.h"
+#include "protocol/protocol_stack.h"
+#include "vhf/vhf_demodulator.h"
 
 namespace talvir {
 
@@ -42,6 +48,8 @@ class Application {
   Settings& settings() { return settings_; }
   const WaveIn& waveIn() const { return waveIn_; }
   AudioWorker& worker() { return worker_; }
+  ProtocolStack& protocol() { return protocol_; }
+  const HfdlModem& modem() const { return modem_; }
 
  private:
   OpenResult AudioStart();
@@ -50,10 +58,19 @@ class Application {
   const DataPaths paths_;
   const ApplicationOptions options_;
   Settings settings_;
+  LogFiles logs_{settings_, paths_};
+  // DDE, map and KML publishing are not part of this build yet: the decoders
+  // hand their aircraft and ACARS texts to outputs that drop them.
+  NoExternalOutputs externalOutputs_;
+  // The decoders, constructed before the worker that feeds them and
+  // destroyed after it.
+  ProtocolStack protocol_{settings_, logs_, externalOutputs_, externalOutputs_};
+  HfdlModem modem_{protocol_.decoder};
+  VhfAcarsPrinter vhfPrinter_{protocol_.AcarsMessageTargets()};
+  VhfDemodulator vhfA_{vhfPrinter_};
+  VhfDemodulator vhfB_{vhfPrinter_};
   std::unique_ptr<CaptureDriver> driver_;
   WaveIn waveIn_;
-  // The decoders are members here, constructed before the worker that feeds
-  // them and destroyed after it.
   AudioWorker worker_;
   bool running_ = false;
 };

@@ -105,8 +105,13 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
   }
   ApplyCliOverrides(options, app.settings());
-  // The decoders' handlers for timers 1, 4 and 5 are registered here.
   WindowTimers timers;
+  ProtocolStack& protocol = app.protocol();
+  timers.Register(kAgeingTimerId, kAgeingPeriod, [&protocol] { protocol.flights.FlightDbAgeTick(); });
+  timers.Register(kPublishTimerId, kPublishPeriod, [&protocol] { protocol.flights.FlightDbPublish(0); });
+  timers.Register(kClockTimerId, kClockPeriod, [&protocol] { protocol.utcClock.UtcClockTick(); });
+  // A good squitter sets the clock; its next tick comes a second later.
+  protocol.utcClock.SetRestartHandler([&timers] { timers.Restart(kClockTimerId); });
 
   if (fasterThanRealTime) HoldWorkerAtNextTick(app.worker(), timers);
   const OpenResult opened = app.StartupSequence();

@@ -65,6 +65,7 @@ class HfdlDecoder final : public HfdlFrameReceiver {
   int LastSquitterSlotOffset() const { return lastSquitterSlotOffset_.load(); }
   int CurrentGroundStationId() const { return lastSquitterStation_.load(); }
   SquitterHistory::Snapshot Squitters() const { return squitters_.Get(); }
+  void MarkSlotAssignmentsUnknown() { squitters_.MarkSlotAssignmentsUnknown(); }
 
   std::string FormatSquitterSummary(const SquitterRecord& record) const;
 

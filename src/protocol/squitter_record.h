@@ -13,6 +13,7 @@ inline constexpr int kSquitterBytes = 66;  // FCS over bytes 0..63 in 64, 65
 inline constexpr int kSquitterCrcSpan = 64;
 inline constexpr int kSquitterAckCodes = 24;
 inline constexpr int kSquitterSlotAssignments = 12;
+inline constexpr uint8_t kSlotAssignmentUnknown = 0xFE;
 
 struct SquitterRecord {
   int32_t crcOk = 0;
@@ -57,6 +58,12 @@ class SquitterHistory {
     std::lock_guard lock(lock_);
     records_.previous = records_.latest;
     records_.latest = record;
+  }
+  // Until squitters arrive every slot counts as random access.
+  void MarkSlotAssignmentsUnknown() {
+    std::lock_guard lock(lock_);
+    records_.latest.slotAssignments.fill(kSlotAssignmentUnknown);
+    records_.previous.slotAssignments.fill(kSlotAssignmentUnknown);
   }
   Snapshot Get() const {
     std::lock_guard lock(lock_);
