@@ -17,7 +17,6 @@
 namespace talvir {
 namespace {
 
-constexpr uint8_t kHfnpduMarker = 0xFF;
 constexpr std::size_t kTypeBytes = 2;
 
 constexpr std::size_t kFlightIdBytes = 6;

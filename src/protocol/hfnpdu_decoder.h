@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "common/hfdl_pdu_types.h"
 #include "protocol/link_context.h"
 
 namespace talvir {
@@ -19,16 +20,6 @@ class Settings;
 class SystemTableDecoder;
 class SystemTableStore;
 class TextFormatters;
-
-// The second type byte after 0xFF.
-enum class HfnpduType : uint8_t {
-  kSystemTable = 0xD0,
-  kPerformanceData = 0xD1,
-  kSystemTableRequest = 0xD2,
-  kFrequencyData = 0xD5,
-  kTestPacket = 0xDE,
-  kAcars = 0xFF,
-};
 
 class HfnpduDecoder final : public HfnpduReceiver {
  public:

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/crc16.h"
+#include "common/hfdl_pdu_types.h"
 #include "config/settings.h"
 #include "outputs/decoded_text.h"
 #include "protocol/hfdl_decoder.h"
@@ -14,15 +15,7 @@
 namespace talvir {
 namespace {
 
-constexpr uint8_t kUnnumberedData = 0x0D;
-constexpr uint8_t kUnnumberedAckedData = 0x1D;
-constexpr uint8_t kLogonDenied = 0x2F;
-constexpr uint8_t kLogoffRequest = 0x3F;
-constexpr uint8_t kLogonResume = 0x4F;
-constexpr uint8_t kLogonResumeConfirm = 0x5F;
-constexpr uint8_t kLogonRequest = 0x8F;
-constexpr uint8_t kLogonConfirm = 0x9F;
-constexpr uint8_t kLogonDlsRequest = 0xBF;
+using enum LpduType;
 
 constexpr int kIcaoBytes = 3;
 constexpr int kReasonBodyBytes = 4;   // ICAO address, reason
@@ -83,11 +76,12 @@ void HfdlDecoder::DecodeLpdu(LinkContext& link, std::span<const uint8_t> lpdu) {
     return;
   }
 
-  switch (type) {
+  const auto kind = static_cast<LpduType>(type);
+  switch (kind) {
     case kUnnumberedData:
     case kUnnumberedAckedData:
       if (showLpdu) {
-        const bool acked = type == kUnnumberedAckedData;
+        const bool acked = kind == kUnnumberedAckedData;
         if (fromAir) {
           text.Printf(acked ? "[LPDU UNNUMBERED ACKED DATA FM AIR %s TO GND]\r\n"
                             : "[LPDU UNNUMBERED DATA FM AIR %s TO GND]\r\n", label.c_str());
@@ -107,8 +101,8 @@ void HfdlDecoder::DecodeLpdu(LinkContext& link, std::span<const uint8_t> lpdu) {
       link.icaoAddress = icao;
       link.icaoKnown = 1;
       if (showLpdu) {
-        const char* format = type == kLogonRequest      ? "[LPDU LOG ON REQUEST]\r\nICAO %.6X\r\n"
-                             : type == kLogonDlsRequest ? "[LPDU LOG ON DLS REQUEST]\r\nICAO %.6X\r\n"
+        const char* format = kind == kLogonRequest      ? "[LPDU LOG ON REQUEST]\r\nICAO %.6X\r\n"
+                             : kind == kLogonDlsRequest ? "[LPDU LOG ON DLS REQUEST]\r\nICAO %.6X\r\n"
                                                         : "[LPDU LOG ON RESUME]\r\nICAO %.6X\r\n";
         text.Printf(format, icao);
       }
@@ -126,7 +120,7 @@ void HfdlDecoder::DecodeLpdu(LinkContext& link, std::span<const uint8_t> lpdu) {
       const int v = body[5] | (body[6] << 8);
       links_.flights.FlightDbUpdateFromLogon(link.groundStationId, link.aid, link.icaoAddress);
       if (showLpdu) {
-        text.Printf(type == kLogonConfirm ? "[LPDU LOG ON CONFIRM]\r\nICAO %.6X ID %.2X "
+        text.Printf(kind == kLogonConfirm ? "[LPDU LOG ON CONFIRM]\r\nICAO %.6X ID %.2X "
                                           : "[LPDU LOG ON RESUME CONFIRM]\r\nICAO %.6X AID %.2X ",
                     link.icaoAddress, link.aid);
         text.Printf("TXW = %d D(R) = %d D(R)vect = %d\r\n", txw, (v >> 3) & 0x1F, body[6]);
@@ -139,7 +133,7 @@ void HfdlDecoder::DecodeLpdu(LinkContext& link, std::span<const uint8_t> lpdu) {
       if (body.size() < kReasonBodyBytes || !showLpdu) return;
       const int icao = ReadIcaoAddress(body);
       const int reason = body[3];
-      if (type == kLogonDenied) {
+      if (kind == kLogonDenied) {
         text.Printf("[LPDU LOG ON DENIED]\r\nICAO %.6X REASON %.2X %s\r\n", icao, reason, DeniedReason(reason));
       } else {
         text.Printf("[LPDU LOG OFF REQUEST]\r\nICAO %.6X REASON %.2X %s\r\n", icao, reason, LogoffReason(reason));

@@ -9,18 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "common/hfdl_pdu_types.h"
+
 namespace talvir::testbench {
 
-inline constexpr uint8_t kHfnpduMarker = 0xFF;
-
-enum class HfnpduType : uint8_t {
-  kSystemTable = 0xD0,
-  kPerformanceData = 0xD1,
-  kSystemTableRequest = 0xD2,
-  kFrequencyData = 0xD5,
-  kTestPacket = 0xDE,
-  kAcars = 0xFF,
-};
+using talvir::HfnpduType;
+using talvir::kHfnpduMarker;
 
 inline constexpr int kFlightIdChars = 6;
 inline constexpr int kPerformancePayloadBytes = 45;

@@ -6,23 +6,14 @@
 #include <span>
 #include <vector>
 
+#include "common/hfdl_pdu_types.h"
+
 namespace talvir::testbench {
 
 inline constexpr int kLpduMaxBytes = 256;
 inline constexpr int kLpduOverheadBytes = 3;  // type byte and FCS
 
-// Type bytes of the unnumbered LPDUs (numbered data has any even type byte).
-enum class LpduType : uint8_t {
-  kUnnumberedData = 0x0D,
-  kUnnumberedAckedData = 0x1D,
-  kLogonDenied = 0x2F,
-  kLogoffRequest = 0x3F,
-  kLogonResume = 0x4F,
-  kLogonResumeConfirm = 0x5F,
-  kLogonRequest = 0x8F,
-  kLogonConfirm = 0x9F,
-  kLogonDlsRequest = 0xBF,
-};
+using talvir::LpduType;
 
 // Any LPDU from its raw type byte and body. Throws std::invalid_argument when
 // the whole would exceed 256 bytes.
