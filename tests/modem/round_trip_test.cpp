@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "modem/burst_report.h"
@@ -70,6 +71,8 @@ TEST_P(RoundTrip, BurstAt30DbDecodesToTheSentBytes) {
 
   const auto view = harness.modem->Constellation();
   EXPECT_EQ(view.modeText, hfdl::Rate(code).shortText);
+  // One training block, then one block per data block, then the frame.
+  EXPECT_EQ(std::count(ui.constellationUpdates.begin(), ui.constellationUpdates.end(), 0), hfdl::Rate(code).dataBlocks + 1);
   EXPECT_EQ(ui.constellationUpdates.back(), 1);
   EXPECT_EQ(ui.statisticsUpdates, 1);
 }
