@@ -68,10 +68,8 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   // The Statistics window's reset.
   void ResetFrameCounters();
 
-  // One 180-sample block at 7200/s; the resampler's output, public for tests.
-  void ModemProcessBlock(Resampler::Block block);
+  // 1..13 now, 13 in slot 0.
   int GetRawSlotIndex() const { return clock_.RawSlotIndex(); }
-  int ActivePath() const { return activePath_; }
   const CandidatePath& Path(int index) const { return paths_[static_cast<std::size_t>(index)]; }
   // Candidates that passed the coherent check but not the vote, since start.
   int VoteRejections() const { return voteRejections_.load(std::memory_order_relaxed); }
@@ -83,6 +81,8 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   static constexpr int kGuard = RlsEqualiser::kCentreTap;  // zero samples around the corrected copy
   static constexpr int kCorrectedSize = CandidatePath::kWindowSize + 2 * kGuard;
 
+  // One 180-sample block at 7200/s, from the resampler.
+  void ModemProcessBlock(Resampler::Block block);
   void SearchStep();
   int ConfirmBurst(int path, int position);
   float EstimateFrequency(const CandidatePath::Window& x, int position) const;
