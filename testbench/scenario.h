@@ -51,7 +51,11 @@ struct Scenario {
   uint64_t seed = 1;
   bool stereo = false;  // VHF on the right; set when there are VHF messages
   ChannelSettings hf;
-  ChannelSettings vhf{.snrDb = std::nullopt, .amplitude = kDefaultVhfAmplitude};
+  ChannelSettings vhf{.snrDb = std::nullopt,
+                      .fading = FadingPreset::kNone,
+                      .carrierOffsetHz = 0.0,
+                      .timingOffsetSeconds = 0.0,
+                      .amplitude = kDefaultVhfAmplitude};
   std::vector<ScenarioBurst> bursts;
   std::vector<ScenarioVhfMessage> vhfMessages;
 };

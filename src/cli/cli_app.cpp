@@ -98,9 +98,13 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   const ScopedUiLink registration(console);
   const bool fromFile = options.input.has_value();
   const bool fasterThanRealTime = fromFile && !options.realtime;
-  Application app(paths, std::move(driver),
-                  {.saveSettingsAtExit = false,
-                   .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass});
+  // The decoders' fixed buffers come to about a megabyte: on the heap, not
+  // on the stack.
+  const auto application = std::make_unique<Application>(
+      paths, std::move(driver),
+      ApplicationOptions{.saveSettingsAtExit = false,
+                         .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass});
+  Application& app = *application;
   if (!app.LoadSettings()) {
     console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
   }
@@ -116,6 +120,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   if (fasterThanRealTime) HoldWorkerAtNextTick(app.worker(), timers);
   const OpenResult opened = app.StartupSequence();
   if (!opened.Ok()) {
+    app.ShutdownSequence();  // the worker is joined while the timers still exist
     const std::string_view message = OpenFailureMessage(opened.status);
     return Fail(message.empty() ? "cannot open the capture device: " + opened.detail
                                 : std::string(message) + " (" + opened.detail + ")");
