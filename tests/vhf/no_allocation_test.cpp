@@ -14,6 +14,9 @@ namespace {
 std::atomic<long> g_allocations{0};
 }  // namespace
 
+// GCC cannot see that these replacements pair malloc with free throughout.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size) {
   ++g_allocations;
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
