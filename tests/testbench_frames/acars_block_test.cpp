@@ -14,12 +14,8 @@ namespace {
 
 TEST(AcarsBlock, RebuildsARecordedUplink) {
   const auto recorded = FromHex(kRecordedGroundMpdu);
-  const AcarsMessage uplink{.mode = '2',
-                            .registration = "N69154",
-                            .technicalAck = '8',
-                            .label = "_\x7f",
-                            .blockId = 'W',
-                            .downlink = false};
+  const AcarsMessage uplink{
+      .mode = '2', .registration = "N69154", .technicalAck = '8', .label = "_\x7f", .blockId = 'W', .downlink = false};
   EXPECT_EQ(BuildAcarsBlock(uplink), std::vector<uint8_t>(recorded.begin() + 10, recorded.begin() + 27));
 }
 
@@ -48,42 +44,29 @@ TEST(AcarsBlock, DownlinkLayoutParityBcsAndDel) {
   EXPECT_EQ(b.back(), 0x7F);
 }
 
-TEST(AcarsBlock, ShortFieldsArePaddedAndMoreBlocksEndInEtb) {
-  AcarsMessage m{
-      .registration = "N1", .label = "5Z", .messageNumber = "D1", .flightId = "AA1", .lastBlock = false};
-  const auto b = BuildAcarsBlock(m);
+TEST(AcarsBlock, ShortFieldsArePaddedAndUplinkTextFollowsStx) {
+  const auto b = BuildAcarsBlock(
+      {.registration = "N1", .label = "5Z", .messageNumber = "D1", .flightId = "AA1", .lastBlock = false});
   std::string text;
   for (std::size_t i = 0; i < b.size() - 3; ++i) text += static_cast<char>(b[i] & 0x7F);
   EXPECT_EQ(text.substr(2, 7), ".....N1");
-  EXPECT_EQ(text.substr(14), "D1  AA1   \x17");
+  EXPECT_EQ(text.substr(14), "D1  AA1   \x17");  // more blocks follow: ETB
   EXPECT_EQ(b[b.size() - 4], 0x97);
-}
 
-TEST(AcarsBlock, UplinkTextFollowsStxDirectly) {
-  const auto b = BuildAcarsBlock(
-      {.registration = "G-XLEA", .label = "QA", .blockId = 'A', .downlink = false, .text = "OK"});
-  EXPECT_EQ(b[13] & 0x7F, 0x02);
-  EXPECT_EQ(b[14] & 0x7F, 'O');
-  EXPECT_EQ(b[16] & 0x7F, 0x03);
-}
-
-TEST(AcarsBlock, OddParity) {
-  EXPECT_EQ(WithOddParity('1'), 0x31);
-  EXPECT_EQ(WithOddParity('3'), 0xB3);
-  EXPECT_EQ(WithOddParity(0x03), 0x83);
-  EXPECT_EQ(WithOddParity(0x7F), 0x7F);
-  EXPECT_EQ(WithOddParity(0xB3), 0xB3);
+  const auto uplink =
+      BuildAcarsBlock({.registration = "G-XLEA", .label = "QA", .blockId = 'A', .downlink = false, .text = "OK"});
+  EXPECT_EQ(uplink[13] & 0x7F, 0x02);
+  EXPECT_EQ(uplink[14] & 0x7F, 'O');
+  EXPECT_EQ(uplink[16] & 0x7F, 0x03);
 }
 
 TEST(AcarsBlock, RefusesFieldsThatDoNotFit) {
-  EXPECT_THROW(BuildAcarsBlock({.registration = "N123456X", .label = "H1"}), std::invalid_argument);
-  EXPECT_THROW(BuildAcarsBlock({.registration = "N1", .label = "H"}), std::invalid_argument);
-  EXPECT_THROW(BuildAcarsBlock({.registration = "N1", .label = "H1", .flightId = "BAW1234"}),
-               std::invalid_argument);
-  EXPECT_THROW(BuildAcarsBlock({.registration = "N1", .label = "H1", .text = "caf\xc3\xa9"}),
-               std::invalid_argument);
-  EXPECT_THROW(BuildAcarsBlock({.registration = "N1", .label = "H1", .text = std::string(221, 'x')}),
-               std::invalid_argument);
+  const AcarsMessage bad[] = {{.registration = "N123456X", .label = "H1"},
+                              {.registration = "N1", .label = "H"},
+                              {.registration = "N1", .label = "H1", .flightId = "BAW1234"},
+                              {.registration = "N1", .label = "H1", .text = "caf\xc3\xa9"},
+                              {.registration = "N1", .label = "H1", .text = std::string(221, 'x')}};
+  for (const auto& m : bad) EXPECT_THROW(BuildAcarsBlock(m), std::invalid_argument) << m.registration;
 }
 
 }  // namespace

@@ -14,8 +14,7 @@ namespace talvir::testbench {
 namespace {
 
 std::vector<uint8_t> Slice(const std::vector<uint8_t>& bytes, std::size_t from, std::size_t count) {
-  return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
-          bytes.begin() + static_cast<std::ptrdiff_t>(from + count)};
+  return {bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.begin() + static_cast<std::ptrdiff_t>(from + count)};
 }
 
 TEST(LpduBuilder, FcsOfTheNineDigitsFollowsThemLowByteFirst) {
@@ -26,33 +25,24 @@ TEST(LpduBuilder, FcsOfTheNineDigitsFollowsThemLowByteFirst) {
   EXPECT_EQ(lpdu[10], 0x90);
 }
 
-TEST(MpduBuilder, RebuildsARecordedAirMpdu) {
-  const auto recorded = FromHex(kRecordedAirMpdu);
-  // The LPDU's body (bytes 10..56) is the performance-data HFNPDU.
-  const auto hfnpdu = Slice(recorded, 10, 47);
-  AirMpduHeader header{.groundStationId = 3, .utcSynced = true, .aid = 0x71, .maxBitRateCode = 3};
-  const auto frame = BuildAirMpdu(header, {BuildUnnumberedDataLpdu(hfnpdu)});
+TEST(MpduBuilder, RebuildsRecordedAirAndGroundMpdus) {
+  // Each LPDU's body is an HFNPDU: performance data up, ACARS down.
+  const auto air = FromHex(kRecordedAirMpdu);
+  const AirMpduHeader header{.groundStationId = 3, .utcSynced = true, .aid = 0x71, .maxBitRateCode = 3};
+  const auto frame = BuildAirMpdu(header, {BuildUnnumberedDataLpdu(Slice(air, 10, 47))});
   EXPECT_EQ(frame.size(), 59u);
-  EXPECT_EQ(PadToBurst(frame, 6), recorded);
-}
+  EXPECT_EQ(PadToBurst(frame, 6), air);
 
-TEST(MpduBuilder, RebuildsARecordedGroundMpdu) {
-  const auto recorded = FromHex(kRecordedGroundMpdu);
-  const auto hfnpdu = Slice(recorded, 8, 19);
-  GroundMpduBlock block{
-      .aid = 0x6E, .maxBitRateCode = 1, .lpdus = {BuildUnnumberedDataLpdu(hfnpdu)}, .spareBit = true};
-  const auto frame = BuildGroundMpdu({.groundStationId = 3, .utcSynced = true}, {block});
-  EXPECT_EQ(PadToBurst(frame, 6), recorded);
+  const auto ground = FromHex(kRecordedGroundMpdu);
+  const GroundMpduBlock block{
+      .aid = 0x6E, .maxBitRateCode = 1, .lpdus = {BuildUnnumberedDataLpdu(Slice(ground, 8, 19))}, .spareBit = true};
+  EXPECT_EQ(PadToBurst(BuildGroundMpdu({.groundStationId = 3, .utcSynced = true}, {block}), 6), ground);
 }
 
 TEST(MpduBuilder, AirHeaderFieldsLengthsAndOffsets) {
   const std::vector<Lpdu> lpdus = {Lpdu(1, 0xAA), Lpdu(256, 0xBB), Lpdu(7, 0xCC)};
-  AirMpduHeader header{.groundStationId = 0x45,
-                       .aid = 0xFF,
-                       .slotRequest = 0x53,
-                       .maxBitRateCode = 4,
-                       .ur = 0x1D,
-                       .urVector = 0x9C};
+  AirMpduHeader header{
+      .groundStationId = 0x45, .aid = 0xFF, .slotRequest = 0x53, .maxBitRateCode = 4, .ur = 0x1D, .urVector = 0x9C};
   const auto b = BuildAirMpdu(header, lpdus);
   ASSERT_EQ(b.size(), 11u + 1 + 256 + 7);
   EXPECT_EQ(b[0], 0x03 | (3 << 2));
@@ -67,21 +57,18 @@ TEST(MpduBuilder, AirHeaderFieldsLengthsAndOffsets) {
   EXPECT_EQ(b[12], 0xBB);
   EXPECT_EQ(b[267], 0xBB);
   EXPECT_EQ(b[268], 0xCC);
-}
 
-TEST(MpduBuilder, AirMpduWithoutLpdus) {
-  const auto b = BuildAirMpdu({.aid = 0x20}, {});
-  ASSERT_EQ(b.size(), 8u);
-  EXPECT_EQ(b[0], 0x03);
-  EXPECT_TRUE(HfdlCrcCheck(b, 6));
+  const auto empty = BuildAirMpdu({.aid = 0x20}, {});
+  ASSERT_EQ(empty.size(), 8u);
+  EXPECT_EQ(empty[0], 0x03);
+  EXPECT_TRUE(HfdlCrcCheck(empty, 6));
 }
 
 TEST(MpduBuilder, GroundMpduOfEightFullBlocks) {
   std::vector<GroundMpduBlock> blocks;
   for (int i = 0; i < 8; ++i) {
     GroundMpduBlock block{.aid = static_cast<uint8_t>(0x10 + i), .maxBitRateCode = 4};
-    for (int k = 0; k < 15; ++k)
-      block.lpdus.push_back(Lpdu(static_cast<std::size_t>(k + 1), static_cast<uint8_t>(i)));
+    for (int k = 0; k < 15; ++k) block.lpdus.push_back(Lpdu(static_cast<std::size_t>(k + 1), static_cast<uint8_t>(i)));
     blocks.push_back(block);
   }
   const auto b = BuildGroundMpdu({.groundStationId = 7}, blocks);
@@ -114,13 +101,11 @@ TEST(MpduBuilder, RefusesWhatTheHeaderCannotCarry) {
 }
 
 TEST(LpduBuilder, LogonFamilyBodies) {
-  const auto request =
-      BuildLogonRequestLpdu(LpduType::kLogonDlsRequest, 0x800000, std::vector<uint8_t>{0xFF, 0xD2, 1});
+  const auto request = BuildLogonRequestLpdu(LpduType::kLogonDlsRequest, 0x800000, std::vector<uint8_t>{0xFF, 0xD2, 1});
   EXPECT_EQ(request, BuildLpdu(0xBF, std::vector<uint8_t>{0x01, 0x00, 0x00, 0xFF, 0xD2, 1}));
 
-  const auto confirm =
-      BuildLogonConfirmLpdu(LpduType::kLogonConfirm,
-                            {.icao = 0x000001, .assignedAid = 0x2A, .txw = 9, .dr = 0x15, .drVector = 0x81});
+  const auto confirm = BuildLogonConfirmLpdu(
+      LpduType::kLogonConfirm, {.icao = 0x000001, .assignedAid = 0x2A, .txw = 9, .dr = 0x15, .drVector = 0x81});
   ASSERT_EQ(confirm.size(), 10u);
   EXPECT_EQ(Slice(confirm, 0, 8), (std::vector<uint8_t>{0x9F, 0x00, 0x00, 0x80, 0x2A, 9, 0x15 << 3, 0x81}));
   EXPECT_TRUE(HfdlCrcCheck(confirm, 8));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include "common/crc16.h"
@@ -13,8 +14,7 @@ namespace {
 // The squitter heard from Reykjavik, field by field.
 SquitterFields RecordedSquitterFields() {
   SquitterFields f;
-  f.stations = {SquitterStation{3, true, 0x38}, SquitterStation{9, true, 0x90},
-                SquitterStation{13, true, 0xA0}};
+  f.stations = {SquitterStation{3, true, 0x38}, SquitterStation{9, true, 0x90}, SquitterStation{13, true, 0xA0}};
   f.frameIndex = 734;
   f.slotOffset = 7;
   f.ackCodes[2] = 0x16E;
@@ -32,22 +32,12 @@ TEST(SquitterBuilder, RebuildsARecordedSquitter) {
   EXPECT_EQ(built, std::vector<uint8_t>(recorded.begin(), recorded.begin() + 66));
 }
 
-TEST(SquitterBuilder, HeaderBitsOfByteZeroAndOne) {
+TEST(SquitterBuilder, HeaderBitsAndTwelveBitFieldsSplitAcrossBytes) {
   SquitterFields f;
   f.squitterVersion = 5;
   f.heavyLoad = true;
   f.status = GroundStationStatus::kDown;
   f.stations[0] = {0x7E, true, 0};
-  const auto b = BuildSquitter(f);
-  EXPECT_EQ(b[0], 0b11'0'1'101'0);  // status, ISO 8208, load, version, type 0
-  EXPECT_EQ(b[1], 0xFE);
-  f.heavyLoad = false;
-  f.iso8208 = true;
-  EXPECT_EQ(BuildSquitter(f)[0], 0b11'1'0'101'0);
-}
-
-TEST(SquitterBuilder, TwelveBitFieldsSplitAcrossBytes) {
-  SquitterFields f;
   f.frameIndex = 0xABC;
   f.slotOffset = 0xD;
   f.ackCodes[0] = 0x123;
@@ -55,6 +45,8 @@ TEST(SquitterBuilder, TwelveBitFieldsSplitAcrossBytes) {
   f.ackCodes[23] = 0xFED;
   f.systemTableVersion = 0x987;
   const auto b = BuildSquitter(f);
+  EXPECT_EQ(b[0], 0b11'0'1'101'0);  // status, ISO 8208, load, version, type 0
+  EXPECT_EQ(b[1], 0xFE);
   EXPECT_EQ(b[2], 0xBC);
   EXPECT_EQ(b[3], 0xDA);
   // First group: v = 0x123 + (0x5FF << 12).
@@ -66,6 +58,9 @@ TEST(SquitterBuilder, TwelveBitFieldsSplitAcrossBytes) {
   EXPECT_EQ(b[39], 0xFE);
   EXPECT_EQ(b[53], 0x87);
   EXPECT_EQ(b[54] & 0x0F, 0x09);
+  f.heavyLoad = false;
+  f.iso8208 = true;
+  EXPECT_EQ(BuildSquitter(f)[0], 0b11'1'0'101'0);
 }
 
 TEST(SquitterBuilder, StationFieldsAndFcsPositions) {
@@ -88,18 +83,17 @@ TEST(SquitterBuilder, StationFieldsAndFcsPositions) {
 }
 
 TEST(SquitterBuilder, RefusesFieldsThatDoNotFit) {
-  SquitterFields f;
-  f.frameIndex = 4096;
-  EXPECT_THROW(BuildSquitter(f), std::invalid_argument);
-  f = {};
-  f.stations[2].id = 128;
-  EXPECT_THROW(BuildSquitter(f), std::invalid_argument);
-  f = {};
-  f.stations[1].frequencyMask = 0x100000;
-  EXPECT_THROW(BuildSquitter(f), std::invalid_argument);
-  f = {};
-  f.ackCodes[5] = 0x1000;
-  EXPECT_THROW(BuildSquitter(f), std::invalid_argument);
+  const std::function<void(SquitterFields&)> spoil[] = {
+      [](SquitterFields& f) { f.frameIndex = 4096; },
+      [](SquitterFields& f) { f.stations[2].id = 128; },
+      [](SquitterFields& f) { f.stations[1].frequencyMask = 0x100000; },
+      [](SquitterFields& f) { f.ackCodes[5] = 0x1000; },
+  };
+  for (const auto& change : spoil) {
+    SquitterFields f;
+    change(f);
+    EXPECT_THROW(BuildSquitter(f), std::invalid_argument);
+  }
 }
 
 }  // namespace

@@ -29,8 +29,7 @@ TEST(SystemTableBuilder, StationHeaderAndBcdFrequencies) {
   EXPECT_EQ(((d[3] + 256u * d[4] + 65536u * d[5]) >> 4) & 0xFFFFF, station.longitudeCode);
   EXPECT_EQ(d[6] >> 3, 3);
   EXPECT_EQ(d[6] & 7, 5);
-  EXPECT_EQ((std::vector<uint8_t>(d.begin() + 7, d.begin() + 11)),
-            (std::vector<uint8_t>{0x70, 0x92, 0x08, 1}));
+  EXPECT_EQ((std::vector<uint8_t>(d.begin() + 7, d.begin() + 11)), (std::vector<uint8_t>{0x70, 0x92, 0x08, 1}));
   EXPECT_EQ(BcdHz(&d[11]), 29'999'900u);
   EXPECT_EQ(d[14] & 0x0F, 15);
   EXPECT_EQ(BcdHz(&d[15]), 2'998'000u);
