@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "modem/burst_report.h"
@@ -13,29 +14,26 @@
 namespace talvir {
 namespace {
 
-TEST(PeakRule, EarlierPeakThreeOrMoreBeforeAndAboveHalfIsPreferred) {
-  std::array<float, 90> v{};
-  v[40] = 10.0f;
-  v[37] = 5.1f;
-  EXPECT_EQ(ChoosePeakPosition(v), 37);
-  v[37] = 5.0f;  // not above half
-  EXPECT_EQ(ChoosePeakPosition(v), 40);
-}
-
-TEST(PeakRule, PeaksOneOrTwoBeforeTheMainPeakAreIgnored) {
-  std::array<float, 90> v{};
-  v[40] = 10.0f;
-  v[39] = 9.0f;
-  v[38] = 9.5f;
-  EXPECT_EQ(ChoosePeakPosition(v), 40);
-}
-
-TEST(PeakRule, FirstOfEqualMaximaWinsAndNothingAboveZeroGivesZero) {
-  std::array<float, 90> v{};
-  EXPECT_EQ(ChoosePeakPosition(v), 0);
-  v[10] = 3.0f;
-  v[20] = 3.0f;
-  EXPECT_EQ(ChoosePeakPosition(v), 10);
+// An earlier peak three or more before the maximum and above half of it is
+// preferred; peaks one or two before are ignored; equal maxima go to the
+// first; nothing above zero gives zero.
+TEST(PeakRule, ChoosesThePositionTheRuleNames) {
+  struct Case {
+    std::vector<std::pair<int, float>> peaks;
+    int expected;
+  };
+  const Case cases[] = {
+      {{{40, 10.0f}, {37, 5.1f}}, 37},
+      {{{40, 10.0f}, {37, 5.0f}}, 40},
+      {{{40, 10.0f}, {39, 9.0f}, {38, 9.5f}}, 40},
+      {{}, 0},
+      {{{10, 3.0f}, {20, 3.0f}}, 10},
+  };
+  for (const auto& c : cases) {
+    std::array<float, 90> v{};
+    for (const auto& [at, value] : c.peaks) v[static_cast<std::size_t>(at)] = value;
+    EXPECT_EQ(ChoosePeakPosition(v), c.expected) << "first peak at " << (c.peaks.empty() ? -1 : c.peaks[0].first);
+  }
 }
 
 TEST(PathChoice, StrictlyBestScoreWinsAndTiesKeepThePreviousPath) {
@@ -100,8 +98,7 @@ TEST(BurstReport, StatusLineCountsDisagreeingVotes) {
 
 TEST(BurstReport, CarrierErrorIncludesThePathOffset) {
   // A carrier at 1390 Hz is at 0 Hz on path 0.
-  EXPECT_EQ(FormatBurstStatus(1, 6, CarrierErrorHz(0.0f, 0), 10.0f, 100).find("FREQ ERR -50.00 Hz") != std::string::npos,
-            true);
+  EXPECT_NE(FormatBurstStatus(1, 6, CarrierErrorHz(0.0f, 0), 10.0f, 100).find("FREQ ERR -50.00 Hz"), std::string::npos);
   EXPECT_DOUBLE_EQ(CarrierErrorHz(0.0f, 2), 50.0);
   // The estimator's omega has the opposite sign of the offset: -omega * 3600 / 2 pi.
   const float omega = -10.0f * 2.0f * 3.14159265f / 3600.0f;

@@ -17,7 +17,9 @@
 namespace talvir {
 namespace {
 
-TEST(Deinterleaver, Code4WritesStepTheColumnBy37AndBy38AfterEachFortyRows) {
+// Code 4: writes step the column by 37, and by 38 after each forty rows;
+// reads go down the rows in steps of nine, then to the next column.
+TEST(Deinterleaver, Code4CursorWritesAndReads) {
   Deinterleaver d;
   d.SetMode(4);
   d.Rewind();
@@ -26,17 +28,11 @@ TEST(Deinterleaver, Code4WritesStepTheColumnBy37AndBy38AfterEachFortyRows) {
     at.emplace_back(d.cursor().row, d.cursor().column);
     d.Write(static_cast<float>(i));
   }
-  EXPECT_EQ(at[0], std::make_pair(0, 0));
-  EXPECT_EQ(at[1], std::make_pair(1, 37));
-  EXPECT_EQ(at[2], std::make_pair(2, 20));
-  EXPECT_EQ(at[3], std::make_pair(3, 3));
+  EXPECT_EQ((std::vector<std::pair<int, int>>(at.begin(), at.begin() + 4)),
+            (std::vector<std::pair<int, int>>{{0, 0}, {1, 37}, {2, 20}, {3, 3}}));
   EXPECT_EQ(at[39].first, 39);
   EXPECT_EQ(at[40], std::make_pair(0, (at[39].second + 1 + 37) % 54));
-}
 
-TEST(Deinterleaver, ReadsRowsInStepsOfNineThenTheNextColumn) {
-  Deinterleaver d;
-  d.SetMode(4);
   d.Rewind();
   std::vector<int> rows;
   for (int i = 0; i < 40; ++i) {

@@ -2,18 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 
 #include "common/crc16.h"
-#include "common/decoder_links.h"
-#include "modem/hfdl_modem.h"
-#include "recording_frame_receiver.h"
+#include "modem_harness.h"
 #include "support/recording_ui_link.h"
-#include "wav_reader.h"
+#include "testbench/wav_file.h"
 
 namespace talvir {
 namespace {
@@ -28,31 +24,27 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
   return out;
 }
 
-// Feeds the recording in capture-buffer blocks; the UI link records the
-// status lines.
-std::vector<testing::RecordingFrameReceiver::Frame> DecodeRecording(const std::string& name,
-                                                                    testing::RecordingUiLink& /*ui*/) {
-  const std::filesystem::path file = std::filesystem::path(TALVIR_RECORDINGS_DIR) / name;
-  if (!std::filesystem::exists(file)) return {};
-  const auto wav = testing::ReadWav16(file.string());
+class Recordings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(TALVIR_RECORDINGS_DIR)) GTEST_SKIP() << "no recordings folder at " << TALVIR_RECORDINGS_DIR;
+  }
+  testing::RecordingUiLink ui;
+};
+
+std::vector<testing::RecordingFrameReceiver::Frame> DecodeRecording(const std::string& name) {
+  const auto wav = testbench::ReadWavFile(std::filesystem::path(TALVIR_RECORDINGS_DIR) / name);
   EXPECT_EQ(wav.sampleRate, kSampleRate);
-  testing::RecordingFrameReceiver receiver;
-  auto modem = std::make_unique<HfdlModem>(receiver);
-  std::vector<float> samples = wav.samples;
-  samples.resize(samples.size() + 4 * kSampleRate, 0.0f);  // let the last burst finish
-  for (std::size_t at = 0; at + kBlockFrames <= samples.size(); at += kBlockFrames)
-    modem->ModemFeedSamples(std::span<const float>(samples.data() + at, kBlockFrames));
-  return receiver.frames;
+  testing::ModemHarness harness;
+  harness.Feed(wav.samples.at(0));
+  harness.FeedSilence(4.0);  // let the last burst finish
+  return harness.receiver.frames;
 }
 
 constexpr int kSquitterFcsOffset = 64;
 
-bool RecordingsPresent() { return std::filesystem::exists(TALVIR_RECORDINGS_DIR); }
-
-TEST(Recordings, SquitterFromGroundStation3Decodes) {
-  if (!RecordingsPresent()) GTEST_SKIP() << "no recordings folder at " << TALVIR_RECORDINGS_DIR;
-  testing::RecordingUiLink ui;
-  const auto frames = DecodeRecording("hfdl-squitter-gs3.wav", ui);
+TEST_F(Recordings, SquitterFromGroundStation3Decodes) {
+  const auto frames = DecodeRecording("hfdl-squitter-gs3.wav");
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(Hex(frames[0].bytes),
             "0083de720000006e0100000000000000700100000000000000000000710100000000000000000000fe686bfefefefefefefefefe00"
@@ -66,10 +58,8 @@ TEST(Recordings, SquitterFromGroundStation3Decodes) {
 
 // Besides the two MPDUs the recording opens with a squitter of the same
 // station, which must pass its frame check.
-TEST(Recordings, DownlinkAndUplinkMpdusDecode) {
-  if (!RecordingsPresent()) GTEST_SKIP() << "no recordings folder at " << TALVIR_RECORDINGS_DIR;
-  testing::RecordingUiLink ui;
-  const auto frames = DecodeRecording("hfdl-downlink-uplink-gs3.wav", ui);
+TEST_F(Recordings, DownlinkAndUplinkMpdusDecode) {
+  const auto frames = DecodeRecording("hfdl-downlink-uplink-gs3.wav");
   ASSERT_EQ(frames.size(), 3u);
   EXPECT_TRUE(HfdlCrcCheck(frames[0].bytes, kSquitterFcsOffset)) << Hex(frames[0].bytes);
   EXPECT_EQ(Hex(frames[1].bytes),

@@ -31,9 +31,17 @@ void FeedGenerated(testing::ModemHarness& harness, Generate generate) {
   }
 }
 
-// Whatever came before, the modem is searching again within a burst's length
-// and decodes the next burst.
-void ExpectStillDecodes(testing::ModemHarness& harness, testing::RecordingUiLink& ui) {
+class Robustness : public ::testing::Test {
+ protected:
+  // Whatever came before, the modem is searching again within a burst's length
+  // and decodes the next burst.
+  void ExpectStillDecodes();
+
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness;
+};
+
+void Robustness::ExpectStillDecodes() {
   harness.FeedSilence(5.0);
   EXPECT_EQ(harness.modem->State(), ModemState::kSearching);
   harness.modem->SlotClockReset();  // keep the burst out of the squitter slot
@@ -55,51 +63,41 @@ void ExpectStillDecodes(testing::ModemHarness& harness, testing::RecordingUiLink
     EXPECT_EQ(ui.modemStatus[i] == kListeningText, i % 2 == 1) << i << ": " << ui.modemStatus[i];
 }
 
-TEST(Robustness, Silence) {
-  testing::RecordingUiLink ui;
-  testing::ModemHarness harness;
+TEST_F(Robustness, Silence) {
   FeedGenerated(harness, [](std::size_t) { return 0.0f; });
   EXPECT_TRUE(harness.receiver.frames.empty());
-  ExpectStillDecodes(harness, ui);
+  ExpectStillDecodes();
 }
 
-TEST(Robustness, BandNoise) {
-  testing::RecordingUiLink ui;
-  testing::ModemHarness harness;
+TEST_F(Robustness, BandNoise) {
   const auto noise = testbench::ShapedNoise(60 * kSampleRate, 0.05, testbench::ChannelOptions{});
   FeedGenerated(harness, [&](std::size_t n) { return noise[n % noise.size()]; });
   // Noise alone should not pass the 90-vote check.
   EXPECT_LE(harness.receiver.frames.size(), 1u);
-  ExpectStillDecodes(harness, ui);
+  ExpectStillDecodes();
 }
 
-TEST(Robustness, ClippedLoudNoise) {
-  testing::RecordingUiLink ui;
-  testing::ModemHarness harness;
+TEST_F(Robustness, ClippedLoudNoise) {
   std::mt19937 random(5);
   std::normal_distribution<float> gauss(0.0f, 3.0f);
   FeedGenerated(harness, [&](std::size_t) { return std::clamp(gauss(random), -1.0f, 32767.0f / 32768.0f); });
-  ExpectStillDecodes(harness, ui);
+  ExpectStillDecodes();
 }
 
-TEST(Robustness, PureCarrierAt1440Hz) {
-  testing::RecordingUiLink ui;
-  testing::ModemHarness harness;
+TEST_F(Robustness, PureCarrierAt1440Hz) {
   FeedGenerated(harness, [](std::size_t n) {
     return 0.9f * static_cast<float>(std::sin(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
   });
-  ExpectStillDecodes(harness, ui);
+  ExpectStillDecodes();
 }
 
 // Samples that are not numbers (a broken file or driver) are read as zero
 // instead of poisoning the AGC for good.
-TEST(Robustness, NonFiniteSamplesAreIgnored) {
-  testing::RecordingUiLink ui;
-  testing::ModemHarness harness;
+TEST_F(Robustness, NonFiniteSamplesAreIgnored) {
   std::vector<float> bad(kBlockFrames, std::numeric_limits<float>::quiet_NaN());
   bad[5] = std::numeric_limits<float>::infinity();
   for (int i = 0; i < 10; ++i) harness.modem->ModemFeedSamples(bad);
-  ExpectStillDecodes(harness, ui);
+  ExpectStillDecodes();
 }
 
 }  // namespace
