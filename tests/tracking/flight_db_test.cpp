@@ -150,7 +150,7 @@ TEST(FlightDb, LogonUpdate) {
   EXPECT_EQ(rig.Record(created).listIndex, -1);
 }
 
-TEST(FlightDb, DeletionRenumbersTheListInTableOrder) {
+TEST(FlightDb, DeletionRenumbersTheListInTableOrderAndClearEmptiesAll) {
   DbRig rig;
   rig.Position(7, 1, 0, "ONE");
   rig.Position(7, 2, 0, "TWO");
@@ -166,6 +166,11 @@ TEST(FlightDb, DeletionRenumbersTheListInTableOrder) {
   EXPECT_EQ(rig.Record(1).inUse, 0);
   rig.db.FlightDbDeleteByListIndex(5);  // no such line
   EXPECT_EQ(rig.ui.flightList.size(), 2u);
+
+  rig.db.FlightDbUpdateFromLogon(7, 9, 0x999999);  // unlisted
+  rig.db.FlightDbClear();
+  EXPECT_TRUE(rig.ui.flightList.empty());
+  for (int i = 0; i < FlightDb::kCapacity; ++i) EXPECT_EQ(rig.Record(i).inUse, 0);
 }
 
 TEST(FlightDb, AgeingHonoursTheTimeout) {
@@ -184,15 +189,6 @@ TEST(FlightDb, AgeingHonoursTheTimeout) {
   EXPECT_EQ(rig.db.FlightDbFindByFlightId("ONE"), -1);
   EXPECT_EQ(rig.db.FlightDbFindByIcao(0x999999), -1);
   EXPECT_TRUE(rig.ui.flightList.empty());
-}
-
-TEST(FlightDb, ClearEmptiesTableAndList) {
-  DbRig rig;
-  rig.Position(7, 1, 0, "ONE");
-  rig.db.FlightDbUpdateFromLogon(7, 9, 0x999999);
-  rig.db.FlightDbClear();
-  EXPECT_TRUE(rig.ui.flightList.empty());
-  for (int i = 0; i < FlightDb::kCapacity; ++i) EXPECT_EQ(rig.Record(i).inUse, 0);
 }
 
 TEST(FlightDb, FullTableDropsNewAircraftSilently) {

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <memory>
+#include <utility>
 
 #include "support/temp_dir.h"
 #include "tracking/system_table_store.h"
@@ -23,14 +24,10 @@ std::string ReadFile(const std::filesystem::path& file) {
 
 TEST(GroundStations, BuiltInNames) {
   GroundStations stations;
-  EXPECT_EQ(stations.GroundStationName(0), "UNKNOWN");
-  EXPECT_EQ(stations.GroundStationName(7), "SHANNON - IRELAND");
-  EXPECT_EQ(stations.GroundStationName(17), "CANARIAS - SPAIN");
-  EXPECT_EQ(stations.GroundStationName(18), "");
-  EXPECT_EQ(stations.GroundStationName(126), "");
-  EXPECT_EQ(stations.GroundStationName(127), "UNKNOWN");
-  EXPECT_EQ(stations.GroundStationName(1000), "UNKNOWN");
-  EXPECT_EQ(stations.GroundStationName(-1), "UNKNOWN");
+  const std::pair<int, const char*> cases[] = {{0, "UNKNOWN"},   {7, "SHANNON - IRELAND"}, {17, "CANARIAS - SPAIN"},
+                                               {18, ""},         {126, ""},                {127, "UNKNOWN"},
+                                               {1000, "UNKNOWN"}, {-1, "UNKNOWN"}};
+  for (const auto& [id, name] : cases) EXPECT_EQ(stations.GroundStationName(id), name) << id;
 }
 
 TEST(GroundStations, NamesFileReplacesAllNames) {
@@ -42,9 +39,7 @@ TEST(GroundStations, NamesFileReplacesAllNames) {
   EXPECT_EQ(stations.GroundStationName(0), "ZERO");
   EXPECT_EQ(stations.GroundStationName(1), " ONE ");
   EXPECT_EQ(stations.GroundStationName(2), "TWO");  // no line end: every character kept
-  EXPECT_EQ(stations.GroundStationName(3), "UNKNOWN");
-  EXPECT_EQ(stations.GroundStationName(17), "UNKNOWN");
-  EXPECT_EQ(stations.GroundStationName(126), "UNKNOWN");
+  for (int id : {3, 17, 126}) EXPECT_EQ(stations.GroundStationName(id), "UNKNOWN") << id;
 
   GroundStations missing;
   EXPECT_FALSE(missing.LoadNames(dir.path() / "nothing.txt"));
