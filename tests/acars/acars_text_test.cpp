@@ -10,7 +10,7 @@ namespace {
 
 std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
-TEST(RenderControlCharacters, NamesEveryControlCharacterAndKeepsPrintables) {
+TEST(RenderControlCharacters, NamesEveryControlCharacterAndKeepsPrintablesWithoutParity) {
   std::vector<uint8_t> all;
   for (int c = 0; c < 128; ++c) all.push_back(static_cast<uint8_t>(c));
   std::string expected =
@@ -19,9 +19,7 @@ TEST(RenderControlCharacters, NamesEveryControlCharacterAndKeepsPrintables) {
   for (int c = 32; c < 127; ++c) expected.push_back(static_cast<char>(c));
   expected += "<DEL>\r\n";
   EXPECT_EQ(RenderControlCharacters(all), expected);
-}
-
-TEST(RenderControlCharacters, ClearsParityBitFirst) {
+  // The parity bit is cleared first.
   const std::vector<uint8_t> withParity = {0x82, 0xC1, 0x83, 0x80, 0xFF};
   EXPECT_EQ(RenderControlCharacters(withParity), "<STX>A<ETX><NUL><DEL>\r\n");
   EXPECT_EQ(RenderControlCharacters({}), "\r\n");
