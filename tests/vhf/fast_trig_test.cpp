@@ -33,10 +33,8 @@ TEST(FastTrig, ArctangentInEveryOctantAndOnTheAxes) {
   }
   EXPECT_LT(worst, 1e-6f);
   EXPECT_EQ(FastAtan2(0.0f, 0.0f), 0.0f);
-  EXPECT_FLOAT_EQ(FastAtan2(0.0f, -1.0f), std::atan2(0.0f, -1.0f));
-  EXPECT_FLOAT_EQ(FastAtan2(-0.0f, -1.0f), std::atan2(-0.0f, -1.0f));
-  EXPECT_FLOAT_EQ(FastAtan2(1.0f, 0.0f), std::atan2(1.0f, 0.0f));
-  EXPECT_FLOAT_EQ(FastAtan2(-1.0f, 0.0f), std::atan2(-1.0f, 0.0f));
+  for (const auto& [y, x] : {std::pair{0.0f, -1.0f}, {-0.0f, -1.0f}, {1.0f, 0.0f}, {-1.0f, 0.0f}})
+    EXPECT_FLOAT_EQ(FastAtan2(y, x), std::atan2(y, x)) << y << ", " << x;
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ namespace talvir {
 namespace {
 
 TEST(VhfNoAllocation, DemodulatingMessagesAndNoiseAllocatesNothing) {
-  const std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(testing::SampleMessage());
+  const std::vector<uint8_t> block = testing::SampleBlock();
   auto audio =
       testing::WithNoise(testing::Concatenate({testing::Transmit(block), testing::Transmit(block)}), 30.0);
   audio.resize(audio.size() + 5 * kBlockFrames + 123, 0.0f);

@@ -1,20 +1,34 @@
 #pragma once
 // Transmissions from the test bench and what the demodulator makes of them.
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "recording_sink.h"
 #include "testbench/frames/acars_block.h"
 #include "testbench/hf_channel.h"
 #include "testbench/msk_modulator.h"
 #include "vhf/vhf_demodulator.h"
 
 namespace talvir::testing {
+
+// Keeps every block the demodulator hands over.
+class RecordingVhfSink : public VhfMessageSink {
+ public:
+  void PrintVhfAcars(std::span<const uint8_t> block) override { blocks.emplace_back(block.begin(), block.end()); }
+
+  // A block with the parity bits cleared, as text.
+  static std::string Text(const std::vector<uint8_t>& block) {
+    std::string text;
+    for (uint8_t b : block) text.push_back(static_cast<char>(b & 0x7F));
+    return text;
+  }
+
+  std::vector<std::vector<uint8_t>> blocks;
+};
 
 // A downlink as airline traffic looks.
 inline testbench::AcarsMessage SampleMessage(std::string text = "POS N51234W001234,220,FL350") {
@@ -26,6 +40,10 @@ inline testbench::AcarsMessage SampleMessage(std::string text = "POS N51234W0012
   m.flightId = "BA0123";
   m.text = std::move(text);
   return m;
+}
+
+inline std::vector<uint8_t> SampleBlock(std::string text = "POS N51234W001234,220,FL350") {
+  return testbench::BuildVhfAcarsBlock(SampleMessage(std::move(text)));
 }
 
 // What the demodulator must hand over for a built block: SOH through the
@@ -59,17 +77,16 @@ inline std::vector<float> WithNoise(std::span<const float> audio, double snrDb, 
   return testbench::ApplyChannel(audio, channel);
 }
 
-// Feeds `audio` and enough silence to push everything through.
-inline void FeedAndFlush(VhfDemodulator& demodulator, std::span<const float> audio) {
-  demodulator.ProcessBlock(audio);
-  const std::vector<float> silence(VhfDemodulator::kFlushBlocks * kBlockFrames, 0.0f);
-  demodulator.ProcessBlock(silence);
-}
-
-inline std::vector<std::vector<uint8_t>> Demodulate(std::span<const float> audio) {
+// Feeds `audio` in chunks of `chunk` samples, then enough silence to push
+// everything through.
+inline std::vector<std::vector<uint8_t>> Demodulate(std::span<const float> audio, std::size_t chunk = 0) {
   RecordingVhfSink sink;
   VhfDemodulator demodulator(sink);
-  FeedAndFlush(demodulator, audio);
+  if (chunk == 0) chunk = std::max<std::size_t>(audio.size(), 1);
+  for (std::size_t at = 0; at < audio.size(); at += chunk)
+    demodulator.ProcessBlock(audio.subspan(at, std::min(chunk, audio.size() - at)));
+  const std::vector<float> silence(VhfDemodulator::kFlushBlocks * kBlockFrames, 0.0f);
+  demodulator.ProcessBlock(silence);
   return sink.blocks;
 }
 
