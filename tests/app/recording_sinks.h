@@ -1,5 +1,5 @@
 #pragma once
-// Decoder stand-ins that record, in one shared log, which decoder got which
+// A decoder stand-in that records, in one shared log, which decoder got which
 // samples.
 
 #include <string>
@@ -14,25 +14,14 @@ struct SinkCall {
   std::vector<float> samples;
 };
 
-class RecordingHfSink : public HfSampleSink {
+class RecordingSink : public HfSampleSink, public VhfBlockSink {
  public:
-  explicit RecordingHfSink(std::vector<SinkCall>& log) : log_(log) {}
-  void ModemFeedSamples(std::span<const float> samples) override {
-    log_.push_back({"hf", {samples.begin(), samples.end()}});
-  }
+  RecordingSink(std::string name, std::vector<SinkCall>& log) : name_(std::move(name)), log_(log) {}
+  void ModemFeedSamples(std::span<const float> samples) override { Record(samples); }
+  void ProcessBlock(std::span<const float> samples) override { Record(samples); }
 
  private:
-  std::vector<SinkCall>& log_;
-};
-
-class RecordingVhfSink : public VhfBlockSink {
- public:
-  RecordingVhfSink(std::string name, std::vector<SinkCall>& log) : name_(std::move(name)), log_(log) {}
-  void ProcessBlock(std::span<const float> samples) override {
-    log_.push_back({name_, {samples.begin(), samples.end()}});
-  }
-
- private:
+  void Record(std::span<const float> samples) { log_.push_back({name_, {samples.begin(), samples.end()}}); }
   std::string name_;
   std::vector<SinkCall>& log_;
 };
