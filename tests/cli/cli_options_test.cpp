@@ -5,6 +5,14 @@
 namespace talvir {
 namespace {
 
+// What a decode shows by default, and the details shown only on request.
+constexpr Settings::IntField kTraffic[] = {&SettingsRecord::showSpdu,   &SettingsRecord::showMpdu,
+                                           &SettingsRecord::showLpdu,   &SettingsRecord::showBdu,
+                                           &SettingsRecord::showHfnpdu, &SettingsRecord::showVAcars,
+                                           &SettingsRecord::showHAcars};
+constexpr Settings::IntField kDetails[] = {&SettingsRecord::showPreamble, &SettingsRecord::showHex,
+                                           &SettingsRecord::verbose};
+
 CliParseResult Parse(std::initializer_list<std::string_view> args) {
   const std::vector<std::string_view> list(args);
   return ParseCliOptions(list);
@@ -62,25 +70,15 @@ TEST(CliOptions, OverridesChangeOnlyWhatTheFlagsName) {
   EXPECT_EQ(settings.Get(&SettingsRecord::ostraleLogging), 1);
 
   ApplyCliOverrides(Parse({"--show", "all"}).options, settings);
-  for (auto field : {&SettingsRecord::showPreamble, &SettingsRecord::showSpdu, &SettingsRecord::showMpdu,
-                     &SettingsRecord::showLpdu, &SettingsRecord::showBdu, &SettingsRecord::showHfnpdu,
-                     &SettingsRecord::showVAcars, &SettingsRecord::showHAcars, &SettingsRecord::showHex,
-                     &SettingsRecord::verbose}) {
-    EXPECT_EQ(settings.Get(field), 1);
-  }
+  for (auto field : kTraffic) EXPECT_EQ(settings.Get(field), 1);
+  for (auto field : kDetails) EXPECT_EQ(settings.Get(field), 1);
 }
 
 TEST(CliOptions, WithoutASettingsFileTheDecodedTrafficIsShown) {
   Settings settings;  // defaults: every display option off
   ApplyCliOverrides(Parse({}).options, settings);
-  for (auto field : {&SettingsRecord::showSpdu, &SettingsRecord::showMpdu, &SettingsRecord::showLpdu,
-                     &SettingsRecord::showBdu, &SettingsRecord::showHfnpdu, &SettingsRecord::showVAcars,
-                     &SettingsRecord::showHAcars}) {
-    EXPECT_EQ(settings.Get(field), 1);
-  }
-  for (auto field : {&SettingsRecord::showPreamble, &SettingsRecord::showHex, &SettingsRecord::verbose}) {
-    EXPECT_EQ(settings.Get(field), 0);
-  }
+  for (auto field : kTraffic) EXPECT_EQ(settings.Get(field), 1);
+  for (auto field : kDetails) EXPECT_EQ(settings.Get(field), 0);
   Settings loaded;
   loaded.Set(&SettingsRecord::settingsLoaded, 1);
   ApplyCliOverrides(Parse({}).options, loaded);
