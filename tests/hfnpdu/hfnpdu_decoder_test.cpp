@@ -93,14 +93,11 @@ TEST_F(HfnpduDecoderTest, PerformanceDataSummaryFeedsTheDatabase) {
   EXPECT_EQ(record->logonKey, testing::kRigGroundStation * 256 + testing::kRigAid);
 }
 
-TEST_F(HfnpduDecoderTest, PerformanceDataVerboseWithoutSystemTable) {
+TEST_F(HfnpduDecoderTest, PerformanceDataVerboseWithAndWithoutSystemTable) {
   settings.Set(&SettingsRecord::verbose, 1);
   EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(Report())),
             kPerformanceHead + VerboseBody("Frequency 1\r\n", "Too many NAKs, vendor code 3"));
-}
-
-TEST_F(HfnpduDecoderTest, PerformanceDataVerboseWithSystemTable) {
-  settings.Set(&SettingsRecord::verbose, 1);
+  decodedText.Flush();
   StoreSystemTable();
   auto report = Report();
   report.frequencyChangeReason = 12;
@@ -109,20 +106,21 @@ TEST_F(HfnpduDecoderTest, PerformanceDataVerboseWithSystemTable) {
             kPerformanceHead + VerboseBody("Frequency   8927.0(KHz)\r\n", "Unknown code 12"));
 }
 
-TEST_F(HfnpduDecoderTest, PerformanceDataDisplayOffStillUpdatesTheDatabase) {
+TEST_F(HfnpduDecoderTest, PerformanceDataDisplayOffStillUpdatesTheDatabaseButShortDataDoesNot) {
   settings.Set(&SettingsRecord::showHfnpdu, 0);
-  EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(Report())), "");
-  EXPECT_GE(flights.FlightDbFindByFlightId("UA1234"), 0);
-}
-
-TEST_F(HfnpduDecoderTest, ShortPerformanceDataIsSkipped) {
   auto hfnpdu = tb::BuildPerformanceDataHfnpdu(Report());
   hfnpdu.pop_back();
   EXPECT_EQ(Decode(hfnpdu), "");
   EXPECT_EQ(flights.FlightDbFindByFlightId("UA1234"), -1);
+  EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(Report())), "");
+  EXPECT_GE(flights.FlightDbFindByFlightId("UA1234"), 0);
 }
 
 TEST_F(HfnpduDecoderTest, FrequencyDataWithoutPositionHasNoLineEnd) {
+  // Shorter than a flight id: ignored.
+  EXPECT_EQ(Decode(tb::BuildHfnpdu(0xD5, Bytes("UA123"))), "");
+  EXPECT_EQ(flights.FlightDbFindByFlightId("UA123"), -1);
+
   const std::vector<uint8_t> payload = Bytes("UA1234\x01\x02\x03\x04\x05\x06");
   ASSERT_EQ(payload.size(), 12u);
   settings.Set(&SettingsRecord::verbose, 1);
@@ -163,11 +161,6 @@ TEST_F(HfnpduDecoderTest, FrequencyDataWithSixEntries) {
   }
   EXPECT_EQ(text, expected);
   EXPECT_GE(flights.FlightDbFindByFlightId("BA0117"), 0);
-}
-
-TEST_F(HfnpduDecoderTest, FrequencyDataShorterThanAFlightIdIsIgnored) {
-  EXPECT_EQ(Decode(tb::BuildHfnpdu(0xD5, Bytes("UA123"))), "");
-  EXPECT_EQ(flights.FlightDbFindByFlightId("UA123"), -1);
 }
 
 TEST_F(HfnpduDecoderTest, TestPacketAddsTheTwoLengthBytes) {

@@ -4,17 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "hfnpdu/hfnpdu_test_rig.h"
+#include "testbench_frames/recorded_frames.h"
 
 namespace talvir {
 namespace {
 
-std::vector<uint8_t> Hex(std::string_view hex) {
-  std::vector<uint8_t> bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes.push_back(static_cast<uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
-  }
-  return bytes;
-}
+using testbench::FromHex;
 
 class OnAirHfnpduTest : public ::testing::Test, protected testing::HfnpduTestRig {
  protected:
@@ -26,7 +21,7 @@ class OnAirHfnpduTest : public ::testing::Test, protected testing::HfnpduTestRig
 
 TEST_F(OnAirHfnpduTest, PerformanceReportOfAnAeroflotFlight) {
   settings.Set(&SettingsRecord::verbose, 1);
-  const std::string text = Decode(Hex(
+  const std::string text = Decode(FromHex(
       "ffd15355303231392681e28716db2d013303050c00000000000000000000030000000010000000000004000000"
       "0301"));
   EXPECT_EQ(text,
@@ -52,7 +47,7 @@ TEST_F(OnAirHfnpduTest, PerformanceReportOfAnAeroflotFlight) {
 
 TEST_F(OnAirHfnpduTest, AcarsUplinkWithoutText) {
   link.direction = kDirectionGroundToAir;
-  const std::string text = Decode(Hex("ffff0132aeceb6b931b53438df7f57838a8d7f"));
+  const std::string text = Decode(FromHex("ffff0132aeceb6b931b53438df7f57838a8d7f"));
   EXPECT_EQ(text,
             "[HFNPDU ACARS FM GND TO AIR 71]\r\n<SOH>2.N691548_<DEL>W<ETX>\n\r<NUL>\r\n");
   ASSERT_EQ(dde.published.size(), 1u);
