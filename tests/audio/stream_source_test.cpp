@@ -11,42 +11,20 @@
 #include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
 #include "audio/wave_in.h"
+#include "capture_sources.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
 namespace {
 
-// Frames as the capture layer sees them: little-endian left, right.
-std::vector<uint8_t> FrameBytes(const std::vector<int16_t>& interleaved) {
-  std::vector<uint8_t> bytes;
-  for (const int16_t sample : interleaved) {
-    bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) >> 8));
-  }
-  return bytes;
-}
-
-class MemoryReader : public FrameReader {
- public:
-  explicit MemoryReader(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
-  std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>&) override {
-    const std::size_t take = std::min(out.size(), bytes_.size() - position_);
-    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(position_), take, out.begin());
-    position_ += take;
-    return take / kCaptureBytesPerFrame;
-  }
-
- private:
-  std::vector<uint8_t> bytes_;
-  std::size_t position_ = 0;
-};
+using testing::FrameBytes;
 
 // Everything a source delivers, through the capture cycle, until it is
 // exhausted and its last block has been taken.
 std::vector<uint8_t> DrainThroughCapture(std::unique_ptr<FrameReader> reader) {
   Settings settings;
   StreamDriver driver(std::move(reader), Pacing::kAsFastAsTaken);
-  WaveIn waveIn(driver, settings, CloseTiming{1000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)});
+  WaveIn waveIn(driver, settings, testing::kQuickClose);
   EXPECT_TRUE(waveIn.Allocate());
   EXPECT_TRUE(waveIn.AudioCaptureOpen().Ok());
   std::vector<uint8_t> delivered;
@@ -69,9 +47,11 @@ TEST(StreamDriver, DeliversTheInputPaddedThenHalfASecondOfSilence) {
   ASSERT_GE(kFlushSilenceBlocks * kBlockFrames, kSampleRate / 2);
   for (const std::size_t frames : {std::size_t{3 * kBlockFrames + 700}, std::size_t{0}}) {
     SCOPED_TRACE(::testing::Message() << frames << " frames");
-    std::vector<uint8_t> input(frames * kCaptureBytesPerFrame);
-    for (std::size_t i = 0; i < input.size(); ++i) input[i] = static_cast<uint8_t>(i * 7 + 1);
-    const std::vector<uint8_t> out = DrainThroughCapture(std::make_unique<MemoryReader>(input));
+    std::vector<int16_t> samples(2 * frames);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 1237 + 1);
+    const std::vector<uint8_t> input = FrameBytes(samples);
+    const std::vector<uint8_t> out = DrainThroughCapture(std::make_unique<testing::GeneratedReader>(
+        frames, [&](std::size_t n) { return std::array{samples[2 * n], samples[2 * n + 1]}; }));
 
     const std::size_t blocks = (frames + kBlockFrames - 1) / kBlockFrames + kFlushSilenceBlocks;
     ASSERT_EQ(out.size(), blocks * kCaptureBufferBytes);
@@ -85,16 +65,7 @@ class SoundFileTest : public ::testing::Test {
  protected:
   std::filesystem::path Write(const char* name, int format, int rate, int channels,
                               const std::vector<int16_t>& samples) {
-    const auto path = dir.path() / name;
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
-    sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()) / channels);
-    sf_close(file);
-    return path;
+    return testing::WriteSoundFile(dir.path() / name, format, rate, channels, samples);
   }
   std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
     std::string error;
