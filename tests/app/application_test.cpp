@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "audio/capture_sources.h"
 #include "audio/fake_capture_driver.h"
 #include "audio/stream_driver.h"
 #include "recording_sinks.h"
@@ -13,28 +14,16 @@
 namespace talvir {
 namespace {
 
-constexpr CloseTiming kQuickClose{1000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)};
+using testing::kQuickClose;
 
-// Frames whose left sample is the frame number and whose right one is 0x8000.
-class CountingReader : public FrameReader {
- public:
-  explicit CountingReader(std::size_t frames) : frames_(frames) {}
-  std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>&) override {
-    std::size_t n = 0;
-    for (; n < out.size() / kCaptureBytesPerFrame && next_ < frames_; ++n, ++next_) {
-      const auto left = static_cast<uint16_t>(next_ & 0x7FFF);
-      out[4 * n] = static_cast<uint8_t>(left & 0xFF);
-      out[4 * n + 1] = static_cast<uint8_t>(left >> 8);
-      out[4 * n + 2] = 0x00;
-      out[4 * n + 3] = 0x80;
-    }
-    return n;
-  }
-
- private:
-  std::size_t frames_;
-  std::size_t next_ = 0;
-};
+// A file of frames whose left sample is the frame number and whose right one
+// is 0x8000.
+std::unique_ptr<StreamDriver> CountingFile(std::size_t frames, Pacing pacing = Pacing::kAsFastAsTaken) {
+  return std::make_unique<StreamDriver>(
+      std::make_unique<testing::GeneratedReader>(
+          frames, [](std::size_t n) { return std::array{static_cast<int16_t>(n & 0x7FFF), int16_t{-32768}}; }),
+      pacing);
+}
 
 void WaitForEnd(WaveIn const& waveIn, AudioWorker& worker) {
   while (!(waveIn.SourceExhausted() && worker.BlocksProcessed() == waveIn.BlocksQueued())) {
@@ -42,11 +31,11 @@ void WaitForEnd(WaveIn const& waveIn, AudioWorker& worker) {
   }
 }
 
-// A file of counted frames running through the capture cycle to a worker
-// (started by the test).
+// A counting file running through the capture cycle to a worker (started by
+// the test).
 struct FileCapture {
   explicit FileCapture(std::size_t frames, DecoderSinks sinks = {})
-      : driver(std::make_unique<CountingReader>(frames), Pacing::kAsFastAsTaken), worker(waveIn, settings, sinks) {
+      : driver(CountingFile(frames)), worker(waveIn, settings, sinks) {
     EXPECT_TRUE(waveIn.Allocate());
     EXPECT_TRUE(waveIn.AudioCaptureOpen().Ok());
   }
@@ -57,8 +46,8 @@ struct FileCapture {
   }
 
   Settings settings;
-  StreamDriver driver;
-  WaveIn waveIn{driver, settings, kQuickClose};
+  std::unique_ptr<StreamDriver> driver;
+  WaveIn waveIn{*driver, settings, kQuickClose};
   AudioWorker worker;
 };
 
@@ -106,9 +95,7 @@ class ApplicationTest : public ::testing::Test {
 };
 
 TEST_F(ApplicationTest, RunsAFileThroughAndShutsDownCleanly) {
-  Application app(Paths(), std::make_unique<StreamDriver>(std::make_unique<CountingReader>(3 * kBlockFrames),
-                                                          Pacing::kAsFastAsTaken),
-                  {.saveSettingsAtExit = false, .captureCloseTiming = kQuickClose});
+  Application app(Paths(), CountingFile(3 * kBlockFrames), {.saveSettingsAtExit = false, .captureCloseTiming = kQuickClose});
   EXPECT_FALSE(app.LoadSettings());
   app.settings().Set(&SettingsRecord::spectrumChannel, kSpectrumChannelA);
   ASSERT_TRUE(app.StartupSequence().Ok());
@@ -154,8 +141,7 @@ TEST_F(ApplicationTest, ReconfiguringReopensCaptureWithTheNewDevice) {
 
 TEST_F(ApplicationTest, DestroyingARunningApplicationRunsTheShutdownSequence) {
   auto app = std::make_unique<Application>(
-      Paths(), std::make_unique<StreamDriver>(std::make_unique<CountingReader>(100 * kBlockFrames), Pacing::kRealTime),
-      ApplicationOptions{.captureCloseTiming = kQuickClose});
+      Paths(), CountingFile(100 * kBlockFrames, Pacing::kRealTime), ApplicationOptions{.captureCloseTiming = kQuickClose});
   ASSERT_TRUE(app->StartupSequence().Ok());
   while (app->worker().BlocksProcessed() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   // The worker is joined before the buffers it reads go (ASan would see it).
