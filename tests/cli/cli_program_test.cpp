@@ -1,13 +1,13 @@
 // Runs the built talvir-cli as a user would.
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "audio/capture_sources.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
@@ -36,18 +36,10 @@ class CliProgramTest : public ::testing::Test {
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
   }
-  std::filesystem::path WriteWav(const char* name, int rate, int channels, std::size_t frames) {
-    const auto path = dir.path() / name;
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    std::vector<int16_t> samples(frames * static_cast<std::size_t>(channels));
+  void WriteWav(const char* name, int rate, std::size_t frames) {
+    std::vector<int16_t> samples(2 * frames);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 37);
-    sf_writef_short(file, samples.data(), static_cast<sf_count_t>(frames));
-    sf_close(file);
-    return path;
+    testing::WriteSoundFile(dir.path() / name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2, samples);
   }
   static int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
@@ -58,7 +50,7 @@ TEST_F(CliProgramTest, DecodesAStereoFileToItsEndAndNeverRewritesTheSettings) {
   std::filesystem::create_directories(dir.path() / "cfg" / "configs");
   const auto ini = dir.path() / "cfg" / "configs" / "talvir.ini";
   std::ofstream(ini, std::ios::binary) << std::string(356, '\0');
-  WriteWav("x.wav", 48000, 2, 2 * 2500 + 1);
+  WriteWav("x.wav", 48000, 2 * 2500 + 1);
   const CliRun run = Cli("--input x.wav --config-dir cfg --channel-a hf --channel-b vhf --show all --verbose-status");
   EXPECT_EQ(run.status, 0) << run.err;
   // Three blocks of the file, the last padded, then ten blocks of silence.
@@ -75,7 +67,7 @@ TEST_F(CliProgramTest, DecodesRawPcmFromStdin) {
 }
 
 TEST_F(CliProgramTest, BadInputGivesOneErrorLineAndStatusTwo) {
-  WriteWav("slow.wav", 44100, 2, 100);
+  WriteWav("slow.wav", 44100, 100);
   std::ofstream(dir.path() / "notes.txt") << "this is not audio\n";
   for (const char* args : {"--input slow.wav", "--input missing.wav", "--input notes.txt",
                            "--device 'No Such Card'", "--channel-a uhf", "--show everything", "--bogus",

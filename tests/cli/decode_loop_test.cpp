@@ -2,34 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include "audio/capture_sources.h"
 #include "audio/stream_driver.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
 namespace {
 
-class SilenceReader : public FrameReader {
- public:
-  explicit SilenceReader(std::size_t frames) : left_(frames) {}
-  std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>&) override {
-    const std::size_t n = std::min(left_, out.size() / kCaptureBytesPerFrame);
-    std::fill_n(out.begin(), n * kCaptureBytesPerFrame, uint8_t{0});
-    left_ -= n;
-    return n;
-  }
-
- private:
-  std::size_t left_;
-};
-
 class DecodeLoopTest : public ::testing::Test {
  protected:
   std::unique_ptr<Application> FileApp(std::size_t frames) {
     return std::make_unique<Application>(
         DataPaths{dir.path()},
-        std::make_unique<StreamDriver>(std::make_unique<SilenceReader>(frames), Pacing::kAsFastAsTaken),
+        std::make_unique<StreamDriver>(
+            std::make_unique<testing::GeneratedReader>(frames, [](std::size_t) { return std::array<int16_t, 2>{}; }),
+            Pacing::kAsFastAsTaken),
         ApplicationOptions{.saveSettingsAtExit = false,
-                           .captureCloseTiming = {1000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)},
+                           .captureCloseTiming = testing::kQuickClose,
                            .workerPause = WorkerPause::kOnlyWhenIdle});
   }
   // The blocks decoded when each tick ran, for a 10 s file on the audio clock.
