@@ -45,16 +45,6 @@ TEST(Formatters, FrequencyLists) {
   EXPECT_EQ(rig.formatters.FormatFrequencyList(8, 0xFFFFF).size(), 20u * 8);
 }
 
-TEST(Formatters, SlotLabels) {
-  EXPECT_EQ(AckSlotLabel(0), "S11(N-3)");
-  EXPECT_EQ(AckSlotLabel(2), "S01(N-2)");
-  EXPECT_EQ(AckSlotLabel(13), "S12(N-2)");
-  EXPECT_EQ(AckSlotLabel(23), "S10(N-1)");
-  EXPECT_EQ(AssignmentSlotLabel(0), "S03 (N+0)");
-  EXPECT_EQ(AssignmentSlotLabel(9), "S12 (N+0)");
-  EXPECT_EQ(AssignmentSlotLabel(11), "S02 (N+1)");
-}
-
 TEST(InformationTexts, SquittersWindow) {
   ProtocolRig rig;
   SquittersWindowText window(rig.formatters);
