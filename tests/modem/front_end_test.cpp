@@ -81,25 +81,6 @@ TEST(CandidatePaths, Tone1440LandsAtPlus50ZeroAndMinus50Hz) {
   for (int p = 0; p < 3; ++p) EXPECT_NEAR(harness.modem->Path(p).AgcPower(), 0.125f / 9, 0.001f) << p;
 }
 
-TEST(CandidatePaths, RotatorIsPhaseContinuousAcrossCalls) {
-  CandidatePath once;
-  CandidatePath twice;
-  once.SetRotatorIncrement(0.3f);
-  twice.SetRotatorIncrement(0.3f);
-  std::vector<Complex> ones(100, Complex{1.0f, 0.0f});
-  std::vector<Complex> a(100);
-  std::vector<Complex> b(100);
-  once.FrequencyRotate(ones.data(), a.data(), 100);
-  twice.FrequencyRotate(ones.data(), b.data(), 40);
-  twice.FrequencyRotate(ones.data() + 40, b.data() + 40, 60);  // in place works too
-  for (int i = 0; i < 100; ++i) {
-    EXPECT_NEAR(a[static_cast<std::size_t>(i)].real(), b[static_cast<std::size_t>(i)].real(), 1e-5f);
-    EXPECT_NEAR(a[static_cast<std::size_t>(i)].imag(), b[static_cast<std::size_t>(i)].imag(), 1e-5f);
-  }
-  // dst = src e^(-j theta): the phase falls.
-  EXPECT_NEAR(std::arg(a[1]), -0.3f, 1e-6f);
-}
-
 TEST(SlotClock, RunsThroughThirteenSlotsAndWraps) {
   SlotClock clock;
   EXPECT_EQ(clock.CurrentSlot(), 0);

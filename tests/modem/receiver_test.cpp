@@ -45,24 +45,6 @@ TEST(Deinterleaver, Code4CursorWritesAndReads) {
   EXPECT_EQ(d.cursor().column, 1);
 }
 
-// What the transmitter interleaves, the receiver's matrix puts back in order.
-TEST(Deinterleaver, UndoesTheTransmitterInterleaverForEveryGeometry) {
-  for (int code : {0, 1, 2, 3, 4, 5}) {
-    const auto& rate = hfdl::Rate(code);
-    std::vector<uint8_t> coded(static_cast<std::size_t>(rate.softBits));
-    for (std::size_t i = 0; i < coded.size(); ++i) coded[i] = static_cast<uint8_t>((i * 7 + i / 13) % 3 == 0);
-    const auto air = testbench::Interleave(coded, code);
-    Deinterleaver d;
-    d.SetMode(code);
-    d.Rewind();
-    for (const uint8_t bit : air) d.Write(bit ? -1.0f : 1.0f);
-    d.Rewind();
-    int wrong = 0;
-    for (const uint8_t bit : coded) wrong += (d.Read() < 0.0f) != (bit != 0);
-    EXPECT_EQ(wrong, 0) << "code " << code;
-  }
-}
-
 // The soft bits a slicer writes, in write order, and whether it showed the
 // symbol in the ring.
 struct SliceResult {
