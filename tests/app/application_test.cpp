@@ -95,7 +95,8 @@ class ApplicationTest : public ::testing::Test {
 };
 
 TEST_F(ApplicationTest, RunsAFileThroughAndShutsDownCleanly) {
-  Application app(Paths(), CountingFile(3 * kBlockFrames), {.saveSettingsAtExit = false, .captureCloseTiming = kQuickClose});
+  Application app(Paths(), CountingFile(3 * kBlockFrames),
+                  {.saveSettingsAtExit = false, .captureCloseTiming = kQuickClose});
   EXPECT_FALSE(app.LoadSettings());
   app.settings().Set(&SettingsRecord::spectrumChannel, kSpectrumChannelA);
   ASSERT_TRUE(app.StartupSequence().Ok());
@@ -141,7 +142,8 @@ TEST_F(ApplicationTest, ReconfiguringReopensCaptureWithTheNewDevice) {
 
 TEST_F(ApplicationTest, DestroyingARunningApplicationRunsTheShutdownSequence) {
   auto app = std::make_unique<Application>(
-      Paths(), CountingFile(100 * kBlockFrames, Pacing::kRealTime), ApplicationOptions{.captureCloseTiming = kQuickClose});
+      Paths(), CountingFile(100 * kBlockFrames, Pacing::kRealTime),
+      ApplicationOptions{.captureCloseTiming = kQuickClose});
   ASSERT_TRUE(app->StartupSequence().Ok());
   while (app->worker().BlocksProcessed() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   // The worker is joined before the buffers it reads go (ASan would see it).
