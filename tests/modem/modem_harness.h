@@ -1,6 +1,6 @@
 #pragma once
 // Runs audio through a fresh modem the way the worker does (2500-sample
-// capture blocks) and keeps what came out.
+// capture blocks) and keeps every frame with its burst information.
 
 #include <memory>
 #include <random>
@@ -10,9 +10,21 @@
 #include "common/decoder_links.h"
 #include "modem/hfdl_modem.h"
 #include "modem/hfdl_phy.h"
-#include "recording_frame_receiver.h"
 
 namespace talvir::testing {
+
+class RecordingFrameReceiver : public HfdlFrameReceiver {
+ public:
+  struct Frame {
+    std::vector<uint8_t> bytes;
+    BurstInfo burst;
+  };
+  bool ReceiveFrame(std::span<const uint8_t> frame, const BurstInfo& burst) override {
+    frames.push_back({{frame.begin(), frame.end()}, burst});
+    return true;
+  }
+  std::vector<Frame> frames;
+};
 
 struct ModemHarness {
   RecordingFrameReceiver receiver;

@@ -23,8 +23,6 @@ AirMpduHeader AirHeader(uint8_t aid, uint8_t slotRequest) {
   return h;
 }
 
-const std::string kPreambleOk = std::string("[Preamble ") + kBurstStatus + "][OK]\r\n";
-
 TEST(Mpdu, AirHeaderWithoutLpdus) {
   ProtocolRig rig;
   rig.Show({&SettingsRecord::showMpdu, &SettingsRecord::verbose, &SettingsRecord::showPreamble});
@@ -109,7 +107,7 @@ TEST(Mpdu, BadHeaderFcsDecodesNoLpdu) {
     auto frame = air ? BuildAirMpdu(AirHeader(0x3A, 0), {BuildUnnumberedDataLpdu(Hfnpdu(1))})
                      : BuildGroundMpdu({7, true}, {{0x3A, 1, {BuildUnnumberedDataLpdu(Hfnpdu(1))}}});
     frame[2] ^= 0x01;
-    EXPECT_EQ(rig.Receive(frame), std::string("[CRC FAIL]\r\n[Preamble ") + kBurstStatus + "]\r\n");
+    EXPECT_EQ(rig.Receive(frame), "[CRC FAIL]\r\n" + kPreambleFail);
     EXPECT_FALSE(rig.lastOk);
     EXPECT_TRUE(rig.hfnpdu.calls.empty());
   }

@@ -38,6 +38,9 @@ struct RecordingSlotClock : SlotClockControl {
 };
 
 inline constexpr const char* kBurstStatus = "TS(1) 300bps 1.8s FREQ ERR 1.5 Hz Mag 40 Votes 120 ";
+// The "Preamble" lines of a frame that passed and one that failed its check.
+inline const std::string kPreambleOk = std::string("[Preamble ") + kBurstStatus + "][OK]\r\n";
+inline const std::string kPreambleFail = std::string("[Preamble ") + kBurstStatus + "]\r\n";
 
 struct ProtocolRig {
   ProtocolRig() {

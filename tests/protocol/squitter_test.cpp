@@ -32,8 +32,6 @@ const std::string kStations =
     "REYKJAVIK - ICELAND UTC UNLOCKED Active freqs (Hz) \r\n"
     "UNKNOWN UTC UNLOCKED Active freqs (Hz) \r\n"
     "\r\n";
-const std::string kPreambleOk = std::string("[Preamble ") + kBurstStatus + "][OK]\r\n";
-const std::string kPreambleFail = std::string("[Preamble ") + kBurstStatus + "]\r\n";
 
 std::vector<uint8_t> Corrupted(std::vector<uint8_t> frame) {
   frame[10] ^= 0x40;
