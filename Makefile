@@ -44,7 +44,7 @@ fuzz:
 	@TALVIR_FUZZ_DEPS=1 scripts/install-deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTALVIR_FUZZ=ON -DTALVIR_BUILD_TESTS=OFF -DTALVIR_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target talvir_fuzzers
 	@for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; echo "== $$f"; "$$f" -max_total_time=$${FUZZ_SECONDS:-60} || exit 1; done
 
