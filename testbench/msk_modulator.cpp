@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kSamplesPerBit = kSampleRate / kAcarsBitRate;  // 20
 static_assert(kSamplesPerBit * kAcarsBitRate == kSampleRate);
-constexpr uint8_t kSyn = 0x16;
 // Bits of steady tone after the block while the carrier fades out.
 constexpr int kTailBits = 8;
 constexpr int kRampSamples = kSamplesPerBit * 4;
@@ -25,8 +24,8 @@ std::vector<uint8_t> AcarsTransmissionBytes(std::span<const uint8_t> blockFromSo
   if (blockFromSoh.empty() || blockFromSoh.front() != kAcarsSoh) {
     throw std::invalid_argument("a VHF ACARS block starts with SOH (0x01)");
   }
-  const std::array<uint8_t, 4> sync = {WithOddParity('+'), WithOddParity('*'), WithOddParity(kSyn),
-                                       WithOddParity(kSyn)};
+  const std::array<uint8_t, 4> sync = {WithOddParity('+'), WithOddParity('*'), WithOddParity(kAcarsSyn),
+                                       WithOddParity(kAcarsSyn)};
   std::vector<uint8_t> bytes(sync.size() + blockFromSoh.size());
   std::copy(blockFromSoh.begin(), blockFromSoh.end(), std::copy(sync.begin(), sync.end(), bytes.begin()));
   return bytes;

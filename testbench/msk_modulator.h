@@ -7,9 +7,10 @@
 #include <span>
 #include <vector>
 
+#include "common/acars_characters.h"
+
 namespace talvir::testbench {
 
-inline constexpr int kAcarsBitRate = 2400;
 inline constexpr double kAcarsMarkHz = 1200.0;   // the bit changes
 inline constexpr double kAcarsSpaceHz = 2400.0;  // the bit stays
 inline constexpr int kAcarsPrekeyBits = 128;     // all ones before the sync

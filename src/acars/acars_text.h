@@ -10,11 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "common/acars_characters.h"
+
 namespace talvir {
 
-inline constexpr uint8_t kAcarsStx = 0x02;
-inline constexpr uint8_t kAcarsEtx = 0x03;
-inline constexpr uint8_t kAcarsEtb = 0x17;
 inline constexpr uint8_t kAcarsCharacterMask = 0x7F;  // bit 7 is the parity bit
 
 // The fixed fields at the head of every block, HFDL and VHF alike.

@@ -19,6 +19,17 @@ enum class LpduType : uint8_t {
   kLogonDlsRequest = 0xBF,
 };
 
+// Squitter (SPDU): 66 bytes, the FCS over bytes 0..63 in bytes 64 and 65.
+inline constexpr int kSquitterBytes = 66;
+inline constexpr int kSquitterCrcSpan = 64;
+inline constexpr int kSquitterAckCodes = 24;
+inline constexpr int kSquitterSlotAssignments = 12;
+
+// Slot assignment codes that are not an aircraft id.
+inline constexpr uint8_t kSlotUplinkOrUnassigned = 0;
+inline constexpr uint8_t kSlotRandomAccess = 254;
+inline constexpr uint8_t kSlotReserved = 255;
+
 // An HFNPDU starts with this byte, then its type.
 inline constexpr uint8_t kHfnpduMarker = 0xFF;
 

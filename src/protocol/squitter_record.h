@@ -7,13 +7,9 @@
 #include <mutex>
 #include <span>
 
-namespace talvir {
+#include "common/hfdl_pdu_types.h"
 
-inline constexpr int kSquitterBytes = 66;  // FCS over bytes 0..63 in 64, 65
-inline constexpr int kSquitterCrcSpan = 64;
-inline constexpr int kSquitterAckCodes = 24;
-inline constexpr int kSquitterSlotAssignments = 12;
-inline constexpr uint8_t kSlotAssignmentUnknown = 0xFE;
+namespace talvir {
 
 struct SquitterRecord {
   int32_t crcOk = 0;
@@ -62,8 +58,8 @@ class SquitterHistory {
   // Until squitters arrive every slot counts as random access.
   void MarkSlotAssignmentsUnknown() {
     std::lock_guard lock(lock_);
-    records_.latest.slotAssignments.fill(kSlotAssignmentUnknown);
-    records_.previous.slotAssignments.fill(kSlotAssignmentUnknown);
+    records_.latest.slotAssignments.fill(kSlotRandomAccess);
+    records_.previous.slotAssignments.fill(kSlotRandomAccess);
   }
   Snapshot Get() const {
     std::lock_guard lock(lock_);

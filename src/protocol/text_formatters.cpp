@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/hfdl_pdu_types.h"
 #include "tracking/flight_db.h"
 #include "tracking/ground_stations.h"
 #include "tracking/system_table_store.h"
@@ -9,8 +10,6 @@
 namespace talvir {
 namespace {
 
-constexpr int kRandomAccessSlot = 254;
-constexpr int kReservedSlot = 255;
 constexpr uint32_t kFrequencyIsHertzAbove = 1000;  // else it is a frequency number
 
 std::string Hex2(int value) {
@@ -70,9 +69,9 @@ std::string TextFormatters::FormatAckCode(int code) const {
 }
 
 std::string TextFormatters::FormatSlotAssignment(int code) const {
-  if (code == 0) return "Uplink or not assigned";
-  if (code == kRandomAccessSlot) return "Random Access";
-  if (code == kReservedSlot) return "Reserved";
+  if (code == kSlotUplinkOrUnassigned) return "Uplink or not assigned";
+  if (code == kSlotRandomAccess) return "Random Access";
+  if (code == kSlotReserved) return "Reserved";
   return "AIR ID " + Hex2(code) + " " + FlightLabelOrEmpty(code);
 }
 

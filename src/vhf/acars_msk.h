@@ -5,11 +5,10 @@
 #include <array>
 #include <cstdint>
 
+#include "common/acars_characters.h"
 #include "common/decoder_links.h"
 
 namespace talvir {
-
-inline constexpr int kAcarsBitRate = 2400;
 
 // Mixer oscillator at 1800 Hz, midway between the tones: a float phase stepped
 // per input sample and wrapped at 2*pi.
@@ -28,9 +27,6 @@ inline constexpr uint32_t kAcarsSyncSequence = 0x0116162A;
 inline constexpr int kVhfLockThreshold = 5;  // consecutive matching samples
 
 inline constexpr int kAcarsMessageLimit = 300;  // bytes, SOH through ETX/ETB
-inline constexpr uint8_t kAcarsSoh = 0x01;
-inline constexpr uint8_t kAcarsEtx = 0x03;
-inline constexpr uint8_t kAcarsEtb = 0x17;
 
 // Low-pass before decimation: passes the two tones (+-600 Hz after mixing),
 // 12.6 dB down at 2400 Hz. Symmetric: tap 63-k equals tap k.

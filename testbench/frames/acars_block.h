@@ -9,14 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "common/acars_characters.h"
+
 namespace talvir::testbench {
 
-inline constexpr uint8_t kAcarsSoh = 0x01;
-inline constexpr uint8_t kAcarsStx = 0x02;
-inline constexpr uint8_t kAcarsEtx = 0x03;
-inline constexpr uint8_t kAcarsNak = 0x15;
-inline constexpr uint8_t kAcarsEtb = 0x17;
-inline constexpr uint8_t kAcarsDel = 0x7F;
 inline constexpr int kAcarsMaxTextChars = 220;
 
 struct AcarsMessage {

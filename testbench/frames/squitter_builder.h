@@ -6,16 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/hfdl_pdu_types.h"
+
 namespace talvir::testbench {
 
-inline constexpr int kSquitterBytes = 66;
-inline constexpr int kSquitterAckCodes = 24;
-inline constexpr int kSquitterSlotAssignments = 12;
-
-// Slot assignment codes that are not an aircraft id.
-inline constexpr uint8_t kSlotUplinkOrUnassigned = 0;
-inline constexpr uint8_t kSlotRandomAccess = 254;
-inline constexpr uint8_t kSlotReserved = 255;
 
 enum class GroundStationStatus : uint8_t { kUp = 0, kFrequencyChange = 1, kChannelDown = 2, kDown = 3 };
 

@@ -18,7 +18,6 @@ using testing::DeliveredPart;
 using testing::SampleBlock;
 
 constexpr uint8_t kStar = 0x2A;
-constexpr uint8_t kSyn = 0x16;
 
 class FrameAssemblerTest : public ::testing::Test {
  protected:
@@ -32,7 +31,7 @@ class FrameAssemblerTest : public ::testing::Test {
     return bytes.size();
   }
   static std::vector<uint8_t> AfterSync(const std::vector<uint8_t>& block) {
-    std::vector<uint8_t> bytes = {kStar, kSyn, kSyn};
+    std::vector<uint8_t> bytes = {kStar, kAcarsSyn, kAcarsSyn};
     bytes.insert(bytes.end(), block.begin(), block.end());
     return bytes;
   }
@@ -62,7 +61,7 @@ TEST_F(FrameAssemblerTest, ParityErrorEndsTheAttemptAtThatByte) {
   block[5] ^= 0x80;  // a registration character
   EXPECT_EQ(Feed(AfterSync(block)), 3u + 6u);
   std::vector<uint8_t> beforeSoh = AfterSync(SampleBlock());
-  beforeSoh[1] = kSyn ^ 0x80;  // a SYN with even parity
+  beforeSoh[1] = kAcarsSyn ^ 0x80;  // a SYN with even parity
   EXPECT_EQ(Feed(beforeSoh), 2u);
   EXPECT_TRUE(sink.blocks.empty());
 }
