@@ -12,19 +12,28 @@ namespace talvir {
 
 // Mixer oscillator at 1800 Hz, midway between the tones: a float phase stepped
 // per input sample and wrapped at 2*pi.
+inline constexpr int kVhfMixerFrequency = 1800;          // Hz
 inline constexpr float kVhfMixerPhaseStep = 0.2356195f;  // 2*pi * 1800 / 48000
 // The float nearest 2*pi lies above it, so "phase >= 2*pi" in double precision
 // and "phase >= kTwoPiFloat" agree for every float phase.
 inline constexpr float kTwoPiFloat = 6.2831855f;
-inline constexpr float kPiFloat = 3.14159265f;  // likewise the float nearest pi
 
 inline constexpr int kVhfDecimation = 2;
+inline constexpr int kVhfDecimatedRate = kSampleRate / kVhfDecimation;                  // 24000 samples/s
 inline constexpr int kVhfDecimatedPerBlock = kBlockFrames / kVhfDecimation;             // 1250
 inline constexpr int kVhfSamplesPerBit = kSampleRate / kVhfDecimation / kAcarsBitRate;  // 10
 
 // "*", SYN, SYN, SOH as they arrive, least significant bit first.
 inline constexpr uint32_t kAcarsSyncSequence = 0x0116162A;
 inline constexpr int kVhfLockThreshold = 5;  // consecutive matching samples
+
+// Tone tilts of the detector branches (VhfDetectorBranch): flat, and 2400 Hz
+// lifted about 4 dB against 1200 Hz for receivers whose audio falls off
+// towards the upper tone.
+inline constexpr std::array<float, 2> kVhfBranchTilts = {0.0f, 0.75f};
+// Branches that decode the same block finish it within a few samples of each
+// other; a byte's time is far shorter than any block.
+inline constexpr int kVhfDuplicateWindow = 8 * kVhfSamplesPerBit;  // samples at 24000/s
 
 inline constexpr int kAcarsMessageLimit = 300;  // bytes, SOH through ETX/ETB
 

@@ -1,9 +1,8 @@
 #pragma once
-// Branch-free sine, cosine and arctangent for whole blocks of samples: every
+// Branch-free sine and cosine for whole blocks of mixer phases: every
 // arithmetic step runs unconditionally and selects only pick results, so that
-// loops calling them vectorise. The demodulator needs only the sign of phase
-// steps and the wrap at +-pi, so a few 1e-7 of error against the library
-// functions cost nothing.
+// loops calling them vectorise. A few 1e-7 of error against the library
+// functions cost the demodulator nothing.
 
 #include <cmath>
 
@@ -30,36 +29,6 @@ inline void FastSinCos(float phase, float& cosine, float& sine) {
   const float sinNegated = -sinBase;
   cosine = ((quadrant + 1) & 2) != 0 ? cosNegated : cosBase;
   sine = (quadrant & 2) != 0 ? sinNegated : sinBase;
-}
-
-// atan2(y, x) in [-pi, pi], signed zeros as the library function treats them;
-// 0 for (0, 0).
-inline float FastAtan2(float y, float x) {
-  constexpr float kHalfPi = 1.57079633f;
-  constexpr float kPi = 3.14159265f;
-  // Added to the divisor instead of a test for zero, which keeps the loop free
-  // of branches; vanishes against any sample above 1e-23.
-  constexpr float kTiny = 1.0e-30f;
-  const float ax = std::fabs(x);
-  const float ay = std::fabs(y);
-  const bool steep = ay > ax;
-  const float numerator = steep ? ax : ay;
-  const float denominator = steep ? ay : ax;
-  const float t = numerator / (denominator + kTiny);  // in [0, 1]
-  const float t2 = t * t;
-  // Abramowitz and Stegun 4.4.49: atan t = t (1 + a2 t^2 + ... + a16 t^16),
-  // error at most 2e-8 on [0, 1]. Written out: GCC vectorises a loop over the
-  // coefficients less well.
-  // clang-format off
-  const float series =
-      -0.3333314528f + t2 * (0.1999355085f + t2 * (-0.1420889944f + t2 * (0.1065626393f +
-      t2 * (-0.0752896400f + t2 * (0.0429096138f + t2 * (-0.0161657367f + t2 * 0.0028662257f))))));
-  // clang-format on
-  const float a = t * (1.0f + t2 * series);
-  const float complement = kHalfPi - a;
-  const float firstQuadrant = steep ? complement : a;
-  const float mirrored = kPi - firstQuadrant;
-  return std::copysign(std::signbit(x) ? mirrored : firstQuadrant, y);
 }
 
 }  // namespace talvir

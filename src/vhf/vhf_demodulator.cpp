@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "vhf/fast_trig.h"
 #include "vhf/low_pass_decimator.h"
@@ -16,7 +17,16 @@ void MoveSecondHalfToFirst(float* plane, int half) {
   std::memcpy(plane, plane + half, sizeof(float) * static_cast<std::size_t>(half));
 }
 
+template <std::size_t... kIndex>
+std::array<VhfDetectorBranch, sizeof...(kIndex)> MakeBranches(VhfMessageSink& sink, std::index_sequence<kIndex...>) {
+  return {VhfDetectorBranch(sink, kVhfBranchTilts[kIndex])...};
+}
+
 }  // namespace
+
+VhfDemodulator::VhfDemodulator(VhfMessageSink& sink)
+    : duplicateFilter_(sink),
+      branches_(MakeBranches(duplicateFilter_, std::make_index_sequence<kVhfBranchTilts.size()>())) {}
 
 void VhfDemodulator::ProcessBlock(std::span<const float> samples) {
   while (!samples.empty()) {
@@ -83,69 +93,9 @@ void VhfDemodulator::FilterAndDecimate() {
 void VhfDemodulator::DemodulatePreviousOutputs() {
   for (int i = 0; i < kVhfDecimatedPerBlock; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    angles_[k] = FastAtan2(filteredQ_[k], filteredI_[k]);
+    duplicateFilter_.Tick();
+    for (VhfDetectorBranch& branch : branches_) branch.Step(filteredI_[k], filteredQ_[k]);
   }
-  // After mixing, the 2400 Hz tone turns the phase forwards and the 1200 Hz
-  // tone backwards.
-  float previousAngle = previousAngle_;
-  for (const float angle : angles_) {
-    const float difference = angle - previousAngle;
-    previousAngle = angle;
-    const float wrapped = difference >= kPiFloat    ? difference - kTwoPiFloat
-                          : difference <= -kPiFloat ? difference + kTwoPiFloat
-                                                    : difference;
-    if (++samplePosition_ == kVhfSamplesPerBit) samplePosition_ = 0;
-    BitStep(wrapped, samplePosition_);
-  }
-  previousAngle_ = previousAngle;
-}
-
-void VhfDemodulator::BitStep(float difference, int position) {
-  const auto p = static_cast<std::size_t>(position);
-  uint32_t& shiftRegister = shiftRegisters_[p];
-  uint8_t& bitState = bitStates_[p];
-  // A step back (the 1200 Hz tone) flips the data bit; zero and NaN do not.
-  // Noise makes the sign random: no branches on it.
-  bitState ^= static_cast<uint8_t>(difference < 0.0f);
-  shiftRegister = (shiftRegister >> 1) | (static_cast<uint32_t>(bitState) << 31);
-
-  if (!locked_) {
-    const uint32_t differing = shiftRegister ^ kAcarsSyncSequence;
-    if (differing == 0xFFFFFFFFu) {
-      // The sync arrived inverted: so did the bit state; take both as sent.
-      bitState ^= 1;
-      shiftRegister = ~shiftRegister;
-    } else if (differing != 0) {
-      matchCounter_ = 0;
-      return;
-    }
-    if (++matchCounter_ < kVhfLockThreshold) return;
-    HandByteToAssembler(static_cast<uint8_t>(shiftRegister & 0xFF));  // the "*"
-    bitCounter_ = 0;
-    assembler_.StartAfterLock();
-    lockedPosition_ = position;
-    locked_ = true;
-    // The register's low byte was just read: the next byte is 8 bits away.
-    return;
-  }
-
-  if (position != lockedPosition_) return;
-  if (++bitCounter_ < 8) return;
-  bitCounter_ = 0;
-  // The low byte is the oldest complete one; three newer bytes sit above it.
-  HandByteToAssembler(static_cast<uint8_t>(shiftRegister & 0xFF));
-}
-
-void VhfDemodulator::HandByteToAssembler(uint8_t byte) {
-  if (!assembler_.Accept(byte)) ReturnToSearch();
-}
-
-// Registers, match counter, angles and mixer phase run on; the sample
-// positions are counted afresh.
-void VhfDemodulator::ReturnToSearch() {
-  locked_ = false;
-  samplePosition_ = 0;
-  bitStates_.fill(0);
 }
 
 }  // namespace talvir

@@ -1,10 +1,11 @@
 #pragma once
 // VHF ACARS MSK demodulator for one sound-card channel: mixes the band centre
-// to zero, low-passes and decimates to 24000 samples/s (10 per bit), takes the
-// phase step between samples and runs one bit detector per sample position
-// within a bit until one of them sees the sync sequence; from then on only
-// that position is read, byte by byte, into the frame assembler. Lags its input
-// by about two blocks (0.1 s). One object per channel; no shared state.
+// to zero, low-passes and decimates to 24000 samples/s (10 per bit) and hands
+// each sample to detector branches of different tone tilts; each runs one bit
+// detector per sample position until the sync sequence shows, then reads the
+// locked position byte by byte into its frame assembler. A block that more
+// than one branch decodes is handed over once. Lags its input by about two
+// blocks (0.1 s). One object per channel; no shared state.
 
 #include <array>
 #include <cstdint>
@@ -12,14 +13,15 @@
 
 #include "common/decoder_links.h"
 #include "vhf/acars_msk.h"
-#include "vhf/vhf_frame_assembler.h"
+#include "vhf/vhf_detector_branch.h"
+#include "vhf/vhf_duplicate_filter.h"
 
 namespace talvir {
 
 class VhfDemodulator : public VhfBlockSink {
  public:
   // Every block whose BCS matches goes to `sink`, during ProcessBlock.
-  explicit VhfDemodulator(VhfMessageSink& sink) : assembler_(sink) {}
+  explicit VhfDemodulator(VhfMessageSink& sink);
 
   // Samples of one channel in -1 .. +1, normally one capture block of
   // kBlockFrames. Other lengths are gathered into whole blocks first.
@@ -48,30 +50,18 @@ class VhfDemodulator : public VhfBlockSink {
   void MixIntoHistory(const float* samples);
   void FilterAndDecimate();
   void DemodulatePreviousOutputs();
-  void BitStep(float difference, int position);
-  void HandByteToAssembler(uint8_t byte);
-  void ReturnToSearch();
 
   MixedPlanes mixed_;
   std::array<float, kFilteredLength> filteredI_{}, filteredQ_{};
-  std::array<float, kBlockFrames> mixerPhases_{};      // scratch for one block
-  std::array<float, kVhfDecimatedPerBlock> angles_{};  // scratch for one block
-
-  bool locked_ = false;
-  int samplePosition_ = 0;                                    // 0 .. 9 within one bit
-  std::array<uint32_t, kVhfSamplesPerBit> shiftRegisters_{};  // new bits enter at bit 31
-  std::array<uint8_t, kVhfSamplesPerBit> bitStates_{};        // differential data bit, 0/1
-  int bitCounter_ = 0;                                        // 0 .. 7 bits since the last byte
-  int lockedPosition_ = 0;                                    // 0 .. 9
-  int matchCounter_ = 0;                                      // consecutive samples holding the sync sequence
-  float previousAngle_ = 0.0f;                                // radians
-  float mixerPhase_ = 0.0f;                                   // 0 <= phase < 2*pi
+  std::array<float, kBlockFrames> mixerPhases_{};  // scratch for one block
+  float mixerPhase_ = 0.0f;                        // 0 <= phase < 2*pi
 
   // Gathers samples when a caller hands over other than whole blocks.
   std::array<float, kBlockFrames> pending_{};
   int pendingCount_ = 0;
 
-  VhfFrameAssembler assembler_;
+  VhfDuplicateFilter duplicateFilter_;
+  std::array<VhfDetectorBranch, kVhfBranchTilts.size()> branches_;
 };
 
 }  // namespace talvir
