@@ -19,9 +19,9 @@ inline constexpr float kVhfMixerPhaseStep = 0.2356195f;  // 2*pi * 1800 / 48000
 inline constexpr float kTwoPiFloat = 6.2831855f;
 
 inline constexpr int kVhfDecimation = 2;
-inline constexpr int kVhfDecimatedRate = kSampleRate / kVhfDecimation;                  // 24000 samples/s
-inline constexpr int kVhfDecimatedPerBlock = kBlockFrames / kVhfDecimation;             // 1250
-inline constexpr int kVhfSamplesPerBit = kSampleRate / kVhfDecimation / kAcarsBitRate;  // 10
+inline constexpr int kVhfDecimatedRate = kSampleRate / kVhfDecimation;       // 24000 samples/s
+inline constexpr int kVhfDecimatedPerBlock = kBlockFrames / kVhfDecimation;  // 1250
+inline constexpr int kVhfSamplesPerBit = kVhfDecimatedRate / kAcarsBitRate;  // 10
 
 // "*", SYN, SYN, SOH as they arrive, least significant bit first.
 inline constexpr uint32_t kAcarsSyncSequence = 0x0116162A;

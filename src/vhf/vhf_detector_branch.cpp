@@ -1,6 +1,7 @@
 #include "vhf/vhf_detector_branch.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace talvir {
 
@@ -8,7 +9,7 @@ VhfDetectorBranch::VhfDetectorBranch(VhfMessageSink& sink, float tilt) : assembl
   // A real pre-emphasis x[n] - tilt * x[n-1] at 24000 samples/s, seen after
   // the mixer: the delayed sample has turned by one step of the 1800 Hz
   // oscillator.
-  constexpr double kMixerStep = 2.0 * 3.14159265358979323846 * kVhfMixerFrequency / kVhfDecimatedRate;
+  constexpr double kMixerStep = 2.0 * std::numbers::pi * kVhfMixerFrequency / kVhfDecimatedRate;
   tiltI_ = static_cast<float>(static_cast<double>(tilt) * std::cos(kMixerStep));
   tiltQ_ = static_cast<float>(-static_cast<double>(tilt) * std::sin(kMixerStep));
 }
@@ -19,15 +20,13 @@ void VhfDetectorBranch::Step(float i, float q) {
   previousI_ = i;
   previousQ_ = q;
 
+  if (++samplePosition_ == kVhfSamplesPerBit) samplePosition_ = 0;
   // Im(y[n] * conj(y[n-10])): below zero when the phase turned back over the
   // last bit, which after mixing is the 1200 Hz tone. NaN is not below zero.
-  const auto slot = static_cast<std::size_t>(historyIndex_);
-  const float turn = tiltedQ * bitAgoI_[slot] - tiltedI * bitAgoQ_[slot];
-  bitAgoI_[slot] = tiltedI;
-  bitAgoQ_[slot] = tiltedQ;
-  if (++historyIndex_ == kVhfSamplesPerBit) historyIndex_ = 0;
-
-  if (++samplePosition_ == kVhfSamplesPerBit) samplePosition_ = 0;
+  const auto p = static_cast<std::size_t>(samplePosition_);
+  const float turn = tiltedQ * bitAgoI_[p] - tiltedI * bitAgoQ_[p];
+  bitAgoI_[p] = tiltedI;
+  bitAgoQ_[p] = tiltedQ;
   BitStep(turn < 0.0f, samplePosition_);
 }
 
@@ -84,11 +83,10 @@ void VhfDetectorBranch::HandByteToAssembler(uint8_t byte) {
   if (!assembler_.Accept(byte)) ReturnToSearch();
 }
 
-// Registers, match counter and sample history run on; the sample positions
-// are counted afresh.
+// Registers, match counter and the position count run on, so that each
+// position keeps comparing against its own sample one bit back.
 void VhfDetectorBranch::ReturnToSearch() {
   locked_ = false;
-  samplePosition_ = 0;
   bitStates_.fill(0);
 }
 

@@ -38,9 +38,8 @@ class VhfDetectorBranch {
   // folded into the complex factor.
   float tiltI_ = 0.0f, tiltQ_ = 0.0f;
   float previousI_ = 0.0f, previousQ_ = 0.0f;  // untilted sample before
-  // Tilted samples of the last bit, by sample index modulo 10.
+  // Tilted samples of the last bit, by sample position.
   std::array<float, kVhfSamplesPerBit> bitAgoI_{}, bitAgoQ_{};
-  int historyIndex_ = 0;
 
   bool locked_ = false;
   int samplePosition_ = 0;                                    // 0 .. 9 within one bit

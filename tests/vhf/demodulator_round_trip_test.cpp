@@ -132,7 +132,7 @@ std::vector<float> ThroughRollingOffReceiver(std::span<const float> audio, doubl
       sample = static_cast<float>(y);
     }
   }
-  for (float& sample : out) sample = static_cast<float>(sample * midbandLoss);
+  for (float& sample : out) sample = static_cast<float>(static_cast<double>(sample) * midbandLoss);
   return out;
 }
 
