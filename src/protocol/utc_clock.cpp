@@ -4,9 +4,15 @@
 
 namespace talvir {
 
-void HfdlUtcClock::Set(int secondsOfDay) {
+void HfdlUtcClock::Set(int seconds) {
+  seconds_.store(TimeOfDay(seconds));
   if (restart_) restart_();
-  seconds_.store(secondsOfDay);
+}
+
+void HfdlUtcClock::UtcClockTick() {
+  int now = seconds_.load();
+  while (!seconds_.compare_exchange_weak(now, TimeOfDay(now + 1))) {
+  }
 }
 
 std::string HfdlUtcClock::FormatUtcClock() const {

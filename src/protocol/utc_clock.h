@@ -7,18 +7,24 @@
 #include <functional>
 #include <string>
 
+#include "common/time_of_day.h"
+
 namespace talvir {
 
 class HfdlUtcClock {
  public:
-  // Called at each set, so the front end restarts its one-second timer and
-  // the next tick comes a second after the squitter. Set before decoding starts.
+  // Called after each set, so the front end restarts its one-second timer
+  // (the next tick comes a second after the squitter) and may read the new
+  // time. Set before decoding starts.
   void SetRestartHandler(std::function<void()> handler) { restart_ = std::move(handler); }
 
-  void Set(int secondsOfDay);
-  void UtcClockTick() { seconds_.fetch_add(1); }
+  // A squitter's frame index runs past the end of the day (2700 frames of
+  // 32 s are 86400 s): the clock keeps the time of day.
+  void Set(int seconds);
+  void UtcClockTick();
+  // 0 .. 86399.
   int Seconds() const { return seconds_.load(); }
-  // "hh:mm:ss"; the hours do not wrap at 24.
+  // "hh:mm:ss", 00:00:00 .. 23:59:59.
   std::string FormatUtcClock() const;
 
  private:

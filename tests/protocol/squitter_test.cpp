@@ -101,6 +101,8 @@ TEST(Squitter, SetsClockStationsAndRecords) {
   rig.Receive(BuildSquitter(ShannonSquitter()));
   EXPECT_EQ(rig.clock.Seconds(), 86397);
   EXPECT_EQ(rig.clock.FormatUtcClock(), "23:59:57");
+  for (int tick = 0; tick < 4; ++tick) rig.clock.UtcClockTick();
+  EXPECT_EQ(rig.clock.FormatUtcClock(), "00:00:01") << "the seconds' tick wraps at midnight";
   EXPECT_EQ(rig.slotClock.resets, 1);
   EXPECT_EQ(rig.decoder.SquitterSeen(), 1);
   EXPECT_EQ(rig.decoder.CurrentGroundStationId(), 7);
@@ -122,8 +124,8 @@ TEST(Squitter, SetsClockStationsAndRecords) {
   EXPECT_EQ(squitters.latest.station2Id, 3);
   EXPECT_EQ(squitters.latest.priorityByte, 0x23);
   EXPECT_EQ(squitters.latest.byteCount, 66);
-  // The hours do not wrap at 24.
-  EXPECT_EQ(rig.clock.FormatUtcClock(), "24:00:29");
+  // Frame 2700 is 86400 s into the day: the clock wraps to the next one.
+  EXPECT_EQ(rig.clock.FormatUtcClock(), "00:00:29");
 }
 
 TEST(Squitter, BadFcsOrShortFrameChangesNothingButTheCrcFlag) {
