@@ -6,7 +6,9 @@
 #include <memory>
 
 #include "acars/vhf_acars_printer.h"
+#include "app/acars_message_counter.h"
 #include "app/audio_worker.h"
+#include "app/stamp_clock.h"
 #include "audio/capture_driver.h"
 #include "audio/wave_in.h"
 #include "config/data_paths.h"
@@ -50,6 +52,11 @@ class Application {
   AudioWorker& worker() { return worker_; }
   ProtocolStack& protocol() { return protocol_; }
   const HfdlModem& modem() const { return modem_; }
+  // Set before start-up to stamp a file with its own time.
+  StampClock& stamps() { return stamps_; }
+  // The stamp of what is decoded now.
+  std::time_t StampNow() const { return stamps_.Now(worker_.BlocksProcessed() * kBlockFrames); }
+  int AcarsMessagesDecoded() const { return acarsCounter_.Count(); }
 
  private:
   OpenResult AudioStart();
@@ -58,13 +65,17 @@ class Application {
   const DataPaths paths_;
   const ApplicationOptions options_;
   Settings settings_;
-  LogFiles logs_{settings_, paths_};
+  StampClock stamps_;
+  // Read only once the worker runs, after everything here is built.
+  const UtcClock stampNow_ = [this] { return StampNow(); };
+  LogFiles logs_{settings_, paths_, stampNow_};
   // DDE, map and KML publishing are not part of this build yet: the decoders
   // hand their aircraft and ACARS texts to outputs that drop them.
   NoExternalOutputs externalOutputs_;
+  AcarsMessageCounter acarsCounter_{externalOutputs_};
   // The decoders, constructed before the worker that feeds them and
   // destroyed after it.
-  ProtocolStack protocol_{settings_, logs_, externalOutputs_, externalOutputs_};
+  ProtocolStack protocol_{settings_, logs_, externalOutputs_, acarsCounter_, stampNow_};
   HfdlModem modem_{protocol_.decoder};
   VhfAcarsPrinter vhfPrinter_{protocol_.AcarsMessageTargets()};
   VhfDemodulator vhfA_{vhfPrinter_};

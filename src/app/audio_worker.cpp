@@ -25,13 +25,16 @@ void AudioWorker::AudioWorkerThread() {
 
 bool AudioWorker::RunOnce() {
   if (waveIn_.captureClosing.load() != 0) return false;
-  if (blocksProcessed_.load() >= blockLimit_.load()) return false;
   const CaptureBlock* block = waveIn_.TakeBlock();
   if (block == nullptr) return false;
   // A different buffer from the one being read: the ring is 10 ahead.
   waveIn_.Requeue();
   router_.ProcessBlock(*block);
-  ++blocksProcessed_;
+  // Counted once its ticks have run: a front end that sees every queued
+  // block counted knows the worker has finished with them.
+  const uint64_t processed = blocksProcessed_.load() + 1;
+  if (afterBlock_) afterBlock_(processed);
+  blocksProcessed_.store(processed);
   return true;
 }
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <limits>
+#include <functional>
 #include <thread>
 
 #include "app/channel_router.h"
@@ -39,9 +39,12 @@ class AudioWorker {
   bool RunOnce();
 
   uint64_t BlocksProcessed() const { return blocksProcessed_.load(); }
-  // Blocks beyond this count are left queued until it is raised, so a front
-  // end can run its timers at exact points of the audio clock.
-  void SetBlockLimit(uint64_t limit) { blockLimit_ = limit; }
+  // Runs on the worker after each block, with the count of blocks processed:
+  // a file decode runs its timers there, between two blocks, so no other
+  // thread can move them against the audio. Set before Start.
+  void SetAfterBlock(std::function<void(uint64_t blocksProcessed)> afterBlock) {
+    afterBlock_ = std::move(afterBlock);
+  }
 
  private:
   void AudioWorkerThread();
@@ -51,7 +54,7 @@ class AudioWorker {
   const WorkerPause pause_;
   std::thread thread_;
   std::atomic<uint64_t> blocksProcessed_{0};
-  std::atomic<uint64_t> blockLimit_{std::numeric_limits<uint64_t>::max()};
+  std::function<void(uint64_t)> afterBlock_;
 };
 
 }  // namespace talvir

@@ -30,7 +30,8 @@ std::unique_ptr<SoundFileReader> SoundFileReader::Open(const std::filesystem::pa
   SF_INFO info{};
   SNDFILE* file = sf_open(name.c_str(), SFM_READ, &info);
   if (file == nullptr) {
-    error = name + ": not a sound file that can be read (" + sf_strerror(nullptr) + ")";
+    error = name + ": not a sound file that can be read (" + sf_strerror(nullptr) +
+            "); raw 16-bit stereo PCM goes through stdin: --input - < " + name;
     return nullptr;
   }
   if (info.samplerate != kSampleRate) {
@@ -46,7 +47,7 @@ std::unique_ptr<SoundFileReader> SoundFileReader::Open(const std::filesystem::pa
   }
   // Floating-point files hold -1..+1; read them at full 16-bit scale.
   sf_command(file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
-  return std::unique_ptr<SoundFileReader>(new SoundFileReader(file, info.channels));
+  return std::unique_ptr<SoundFileReader>(new SoundFileReader(file, info.channels, info.frames));
 }
 
 SoundFileReader::~SoundFileReader() { sf_close(file_); }

@@ -26,11 +26,17 @@ class SoundFileReader : public FrameReader {
 
   std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>& stop) override;
 
+  int Channels() const { return channels_; }
+  // As the file's header says.
+  int64_t Frames() const { return frames_; }
+
  private:
-  SoundFileReader(sf_private_tag* file, int channels) : file_(file), channels_(channels) {}
+  SoundFileReader(sf_private_tag* file, int channels, int64_t frames)
+      : file_(file), channels_(channels), frames_(frames) {}
 
   sf_private_tag* file_;
   int channels_;  // 1 or 2
+  int64_t frames_;
   std::array<int16_t, kBlockFrames * kCaptureChannels> samples_{};
 };
 

@@ -111,6 +111,7 @@ bool StreamDriver::Fill(CaptureBlock& block) {
     const std::size_t frames = reader_->ReadFrames(block, stop_);
     std::fill(block.begin() + static_cast<std::ptrdiff_t>(frames * kCaptureBytesPerFrame), block.end(), uint8_t{0});
     if (frames < static_cast<std::size_t>(kBlockFrames)) endOfInput_ = true;
+    sourceFrames_.fetch_add(frames);
     if (frames > 0) return true;
   }
   if (silenceBlocksSent_ == kFlushSilenceBlocks) return false;

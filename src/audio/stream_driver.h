@@ -36,6 +36,8 @@ class StreamDriver final : public CaptureDriver {
   void Reset() override;
   void Close() override;
   bool Exhausted() const override { return exhausted_.load(); }
+  // Frames the source delivered, without the padding and flush silence.
+  uint64_t SourceFrames() const { return sourceFrames_.load(); }
 
  private:
   void Produce();
@@ -60,6 +62,7 @@ class StreamDriver final : public CaptureDriver {
   // Producer thread only.
   bool endOfInput_ = false;
   int silenceBlocksSent_ = 0;
+  std::atomic<uint64_t> sourceFrames_{0};
   std::atomic<bool> exhausted_{false};
 };
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -15,10 +16,14 @@
 #include "cli/cli_options.h"
 #include "cli/console_ui_link.h"
 #include "cli/decode_loop.h"
+#include "cli/decode_summary.h"
+#include "common/version.h"
+#include "config/settings_text.h"
 
 namespace talvir {
 namespace {
 
+constexpr int kExitWriteFailed = 1;
 constexpr int kExitInterrupted = 130;
 
 int Fail(std::string_view message) {
@@ -40,20 +45,47 @@ int ListDevices() {
   return kExitOk;
 }
 
-// The capture driver the options ask for, or an error line.
-std::unique_ptr<CaptureDriver> MakeDriver(const CliOptions& options, std::string& error) {
+// The input the options ask for: the capture driver and, for a file or
+// stdin, what the run needs to know of it.
+struct Input {
+  std::unique_ptr<CaptureDriver> driver;
+  const StreamDriver* stream = nullptr;  // file or stdin; owned by the driver slot
+  int channels = 2;
+  std::time_t estimatedStart = 0;  // UTC of the first frame, when not given
+};
+
+// A file's first frame: its last change less its length.
+std::time_t EstimatedStart(const std::filesystem::path& path, int64_t frames) {
+  std::error_code ec;
+  const auto changed = std::filesystem::last_write_time(path, ec);
+  if (ec) return std::time(nullptr);
+  const std::time_t end = std::chrono::system_clock::to_time_t(
+      std::chrono::time_point_cast<std::chrono::system_clock::duration>(std::chrono::file_clock::to_sys(changed)));
+  return end - static_cast<std::time_t>(frames / kSampleRate);
+}
+
+std::optional<Input> OpenInput(const CliOptions& options, std::string& error) {
   const Pacing pacing = options.realtime ? Pacing::kRealTime : Pacing::kAsFastAsTaken;
+  Input input;
+  std::unique_ptr<StreamDriver> stream;
   if (options.ReadsStdin()) {
     if (isatty(STDIN_FILENO)) {
       error = "--input - reads raw PCM from a pipe, not from a terminal";
-      return nullptr;
+      return std::nullopt;
     }
-    return std::make_unique<StreamDriver>(std::make_unique<RawPcmReader>(STDIN_FILENO), pacing);
-  }
-  if (options.input) {
+    stream = std::make_unique<StreamDriver>(std::make_unique<RawPcmReader>(STDIN_FILENO), pacing);
+    input.estimatedStart = std::time(nullptr);
+  } else if (options.input) {
     auto reader = SoundFileReader::Open(*options.input, error);
-    if (!reader) return nullptr;
-    return std::make_unique<StreamDriver>(std::move(reader), pacing);
+    if (!reader) return std::nullopt;
+    input.channels = reader->Channels();
+    input.estimatedStart = EstimatedStart(*options.input, reader->Frames());
+    stream = std::make_unique<StreamDriver>(std::move(reader), pacing);
+  }
+  if (stream) {
+    input.stream = stream.get();
+    input.driver = std::move(stream);
+    return input;
   }
   if (options.device) {
     const PortAudioSession session;
@@ -63,10 +95,59 @@ std::unique_ptr<CaptureDriver> MakeDriver(const CliOptions& options, std::string
     }
     if (!found) {
       error = "no capture device named '" + *options.device + "' (see --list-devices)";
-      return nullptr;
+      return std::nullopt;
     }
   }
-  return std::make_unique<PortAudioDriver>();
+  input.driver = std::make_unique<PortAudioDriver>();
+  return input;
+}
+
+// The window's texts name the sound system's error codes; a console user
+// gets plain words and what to do.
+std::string CaptureOpenFailure(const OpenResult& opened) {
+  switch (opened.status) {
+    case OpenStatus::kBadDeviceId:
+      return "no sound card to capture from (" + opened.detail +
+             "); see --list-devices, or decode a recording with --input FILE";
+    case OpenStatus::kAllocated:
+      return "the sound card is busy: another program is capturing from it (" + opened.detail + ")";
+    case OpenStatus::kBadFormat:
+      return "the sound card cannot capture 16-bit stereo at 48000 Hz (" + opened.detail + ")";
+    default: return "cannot open the sound card: " + opened.detail;
+  }
+}
+
+// --save-settings and --print-settings.
+int RunSettingsAction(const CliOptions& options, const DataPaths& paths) {
+  Settings settings;
+  settings.Load(paths.SettingsFile());
+  ApplyCliOverrides(options, settings);
+  if (options.saveSettings) {
+    std::error_code ec;
+    std::filesystem::create_directories(paths.ConfigDir(), ec);
+    if (!settings.Save(paths.SettingsFile())) {
+      std::fprintf(stderr, "talvir-cli: cannot write %s\n", paths.SettingsFile().c_str());
+      return kExitWriteFailed;
+    }
+    std::fprintf(stderr, "talvir-cli: settings written to %s\n", paths.SettingsFile().c_str());
+  }
+  if (options.printSettings) std::fputs(FormatSettingsRecord(settings.Snapshot()).c_str(), stdout);
+  return kExitOk;
+}
+
+int AircraftInList(const FlightDb& flights) {
+  int count = 0;
+  for (const AircraftRecord& record : flights.FlightDbSnapshot()) count += record.inUse == 1 ? 1 : 0;
+  return count;
+}
+
+void ReportEndOfInput(ConsoleUiLink& console, Application& app, uint64_t sourceFrames) {
+  char line[80];
+  std::snprintf(line, sizeof line, "%.2f s of audio decoded", static_cast<double>(sourceFrames) / kSampleRate);
+  console.Report("end of input", line);
+  const DecodeTotals totals{app.modem().Counters(), app.AcarsMessagesDecoded(),
+                            AircraftInList(app.protocol().flights)};
+  for (const std::string& summary : DecodeSummaryLines(totals)) console.Report("summary", summary);
 }
 
 }  // namespace
@@ -75,33 +156,36 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   const CliParseResult parsed = ParseCliOptions(args);
   if (!parsed.error.empty()) return Fail(parsed.error + " (see --help)");
   const CliOptions& options = parsed.options;
-  switch (options.action) {
-    case CliOptions::Action::kHelp: std::fputs(CliHelpText().data(), stdout); return kExitOk;
-    case CliOptions::Action::kVersion: std::printf("talvir-cli %s\n", CliVersion().data()); return kExitOk;
-    case CliOptions::Action::kListDevices: return ListDevices();
-    case CliOptions::Action::kDecode: break;
-  }
-
   DataPaths paths;
   if (options.configDir) {
     std::error_code ec;
     if (!std::filesystem::is_directory(*options.configDir, ec)) {
-      return Fail("--config-dir: " + options.configDir->string() + " is not a folder");
+      return Fail("--config-dir: " + options.configDir->string() +
+                  (std::filesystem::exists(*options.configDir, ec) ? " is not a folder"
+                                                                   : " does not exist (create it first)"));
     }
     paths.base = *options.configDir;
   }
+  switch (options.action) {
+    case CliOptions::Action::kHelp: std::fputs(CliHelpText().data(), stdout); return kExitOk;
+    case CliOptions::Action::kVersion: std::printf("%s\n", VersionLine("talvir-cli").c_str()); return kExitOk;
+    case CliOptions::Action::kListDevices: return ListDevices();
+    case CliOptions::Action::kSettings: return RunSettingsAction(options, paths);
+    case CliOptions::Action::kDecode: break;
+  }
+
   std::string error;
-  std::unique_ptr<CaptureDriver> driver = MakeDriver(options, error);
-  if (!driver) return Fail(error);
+  std::optional<Input> input = OpenInput(options, error);
+  if (!input) return Fail(error);
+  const StreamDriver* stream = input->stream;
 
   ConsoleUiLink console(stdout, stderr, options.verboseStatus);
   const ScopedUiLink registration(console);
-  const bool fromFile = options.input.has_value();
-  const bool fasterThanRealTime = fromFile && !options.realtime;
+  const bool fasterThanRealTime = stream != nullptr && !options.realtime;
   // The decoders' fixed buffers come to about a megabyte: on the heap, not
   // on the stack.
   const auto application = std::make_unique<Application>(
-      paths, std::move(driver),
+      paths, std::move(input->driver),
       ApplicationOptions{.saveSettingsAtExit = false,
                          .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass});
   Application& app = *application;
@@ -109,34 +193,43 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
   }
   ApplyCliOverrides(options, app.settings());
+  if (input->channels == 1 && app.settings().Get(&SettingsRecord::channelAMode) == kChannelNone) {
+    console.Report("talvir-cli", *options.input + " is mono: it is channel A, which is set to none, and channel B "
+                                                  "gets silence; nothing will decode (see --channel-a)");
+  }
+  if (stream != nullptr) {
+    app.stamps().StartOnAudio(options.startTime.value_or(input->estimatedStart),
+                              options.startTime ? StampClock::Source::kGivenStart
+                                                : StampClock::Source::kEstimatedStart);
+  }
+
   WindowTimers timers;
   ProtocolStack& protocol = app.protocol();
   timers.Register(kAgeingTimerId, kAgeingPeriod, [&protocol] { protocol.flights.FlightDbAgeTick(); });
   timers.Register(kPublishTimerId, kPublishPeriod, [&protocol] { protocol.flights.FlightDbPublish(0); });
   timers.Register(kClockTimerId, kClockPeriod, [&protocol] { protocol.utcClock.UtcClockTick(); });
-  // A good squitter sets the clock; its next tick comes a second later.
-  protocol.utcClock.SetRestartHandler([&timers] { timers.Restart(kClockTimerId); });
+  // A good squitter sets the clock; its next tick comes a second later. The
+  // first one also gives the stamps of a file of unknown start their time of
+  // day.
+  protocol.utcClock.SetRestartHandler([&timers, &app, &protocol] {
+    timers.Restart(kClockTimerId);
+    app.stamps().AlignToTimeOfDay(protocol.utcClock.Seconds(), app.worker().BlocksProcessed() * kBlockFrames);
+  });
 
-  if (fasterThanRealTime) HoldWorkerAtNextTick(app.worker(), timers);
+  if (fasterThanRealTime) RunTimersOnAudioClock(app.worker(), timers);
   const OpenResult opened = app.StartupSequence();
   if (!opened.Ok()) {
     app.ShutdownSequence();  // the worker is joined while the timers still exist
-    const std::string_view message = OpenFailureMessage(opened.status);
-    return Fail(message.empty() ? "cannot open the capture device: " + opened.detail
-                                : std::string(message) + " (" + opened.detail + ")");
+    return Fail(CaptureOpenFailure(opened));
   }
   const bool ended = RunDecodeLoop(app, timers, fasterThanRealTime ? TimerClock::kAudio : TimerClock::kWall, stopSignal);
   app.ShutdownSequence();
 
-  if (ended) {
-    const uint64_t blocks = app.worker().BlocksProcessed();
-    char summary[80];
-    std::snprintf(summary, sizeof summary, "%llu blocks, %.2f s of audio decoded",
-                  static_cast<unsigned long long>(blocks), static_cast<double>(blocks) * kBlockFrames / kSampleRate);
-    console.StatusLine("end of input", summary);
+  if (ended && stream != nullptr) {
+    if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, stream->SourceFrames());
     return kExitOk;
   }
-  return fromFile ? kExitInterrupted : kExitOk;
+  return stream != nullptr ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace talvir

@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include <array>
+#include <cstdio>
 #include <utility>
 
 namespace talvir {
@@ -40,30 +41,40 @@ std::optional<int32_t> ParseChannelMode(std::string_view value) {
   return std::nullopt;
 }
 
-// Comma-separated names, or "all".
+constexpr std::string_view kShowItems =
+    "preamble, spdu, mpdu, lpdu, bdu, hfnpdu, vacars, hacars, hex, verbose, all";
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+// Comma-separated names (blanks around them allowed); "all" adds every one.
 std::optional<std::vector<Settings::IntField>> ParseShowList(std::string_view list, std::string& error) {
   std::vector<Settings::IntField> shown;
-  if (list == "all") {
-    for (const DisplayOption& option : kDisplayOptions) shown.push_back(option.field);
-    return shown;
-  }
-  while (!list.empty()) {
+  const std::string_view whole = list;
+  for (;;) {
     const std::size_t comma = list.find(',');
-    const std::string_view name = list.substr(0, comma);
-    list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
-    if (name.empty()) continue;
-    const DisplayOption* found = nullptr;
-    for (const DisplayOption& option : kDisplayOptions) {
-      if (option.name == name) found = &option;
-    }
-    if (found == nullptr) {
-      error = "--show: unknown item '" + std::string(name) +
-              "'; the items are preamble, spdu, mpdu, lpdu, bdu, hfnpdu, vacars, hacars, hex, verbose, all";
+    const std::string_view name = TrimBlanks(list.substr(0, comma));
+    if (name.empty()) {
+      error = "--show: an empty item in '" + std::string(whole) + "'; the items are " + std::string(kShowItems);
       return std::nullopt;
     }
-    shown.push_back(found->field);
+    bool found = false;
+    for (const DisplayOption& option : kDisplayOptions) {
+      if (option.name == name || name == "all") {
+        shown.push_back(option.field);
+        found = true;
+      }
+    }
+    if (!found) {
+      error = "--show: unknown item '" + std::string(name) + "'; the items are " + std::string(kShowItems);
+      return std::nullopt;
+    }
+    if (comma == std::string_view::npos) return shown;
+    list.remove_prefix(comma + 1);
   }
-  return shown;
 }
 
 }  // namespace
@@ -98,7 +109,13 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
     } else if (arg == "--list-devices") {
       options.action = CliOptions::Action::kListDevices;
     } else if (arg == "--input") {
-      if (auto v = value()) options.input = std::string(*v);
+      if (auto v = value()) {
+        if (options.input) {
+          error = "--input given twice ('" + *options.input + "' and '" + std::string(*v) +
+                  "'); decode one input at a time";
+        }
+        options.input = std::string(*v);
+      }
     } else if (arg == "--device") {
       if (auto v = value()) options.device = std::string(*v);
     } else if (arg == "--channel-a" || arg == "--channel-b") {
@@ -115,8 +132,23 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
       flag(options.logs);
     } else if (arg == "--verbose-status") {
       flag(options.verboseStatus);
+    } else if (arg == "--summary") {
+      flag(options.summary);
+    } else if (arg == "--start-time") {
+      if (auto v = value()) {
+        options.startTime = ParseUtcTime(*v);
+        if (!options.startTime) {
+          error = "--start-time: '" + std::string(*v) + "' is not a UTC time such as 2026-12-07T11:00:00Z";
+        }
+      }
     } else if (arg == "--config-dir") {
       if (auto v = value()) options.configDir = std::filesystem::path(*v);
+    } else if (arg == "--save-settings") {
+      flag(options.saveSettings);
+    } else if (arg == "--print-settings") {
+      flag(options.printSettings);
+    } else if (!arg.starts_with("-") || arg == "-") {
+      error = "unexpected argument '" + std::string(arg) + "': a file to decode goes after --input";
     } else {
       error = "unknown option '" + std::string(arg) + "'";
     }
@@ -127,6 +159,12 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
   else if (options.input && options.device) error = "--input and --device exclude each other";
   else if (options.channelAMode == kChannelHf && options.channelBMode == kChannelHf)
     error = "only one channel can be hf";
+  else if (options.startTime && !options.input)
+    error = "--start-time dates a recording: it needs --input";
+  if (options.action == CliOptions::Action::kDecode && (options.saveSettings || options.printSettings)) {
+    if (options.input) error = "--save-settings and --print-settings do not decode: leave out --input";
+    options.action = CliOptions::Action::kSettings;
+  }
   return result;
 }
 
@@ -154,7 +192,42 @@ void ApplyCliOverrides(const CliOptions& options, Settings& settings) {
   }
 }
 
-std::string_view CliVersion() { return TALVIR_GIT_VERSION; }
+std::optional<std::time_t> ParseUtcTime(std::string_view text) {
+  // Date, 'T' or a blank, hours and minutes, optional seconds, then Z or
+  // +00:00 or nothing; nothing else.
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char separator = 0;
+  int used = 0;
+  const std::string copy(text);
+  if (std::sscanf(copy.c_str(), "%4d-%2d-%2d%c%2d:%2d%n", &year, &month, &day, &separator, &hour, &minute,
+                  &used) != 6 ||
+      (separator != 'T' && separator != ' ')) {
+    return std::nullopt;
+  }
+  std::string_view rest = std::string_view(copy).substr(static_cast<std::size_t>(used));
+  if (rest.starts_with(':')) {
+    int more = 0;
+    if (std::sscanf(rest.data(), ":%2d%n", &second, &more) != 1) return std::nullopt;
+    rest.remove_prefix(static_cast<std::size_t>(more));
+  }
+  if (!(rest.empty() || rest == "Z" || rest == "+00:00")) return std::nullopt;
+  std::tm fields{};
+  fields.tm_year = year - 1900;
+  fields.tm_mon = month - 1;
+  fields.tm_mday = day;
+  fields.tm_hour = hour;
+  fields.tm_min = minute;
+  fields.tm_sec = second;
+  const std::time_t time = timegm(&fields);
+  // timegm normalises 2026-02-30 to March: such a date is refused.
+  std::tm check{};
+  gmtime_r(&time, &check);
+  if (check.tm_year != year - 1900 || check.tm_mon != month - 1 || check.tm_mday != day || check.tm_hour != hour ||
+      check.tm_min != minute || check.tm_sec != second) {
+    return std::nullopt;
+  }
+  return time;
+}
 
 std::string_view CliHelpText() {
   return R"(Usage: talvir-cli [OPTION]...
@@ -168,6 +241,10 @@ Input (default: the sound card named in the settings, else the default input):
                       frames/s from stdin
   --realtime          pace file or stdin input at 48000 frames/s instead of
                       decoding as fast as possible
+  --start-time UTC    when the recording began, e.g. 2026-12-07T11:00:00Z:
+                      stamps the messages of --input (default: the first
+                      squitter's time of day, on the date of the file's
+                      modification time less its length; stdin: now)
   --device NAME       capture from the sound card with this name (see
                       --list-devices; names match on their first 31 characters)
   --list-devices      list the capture devices and exit
@@ -177,29 +254,36 @@ Decoding:
   --channel-b MODE    what the right channel carries: hf, vhf or none
                       (at most one channel is hf)
   --show LIST         what to print, comma-separated: preamble, spdu, mpdu,
-                      lpdu, bdu, hfnpdu, vacars, hacars, hex, verbose; or all
-                      (the items not listed are not printed; default: as
-                      in the settings file, or without one all but
-                      preamble, hex and verbose)
+                      lpdu, bdu, hfnpdu, vacars, hacars, hex, verbose; all
+                      adds every item (the items not listed are not printed;
+                      default: as in the settings file, or without one all
+                      but preamble, hex and verbose)
   --logs              also write the HFDL and Ostrale logs to logfiles/
   --verbose-status    print status lines (modem, squitter, flight list,
-                      flight details, end of input) on stderr
+                      flight details, end of input and a summary) on stderr
+  --summary           print only the end of input and the summary on stderr
 
-Files:
+Settings and files:
   --config-dir DIR    where configs/ and logfiles/ are (default: the working
                       directory)
+  --save-settings     write the settings with the flags of this command line
+                      applied to DIR/configs/talvir.ini, then exit
+  --print-settings    print every field of the settings (after the flags of
+                      this command line), then exit
 
   -h, --help          show this help and exit
-  --version           show the version and exit
+  --version           show the version and the commit and exit
 
 Settings come from DIR/configs/talvir.ini when it exists, else from the
 defaults (channel A hf, channel B none). The options above change them for
-this run only: talvir-cli never writes the settings file.
+this run only: talvir-cli never writes the settings file unless told to with
+--save-settings.
 
 Sound card input runs until interrupted (Ctrl-C). Exit status: 0 at the end
 of the input or when capture from a sound card is interrupted; 130 when a file
 or stdin decode is interrupted before its end; 2 for a bad option, an
-unusable input file or a capture device that cannot be opened.
+unusable input file or a capture device that cannot be opened; 1 when the
+settings cannot be written.
 )";
 }
 

@@ -2,6 +2,7 @@
 // talvir-cli's command line: parsing, the help text, and the settings
 // overrides the flags make for one run.
 
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -14,7 +15,7 @@
 namespace talvir {
 
 struct CliOptions {
-  enum class Action { kDecode, kHelp, kVersion, kListDevices };
+  enum class Action { kDecode, kHelp, kVersion, kListDevices, kSettings };
   Action action = Action::kDecode;
 
   std::optional<std::string> input;  // a sound file, or "-" for raw PCM on stdin
@@ -25,7 +26,12 @@ struct CliOptions {
   bool realtime = false;
   bool logs = false;
   bool verboseStatus = false;
+  bool summary = false;  // end of input and the summary, also without verboseStatus
+  std::optional<std::time_t> startTime;  // UTC of the input's first frame
   std::optional<std::filesystem::path> configDir;
+  // kSettings: write the settings with the flags applied, print them, or both.
+  bool saveSettings = false;
+  bool printSettings = false;
 
   bool ReadsStdin() const { return input == "-"; }
 };
@@ -40,7 +46,10 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args);
 // The flags' changes to the settings, for this run only.
 void ApplyCliOverrides(const CliOptions& options, Settings& settings);
 
+// "2026-12-07T11:00:00Z" and the like (ISO 8601, UTC): seconds since the
+// epoch, or nothing.
+std::optional<std::time_t> ParseUtcTime(std::string_view text);
+
 std::string_view CliHelpText();
-std::string_view CliVersion();
 
 }  // namespace talvir

@@ -39,7 +39,10 @@ void ConsoleUiLink::AppendDecodedText(std::string_view text) {
 }
 
 void ConsoleUiLink::StatusLine(std::string_view label, std::string_view text) {
-  if (!verboseStatus_) return;
+  if (verboseStatus_) Report(label, text);
+}
+
+void ConsoleUiLink::Report(std::string_view label, std::string_view text) {
   std::lock_guard lock(lock_);
   std::fprintf(status_, "%.*s: %.*s\n", static_cast<int>(label.size()), label.data(),
                static_cast<int>(text.size()), text.data());

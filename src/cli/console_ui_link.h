@@ -31,6 +31,8 @@ class ConsoleUiLink : public UiLink {
 
   // Status lines of the front end itself, same stream and rules.
   void StatusLine(std::string_view label, std::string_view text);
+  // The same, also without verbose status.
+  void Report(std::string_view label, std::string_view text);
 
  private:
   std::mutex lock_;  // keeps lines whole when the worker and main thread print

@@ -1,6 +1,5 @@
 #include "cli/decode_loop.h"
 
-#include <limits>
 #include <thread>
 
 namespace talvir {
@@ -9,29 +8,21 @@ namespace {
 constexpr std::chrono::milliseconds kAudioClockPoll{1};
 constexpr std::chrono::milliseconds kWallClockPoll{10};
 
-uint64_t BlocksCovering(TimerTime time) {
-  return static_cast<uint64_t>((time.count() + kBlockFrames - 1) / kBlockFrames);
-}
+}  // namespace
 
 TimerTime AudioClock(uint64_t blocks) { return TimerTime(static_cast<int64_t>(blocks) * kBlockFrames); }
 
-}  // namespace
-
-void HoldWorkerAtNextTick(AudioWorker& worker, const WindowTimers& timers) {
-  const auto due = timers.NextDue();
-  worker.SetBlockLimit(due ? BlocksCovering(*due) : std::numeric_limits<uint64_t>::max());
+void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers) {
+  worker.SetAfterBlock([&timers](uint64_t blocks) { timers.Advance(AudioClock(blocks)); });
 }
 
 bool RunDecodeLoop(Application& app, WindowTimers& timers, TimerClock clock, const std::atomic<int>& stopSignal) {
-  AudioWorker& worker = app.worker();
+  const AudioWorker& worker = app.worker();
   const WaveIn& waveIn = app.waveIn();
   const auto wallStart = std::chrono::steady_clock::now();
   while (stopSignal.load() == 0) {
     const uint64_t processed = worker.BlocksProcessed();
-    if (clock == TimerClock::kAudio) {
-      timers.Advance(AudioClock(processed));
-      HoldWorkerAtNextTick(worker, timers);
-    } else {
+    if (clock == TimerClock::kWall) {
       timers.Advance(std::chrono::duration_cast<TimerTime>(std::chrono::steady_clock::now() - wallStart));
     }
     if (waveIn.SourceExhausted() && processed == waveIn.BlocksQueued()) return true;

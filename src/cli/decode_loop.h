@@ -14,13 +14,16 @@ enum class TimerClock {
   kAudio,  // a file decoded faster than real time: 48000 frames taken = 1 s
 };
 
-// On the audio clock the worker stops at the block where the next tick is
-// due until the tick's callbacks have run, so every tick sees the same
-// decoded audio however fast the machine is. Call once before start-up, so
-// the first tick is held too.
-void HoldWorkerAtNextTick(AudioWorker& worker, const WindowTimers& timers);
+// Audio time at the end of that many blocks.
+TimerTime AudioClock(uint64_t blocks);
 
-// Returns true when the input ended, false when stopSignal was set.
+// On the audio clock the worker itself runs every tick due after each block,
+// before it takes the next, so every tick sees the same decoded audio however
+// fast the machine is and whatever else runs. Call once before start-up.
+void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers);
+
+// Returns true when the input ended, false when stopSignal was set. On the
+// wall clock it advances the timers itself.
 bool RunDecodeLoop(Application& app, WindowTimers& timers, TimerClock clock, const std::atomic<int>& stopSignal);
 
 }  // namespace talvir

@@ -21,24 +21,27 @@
 namespace talvir {
 
 struct ProtocolStack {
+  // clock: the stamps of ACARS messages.
   ProtocolStack(const Settings& settings, const LogFiles& logs, AircraftOutputs& aircraftOutputs,
-                AcarsOutputs& acarsOutputs)
+                AcarsOutputs& acarsOutputs, UtcClock clock = SystemUtcNow)
       : settings(settings),
         logs(logs),
         text(settings, &logs),
         flights(settings, aircraftOutputs),
-        acarsOutputs(acarsOutputs) {}
+        acarsOutputs(acarsOutputs),
+        clock(std::move(clock)) {}
   ProtocolStack(const ProtocolStack&) = delete;
   ProtocolStack& operator=(const ProtocolStack&) = delete;
 
   // Where ACARS message texts go; the VHF printer takes the same.
-  AcarsMessageOutputs AcarsMessageTargets() { return {settings, text, logs, flights, acarsOutputs}; }
+  AcarsMessageOutputs AcarsMessageTargets() { return {settings, text, logs, flights, acarsOutputs, clock}; }
 
   const Settings& settings;
   const LogFiles& logs;
   DecodedText text;
   FlightDb flights;
   AcarsOutputs& acarsOutputs;
+  const UtcClock clock;
   GroundStations stations;
   SystemTableStore systemTable;
   TextFormatters formatters{flights, stations, systemTable};

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "common/decoder_links.h"
+#include "common/version.h"
 #include "testbench/demo_scenario.h"
 #include "testbench/scenario.h"
 #include "testbench/scenario_renderer.h"
@@ -44,6 +45,7 @@ constexpr const char* kUsage =
     "                   the same seed gives the same file\n"
     "  --quiet          no progress lines on stderr\n"
     "  --help           this text\n"
+    "  --version        the version and the commit it was built from\n"
     "\n"
     "Exit status: 0 written, 1 the file could not be written, 2 bad arguments\n"
     "or scenario.\n";
@@ -55,6 +57,7 @@ struct Arguments {
   std::optional<uint64_t> seed;
   bool quiet = false;
   bool help = false;
+  bool version = false;
 };
 
 int BadInput(const std::string& message) {
@@ -72,6 +75,8 @@ std::optional<std::string> Parse(int argc, char** argv, Arguments& args) {
     };
     if (arg == "--help" || arg == "-h") {
       args.help = true;
+    } else if (arg == "--version") {
+      args.version = true;
     } else if (arg == "--demo") {
       args.demo = true;
     } else if (arg == "--quiet") {
@@ -93,7 +98,7 @@ std::optional<std::string> Parse(int argc, char** argv, Arguments& args) {
       return "unknown option \"" + std::string(arg) + "\" (see --help)";
     }
   }
-  if (args.help) return std::nullopt;
+  if (args.help || args.version) return std::nullopt;
   if (args.demo == args.scenario.has_value()) return "give either --demo or --scenario FILE (see --help)";
   if (!args.output) return "--output FILE is missing (see --help)";
   return std::nullopt;
@@ -107,6 +112,10 @@ int main(int argc, char** argv) {
   if (const auto error = Parse(argc, argv, args)) return BadInput(*error);
   if (args.help) {
     std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (args.version) {
+    std::printf("%s\n", talvir::VersionLine("talvir-signalgen").c_str());
     return kExitOk;
   }
   const auto progress = [&](std::string_view line) {

@@ -74,6 +74,33 @@ TEST(CliOptions, OverridesChangeOnlyWhatTheFlagsName) {
   for (auto field : kDetails) EXPECT_EQ(settings.Get(field), 1);
 }
 
+TEST(CliOptions, ShowListsTakeBlanksAfterCommasAndAllBesideOtherItems) {
+  EXPECT_EQ(Parse({"--show", "spdu, mpdu ,vacars"}).options.shown->size(), 3U);
+  EXPECT_EQ(Parse({"--show", "all,mpdu"}).error, "");
+  Settings settings;
+  ApplyCliOverrides(Parse({"--show", "hex, all"}).options, settings);
+  for (auto field : kTraffic) EXPECT_EQ(settings.Get(field), 1);
+  for (auto field : kDetails) EXPECT_EQ(settings.Get(field), 1);
+  for (const char* list : {"", "mpdu,", ",mpdu", "mpdu, ,spdu"}) {
+    EXPECT_NE(Parse({"--show", list}).error.find("an empty item"), std::string::npos) << "'" << list << "'";
+  }
+}
+
+TEST(CliOptions, StartTimesAreUtcInIso8601) {
+  constexpr std::time_t k20261207T110000 = 1796641200;
+  for (const char* text : {"2026-12-07T11:00:00Z", "2026-12-07T11:00:00", "2026-12-07 11:00:00",
+                           "2026-12-07T11:00Z", "2026-12-07T11:00:00+00:00"}) {
+    EXPECT_EQ(ParseUtcTime(text), k20261207T110000) << text;
+  }
+  for (const char* text : {"", "2026-12-07", "2026-12-07T11", "2026-13-01T00:00:00Z", "2026-02-29T00:00:00Z",
+                           "2026-12-07T24:00:00Z", "2026-12-07T11:00:00+01:00", "2026-12-07T11:00:00Zjunk"}) {
+    EXPECT_FALSE(ParseUtcTime(text).has_value()) << text;
+  }
+  EXPECT_EQ(Parse({"--input", "x.wav", "--start-time", "2026-12-07T11:00:00Z"}).options.startTime,
+            k20261207T110000);
+  EXPECT_NE(Parse({"--start-time", "2026-12-07T11:00:00Z"}).error.find("needs --input"), std::string::npos);
+}
+
 TEST(CliOptions, WithoutASettingsFileTheDecodedTrafficIsShown) {
   Settings settings;  // defaults: every display option off
   ApplyCliOverrides(Parse({}).options, settings);

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <utime.h>
+
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "audio/capture_sources.h"
 #include "support/temp_dir.h"
@@ -26,15 +30,22 @@ std::string ReadFile(const std::filesystem::path& path) {
   return text.str();
 }
 
+// Runs a program in dir with the time zone fixed, so local-time stamps are
+// the same on every machine.
+CliRun RunProgram(const std::filesystem::path& dir, const char* program, const std::string& args,
+                  const std::string& stdinFile = "/dev/null") {
+  const auto out = dir / "out.txt";
+  const auto err = dir / "err.txt";
+  const std::string command = "cd '" + dir.string() + "' && TZ=UTC '" + program + "' " + args + " <'" + stdinFile +
+                              "' >'" + out.string() + "' 2>'" + err.string() + "'";
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+}
+
 class CliProgramTest : public ::testing::Test {
  protected:
   CliRun Cli(const std::string& args, const std::string& stdinFile = "/dev/null") {
-    const auto out = dir.path() / "out.txt";
-    const auto err = dir.path() / "err.txt";
-    const std::string command = "cd '" + dir.path().string() + "' && '" TALVIR_CLI_PATH "' " + args + " <'" +
-                                stdinFile + "' >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+    return RunProgram(dir.path(), TALVIR_CLI_PATH, args, stdinFile);
   }
   void WriteWav(const char* name, int rate, std::size_t frames) {
     std::vector<int16_t> samples(2 * frames);
@@ -53,8 +64,9 @@ TEST_F(CliProgramTest, DecodesAStereoFileToItsEndAndNeverRewritesTheSettings) {
   WriteWav("x.wav", 48000, 2 * 2500 + 1);
   const CliRun run = Cli("--input x.wav --config-dir cfg --channel-a hf --channel-b vhf --show all --verbose-status");
   EXPECT_EQ(run.status, 0) << run.err;
-  // Three blocks of the file, the last padded, then ten blocks of silence.
-  EXPECT_NE(run.err.find("end of input: 13 blocks"), std::string::npos) << run.err;
+  // The file's 5001 frames, not the padding and flush silence after them.
+  EXPECT_NE(run.err.find("end of input: 0.10 s of audio decoded"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("summary: HFDL bursts heard 0"), std::string::npos) << run.err;
   EXPECT_EQ(ReadFile(ini), std::string(356, '\0')) << "read with --show all on top, never rewritten";
 }
 
@@ -63,23 +75,67 @@ TEST_F(CliProgramTest, DecodesRawPcmFromStdin) {
   std::ofstream(raw, std::ios::binary) << std::string(4 * 2500 * 4, '\x01');
   const CliRun run = Cli("--input - --verbose-status", raw.string());
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.err.find("end of input: 14 blocks"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("end of input: 0.21 s of audio decoded"), std::string::npos) << run.err;
 }
 
 TEST_F(CliProgramTest, BadInputGivesOneErrorLineAndStatusTwo) {
   WriteWav("slow.wav", 44100, 100);
   std::ofstream(dir.path() / "notes.txt") << "this is not audio\n";
-  for (const char* args : {"--input slow.wav", "--input missing.wav", "--input notes.txt",
-                           "--device 'No Such Card'", "--channel-a uhf", "--show everything", "--bogus",
-                           "--input x.wav --config-dir nowhere"}) {
+  // Each case with a word of the message that says what to do.
+  const std::pair<const char*, const char*> cases[] = {
+      {"--input slow.wav", "44100"},
+      {"--input missing.wav", "no such file"},
+      {"--input notes.txt", "--input - <"},
+      {"--device 'No Such Card'", "--list-devices"},
+      {"--channel-a uhf", "hf, vhf or none"},
+      {"--show everything", "the items are preamble"},
+      {"--show spdu,,mpdu", "an empty item"},
+      {"--bogus", "unknown option '--bogus'"},
+      {"stray.wav", "goes after --input"},
+      {"--input a.wav --input b.wav", "given twice"},
+      {"--input x.wav --config-dir nowhere", "does not exist"},
+      {"--input x.wav --start-time 2026-02-30T00:00:00Z", "not a UTC time"},
+  };
+  for (const auto& [args, advice] : cases) {
     SCOPED_TRACE(args);
     const CliRun run = Cli(args);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(Lines(run.err), 1) << run.err;
     EXPECT_TRUE(run.err.starts_with("talvir-cli: ")) << run.err;
+    EXPECT_NE(run.err.find(advice), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
   }
-  EXPECT_NE(Cli("--input slow.wav").err.find("44100"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, AMonoFileWithChannelANoneSaysOnceThatNothingWillDecode) {
+  std::vector<int16_t> samples(3 * 2500, 100);
+  testing::WriteSoundFile(dir.path() / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, samples);
+  const CliRun run = Cli("--input mono.wav --channel-a none --channel-b vhf");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Lines(run.err), 1) << run.err;
+  EXPECT_NE(run.err.find("mono.wav is mono"), std::string::npos) << run.err;
+  EXPECT_EQ(Cli("--input mono.wav").err, "") << "channel A decodes: nothing to say";
+}
+
+TEST_F(CliProgramTest, SettingsAreSavedFromTheFlagsAndPrintedByName) {
+  std::filesystem::create_directories(dir.path() / "cfg");
+  const CliRun saved = Cli("--config-dir cfg --channel-a vhf --channel-b hf --show vacars,hacars --logs --save-settings");
+  EXPECT_EQ(saved.status, 0) << saved.err;
+  EXPECT_EQ(std::filesystem::file_size(dir.path() / "cfg" / "configs" / "talvir.ini"), 356U);
+
+  const CliRun printed = Cli("--config-dir cfg --print-settings");
+  EXPECT_EQ(printed.status, 0) << printed.err;
+  for (const char* line : {"channelAMode = 1 (vhf)\n", "channelBMode = 2 (hf)\n", "showVAcars = 1\n",
+                           "showHAcars = 1\n", "showMpdu = 0\n", "hfdlLogging = 1\n", "ostraleLogging = 1\n",
+                           "settingsLoaded = 1\n", "hfdlDdeService = \"TALVIR\"\n", "aircraftTimeoutMinutes = 30\n"}) {
+    EXPECT_NE(printed.out.find(line), std::string::npos) << line << printed.out;
+  }
+  EXPECT_EQ(Lines(printed.out), 31) << "every field but the padding";
+  // A flag on the same line shows in the print but is not saved.
+  EXPECT_NE(Cli("--config-dir cfg --channel-a none --print-settings").out.find("channelAMode = 0 (none)"),
+            std::string::npos);
+  EXPECT_NE(Cli("--config-dir cfg --print-settings").out.find("channelAMode = 1 (vhf)"), std::string::npos);
+  EXPECT_EQ(Cli("--input x.wav --save-settings").status, 2) << "saving does not decode";
 }
 
 TEST_F(CliProgramTest, HelpVersionAndDeviceListWorkWithoutASoundCard) {
@@ -90,9 +146,15 @@ TEST_F(CliProgramTest, HelpVersionAndDeviceListWorkWithoutASoundCard) {
                              "never writes the settings file"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
+  // Both programs name the same version and commit.
   const CliRun version = Cli("--version");
   EXPECT_EQ(version.status, 0);
-  EXPECT_TRUE(version.out.starts_with("talvir-cli ")) << version.out;
+  EXPECT_TRUE(version.out.starts_with("talvir-cli 0.")) << version.out;
+  EXPECT_NE(version.out.find(" ("), std::string::npos) << version.out;
+  const CliRun signalgen = RunProgram(dir.path(), TALVIR_SIGNALGEN_PATH, "--version");
+  EXPECT_EQ(signalgen.status, 0);
+  EXPECT_EQ("talvir-signalgen" + signalgen.out.substr(signalgen.out.find(' ')),
+            "talvir-signalgen" + version.out.substr(version.out.find(' ')));
   const CliRun list = Cli("--list-devices");
   EXPECT_EQ(list.status, 0);
   EXPECT_TRUE(list.out.starts_with("No capture devices found.") || list.out.starts_with("Capture devices"));

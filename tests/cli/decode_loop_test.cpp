@@ -29,7 +29,7 @@ class DecodeLoopTest : public ::testing::Test {
     AudioWorker& worker = app->worker();
     timers.Register(kPublishTimerId, kPublishPeriod, [&] { ticks.emplace_back(4, worker.BlocksProcessed()); });
     timers.Register(kClockTimerId, kClockPeriod, [&] { ticks.emplace_back(5, worker.BlocksProcessed()); });
-    HoldWorkerAtNextTick(worker, timers);
+    RunTimersOnAudioClock(worker, timers);
     EXPECT_TRUE(app->StartupSequence().Ok());
     const std::atomic<int> noSignal{0};
     EXPECT_TRUE(RunDecodeLoop(*app, timers, TimerClock::kAudio, noSignal));
@@ -48,8 +48,9 @@ TEST_F(DecodeLoopTest, TicksOnTheAudioClockSeeExactlyTheAudioBeforeThem) {
   for (const auto& [timer, blocks] : ticks) {
     if (timer != kClockTimerId) continue;
     ++clockTicks;
-    // The first block that ends at or after the tick: ceil(19.2 * k).
-    EXPECT_EQ(blocks, static_cast<uint64_t>((clockTicks * kSampleRate + kBlockFrames - 1) / kBlockFrames))
+    // Right after the first block that ends at or after the tick, ceil(19.2 * k),
+    // which is counted once its ticks have run.
+    EXPECT_EQ(blocks + 1, static_cast<uint64_t>((clockTicks * kSampleRate + kBlockFrames - 1) / kBlockFrames))
         << "tick " << clockTicks;
   }
   EXPECT_EQ(clockTicks, 10);
