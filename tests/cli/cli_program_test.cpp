@@ -159,6 +159,12 @@ TEST_F(CliProgramTest, HelpVersionAndDeviceListWorkWithoutASoundCard) {
   EXPECT_EQ(list.status, 0);
   EXPECT_TRUE(list.out.starts_with("No capture devices found.") || list.out.starts_with("Capture devices"));
   EXPECT_EQ(list.err, "") << "the sound back ends' probing stays quiet";
+  if (list.out.starts_with("No capture devices found.")) {
+    const CliRun capture = Cli("");
+    EXPECT_EQ(capture.status, 2);
+    EXPECT_TRUE(capture.err.starts_with("talvir-cli: no sound card to capture from")) << capture.err;
+    EXPECT_NE(capture.err.find("--input FILE"), std::string::npos) << capture.err;
+  }
 }
 
 }  // namespace
