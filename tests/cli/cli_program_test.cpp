@@ -1,46 +1,19 @@
 // Runs the built talvir-cli as a user would.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <utime.h>
-
-#include <atomic>
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
-#include <thread>
 
 #include "audio/capture_sources.h"
+#include "cli/program_run.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs a program in dir with the time zone fixed, so local-time stamps are
-// the same on every machine.
-CliRun RunProgram(const std::filesystem::path& dir, const char* program, const std::string& args,
-                  const std::string& stdinFile = "/dev/null") {
-  const auto out = dir / "out.txt";
-  const auto err = dir / "err.txt";
-  const std::string command = "cd '" + dir.string() + "' && TZ=UTC '" + program + "' " + args + " <'" + stdinFile +
-                              "' >'" + out.string() + "' 2>'" + err.string() + "'";
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
-}
+using CliRun = testing::ProgramRun;
+using testing::ReadFile;
+using testing::RunProgram;
 
 class CliProgramTest : public ::testing::Test {
  protected:

@@ -2,44 +2,24 @@
 // whatever else the machine is doing, stamped with the recording's own time.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <utime.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
 
+#include "cli/program_run.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
 namespace {
 
-struct Output {
-  int status = -1;
-  std::string out;
-  std::string err;
-  bool operator==(const Output&) const = default;
-};
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using Output = testing::ProgramRun;
 
 class DemoDecodeTest : public ::testing::Test {
  protected:
   Output Decode(const std::string& args, const std::filesystem::path& demo = TALVIR_DEMO_WAV) {
-    const auto out = dir.path() / "out.txt";
-    const auto err = dir.path() / "err.txt";
-    const std::string command = "cd '" + dir.path().string() + "' && TZ=UTC '" TALVIR_CLI_PATH "' --input '" +
-                                demo.string() + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+    return testing::RunProgram(dir.path(), TALVIR_CLI_PATH, "--input '" + demo.string() + "' " + args);
   }
 
   testing::TempDir dir;

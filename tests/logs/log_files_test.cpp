@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/settings.h"
+#include "support/read_file.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
@@ -16,12 +17,7 @@ namespace {
 // 2026-03-07 12:00:00 UTC
 constexpr std::time_t kMarch7Noon = 1772884800;
 
-std::string ReadFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
+using testing::ReadFile;
 
 class LogFilesTest : public ::testing::Test {
  protected:
