@@ -201,10 +201,8 @@ void HfnpduDecoder::DecodePerformanceData(const LinkContext& link,
       text_.Printf("Flight Leg %d\r\n", r.flightLeg);
       text_.Printf("GS %s\r\n", formatters_.GroundStationName(r.groundStationId).c_str());
       text_.Printf("%s\r\n", r.utcFlag != 0 ? "SYNCHED TO UTC" : "NOT SYNCHED TO UTC");
-      if (systemTable_.SystemTableValid()) {
-        const uint32_t hz =
-            systemTable_.SystemTableFrequency(r.groundStationId, r.frequencyIndex + 1);
-        text_.Printf("Frequency %8.1f(KHz)\r\n", hz * 0.001);
+      if (const auto hz = systemTable_.HeldFrequencyHz(r.groundStationId, r.frequencyIndex + 1)) {
+        text_.Printf("Frequency %8.1f(KHz)\r\n", *hz * 0.001);
       } else {
         text_.Printf("Frequency %d\r\n", r.frequencyIndex + 1);
       }
