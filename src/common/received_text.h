@@ -14,11 +14,13 @@ namespace talvir {
 
 namespace received_text_detail {
 
+// clang-format off
 inline constexpr std::array<std::string_view, 32> kAsciiControlNames = {
     "<NUL>", "<SOH>", "<STX>", "<ETX>", "<EOT>", "<ENQ>", "<ACK>", "<BEL>",
     "<BS>",  "<HT>",  "<LF>",  "<VT>",  "<FF>",  "<CR>",  "<SO>",  "<SI>",
     "<DLE>", "<DC1>", "<DC2>", "<DC3>", "<DC4>", "<NAK>", "<SYN>", "<ETB>",
     "<CAN>", "<EM>",  "<SUB>", "<ESC>", "<FS>",  "<GS>",  "<RS>",  "<US>"};
+// clang-format on
 
 struct Name {
   std::array<char, 6> text{};  // the longest is "<0x9B>"
@@ -83,8 +85,7 @@ inline void AppendReceivedText(std::string& text, std::span<const uint8_t> bytes
   }
 }
 
-inline std::string RenderReceivedText(std::span<const uint8_t> bytes,
-                                      LineBreaks breaks = LineBreaks::kNamed) {
+inline std::string RenderReceivedText(std::span<const uint8_t> bytes, LineBreaks breaks = LineBreaks::kNamed) {
   std::string text;
   AppendReceivedText(text, bytes, breaks);
   return text;

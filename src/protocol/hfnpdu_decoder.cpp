@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "acars/acars_text.h"
 #include "acars/hfdl_acars_printer.h"

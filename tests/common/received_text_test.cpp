@@ -12,10 +12,9 @@ std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.e
 
 // The name every byte must get, written out independently of the table.
 std::string ExpectedName(int byte) {
-  static const char* const kControls[] = {
-      "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
-      "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
-      "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+  static const char* const kControls[] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
+                                          "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
+                                          "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
   if (byte < 32) return std::string("<") + kControls[byte] + ">";
   if (byte == 0x7F) return "<DEL>";
   if (byte < 0x7F) return std::string(1, static_cast<char>(byte));

@@ -34,8 +34,12 @@ constexpr int kMessages = 128;           // two label bytes each: every value on
 // Message i: label bytes 2i and 2i+1; text the lower or upper half of all
 // byte values; a downlink's flight id six more values.
 std::vector<uint8_t> AcarsBlock(int i, bool downlink) {
-  auto block = tb::BuildAcarsBlock({.registration = "N123AB", .label = "H1", .blockId = downlink ? '2' : 'B',
-                                    .downlink = downlink, .messageNumber = "M01A", .flightId = "UA1234",
+  auto block = tb::BuildAcarsBlock({.registration = "N123AB",
+                                    .label = "H1",
+                                    .blockId = downlink ? '2' : 'B',
+                                    .downlink = downlink,
+                                    .messageNumber = "M01A",
+                                    .flightId = "UA1234",
                                     .text = std::string(kTextBytes, 'x')});
   block[kLabelOffset] = static_cast<uint8_t>(2 * i);
   block[kLabelOffset + 1] = static_cast<uint8_t>(2 * i + 1);
@@ -97,7 +101,7 @@ TEST(ReceivedBytes, NoRawControlByteReachesAnyOutput) {
   for (auto field : kHfdlTextOptions) settings.Set(field, 1);
   settings.Set(&SettingsRecord::showVAcars, 1);
   settings.Set(&SettingsRecord::ostraleLogging, 1);
-  LogFiles logs{settings, DataPaths{dir.path()}};
+  LogFiles logs{settings, DataPaths{dir.path()}, [] { return std::time_t{1772884980}; }};  // one day's files
   RecordingFeed feed;
   ProtocolStack stack{settings, logs, feed, feed};
   VhfAcarsPrinter vhf{stack.AcarsMessageTargets()};
@@ -110,8 +114,9 @@ TEST(ReceivedBytes, NoRawControlByteReachesAnyOutput) {
                          {tb::BuildUnnumberedDataLpdu(tb::BuildAcarsHfnpdu(AcarsBlock(i, true)))}),
         burst);
     stack.decoder.ReceiveFrame(
-        tb::BuildGroundMpdu({.groundStationId = 3},
-                            {{.aid = aid, .lpdus = {tb::BuildUnnumberedDataLpdu(tb::BuildAcarsHfnpdu(AcarsBlock(i, false)))}}}),
+        tb::BuildGroundMpdu(
+            {.groundStationId = 3},
+            {{.aid = aid, .lpdus = {tb::BuildUnnumberedDataLpdu(tb::BuildAcarsHfnpdu(AcarsBlock(i, false)))}}}),
         burst);
     auto block = AcarsBlock(i, true);
     block.resize(block.size() - 3);  // the demodulator hands over SOH .. ETX
@@ -122,18 +127,16 @@ TEST(ReceivedBytes, NoRawControlByteReachesAnyOutput) {
   }
   for (int first = 0; first < 256; first += tb::kFlightIdChars) {
     stack.decoder.ReceiveFrame(
-        tb::BuildAirMpdu({.groundStationId = 3, .aid = 200},
-                         {tb::BuildUnnumberedDataLpdu(PositionReport(first))}),
+        tb::BuildAirMpdu({.groundStationId = 3, .aid = 200}, {tb::BuildUnnumberedDataLpdu(PositionReport(first))}),
         burst);
   }
   stack.flights.FlightDbPublish(1);
 
   const std::string console = ui.AllDecodedText();
-  std::vector<std::pair<std::string, std::string>> outputs = {{"decoded text", console}};
-  for (const auto& file : std::filesystem::directory_iterator(dir.path() / "logfiles")) {
-    outputs.emplace_back(file.path().filename().string(), ReadAll(file.path()));
-  }
-  ASSERT_EQ(outputs.size(), 3u);  // the text and both logs
+  const std::string hfdlLog = ReadAll(logs.HfdlLogPath());
+  const std::string ostraleLog = ReadAll(logs.OstraleLogPath());
+  std::vector<std::pair<std::string, std::string>> outputs = {
+      {"decoded text", console}, {"HFDL log", hfdlLog}, {"Ostrale log", ostraleLog}};
   for (const auto& text : feed.texts) outputs.emplace_back("feed", text);
   for (const auto& text : ui.flightList) outputs.emplace_back("Flight list", text);
   for (const auto& text : ui.flightDetails) outputs.emplace_back("details line", text);
@@ -142,14 +145,13 @@ TEST(ReceivedBytes, NoRawControlByteReachesAnyOutput) {
     EXPECT_EQ(raw, std::string::npos) << name << ": byte " << raw << " of \"" << text.substr(0, 400) << "\"";
   }
 
-  // Everything arrived, rendered: every message in the text and in a log.
-  for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>(outputs.begin(), outputs.begin() + 3)) {
-    const bool ostrale = name.starts_with("Os");
-    EXPECT_EQ(Count(text, "HACARS mode"), 2u * kMessages) << name;
-    EXPECT_EQ(Count(text, "VACARS mode"), 2u * kMessages) << name;
-    EXPECT_EQ(Count(text, "[HFNPDU PERFORMANCE]"), ostrale ? 0u : 43u) << name;
-    EXPECT_NE(text.find("<ESC>"), std::string::npos) << name;
-    EXPECT_NE(text.find("<DEL>"), std::string::npos) << name;
+  // Everything arrived, rendered: every message in the text and the logs.
+  for (const std::string* text : {&console, &hfdlLog, &ostraleLog}) {
+    EXPECT_EQ(Count(*text, "HACARS mode"), 2u * kMessages);
+    EXPECT_EQ(Count(*text, "VACARS mode"), 2u * kMessages);
+    EXPECT_EQ(Count(*text, "[HFNPDU PERFORMANCE]"), text == &ostraleLog ? 0u : 43u);
+    EXPECT_NE(text->find("<ESC>"), std::string::npos);
+    EXPECT_NE(text->find("<DEL>"), std::string::npos);
   }
   EXPECT_NE(console.find("Flight ID = <CAN><EM><SUB><ESC><FS><GS> "), std::string::npos);
   EXPECT_FALSE(ui.flightList.empty());
