@@ -1,42 +1,44 @@
 #include "acars/acars_text.h"
 
 #include <algorithm>
-#include <array>
+
+#include "common/received_text.h"
 
 namespace talvir {
-namespace {
 
-constexpr std::array<std::string_view, 32> kControlNames = {
-    "<NUL>", "<SOH>", "<STX>", "<ETX>", "<EOT>", "<ENQ>", "<ACK>", "<BEL>",
-    "<BS>",  "<HT>",  "\n",    "<VT>",  "<FF>",  "\r",    "<SO>",  "<SI>",
-    "<DLE>", "<DC1>", "<DC2>", "<DC3>", "<DC4>", "<NAK>", "<SYN>", "<ETB>",
-    "<CAN>", "<EM>",  "<SUB>", "<ESC>", "<FS>",  "<GS>",  "<RS>",  "<US>"};
-constexpr std::string_view kDeleteName = "<DEL>";
-constexpr uint8_t kDelete = 0x7F;
+std::vector<uint8_t> AcarsCharactersWithoutParity(std::span<const uint8_t> block) {
+  std::vector<uint8_t> characters(block.begin(), block.end());
+  for (uint8_t& c : characters) c &= kAcarsCharacterMask;
+  return characters;
+}
 
-}  // namespace
+std::span<const uint8_t> HfdlAcarsCharacters(std::span<const uint8_t> block) {
+  return block.first(block.size() - std::min(block.size(), kHfdlAcarsTrailerBytes));
+}
 
-void AppendAcarsCharacters(std::string& text, std::span<const uint8_t> block, std::size_t from,
-                           std::size_t to) {
-  to = std::min(to, block.size());
-  for (std::size_t i = from; i < to; ++i) {
-    const char c = static_cast<char>(block[i] & kAcarsCharacterMask);
-    if (c != '\0') text.push_back(c);
-  }
+void AppendAcarsField(std::string& text, std::span<const uint8_t> block, std::size_t from,
+                      std::size_t count) {
+  if (from >= block.size()) return;
+  AppendReceivedText(text, block.subspan(from, std::min(count, block.size() - from)));
 }
 
 void AppendAcarsTextRule(std::string& text, std::span<const uint8_t> bytes, bool showing) {
-  for (uint8_t byte : bytes) {
-    const uint8_t c = byte & kAcarsCharacterMask;
-    if (c == kAcarsStx) {
+  std::size_t runStart = 0;
+  auto endRun = [&](std::size_t end) {
+    if (showing) AppendReceivedText(text, bytes.subspan(runStart, end - runStart), LineBreaks::kReceived);
+    runStart = end + 1;
+  };
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == kAcarsStx) {
+      endRun(i);
       showing = true;
-    } else if (c == kAcarsEtx || c == kAcarsEtb) {
+    } else if (bytes[i] == kAcarsEtx || bytes[i] == kAcarsEtb) {
+      endRun(i);
       text.push_back('\n');
       showing = false;
-    } else if (showing && c != 0) {
-      text.push_back(static_cast<char>(c));
     }
   }
+  if (runStart < bytes.size()) endRun(bytes.size());
 }
 
 void AppendAcarsClosingLine(std::string& text, std::time_t now) {
@@ -48,20 +50,9 @@ void AppendAcarsClosingLine(std::string& text, std::time_t now) {
   text.append(stamp, n);
 }
 
-std::string RenderControlCharacters(std::span<const uint8_t> data) {
-  std::string text;
-  text.reserve(data.size() * 2 + 2);
-  for (uint8_t byte : data) {
-    const uint8_t c = byte & kAcarsCharacterMask;
-    if (c == kDelete) {
-      text += kDeleteName;
-    } else if (c < kControlNames.size()) {
-      text += kControlNames[c];
-    } else {
-      text.push_back(static_cast<char>(c));
-    }
-  }
-  text += "\r\n";
+std::string RenderControlCharacters(std::span<const uint8_t> characters) {
+  std::string text = RenderReceivedText(characters, LineBreaks::kReceived);
+  text += '\n';
   return text;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// Pieces shared by the two ACARS printers: the control characters of a block,
-// the byte-by-byte text rule, the closing separator line and the rendering of
-// a block with named control characters.
+// Pieces shared by the two ACARS printers: the fields of a block, the
+// byte-by-byte text rule, the closing separator line and the rendering of a
+// block with named control characters. Every received byte reaches the text
+// rendered (common/received_text.h): fields on one line, message texts with
+// their line breaks.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/acars_characters.h"
 
@@ -27,27 +30,35 @@ inline constexpr std::size_t kAcarsStxOffset = 13;
 // A downlink's text starts with the message number and the flight id.
 inline constexpr std::size_t kAcarsMessageNumberLength = 4;
 inline constexpr std::size_t kAcarsFlightIdLength = 6;
+// Over HFDL a block ends in its two check bytes and DEL, after the ETX or ETB.
+inline constexpr std::size_t kHfdlAcarsTrailerBytes = 3;
 
 // 58 hyphens, then the local date and time: closes every ACARS message text.
 inline constexpr std::string_view kAcarsSeparator =
     "----------------------------------------------------------";
 
-// Appends bytes [from, to) of the block with bit 7 cleared, each as "%c"
-// would: stops at the block's end, and a NUL adds nothing (the texts are C
-// strings for the log and DDE readers).
-void AppendAcarsCharacters(std::string& text, std::span<const uint8_t> block, std::size_t from,
-                           std::size_t to);
+// A copy of the block with bit 7 of every byte cleared.
+std::vector<uint8_t> AcarsCharactersWithoutParity(std::span<const uint8_t> block);
+
+// An HFDL block without its check bytes and DEL: the characters that may be
+// shown.
+std::span<const uint8_t> HfdlAcarsCharacters(std::span<const uint8_t> block);
+
+// Appends `count` bytes of a one-line field from `from`, as far as the block
+// goes, every control byte named.
+void AppendAcarsField(std::string& text, std::span<const uint8_t> block, std::size_t from,
+                      std::size_t count);
 
 // The text rule: STX starts showing; ETX or ETB append a line feed and hide;
-// other bytes are appended while showing.
+// other bytes are appended while showing, received line breaks as LF.
 void AppendAcarsTextRule(std::string& text, std::span<const uint8_t> bytes, bool showing);
 
 // The separator and "[%d/%m/%Y %H:%M]\n" of the local time at `now`.
 void AppendAcarsClosingLine(std::string& text, std::time_t now);
 
-// Every byte (bit 7 cleared) as itself when printable, LF, CR or blank, and
-// as its ASCII abbreviation ("<NUL>", "<STX>", "<DEL>" ...) otherwise; the
-// line ends with CR LF.
-std::string RenderControlCharacters(std::span<const uint8_t> data);
+// The block's characters as themselves when printable and as their names
+// ("<NUL>", "<STX>", "<DEL>" ...) otherwise; received line breaks stay line
+// breaks. The text ends with a line feed.
+std::string RenderControlCharacters(std::span<const uint8_t> characters);
 
 }  // namespace talvir

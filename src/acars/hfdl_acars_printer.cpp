@@ -16,13 +16,10 @@ constexpr std::size_t kUplinkTextOffset = kAcarsStxOffset;
 }  // namespace
 
 void HfdlAcarsPrinter::PrintHfdlAcars(int direction, int groundStationId, int aid,
-                                      std::span<uint8_t> block) {
-  if (!block.empty()) {
-    block.back() = 0;
-    block = block.first(block.size() - 1);
-  }
+                                      std::span<const uint8_t> received) {
+  const std::span<const uint8_t> block = HfdlAcarsCharacters(received);
   auto field = [&](std::string& text, std::size_t offset, std::size_t count) {
-    AppendAcarsCharacters(text, block, offset, offset + count);
+    AppendAcarsField(text, block, offset, count);
   };
 
   std::string text = "HACARS mode: ";

@@ -14,10 +14,9 @@ class HfdlAcarsPrinter {
  public:
   explicit HfdlAcarsPrinter(AcarsMessageOutputs outputs) : outputs_(outputs) {}
 
-  // block: the HFNPDU payload after FF FF, bit 7 of every byte cleared.
-  // direction 1 = air to ground. The block's last byte is dropped and set to
-  // 0 in place, as the HFNPDU rendering that follows shows.
-  void PrintHfdlAcars(int direction, int groundStationId, int aid, std::span<uint8_t> block);
+  // block: the HFNPDU payload after FF FF, bit 7 of every byte cleared; its
+  // check bytes and DEL are not printed. direction 1 = air to ground.
+  void PrintHfdlAcars(int direction, int groundStationId, int aid, std::span<const uint8_t> block);
 
  private:
   AcarsMessageOutputs outputs_;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "acars/acars_text.h"
+#include "common/received_text.h"
 
 namespace talvir {
 namespace {
@@ -14,35 +16,47 @@ constexpr std::size_t kContentOffset = kAcarsMessageNumberLength + kAcarsFlightI
 
 constexpr int kSecondsPerDay = 24 * 3600;
 
+// Ground stations name their blocks with letters, aircraft with digits.
+bool IsUplinkBlockId(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
 }  // namespace
 
-void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> block) {
+void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> received) {
+  const std::vector<uint8_t> block = AcarsCharactersWithoutParity(received);
   // The text ends in the ETX or ETB, which is not printed. A text longer than
   // the area is cut there and has no terminator left to drop.
   std::span<const uint8_t> shown =
-      block.size() > kTextOffset ? block.subspan(kTextOffset) : std::span<const uint8_t>{};
+      block.size() > kTextOffset ? std::span(block).subspan(kTextOffset) : std::span<const uint8_t>{};
   if (shown.size() > kTextCapacity) {
     shown = shown.first(kTextCapacity);
   } else if (!shown.empty()) {
     shown = shown.first(shown.size() - 1);
   }
+  const bool uplink = block.size() > kAcarsBlockIdOffset && IsUplinkBlockId(block[kAcarsBlockIdOffset]);
 
   std::string registration;
-  AppendAcarsCharacters(registration, block, kAcarsRegistrationOffset,
-                        kAcarsRegistrationOffset + kAcarsRegistrationLength);
+  AppendAcarsField(registration, block, kAcarsRegistrationOffset, kAcarsRegistrationLength);
+  // An uplink's text starts at once: it carries no message number or flight id.
   std::string flightId;
-  AppendAcarsCharacters(flightId, shown, kAcarsMessageNumberLength, kContentOffset);
+  if (!uplink) AppendAcarsField(flightId, shown, kAcarsMessageNumberLength, kAcarsFlightIdLength);
 
   std::string text = "VACARS mode: ";
-  AppendAcarsCharacters(text, block, kAcarsModeOffset, kAcarsModeOffset + 1);
+  AppendAcarsField(text, block, kAcarsModeOffset, 1);
   text += "  Aircraft reg: " + registration + "\nMessage label: ";
-  AppendAcarsCharacters(text, block, kAcarsLabelOffset, kAcarsLabelOffset + kAcarsLabelLength);
+  AppendAcarsField(text, block, kAcarsLabelOffset, kAcarsLabelLength);
   text += " Block id: ";
-  AppendAcarsCharacters(text, block, kAcarsBlockIdOffset, kAcarsBlockIdOffset + 1);
-  text += "  Msg. no: ";
-  AppendAcarsCharacters(text, shown, 0, kAcarsMessageNumberLength);
-  text += " Flight id: " + flightId + "\nMessage content:-\n";
-  AppendAcarsCharacters(text, shown, kContentOffset, shown.size());
+  AppendAcarsField(text, block, kAcarsBlockIdOffset, 1);
+  if (uplink) {
+    text += "  [Uplink]\nMessage content:-\n";
+    AppendReceivedText(text, shown, LineBreaks::kReceived);
+  } else {
+    text += "  Msg. no: ";
+    AppendAcarsField(text, shown, 0, kAcarsMessageNumberLength);
+    text += " Flight id: " + flightId + "\nMessage content:-\n";
+    if (shown.size() > kContentOffset) {
+      AppendReceivedText(text, shown.subspan(kContentOffset), LineBreaks::kReceived);
+    }
+  }
   text += "\n";
   const std::time_t now = outputs_.clock();
   AppendAcarsClosingLine(text, now);

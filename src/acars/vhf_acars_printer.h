@@ -1,7 +1,8 @@
 #pragma once
 // Prints every checked VHF ACARS block as the program's ACARS message text,
 // hands it to the outputs and reports flight id and registration, with the
-// current UTC time, to the aircraft database.
+// current UTC time, to the aircraft database. Uplinks (block ids A..Z, a..z)
+// carry no message number or flight id: their whole text is shown.
 
 #include <cstdint>
 #include <span>

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/received_text.h"
 #include "common/ui_link.h"
 #include "config/settings.h"
 #include "outputs/log_files.h"
@@ -16,33 +17,41 @@ DecodedText::DecodedText(const Settings& settings, const LogFiles* log)
     : settings_(settings), log_(log) {}
 
 void DecodedText::Printf(const char* format, ...) {
-  const int room = kCapacity - length_;  // includes the NUL
+  char formatted[kCapacity];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(text_ + length_, static_cast<std::size_t>(room), format, args);
+  std::vsnprintf(formatted, sizeof formatted, format, args);
   va_end(args);
   // vsnprintf cuts what does not fit; an embedded NUL ends the text.
-  length_ += static_cast<int>(strnlen(text_ + length_, static_cast<std::size_t>(room)));
+  AppendSafe({formatted, strnlen(formatted, sizeof formatted)});
 }
 
-void DecodedText::Append(std::string_view text) {
-  const std::size_t room = static_cast<std::size_t>(kCapacity - 1 - length_);
-  std::size_t n = std::min(text.size(), room);
-  const void* nul = std::memchr(text.data(), '\0', n);
-  if (nul != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
-  std::memcpy(text_ + length_, text.data(), n);
-  length_ += static_cast<int>(n);
-  text_[length_] = '\0';
-}
+void DecodedText::Append(std::string_view text) { AppendSafe(text); }
 
 void DecodedText::AppendLines(std::string_view text) {
+  lines_.clear();
   for (char c : text) {
-    // A CR LF pair must not be split at the end of the buffer.
-    const int needed = c == '\n' ? 2 : 1;
-    if (c == '\0' || length_ + needed > kCapacity - 1) break;
-    if (c == '\n') text_[length_++] = '\r';
-    text_[length_++] = c;
+    if (c == '\n') lines_ += '\r';
+    lines_ += c;
   }
+  AppendSafe(lines_);
+}
+
+void DecodedText::AppendSafe(std::string_view text) {
+  if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
+    text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+  }
+  // Received bytes are rendered before they get here; this catches any that
+  // slipped through, so that nothing but CR LF line ends drives a terminal.
+  rendered_.clear();
+  AppendReceivedText(rendered_, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                     LineBreaks::kCrLfOnly);
+  text = rendered_;
+  std::size_t n = std::min(text.size(), static_cast<std::size_t>(kCapacity - 1 - length_));
+  // A CR LF pair must not be split at the end of the buffer.
+  if (n > 0 && n < text.size() && text[n - 1] == '\r' && text[n] == '\n') --n;
+  std::memcpy(text_ + length_, text.data(), n);
+  length_ += static_cast<int>(n);
   text_[length_] = '\0';
 }
 

@@ -2,9 +2,12 @@
 // The one text buffer into which the HFDL decoders and the ACARS printers write
 // a frame's text. A flush hands the whole text to the window (and to the HFDL
 // day log while HFDL logging is on) and empties the buffer. Worker thread only.
+// Nothing but printable ASCII and CR LF line ends enters it: any other byte is
+// written by name ("<ESC>", "<0x9B>").
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace talvir {
@@ -24,7 +27,7 @@ class DecodedText {
   DecodedText(const DecodedText&) = delete;
   DecodedText& operator=(const DecodedText&) = delete;
 
-  // printf-style append. An embedded NUL ends the text there.
+  // printf-style append. An embedded NUL ends the text there, as in Append.
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void Append(std::string_view text);
   // Appends with every LF turned into CR LF (ACARS texts are built with LF).
@@ -44,10 +47,17 @@ class DecodedText {
   int Flush();
 
  private:
+  // Up to a NUL, control bytes other than CR LF pairs named, cut to the room
+  // left without splitting a CR LF.
+  void AppendSafe(std::string_view text);
+
   const Settings& settings_;
   const LogFiles* log_;
   char text_[kCapacity] = {};
   int length_ = 0;
+  // Reused between appends, so that they allocate only while growing.
+  std::string lines_;
+  std::string rendered_;
 };
 
 }  // namespace talvir

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "acars/acars_text.h"
 #include "acars/hfdl_acars_printer.h"
+#include "common/received_text.h"
 #include "config/settings.h"
 #include "outputs/decoded_text.h"
 #include "protocol/system_table_decoder.h"
@@ -88,15 +90,13 @@ std::array<int, 4> ReadRateCounts(std::span<const uint8_t> p, std::size_t offset
   return {p[offset], p[offset + 1], p[offset + 2], p[offset + 3]};
 }
 
-// Six characters with bit 7 cleared; a NUL ends the text early.
+// Six characters with bit 7 cleared, control bytes named; a NUL ends the
+// text early.
 std::string ReadFlightId(std::span<const uint8_t> p) {
-  std::string id;
-  for (std::size_t i = 0; i < kFlightIdBytes; ++i) {
-    const char c = static_cast<char>(p[i] & 0x7F);
-    if (c == '\0') break;
-    id.push_back(c);
-  }
-  return id;
+  std::array<uint8_t, kFlightIdBytes> id;
+  std::size_t length = 0;
+  for (; length < id.size() && (p[length] & 0x7F) != 0; ++length) id[length] = p[length] & 0x7F;
+  return RenderReceivedText(std::span(id).first(length));
 }
 
 Position ReadPosition(std::span<const uint8_t> p) {
@@ -201,10 +201,8 @@ void HfnpduDecoder::DecodePerformanceData(const LinkContext& link,
       text_.Printf("Flight Leg %d\r\n", r.flightLeg);
       text_.Printf("GS %s\r\n", formatters_.GroundStationName(r.groundStationId).c_str());
       text_.Printf("%s\r\n", r.utcFlag != 0 ? "SYNCHED TO UTC" : "NOT SYNCHED TO UTC");
-      if (systemTable_.SystemTableValid()) {
-        const uint32_t hz =
-            systemTable_.SystemTableFrequency(r.groundStationId, r.frequencyIndex + 1);
-        text_.Printf("Frequency %8.1f(KHz)\r\n", hz * 0.001);
+      if (const auto hz = systemTable_.HeldFrequencyHz(r.groundStationId, r.frequencyIndex + 1)) {
+        text_.Printf("Frequency %8.1f(KHz)\r\n", *hz * 0.001);
       } else {
         text_.Printf("Frequency %d\r\n", r.frequencyIndex + 1);
       }
@@ -329,9 +327,8 @@ void HfnpduDecoder::DecodeTestPacket(std::span<const uint8_t> payload) {
 }
 
 void HfnpduDecoder::DecodeHfdlAcars(const LinkContext& link, std::span<const uint8_t> payload) {
-  acarsBlock_.assign(payload.begin(), payload.end());
-  for (uint8_t& byte : acarsBlock_) byte &= kAcarsCharacterMask;
-  acarsPrinter_.PrintHfdlAcars(link.direction, link.groundStationId, link.aid, acarsBlock_);
+  const std::vector<uint8_t> block = AcarsCharactersWithoutParity(payload);
+  acarsPrinter_.PrintHfdlAcars(link.direction, link.groundStationId, link.aid, block);
   if (!Showing()) return;
   const std::string label = formatters_.FlightLabel(link.aid);
   if (link.direction == kDirectionAirToGround) {
@@ -339,7 +336,7 @@ void HfnpduDecoder::DecodeHfdlAcars(const LinkContext& link, std::span<const uin
   } else {
     text_.Printf("[HFNPDU ACARS FM GND TO AIR %s]\r\n", label.c_str());
   }
-  text_.Append(RenderControlCharacters(acarsBlock_));
+  text_.AppendLines(RenderControlCharacters(HfdlAcarsCharacters(block)));
 }
 
 void HfnpduDecoder::PrintUnknown(std::span<const uint8_t> payload) {

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <span>
-#include <vector>
 
 #include "common/hfdl_pdu_types.h"
 #include "protocol/link_context.h"
@@ -45,8 +44,6 @@ class HfnpduDecoder final : public HfnpduReceiver {
   const TextFormatters& formatters_;
   SystemTableDecoder& systemTableDecoder_;
   HfdlAcarsPrinter& acarsPrinter_;
-  // The ACARS block, parity cleared; the printer changes its last byte.
-  std::vector<uint8_t> acarsBlock_;
 };
 
 }  // namespace talvir

@@ -16,9 +16,8 @@
 namespace talvir {
 namespace {
 
-constexpr int kAirMaxDecodedLpdus = 8;  // an air MPDU may announce 15
 constexpr int kGroundMaxBlocks = 8;
-constexpr int kMaxLpdusPerBlock = 15;
+constexpr int kMaxLpdusPerBlock = 15;  // the 4-bit count of an air MPDU or a ground block
 constexpr int kFcsBytes = 2;
 constexpr std::size_t kAirLengthsOffset = 6;    // after type, station, AID, request, rates
 constexpr std::size_t kGroundBlocksOffset = 2;  // after type and station
@@ -96,8 +95,8 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
   const int headerBytes = n + 6;
   const bool crcOk = HfdlCrcCheck(frame, headerBytes);
 
-  std::array<LpduPlace, kAirMaxDecodedLpdus> places;
-  const auto lpdus = std::span(places).first(static_cast<std::size_t>(std::min(n, kAirMaxDecodedLpdus)));
+  std::array<LpduPlace, kMaxLpdusPerBlock> places;
+  const auto lpdus = std::span(places).first(static_cast<std::size_t>(n));
   if (crcOk) {
     link.groundStationId = frame[1] & 0x7F;
     link.aid = frame[2];

@@ -14,12 +14,19 @@ namespace {
 
 bool RealAid(int aid) { return aid != kBroadcastAid && aid != kLogonAid; }
 
-// Copies at most the field's width less its terminator.
+// What a field keeps of a text: its width less the terminator. Lookups cut
+// the same way, so a text longer than the field (a flight id with named
+// control bytes) finds the record it made.
+template <std::size_t N>
+std::string_view AsStored(const char (&)[N], std::string_view text) {
+  return text.substr(0, N - 1);
+}
+
 template <std::size_t N>
 void CopyField(char (&field)[N], std::string_view text) {
-  const std::size_t n = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), n);
-  std::memset(field + n, 0, N - n);
+  text = AsStored(field, text);
+  std::memcpy(field, text.data(), text.size());
+  std::memset(field + text.size(), 0, N - text.size());
 }
 
 }  // namespace
@@ -46,12 +53,13 @@ int FlightDb::FindByLogonKeyLocked(int key) const {
 
 int FlightDb::FindByFlightIdLocked(std::string_view text) const {
   if (text.empty()) return -1;
-  return FindLocked([text](const AircraftRecord& r) { return r.FlightIdText() == text; });
+  return FindLocked([text](const AircraftRecord& r) { return r.FlightIdText() == AsStored(r.flightId, text); });
 }
 
 int FlightDb::FindByRegistrationLocked(std::string_view text) const {
   if (text.empty()) return -1;
-  return FindLocked([text](const AircraftRecord& r) { return r.RegistrationText() == text; });
+  return FindLocked(
+      [text](const AircraftRecord& r) { return r.RegistrationText() == AsStored(r.registration, text); });
 }
 
 int FlightDb::FindByAidLocked(int aid) const {

@@ -76,14 +76,20 @@ int32_t SystemTableStore::Version() const {
   return table_.version;
 }
 
-uint32_t SystemTableStore::SystemTableFrequency(int stationId, int number) const {
-  const uint32_t unknown = static_cast<uint32_t>(number);
-  if (!SystemTableValid() || number < 1 || number > kSystemTableMaxFrequencies) return unknown;
+std::optional<uint32_t> SystemTableStore::HeldFrequencyHz(int stationId, int number) const {
+  if (!SystemTableValid() || number < 1) return std::nullopt;
   std::lock_guard lock(lock_);
   for (int s = 0; s < UsableStationCount(table_); ++s) {
-    if (table_.stations[s].id == stationId) return table_.stations[s].frequencies[number - 1].frequencyHz;
+    const SystemTableStation& station = table_.stations[s];
+    if (station.id != stationId) continue;
+    if (number > UsableFrequencyCount(station)) return std::nullopt;
+    return station.frequencies[number - 1].frequencyHz;
   }
-  return unknown;
+  return std::nullopt;
+}
+
+uint32_t SystemTableStore::SystemTableFrequency(int stationId, int number) const {
+  return HeldFrequencyHz(stationId, number).value_or(static_cast<uint32_t>(number));
 }
 
 }  // namespace talvir

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 
 namespace talvir {
 
@@ -65,8 +66,10 @@ class SystemTableStore {
   SystemTable Snapshot() const;
   int32_t Version() const;
 
-  // Frequency `number` (1..20) of a station in Hz, or `number` itself when
-  // the table is not valid or does not hold the station.
+  // Frequency `number` (1..20) of a station in Hz; nullopt when the table is
+  // not valid or does not hold that station or that many of its frequencies.
+  std::optional<uint32_t> HeldFrequencyHz(int stationId, int number) const;
+  // The same, or `number` itself when the table does not hold it.
   uint32_t SystemTableFrequency(int stationId, int number) const;
 
   // Whether the stored table matches the one on the air (set by each good

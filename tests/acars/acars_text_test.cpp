@@ -10,19 +10,10 @@ namespace {
 
 std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
-TEST(RenderControlCharacters, NamesEveryControlCharacterAndKeepsPrintablesWithoutParity) {
-  std::vector<uint8_t> all;
-  for (int c = 0; c < 128; ++c) all.push_back(static_cast<uint8_t>(c));
-  std::string expected =
-      "<NUL><SOH><STX><ETX><EOT><ENQ><ACK><BEL><BS><HT>\n<VT><FF>\r<SO><SI>"
-      "<DLE><DC1><DC2><DC3><DC4><NAK><SYN><ETB><CAN><EM><SUB><ESC><FS><GS><RS><US>";
-  for (int c = 32; c < 127; ++c) expected.push_back(static_cast<char>(c));
-  expected += "<DEL>\r\n";
-  EXPECT_EQ(RenderControlCharacters(all), expected);
-  // The parity bit is cleared first.
-  const std::vector<uint8_t> withParity = {0x82, 0xC1, 0x83, 0x80, 0xFF};
-  EXPECT_EQ(RenderControlCharacters(withParity), "<STX>A<ETX><NUL><DEL>\r\n");
-  EXPECT_EQ(RenderControlCharacters({}), "\r\n");
+TEST(RenderControlCharacters, NamesControlsKeepsLineBreaksAndEndsTheLine) {
+  EXPECT_EQ(RenderControlCharacters(Bytes("\x01" "2.N1\x15" "H1D\x02" "A\r\nB\rC\x1b\x03\x7f")),
+            "<SOH>2.N1<NAK>H1D<STX>A\nB\nC<ESC><ETX><DEL>\n");
+  EXPECT_EQ(RenderControlCharacters({}), "\n");
 }
 
 TEST(AcarsTextRule, EtxHidesUntilTheNextStx) {
@@ -33,16 +24,26 @@ TEST(AcarsTextRule, EtxHidesUntilTheNextStx) {
   text.clear();
   AppendAcarsTextRule(text, Bytes("open text without end"), true);
   EXPECT_EQ(text, "open text without end");
+
+  // Received line breaks stay line breaks; other control bytes are named.
+  text.clear();
+  AppendAcarsTextRule(text, Bytes("A\r\nB\rC\nD\x1b[2J\x7f\x03\x1b"), true);
+  EXPECT_EQ(text, "A\nB\nC\nD<ESC>[2J<DEL>\n");
 }
 
-TEST(AcarsCharacters, StopAtTheBlockEndAndSkipNul) {
+TEST(AcarsField, NamesEveryControlByteAndStopsAtTheBlockEnd) {
   std::string text;
-  const std::vector<uint8_t> block = {'A' | 0x80, 0, 'B', 'C'};
-  AppendAcarsCharacters(text, block, 0, 10);
-  EXPECT_EQ(text, "ABC");
+  AppendAcarsField(text, Bytes(std::string("A\0\r\nB", 5)), 0, 10);
+  EXPECT_EQ(text, "A<NUL><CR><LF>B");
   text.clear();
-  AppendAcarsCharacters(text, block, 5, 10);
+  AppendAcarsField(text, Bytes("AB"), 5, 10);
   EXPECT_EQ(text, "");
+}
+
+TEST(HfdlAcarsCharacters, DropTheCheckBytesAndDel) {
+  const auto block = Bytes("\x01" "2X\x03" "AB\x7f");
+  EXPECT_EQ(HfdlAcarsCharacters(block).size(), 4u);
+  EXPECT_TRUE(HfdlAcarsCharacters(Bytes("AB")).empty());
 }
 
 TEST(AcarsClosingLine, SeparatorThenLocalDateAndTime) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "acars/acars_test_outputs.h"
+#include "testbench/frames/acars_block.h"
 
 namespace talvir {
 namespace {
@@ -11,8 +12,9 @@ using testing::Bytes;
 using testing::kTestClosingLine;
 using testing::WithCrLf;
 
-// SOH, mode, registration, technical acknowledgement, label, block id, STX.
-const std::string kHeader = "\x01" "2.N123AB\x15" "H1D\x02";
+// SOH, mode, registration, technical acknowledgement, label, block id (a
+// digit: a downlink), STX.
+const std::string kHeader = "\x01" "2.N123AB\x15" "H13\x02";
 
 std::vector<uint8_t> VhfBlock(std::string_view text, char end = '\x03') {
   std::vector<uint8_t> block = Bytes(kHeader + std::string(text) + end);
@@ -34,7 +36,7 @@ TEST_F(VhfAcarsPrinterTest, NormalMessageReachesEveryOutput) {
 
   const std::string expected =
       "VACARS mode: 2  Aircraft reg: .N123AB\n"
-      "Message label: H1 Block id: D  Msg. no: M01A Flight id: UA1234\n"
+      "Message label: H1 Block id: 3  Msg. no: M01A Flight id: UA1234\n"
       "Message content:-\n"
       "HELLO WORLD\n" +
       kTestClosingLine;
@@ -67,7 +69,7 @@ TEST_F(VhfAcarsPrinterTest, EmptyContentAndBlankFlightId) {
   printer.PrintVhfAcars(VhfBlock("M02B      "));
   EXPECT_EQ(dde.published.at(0),
             "VACARS mode: 2  Aircraft reg: .N123AB\n"
-            "Message label: H1 Block id: D  Msg. no: M02B Flight id:       \n"
+            "Message label: H1 Block id: 3  Msg. no: M02B Flight id:       \n"
             "Message content:-\n\n" +
                 kTestClosingLine);
   // The database receives the blanks as they are.
@@ -84,8 +86,8 @@ TEST_F(VhfAcarsPrinterTest, ShortTextsPrintTheFieldsAsFarAsReceived) {
             std::string::npos);
 
   // No text at all, and a block cut inside the label.
-  printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H1D\x02"));
-  EXPECT_NE(dde.published.at(2).find("Block id: D  Msg. no:  Flight id: \n"), std::string::npos);
+  printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02"));
+  EXPECT_NE(dde.published.at(2).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
   printer.PrintVhfAcars(Bytes("\x01" "2.N1"));
   EXPECT_EQ(dde.published.at(3), "VACARS mode: 2  Aircraft reg: .N1\nMessage label:  Block id:   "
                                  "Msg. no:  Flight id: \nMessage content:-\n\n" +
@@ -106,12 +108,40 @@ TEST_F(VhfAcarsPrinterTest, TextsLongerThanTheAreaAreCut) {
             std::string::npos);
 }
 
-TEST_F(VhfAcarsPrinterTest, ControlCharactersInTheTextArePrinted) {
+TEST_F(VhfAcarsPrinterTest, ControlBytesAreNamedAndLineBreaksKept) {
   settings.Set(&SettingsRecord::showVAcars, 1);
-  printer.PrintVhfAcars(VhfBlock("M05EUA1234A\r\nB\x7f"));
-  EXPECT_NE(dde.published.at(0).find("Message content:-\nA\r\nB\x7f\n---"), std::string::npos);
-  // LF becomes CR LF on the way into the window; the CR before it stays.
-  EXPECT_NE(ui.AllDecodedText().find("A\r\r\nB\x7f\r\n---"), std::string::npos);
+  std::vector<uint8_t> block = VhfBlock("M05EUA1234A\r\nB\rC\nD\x7f\x1b[31m");
+  block[4] = 0x9B;  // registration: ESC with its parity bit
+  printer.PrintVhfAcars(block);
+  const std::string& text = dde.published.at(0);
+  EXPECT_NE(text.find("Aircraft reg: .N<ESC>23AB\n"), std::string::npos);
+  EXPECT_NE(text.find("Message content:-\nA\nB\nC\nD<DEL><ESC>[31m\n---"), std::string::npos);
+  EXPECT_NE(ui.AllDecodedText().find("A\r\nB\r\nC\r\nD<DEL><ESC>[31m\r\n---"), std::string::npos);
+}
+
+// Ground stations number their blocks with letters; the text right after
+// the STX is the message, not a message number and flight id.
+TEST_F(VhfAcarsPrinterTest, UplinkShowsItsWholeTextAndNoFlightId) {
+  settings.Set(&SettingsRecord::showVAcars, 1);
+  std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(
+      {.registration = "N123AB", .label = "H1", .blockId = 'A', .downlink = false, .text = "UPLINK TEXT"});
+  block.resize(block.size() - 3);  // the demodulator hands over SOH .. ETX
+  printer.PrintVhfAcars(block);
+  const std::string expected =
+      "VACARS mode: 2  Aircraft reg: .N123AB\n"
+      "Message label: H1 Block id: A  [Uplink]\n"
+      "Message content:-\n"
+      "UPLINK TEXT\n" +
+      kTestClosingLine;
+  EXPECT_EQ(dde.published.at(0), expected);
+  EXPECT_EQ(ui.AllDecodedText(), WithCrLf(expected));
+  EXPECT_TRUE(ui.flightList.empty());
+  EXPECT_TRUE(ui.flightDetails.empty());
+  EXPECT_EQ(flights.FlightDbFindByFlightId("UPLINK"), -1);
+  // The registration is the aircraft's own, heard in either direction.
+  const int index = flights.FlightDbFindByRegistration(".N123AB");
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(flights.FlightDbRecord(index)->FlightIdText(), "");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "hfnpdu/hfnpdu_test_rig.h"
 #include "protocol/system_table_decoder.h"
+#include "testbench/frames/acars_block.h"
 #include "testbench/frames/hfnpdu_builder.h"
 
 namespace talvir {
@@ -104,6 +105,34 @@ TEST_F(HfnpduDecoderTest, PerformanceDataVerboseWithAndWithoutSystemTable) {
   report.vendorCode = 0;
   EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(report)),
             kPerformanceHead + VerboseBody("Frequency   8927.0(KHz)\r\n", "Unknown code 12"));
+  decodedText.Flush();
+
+  // Frequencies the table does not hold (a third of station 3, any of
+  // station 9) show their numbers, as without a table, not "0.0(KHz)".
+  report.frequencyIndex = 2;
+  EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(report)),
+            kPerformanceHead + VerboseBody("Frequency 3\r\n", "Unknown code 12"));
+  decodedText.Flush();
+  report.frequencyIndex = 0;
+  report.groundStationId = 9;
+  EXPECT_NE(Decode(tb::BuildPerformanceDataHfnpdu(report)).find("\r\nFrequency 1\r\n"), std::string::npos);
+}
+
+// A flight id is one line wherever it goes: the text, the Flight list, the
+// detail line and the feed all get its control bytes named.
+TEST_F(HfnpduDecoderTest, FlightIdControlBytesAreNamed) {
+  auto hfnpdu = tb::BuildPerformanceDataHfnpdu(Report());
+  hfnpdu[3] = 0x1B;         // "U<ESC>1234"
+  hfnpdu[5] = 0x0A | 0x80;  // bit 7 is not part of the character
+  EXPECT_EQ(Decode(hfnpdu), "[HFNPDU PERFORMANCE]\r\n12:00:00  UTC  Flight ID = U<ESC>1<LF>34 " + kPositionLine);
+  // The database keeps seven characters, and finds the record again by them.
+  ASSERT_EQ(ui.flightList, std::vector<std::string>{"U<ESC>1"});
+  EXPECT_GE(flights.FlightDbFindByFlightId("U<ESC>1<LF>34"), 0);
+
+  // A NUL ends the flight id early.
+  hfnpdu[5] = 0x00;
+  decodedText.Flush();
+  EXPECT_NE(Decode(hfnpdu).find("Flight ID = U<ESC>1 "), std::string::npos);
 }
 
 TEST_F(HfnpduDecoderTest, PerformanceDataDisplayOffStillUpdatesTheDatabaseButShortDataDoesNot) {
@@ -213,13 +242,10 @@ TEST_F(HfnpduDecoderTest, RequestsAndUnknownTypes) {
   EXPECT_EQ(Decode(std::vector<uint8_t>{0xFF, 0xD1}), "");
 }
 
-// SOH, mode, registration, technical acknowledgement, label, block id.
-const std::string kAcarsHeader = "\x01" "2.N123AB\x15" "H1D";
-
 TEST_F(HfnpduDecoderTest, AcarsDownlinkPrintsTheMessageThenTheRendering) {
   settings.Set(&SettingsRecord::showHAcars, 1);
-  std::vector<uint8_t> block = Bytes(kAcarsHeader + "\x02" "M01AUA1234HI\x03" "AFTER\x7f");
-  block[1] |= 0x80;  // parity bits are cleared first
+  const auto block = tb::BuildAcarsBlock({.registration = "N123AB", .label = "H1", .blockId = 'D',
+                                          .messageNumber = "M01A", .flightId = "UA1234", .text = "HI"});
   decodedText.Printf("[LPDU]\r\n");
   const std::string pending = Decode(tb::BuildAcarsHfnpdu(block));
 
@@ -228,23 +254,25 @@ TEST_F(HfnpduDecoderTest, AcarsDownlinkPrintsTheMessageThenTheRendering) {
             "[LPDU]\r\nHACARS mode: 2  Aircraft reg: .N123AB\r\n"
             "Message label: H1  Block id: D  Msg. no: M01A Flight id: UA1234\r\n"
             "Message content:-\r\nHI\r\n" + testing::WithCrLf(testing::kTestClosingLine));
-  // The label comes from the record the message itself just created.
+  // The label comes from the record the message itself just created. The
+  // rendering ends with the ETX: check bytes and DEL are not characters.
   EXPECT_EQ(pending,
             "[HFNPDU ACARS FM AIR UA1234 TO GND]\r\n"
-            "<SOH>2.N123AB<NAK>H1D<STX>M01AUA1234HI<ETX>AFTER<NUL>\r\n");
+            "<SOH>2.N123AB<NAK>H1D<STX>M01AUA1234HI<ETX>\r\n");
   ASSERT_EQ(dde.published.size(), 1u);
   EXPECT_EQ(OstraleLog(), testing::WithCrLf(dde.published[0]));
 }
 
 TEST_F(HfnpduDecoderTest, AcarsUplinkWithEtxInMidText) {
   link.direction = kDirectionGroundToAir;
-  const std::vector<uint8_t> block = Bytes(kAcarsHeader + "\x02" "ONE\x03" "NOT\x02" "TWO\x03\x7f");
+  const auto block = tb::BuildAcarsBlock(
+      {.registration = "N123AB", .label = "H1", .blockId = 'D', .downlink = false, .text = "ONE\x03NOT\x02TWO\r\nX"});
   const std::string pending = Decode(tb::BuildAcarsHfnpdu(block));
   EXPECT_EQ(pending,
             "[HFNPDU ACARS FM GND TO AIR 21]\r\n"
-            "<SOH>2.N123AB<NAK>H1D<STX>ONE<ETX>NOT<STX>TWO<ETX><NUL>\r\n");
+            "<SOH>2.N123AB<NAK>H1D<STX>ONE<ETX>NOT<STX>TWO\r\nX<ETX>\r\n");
   ASSERT_EQ(dde.published.size(), 1u);
-  EXPECT_NE(dde.published[0].find("Block id: D  [Uplink]\nMessage content:-\nONE\nTWO\n---"),
+  EXPECT_NE(dde.published[0].find("Block id: D  [Uplink]\nMessage content:-\nONE\nTWO\nX\n---"),
             std::string::npos);
   EXPECT_TRUE(ui.decodedText.empty());  // "H ACARS" off
   EXPECT_EQ(flights.FlightDbFindByRegistration(".N123AB"), -1);

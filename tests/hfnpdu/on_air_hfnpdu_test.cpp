@@ -48,11 +48,11 @@ TEST_F(OnAirHfnpduTest, PerformanceReportOfAnAeroflotFlight) {
 TEST_F(OnAirHfnpduTest, AcarsUplinkWithoutText) {
   link.direction = kDirectionGroundToAir;
   const std::string text = Decode(FromHex("ffff0132aeceb6b931b53438df7f57838a8d7f"));
-  EXPECT_EQ(text,
-            "[HFNPDU ACARS FM GND TO AIR 71]\r\n<SOH>2.N691548_<DEL>W<ETX>\n\r<NUL>\r\n");
+  // Its check bytes 0A 0D are neither shown as a line break nor as text.
+  EXPECT_EQ(text, "[HFNPDU ACARS FM GND TO AIR 71]\r\n<SOH>2.N691548_<DEL>W<ETX>\r\n");
   ASSERT_EQ(dde.published.size(), 1u);
   EXPECT_EQ(dde.published[0],
-            "HACARS mode: 2  Aircraft reg: .N69154\nMessage label: _\x7f  Block id: W  "
+            "HACARS mode: 2  Aircraft reg: .N69154\nMessage label: _<DEL>  Block id: W  "
             "[Uplink]\nMessage content:-\n\n" +
                 testing::kTestClosingLine);
 }

@@ -60,6 +60,16 @@ TEST(DecodedText, AppendsPrintfAndLines) {
   EXPECT_EQ(rig.text.Length(), 9);
 }
 
+// The last guard before the terminal and the logs: whatever reaches the
+// buffer, only CR LF line ends and printable ASCII come out of it.
+TEST(DecodedText, ControlBytesOtherThanItsLineEndsAreNamed) {
+  TextRig rig;
+  rig.text.Append("a\x1b[2Jb\r\nc\rd\ne\x9b");
+  rig.text.Printf("|%s|", "x\x07\xff");
+  rig.text.AppendLines("p\nq\r\x7f");
+  EXPECT_EQ(rig.text.Text(), "a<ESC>[2Jb\r\nc<CR>d<LF>e<0x9B>|x<BEL><0xFF>|p\r\nq<CR><DEL>");
+}
+
 TEST(DecodedText, OverflowIsCutNeverWrittenPast) {
   TextRig rig;
   const std::string block(4000, 'x');
@@ -78,6 +88,8 @@ TEST(DecodedText, OverflowIsCutNeverWrittenPast) {
   TextRig almost;
   almost.text.Append(std::string(DecodedText::kCapacity - 2, 'y'));
   almost.text.AppendLines("\n");
+  almost.text.Append("\r\n");
+  almost.text.Printf("\r\n");
   EXPECT_EQ(almost.text.Length(), DecodedText::kCapacity - 2);
 }
 

@@ -35,12 +35,15 @@ TEST(Formatters, FrequencyLists) {
   table->version = 2;
   table->stationCount = 1;
   table->stations[0].id = 7;
+  table->stations[0].frequencyCount = 2;
   table->stations[0].frequencies[0] = {8927000, 0};
   table->stations[0].frequencies[1] = {900, 0};
   rig.systemTable.StoreSystemTable(*table);
   rig.systemTable.SetSystemTableValid(true);
   EXPECT_EQ(rig.formatters.FormatFrequencyList(7, 0x3), "    8927 KHz      900");
   EXPECT_EQ(rig.formatters.FormatFrequencyList(7, 0), "");
+  // A frequency the table does not hold shows its number, not 0.
+  EXPECT_EQ(rig.formatters.FormatFrequencyList(7, 0x5), "    8927 KHz        3");
   EXPECT_EQ(rig.formatters.FormatFrequencyList(8, 0x80001), "       1      20");
   EXPECT_EQ(rig.formatters.FormatFrequencyList(8, 0xFFFFF).size(), 20u * 8);
 }

@@ -74,13 +74,13 @@ TEST(Mpdu, RateAndSlotTexts) {
   EXPECT_EQ(FormatRateAndSlot(8, 5), "");
 }
 
-TEST(Mpdu, AirLpdusDecodedInOrderOnlyTheFirstEight) {
+TEST(Mpdu, AirLpdusDecodedInOrderAllFifteen) {
   ProtocolRig rig;
   std::vector<Lpdu> lpdus;
   for (uint8_t i = 0; i < 15; ++i) lpdus.push_back(BuildUnnumberedDataLpdu(Hfnpdu(i)));
   rig.Receive(BuildAirMpdu(AirHeader(0x3A, 0), lpdus));
-  ASSERT_EQ(rig.hfnpdu.calls.size(), 8u);
-  for (uint8_t i = 0; i < 8; ++i) {
+  ASSERT_EQ(rig.hfnpdu.calls.size(), 15u);
+  for (uint8_t i = 0; i < 15; ++i) {
     EXPECT_EQ(rig.hfnpdu.calls[i].data, Hfnpdu(i));
     EXPECT_EQ(rig.hfnpdu.calls[i].link.direction, 1);
     EXPECT_EQ(rig.hfnpdu.calls[i].link.aid, 0x3A);

@@ -137,6 +137,10 @@ TEST(SystemTableFile, FrequenciesLoadSortedDescendingWithTheirSlots) {
   EXPECT_EQ(store.SystemTableFrequency(7, 1), 8000u);
   EXPECT_EQ(store.SystemTableFrequency(3, 2), 0x80000000u);
   EXPECT_EQ(store.SystemTableFrequency(9, 2), 2u);  // station not in the table
+  // Beyond the station's count the table holds no frequency, whatever lies there.
+  EXPECT_EQ(store.SystemTableFrequency(7, 4), 4u);
+  EXPECT_EQ(store.HeldFrequencyHz(3, 3), std::nullopt);
+  EXPECT_EQ(store.HeldFrequencyHz(7, 1), 8000u);
   store.SetSystemTableValid(false);
   EXPECT_EQ(store.SystemTableFrequency(7, 1), 1u);
 }
@@ -164,6 +168,7 @@ TEST(SystemTableFile, DamagedFileCountsAreClampedForEveryUse) {
   EXPECT_EQ(loaded.stations[2].frequencies[0].frequencyHz, 1000u);  // left alone
   EXPECT_EQ(store.SystemTableFrequency(127, 20), 1000u);
   EXPECT_EQ(store.SystemTableFrequency(127, 21), 21u);
+  EXPECT_EQ(store.SystemTableFrequency(2, 1), 1u);  // a count below zero holds nothing
 
   // A short file fills only the front of the store.
   WriteFile(file, std::string(reinterpret_cast<const char*>(table.get()), 100));
