@@ -6,6 +6,7 @@
 
 #include "acars/acars_text.h"
 #include "common/received_text.h"
+#include "common/time_of_day.h"
 
 namespace talvir {
 namespace {
@@ -13,8 +14,6 @@ namespace {
 constexpr std::size_t kTextOffset = kAcarsStxOffset + 1;
 // Offsets in the text.
 constexpr std::size_t kContentOffset = kAcarsMessageNumberLength + kAcarsFlightIdLength;
-
-constexpr int kSecondsPerDay = 24 * 3600;
 
 // Ground stations name their blocks with letters, aircraft with digits.
 bool IsUplinkBlockId(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -63,9 +62,7 @@ void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> received) {
 
   outputs_.Publish(text, &SettingsRecord::showVAcars);
   outputs_.flights.FlightDbUpdateFromAcars(1, 0, 0, flightId, registration);
-  const int secondsOfDay =
-      static_cast<int>(((now % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay);
-  outputs_.flights.FlightDbSetPositionTime(flightId, secondsOfDay / 2);
+  outputs_.flights.FlightDbSetPositionTime(flightId, TimeOfDay(now) / 2);
 }
 
 }  // namespace talvir

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -66,10 +67,23 @@ TEST_F(DemoDecodeTest, WithoutAStartTimeTheFileDateAndTheSquitterTimeStampIt) {
 }
 
 // What a new listener sees first: the decoded traffic without the raw detail,
-// then what the decode found.
+// then what the decode found. The demo's uplinks carry DEL in their labels:
+// neither the terminal nor the logs get it raw.
 TEST_F(DemoDecodeTest, TheDefaultSelectionAndTheSummary) {
-  const Output run = Decode("--channel-b vhf --summary");
+  const Output run = Decode("--channel-b vhf --summary --logs");
   ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> texts = {run.out};
+  for (const auto& log : std::filesystem::directory_iterator(dir.path() / "logfiles")) {
+    texts.push_back(testing::ReadFile(log.path()));
+  }
+  ASSERT_EQ(texts.size(), 3U) << "stdout, the HFDL log and the Ostrale log";
+  for (const std::string& text : texts) {
+    EXPECT_NE(text.find("_<DEL>"), std::string::npos);
+    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) {
+      const auto b = static_cast<uint8_t>(c);
+      return (b >= 0x20 && b < 0x7F) || b == '\r' || b == '\n';
+    })) << text.substr(0, 300);
+  }
   EXPECT_EQ(run.out.find("[Preamble"), std::string::npos);
   EXPECT_NE(run.out.find("[MPDU "), std::string::npos);
   EXPECT_NE(run.out.find("VACARS mode: "), std::string::npos);

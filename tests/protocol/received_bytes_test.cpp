@@ -9,11 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "acars/vhf_acars_printer.h"
 #include "full_chain_rig.h"
+#include "support/read_file.h"
 #include "testbench/frames/acars_block.h"
 #include "testbench/frames/hfnpdu_builder.h"
 #include "testbench/frames/lpdu_builder.h"
@@ -81,13 +80,6 @@ std::size_t FirstRawControl(std::string_view text) {
   return raw == text.end() ? std::string_view::npos : static_cast<std::size_t>(raw - text.begin());
 }
 
-std::string ReadAll(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
 std::size_t Count(std::string_view text, std::string_view word) {
   std::size_t n = 0;
   for (auto at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) ++n;
@@ -133,8 +125,8 @@ TEST(ReceivedBytes, NoRawControlByteReachesAnyOutput) {
   stack.flights.FlightDbPublish(1);
 
   const std::string console = ui.AllDecodedText();
-  const std::string hfdlLog = ReadAll(logs.HfdlLogPath());
-  const std::string ostraleLog = ReadAll(logs.OstraleLogPath());
+  const std::string hfdlLog = ReadFile(logs.HfdlLogPath());
+  const std::string ostraleLog = ReadFile(logs.OstraleLogPath());
   std::vector<std::pair<std::string, std::string>> outputs = {
       {"decoded text", console}, {"HFDL log", hfdlLog}, {"Ostrale log", ostraleLog}};
   for (const auto& text : feed.texts) outputs.emplace_back("feed", text);
