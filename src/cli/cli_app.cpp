@@ -49,7 +49,7 @@ int ListDevices() {
 // stdin, what the run needs to know of it.
 struct Input {
   std::unique_ptr<CaptureDriver> driver;
-  const StreamDriver* stream = nullptr;  // file or stdin; owned by the driver slot
+  const StreamDriver* stream = nullptr;  // file or stdin: `driver` itself, kept for its counts
   int channels = 2;
   std::time_t estimatedStart = 0;  // UTC of the first frame, when not given
 };
