@@ -52,7 +52,9 @@ void VhfDemodulator::ProcessWholeBlock(const float* samples) {
   DemodulatePreviousOutputs();
 }
 
-void VhfDemodulator::MixIntoHistory(const float* samples) {
+void VhfDemodulator::MixIntoHistory(const float* input) {
+  dcBlocker_.Process(std::span<const float>(input, kBlockFrames), withoutDc_);
+  const float* samples = withoutDc_.data();
   for (float* plane : {mixed_.evenI.data(), mixed_.evenQ.data(), mixed_.oddI.data(), mixed_.oddQ.data()})
     MoveSecondHalfToFirst(plane, kHalfPlane);
 

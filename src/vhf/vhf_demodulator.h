@@ -1,5 +1,6 @@
 #pragma once
-// VHF ACARS MSK demodulator for one sound-card channel: mixes the band centre
+// VHF ACARS MSK demodulator for one sound-card channel: takes off any DC
+// level, mixes the band centre
 // to zero, low-passes and decimates to 24000 samples/s (10 per bit) and hands
 // each sample to detector branches of different tone tilts; each runs one bit
 // detector per sample position until the sync sequence shows, then reads the
@@ -13,6 +14,7 @@
 
 #include "common/decoder_links.h"
 #include "vhf/acars_msk.h"
+#include "vhf/dc_blocker.h"
 #include "vhf/vhf_detector_branch.h"
 #include "vhf/vhf_duplicate_filter.h"
 
@@ -51,6 +53,8 @@ class VhfDemodulator : public VhfBlockSink {
   void FilterAndDecimate();
   void DemodulatePreviousOutputs();
 
+  DcBlocker dcBlocker_;
+  std::array<float, kBlockFrames> withoutDc_{};  // scratch for one block
   MixedPlanes mixed_;
   std::array<float, kFilteredLength> filteredI_{}, filteredQ_{};
   std::array<float, kBlockFrames> mixerPhases_{};  // scratch for one block
