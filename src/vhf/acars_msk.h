@@ -33,12 +33,20 @@ inline constexpr int kVhfSamplesPerBit = kVhfDecimatedRate / kAcarsBitRate;  // 
 
 // "*", SYN, SYN, SOH as they arrive, least significant bit first.
 inline constexpr uint32_t kAcarsSyncSequence = 0x0116162A;
-inline constexpr int kVhfLockThreshold = 5;  // consecutive matching samples
+// Consecutive sample positions whose last 32 bits hold the sync, with at
+// most one bit wrong.
+inline constexpr int kVhfLockThreshold = 5;
 
 // Tone tilts of the detector branches (VhfDetectorBranch): flat, and 2400 Hz
 // lifted about 4 dB against 1200 Hz for receivers whose audio falls off
 // towards the upper tone.
 inline constexpr std::array<float, 2> kVhfBranchTilts = {0.0f, 0.75f};
+// Coherent detection: a half-sine matched filter spanning the two bits
+// around a boundary (19 samples at 24000/s), and the weight of each new bit
+// in the carrier reference (about the last 16 bits count).
+inline constexpr int kVhfMatchedFilterTaps = 2 * kVhfSamplesPerBit - 1;
+inline constexpr int kVhfMatchedFilterDelay = (kVhfMatchedFilterTaps - 1) / 2;  // 9 samples
+inline constexpr float kVhfCarrierAveraging = 0.0625f;
 // Branches that decode the same block finish it within a few samples of each
 // other; a byte's time is far shorter than any block.
 inline constexpr int kVhfDuplicateWindow = 8 * kVhfSamplesPerBit;  // samples at 24000/s

@@ -12,8 +12,8 @@ namespace talvir {
 class DcBlocker {
  public:
   // out[n] = in[n] - level[n], where level[n] = pole * level[n-1] +
-  // (1 - pole) * in[n] follows the DC. `in.size()` must be a multiple of 4;
-  // `out` may be `in`.
+  // (1 - pole) * in[n] follows the DC; NaN and infinite samples count as 0.
+  // `in.size()` must be a multiple of 4; `out` may be `in`.
   void Process(std::span<const float> in, std::span<float> out);
 
  private:

@@ -6,6 +6,7 @@
 
 #include "vhf/fast_trig.h"
 #include "vhf/low_pass_decimator.h"
+#include "vhf/matched_filter.h"
 
 namespace talvir {
 
@@ -49,6 +50,7 @@ void VhfDemodulator::ProcessBlock(std::span<const float> samples) {
 void VhfDemodulator::ProcessWholeBlock(const float* samples) {
   MixIntoHistory(samples);
   FilterAndDecimate();
+  MatchPreviousOutputs();
   DemodulatePreviousOutputs();
 }
 
@@ -83,20 +85,29 @@ void VhfDemodulator::MixIntoHistory(const float* input) {
 // Each output's 64-sample window starts in the previous block, so the outputs
 // of this call describe the previous block.
 void VhfDemodulator::FilterAndDecimate() {
-  MoveSecondHalfToFirst(filteredI_.data(), kVhfDecimatedPerBlock);
-  MoveSecondHalfToFirst(filteredQ_.data(), kVhfDecimatedPerBlock);
+  for (float* plane : {filteredI_.data(), filteredQ_.data()}) {
+    std::memmove(plane, plane + kVhfDecimatedPerBlock,
+                 sizeof(float) * static_cast<std::size_t>(kFilteredLength - kVhfDecimatedPerBlock));
+  }
   const auto newOutputs = [](std::array<float, kFilteredLength>& filtered) {
-    return std::span<float>(filtered).subspan(kVhfDecimatedPerBlock);
+    return std::span<float>(filtered).last(kVhfDecimatedPerBlock);
   };
   LowPassDecimate(mixed_.evenI, mixed_.oddI, newOutputs(filteredI_));
   LowPassDecimate(mixed_.evenQ, mixed_.oddQ, newOutputs(filteredQ_));
 }
 
+void VhfDemodulator::MatchPreviousOutputs() {
+  MatchedFilter(filteredI_, matchedI_);
+  MatchedFilter(filteredQ_, matchedQ_);
+}
+
 void VhfDemodulator::DemodulatePreviousOutputs() {
   for (int i = 0; i < kVhfDecimatedPerBlock; ++i) {
     const auto k = static_cast<std::size_t>(i);
+    const auto centre = k + kVhfMatchedFilterDelay;
     duplicateFilter_.Tick();
-    for (VhfDetectorBranch& branch : branches_) branch.Step(filteredI_[k], filteredQ_[k]);
+    for (VhfDetectorBranch& branch : branches_)
+      branch.Step({filteredI_[centre], filteredQ_[centre]}, {matchedI_[k], matchedQ_[k]});
   }
 }
 

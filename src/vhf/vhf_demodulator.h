@@ -44,19 +44,23 @@ class VhfDemodulator : public VhfBlockSink {
   struct MixedPlanes {
     std::array<float, kPlaneLength> evenI{}, evenQ{}, oddI{}, oddQ{};
   };
-  // Filtered history at 24000 samples/s: 0 .. 1249 computed in the previous
-  // call (demodulated in this one), 1250 .. 2499 computed in this call.
-  static constexpr int kFilteredLength = 2 * kVhfDecimatedPerBlock;
+  // Filtered history at 24000 samples/s: 9 samples from the call before,
+  // then the outputs computed in the previous call (demodulated in this
+  // one), then those computed in this call. The 9 on either side are what
+  // the matched filter centred on each demodulated sample reaches.
+  static constexpr int kFilteredLength = 2 * kVhfDecimatedPerBlock + kVhfMatchedFilterDelay;
 
   void ProcessWholeBlock(const float* samples);
   void MixIntoHistory(const float* samples);
   void FilterAndDecimate();
+  void MatchPreviousOutputs();
   void DemodulatePreviousOutputs();
 
   DcBlocker dcBlocker_;
   std::array<float, kBlockFrames> withoutDc_{};  // scratch for one block
   MixedPlanes mixed_;
   std::array<float, kFilteredLength> filteredI_{}, filteredQ_{};
+  std::array<float, kVhfDecimatedPerBlock> matchedI_{}, matchedQ_{};  // scratch for one block
   std::array<float, kBlockFrames> mixerPhases_{};  // scratch for one block
   float mixerPhase_ = 0.0f;                        // 0 <= phase < 2*pi
 
