@@ -19,15 +19,16 @@ void MoveSecondHalfToFirst(float* plane, int half) {
 }
 
 template <std::size_t... kIndex>
-std::array<VhfDetectorBranch, sizeof...(kIndex)> MakeBranches(VhfMessageSink& sink, std::index_sequence<kIndex...>) {
-  return {VhfDetectorBranch(sink, kVhfBranchTilts[kIndex])...};
+std::array<VhfDetectorBranch, sizeof...(kIndex)> MakeBranches(VhfMessageSink& sink, bool correcting,
+                                                               std::index_sequence<kIndex...>) {
+  return {VhfDetectorBranch(sink, kVhfBranchTilts[kIndex], correcting)...};
 }
 
 }  // namespace
 
-VhfDemodulator::VhfDemodulator(VhfMessageSink& sink)
+VhfDemodulator::VhfDemodulator(VhfMessageSink& sink, bool correcting)
     : duplicateFilter_(sink),
-      branches_(MakeBranches(duplicateFilter_, std::make_index_sequence<kVhfBranchTilts.size()>())) {}
+      branches_(MakeBranches(duplicateFilter_, correcting, std::make_index_sequence<kVhfBranchTilts.size()>())) {}
 
 void VhfDemodulator::ProcessBlock(std::span<const float> samples) {
   while (!samples.empty()) {

@@ -23,7 +23,9 @@ namespace talvir {
 class VhfDemodulator : public VhfBlockSink {
  public:
   // Every block whose BCS matches goes to `sink`, during ProcessBlock.
-  explicit VhfDemodulator(VhfMessageSink& sink);
+  // `correcting`: blocks with a few bit errors are mended under the BCS
+  // (VhfFrameAssembler); off only to measure what that brings.
+  explicit VhfDemodulator(VhfMessageSink& sink, bool correcting = true);
 
   // Samples of one channel in -1 .. +1, normally one capture block of
   // kBlockFrames. Other lengths are gathered into whole blocks first.

@@ -1,6 +1,7 @@
 #include "vhf/vhf_detector_branch.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace talvir {
@@ -27,8 +28,10 @@ uint32_t ShiftIn(uint32_t shiftRegister, bool bit) {
 
 }  // namespace
 
-VhfDetectorBranch::VhfDetectorBranch(VhfMessageSink& sink, float tilt)
-    : differentialReader_(sink), coherentReader_(sink) {
+// The phase turn's errors come as steps that flip every later bit, which
+// parity cannot see; only the coherent reading's single errors are mended.
+VhfDetectorBranch::VhfDetectorBranch(VhfMessageSink& sink, float tilt, bool correcting)
+    : differentialReader_(sink, false), coherentReader_(sink, correcting) {
   // A real pre-emphasis x[n] - tilt * x[n-1] at 24000 samples/s, seen after
   // the mixer: the delayed sample has turned by one step of the 1800 Hz
   // oscillator.
@@ -50,15 +53,15 @@ void VhfDetectorBranch::Step(BasebandSample sample, BasebandSample matched) {
   if (++samplePosition_ == kVhfSamplesPerBit) samplePosition_ = 0;
   const int p = samplePosition_;
   const bool differentialBit = DecideDifferentially(p, tiltedSample);
-  const bool coherentBit = DecideCoherently(p, tiltedMatched);
+  const Decision coherent = DecideCoherently(p, tiltedMatched);
 
   if (!locked_) {
     SearchForSync(p);
     return;
   }
   if (p != lockedPosition_) return;
-  differentialReader_.Push(differentialBit);
-  coherentReader_.Push(coherentBit);
+  differentialReader_.Push(differentialBit, 0.0f);
+  coherentReader_.Push(coherent.bit, coherent.margin);
   ReturnToSearchWhenDone();
 }
 
@@ -77,17 +80,18 @@ bool VhfDetectorBranch::DecideDifferentially(int position, BasebandSample sample
 // The reference turns a quarter turn forward with every bit, as the carrier
 // does at the boundaries; the sign of the matched sample against it is the
 // data bit, and the sample with that sign taken off is averaged in.
-bool VhfDetectorBranch::DecideCoherently(int position, BasebandSample matched) {
+VhfDetectorBranch::Decision VhfDetectorBranch::DecideCoherently(int position, BasebandSample matched) {
   const auto p = static_cast<std::size_t>(position);
   BasebandSample& reference = references_[p];
   const BasebandSample turned{-reference.q, reference.i};
-  const bool bit = matched.i * turned.i + matched.q * turned.q < 0.0f;
+  const float projection = matched.i * turned.i + matched.q * turned.q;
+  const bool bit = projection < 0.0f;
   // Arithmetic, not a branch: on noise the bit is a coin toss.
   const float weight = kVhfCarrierAveraging * (1.0f - 2.0f * static_cast<float>(bit));
   reference.i = turned.i + (weight * matched.i - kVhfCarrierAveraging * turned.i);
   reference.q = turned.q + (weight * matched.q - kVhfCarrierAveraging * turned.q);
   coherentRegisters_[p] = ShiftIn(coherentRegisters_[p], bit);
-  return bit;
+  return {bit, std::abs(projection)};
 }
 
 // A sync that arrived inverted took the data signs of that position with it
@@ -147,23 +151,29 @@ void VhfDetectorBranch::ReturnToSearchWhenDone() {
 
 void VhfDetectorBranch::LockedReader::Start(uint32_t syncRegister) {
   register_ = syncRegister;
+  margins_.fill(std::numeric_limits<float>::max());
+  pushes_ = 0;
   bitCounter_ = 0;
   reading_ = true;
-  HandOver(static_cast<uint8_t>(register_ & 0xFF));
+  HandOver();
   assembler_.StartAfterLock();
 }
 
-void VhfDetectorBranch::LockedReader::Push(bool bit) {
+void VhfDetectorBranch::LockedReader::Push(bool bit, float margin) {
   if (!reading_) return;
   register_ = ShiftIn(register_, bit);
+  margins_[pushes_++ % margins_.size()] = margin;
   if (++bitCounter_ < 8) return;
   bitCounter_ = 0;
-  // The low byte is the oldest complete one; three newer bytes sit above it.
-  HandOver(static_cast<uint8_t>(register_ & 0xFF));
+  HandOver();
 }
 
-void VhfDetectorBranch::LockedReader::HandOver(uint8_t byte) {
-  if (!assembler_.Accept(byte)) reading_ = false;
+// The low byte is the oldest complete one; three newer bytes sit above it.
+// Its bit k was pushed 32 - k pushes ago.
+void VhfDetectorBranch::LockedReader::HandOver() {
+  VhfBitMargins byteMargins{};
+  for (std::size_t k = 0; k < byteMargins.size(); ++k) byteMargins[k] = margins_[(pushes_ + k) % margins_.size()];
+  if (!assembler_.Accept(static_cast<uint8_t>(register_ & 0xFF), byteMargins)) reading_ = false;
 }
 
 }  // namespace talvir

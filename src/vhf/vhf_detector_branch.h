@@ -34,7 +34,8 @@ class VhfDetectorBranch {
  public:
   // `tilt` in [0, 1): 0 leaves the baseband as it is; larger values lift the
   // 2400 Hz tone further against the 1200 Hz tone.
-  VhfDetectorBranch(VhfMessageSink& sink, float tilt);
+  // `correcting`: the coherent reading mends bit errors (VhfFrameAssembler).
+  VhfDetectorBranch(VhfMessageSink& sink, float tilt, bool correcting);
 
   // One filtered sample at 24000 samples/s and the matched filter centred on
   // it.
@@ -45,24 +46,34 @@ class VhfDetectorBranch {
   // frame assembler.
   class LockedReader {
    public:
-    explicit LockedReader(VhfMessageSink& sink) : assembler_(sink) {}
+    LockedReader(VhfMessageSink& sink, bool correcting) : assembler_(sink, correcting) {}
     // The register holds the sync, "*" in its low byte, which is handed over.
     void Start(uint32_t syncRegister);
-    void Push(bool bit);
+    // `margin`: how sure the detector was of the bit.
+    void Push(bool bit, float margin);
     [[nodiscard]] bool Reading() const { return reading_; }
 
    private:
-    void HandOver(uint8_t byte);
+    void HandOver();
 
     bool reading_ = false;
     uint32_t register_ = 0;  // new bits enter at bit 31
-    int bitCounter_ = 0;     // 0 .. 7 bits since the last byte
+    // The margins of the bits in the register: the bit pushed n-th sits at
+    // n mod 32; the sync's bits count as sure.
+    std::array<float, 32> margins_{};
+    uint32_t pushes_ = 0;
+    int bitCounter_ = 0;  // 0 .. 7 bits since the last byte
     VhfFrameAssembler assembler_;
+  };
+
+  struct Decision {
+    bool bit = false;
+    float margin = 0.0f;  // only the order counts
   };
 
   BasebandSample Tilted(BasebandSample sample, BasebandSample& previous) const;
   bool DecideDifferentially(int position, BasebandSample sample);
-  bool DecideCoherently(int position, BasebandSample matched);
+  Decision DecideCoherently(int position, BasebandSample matched);
   void SearchForSync(int position);
   void FollowRun(int& run, bool holdsSync, int position);
   void LockAt(int position);

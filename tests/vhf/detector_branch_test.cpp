@@ -62,7 +62,7 @@ std::vector<float> Baseband(const std::vector<int>& bits, const std::set<int>& c
 std::vector<Block> Detect(const std::vector<float>& iq) {
   testing::RecordingVhfSink sink;
   VhfDuplicateFilter once(sink);
-  VhfDetectorBranch branch(once, 0.0f);
+  VhfDetectorBranch branch(once, 0.0f, true);
   for (std::size_t k = 0; k + 1 < iq.size(); k += 2) {
     once.Tick();
     branch.Step({iq[k], iq[k + 1]}, {iq[k], iq[k + 1]});
