@@ -105,10 +105,8 @@ void VhfDemodulator::MatchPreviousOutputs() {
 void VhfDemodulator::DemodulatePreviousOutputs() {
   for (int i = 0; i < kVhfDecimatedPerBlock; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    const auto centre = k + kVhfMatchedFilterDelay;
     duplicateFilter_.Tick();
-    for (VhfDetectorBranch& branch : branches_)
-      branch.Step({filteredI_[centre], filteredQ_[centre]}, {matchedI_[k], matchedQ_[k]});
+    for (VhfDetectorBranch& branch : branches_) branch.Step({matchedI_[k], matchedQ_[k]});
   }
 }
 

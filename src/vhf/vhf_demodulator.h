@@ -1,12 +1,12 @@
 #pragma once
 // VHF ACARS MSK demodulator for one sound-card channel: takes off any DC
-// level, mixes the band centre
-// to zero, low-passes and decimates to 24000 samples/s (10 per bit) and hands
-// each sample to detector branches of different tone tilts; each runs one bit
-// detector per sample position until the sync sequence shows, then reads the
-// locked position byte by byte into its frame assembler. A block that more
-// than one branch decodes is handed over once. Lags its input by about two
-// blocks (0.1 s). One object per channel; no shared state.
+// level, mixes the band centre to zero, low-passes and decimates to 24000
+// samples/s (10 per bit), runs the MSK matched filter, and hands each
+// matched sample to detector branches of different tone tilts; each
+// decides the bits at every sample position until the sync sequence shows,
+// then reads the locked position byte by byte into its frame assemblers. A
+// block decoded more than once is handed over once. Lags its input by about
+// two blocks (0.1 s). One object per channel; no shared state.
 
 #include <array>
 #include <cstdint>

@@ -40,20 +40,19 @@ VhfDetectorBranch::VhfDetectorBranch(VhfMessageSink& sink, float tilt, bool corr
   tilt_.q = static_cast<float>(-static_cast<double>(tilt) * std::sin(kMixerStep));
 }
 
-BasebandSample VhfDetectorBranch::Tilted(BasebandSample sample, BasebandSample& previous) const {
-  const BasebandSample tilted{sample.i - (tilt_.i * previous.i - tilt_.q * previous.q),
-                              sample.q - (tilt_.i * previous.q + tilt_.q * previous.i)};
-  previous = sample;
+BasebandSample VhfDetectorBranch::Tilted(BasebandSample sample) {
+  const BasebandSample tilted{sample.i - (tilt_.i * previous_.i - tilt_.q * previous_.q),
+                              sample.q - (tilt_.i * previous_.q + tilt_.q * previous_.i)};
+  previous_ = sample;
   return tilted;
 }
 
-void VhfDetectorBranch::Step(BasebandSample sample, BasebandSample matched) {
-  const BasebandSample tiltedSample = Tilted(sample, previousSample_);
-  const BasebandSample tiltedMatched = Tilted(matched, previousMatched_);
+void VhfDetectorBranch::Step(BasebandSample matched) {
+  const BasebandSample tilted = Tilted(matched);
   if (++samplePosition_ == kVhfSamplesPerBit) samplePosition_ = 0;
   const int p = samplePosition_;
-  const bool differentialBit = DecideDifferentially(p, tiltedSample);
-  const Decision coherent = DecideCoherently(p, tiltedMatched);
+  const bool differentialBit = DecideDifferentially(p, tilted);
+  const Decision coherent = DecideCoherently(p, tilted);
 
   if (!locked_) {
     SearchForSync(p);
@@ -65,13 +64,13 @@ void VhfDetectorBranch::Step(BasebandSample sample, BasebandSample matched) {
   ReturnToSearchWhenDone();
 }
 
-// Im(y[n] * conj(y[n-10])) is below zero when the phase turned back over the
-// last bit, which after mixing is the 1200 Hz tone, and a changed data bit.
+// Im(y[n] * conj(y[n-10])) of the matched samples is below zero when the
+// phase turned back over the last bit, which after mixing is the 1200 Hz tone, and a changed data bit.
 // NaN is not below zero.
-bool VhfDetectorBranch::DecideDifferentially(int position, BasebandSample sample) {
+bool VhfDetectorBranch::DecideDifferentially(int position, BasebandSample matched) {
   const auto p = static_cast<std::size_t>(position);
-  const float turn = sample.q * bitAgo_[p].i - sample.i * bitAgo_[p].q;
-  bitAgo_[p] = sample;
+  const float turn = matched.q * bitAgo_[p].i - matched.i * bitAgo_[p].q;
+  bitAgo_[p] = matched;
   bitStates_[p] ^= static_cast<uint8_t>(turn < 0.0f);
   differentialRegisters_[p] = ShiftIn(differentialRegisters_[p], bitStates_[p] != 0);
   return bitStates_[p] != 0;

@@ -1,7 +1,7 @@
 #pragma once
 // One set of ten bit-position detectors behind a fixed tone tilt: reads the
-// filtered 24000 samples/s baseband one sample at a time, decides each bit
-// at each of the ten sample positions twice over, searches both kinds of
+// matched-filtered 24000 samples/s baseband one sample at a time, decides
+// each bit at each of the ten sample positions twice over, searches both kinds of
 // decision for the sync sequence and, once locked at the centre of the
 // positions that see it, reads that position byte by byte into a frame
 // assembler for each kind.
@@ -37,9 +37,8 @@ class VhfDetectorBranch {
   // `correcting`: the coherent reading mends bit errors (VhfFrameAssembler).
   VhfDetectorBranch(VhfMessageSink& sink, float tilt, bool correcting);
 
-  // One filtered sample at 24000 samples/s and the matched filter centred on
-  // it.
-  void Step(BasebandSample sample, BasebandSample matched);
+  // The matched filter's output for one filtered sample at 24000 samples/s.
+  void Step(BasebandSample matched);
 
  private:
   // Collects the bits of one kind at the locked position into bytes for its
@@ -71,8 +70,8 @@ class VhfDetectorBranch {
     float margin = 0.0f;  // only the order counts
   };
 
-  BasebandSample Tilted(BasebandSample sample, BasebandSample& previous) const;
-  bool DecideDifferentially(int position, BasebandSample sample);
+  BasebandSample Tilted(BasebandSample sample);
+  bool DecideDifferentially(int position, BasebandSample matched);
   Decision DecideCoherently(int position, BasebandSample matched);
   void SearchForSync(int position);
   void FollowRun(int& run, bool holdsSync, int position);
@@ -82,7 +81,7 @@ class VhfDetectorBranch {
   // The tilt is y[n] = z[n] - tiltFactor * z[n-1], with the 1800 Hz mixing
   // folded into the complex factor.
   BasebandSample tilt_;
-  BasebandSample previousSample_, previousMatched_;  // untilted
+  BasebandSample previous_;  // untilted
   // Tilted samples of the last bit, by sample position.
   std::array<BasebandSample, kVhfSamplesPerBit> bitAgo_{};
   // Carrier phase at each position's boundaries with the quarter turn of

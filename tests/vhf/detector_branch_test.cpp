@@ -56,16 +56,15 @@ std::vector<float> Baseband(const std::vector<int>& bits, const std::set<int>& c
   return iq;
 }
 
-// The samples stand for their matched filter too: both kinds of decision see
-// the transmission at the same positions. Both readers' copies of a block
-// are handed over once, as the demodulator does.
+// The samples stand for the matched filter's output. Both readers' copies of
+// a block are handed over once, as the demodulator does.
 std::vector<Block> Detect(const std::vector<float>& iq) {
   testing::RecordingVhfSink sink;
   VhfDuplicateFilter once(sink);
   VhfDetectorBranch branch(once, 0.0f, true);
   for (std::size_t k = 0; k + 1 < iq.size(); k += 2) {
     once.Tick();
-    branch.Step({iq[k], iq[k + 1]}, {iq[k], iq[k + 1]});
+    branch.Step({iq[k], iq[k + 1]});
   }
   return sink.blocks;
 }
