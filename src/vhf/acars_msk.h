@@ -20,7 +20,8 @@ inline constexpr float kVhfMixerPhaseStep = 0.2356195f;  // 2*pi * 1800 / 48000
 inline constexpr float kTwoPiFloat = 6.2831855f;
 
 // DC blocker ahead of the mixer: its level follower has its corner at 20 Hz,
-// settles to 1 % of a step within 40 ms and moves the tones by less than 0.002 dB and 1 degree.
+// settles to 1 % of a step within 40 ms and moves the tones by less than
+// 0.002 dB and 1 degree.
 inline constexpr double kVhfDcBlockerCornerHz = 20.0;
 inline constexpr float kVhfDcBlockerPole =
     static_cast<float>(1.0 - 2.0 * std::numbers::pi * kVhfDcBlockerCornerHz / kSampleRate);

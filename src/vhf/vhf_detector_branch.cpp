@@ -65,8 +65,8 @@ void VhfDetectorBranch::Step(BasebandSample matched) {
 }
 
 // Im(y[n] * conj(y[n-10])) of the matched samples is below zero when the
-// phase turned back over the last bit, which after mixing is the 1200 Hz tone, and a changed data bit.
-// NaN is not below zero.
+// phase turned back over the last bit: after mixing, the 1200 Hz tone, which
+// is sent for a changed data bit. NaN is not below zero.
 bool VhfDetectorBranch::DecideDifferentially(int position, BasebandSample matched) {
   const auto p = static_cast<std::size_t>(position);
   const float turn = matched.q * bitAgo_[p].i - matched.i * bitAgo_[p].q;
@@ -127,7 +127,8 @@ void VhfDetectorBranch::FollowRun(int& run, bool holdsSync, int position) {
 }
 
 // Every position of the run was updated this bit, the chosen one included,
-// so its low byte is the "*" of the sync and the next byte is 8 bits away.
+// so its registers hold the sync and the next byte, the first SYN, is 8 bits
+// away.
 void VhfDetectorBranch::LockAt(int position) {
   const int centre = (position + kVhfSamplesPerBit) % kVhfSamplesPerBit;
   differentialRun_ = 0;
@@ -137,24 +138,24 @@ void VhfDetectorBranch::LockAt(int position) {
   const auto c = static_cast<std::size_t>(centre);
   differentialReader_.Start(differentialRegisters_[c]);
   coherentReader_.Start(coherentRegisters_[c]);
-  ReturnToSearchWhenDone();
 }
 
-// Registers, references and the position count run on, so that each position keeps
-// comparing against its own sample one bit back.
+// Registers, references and the position count run on, so that each
+// position keeps comparing against its own sample one bit back.
 void VhfDetectorBranch::ReturnToSearchWhenDone() {
   if (differentialReader_.Reading() || coherentReader_.Reading()) return;
   locked_ = false;
   bitStates_.fill(0);
 }
 
+// The "*" in the low byte is not handed over: with a sync allowed one wrong
+// bit, its parity may fail, and it would end the attempt for nothing.
 void VhfDetectorBranch::LockedReader::Start(uint32_t syncRegister) {
   register_ = syncRegister;
   margins_.fill(std::numeric_limits<float>::max());
   pushes_ = 0;
   bitCounter_ = 0;
   reading_ = true;
-  HandOver();
   assembler_.StartAfterLock();
 }
 

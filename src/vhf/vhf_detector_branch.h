@@ -46,7 +46,7 @@ class VhfDetectorBranch {
   class LockedReader {
    public:
     LockedReader(VhfMessageSink& sink, bool correcting) : assembler_(sink, correcting) {}
-    // The register holds the sync, "*" in its low byte, which is handed over.
+    // The register holds the sync, "*" in its low byte.
     void Start(uint32_t syncRegister);
     // `margin`: how sure the detector was of the bit.
     void Push(bool bit, float margin);
