@@ -76,10 +76,11 @@ bool VhfFrameAssembler::CountByte() {
   return true;
 }
 
-// The BCS covers everything after the SOH up to and including ETX/ETB.
-bool VhfFrameAssembler::BcsHolds() const {
+// The BCS covers everything after the SOH up to and including ETX/ETB. Zero
+// when it holds; one misread bit of the received BCS leaves just that bit.
+uint16_t VhfFrameAssembler::Syndrome() const {
   const std::span<const uint8_t> block(message_.data(), static_cast<std::size_t>(messageLength_));
-  return AcarsBcs(block.subspan(1)) == receivedBcs_;
+  return static_cast<uint16_t>(AcarsBcs(block.subspan(1)) ^ receivedBcs_);
 }
 
 void VhfFrameAssembler::DeliverIfItHolds() {
@@ -89,8 +90,7 @@ void VhfFrameAssembler::DeliverIfItHolds() {
   };
   switch (badCount_) {
     case 0: {
-      const std::span<const uint8_t> text(message_.data() + 1, static_cast<std::size_t>(messageLength_ - 1));
-      const auto syndrome = static_cast<uint16_t>(AcarsBcs(text) ^ receivedBcs_);
+      const uint16_t syndrome = Syndrome();
       if (syndrome == 0) {
         deliver();
       } else if (correcting_) {
@@ -104,7 +104,7 @@ void VhfFrameAssembler::DeliverIfItHolds() {
     case 1:
       for (const uint8_t bit : badCharacters_[0].weakBits) {
         flip(badCharacters_[0], bit);
-        if (BcsHolds()) return deliver();
+        if (Syndrome() == 0) return deliver();
         flip(badCharacters_[0], bit);
       }
       return;
@@ -113,8 +113,7 @@ void VhfFrameAssembler::DeliverIfItHolds() {
         for (const uint8_t second : badCharacters_[1].weakBits) {
           flip(badCharacters_[0], first);
           flip(badCharacters_[1], second);
-          const bool holds = BcsHolds();
-          if (holds) return deliver();
+          if (Syndrome() == 0) return deliver();
           flip(badCharacters_[0], first);
           flip(badCharacters_[1], second);
         }

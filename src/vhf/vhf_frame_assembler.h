@@ -54,7 +54,7 @@ class VhfFrameAssembler {
   bool KeepBadCharacter(const VhfBitMargins& margins);
   bool CountByte();
   void DeliverIfItHolds();
-  bool BcsHolds() const;
+  uint16_t Syndrome() const;
   bool Finish();
 
   VhfMessageSink& sink_;

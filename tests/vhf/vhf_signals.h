@@ -87,14 +87,6 @@ inline std::vector<float> AsSoundCard(std::vector<float> audio, int bits = 16) {
   return audio;
 }
 
-// With a DC offset added as the receiver leaves it, then through a 16-bit
-// sound card.
-inline std::vector<float> OffZero(std::span<const float> audio, const testbench::DcOffset& offset) {
-  std::vector<float> shifted(audio.begin(), audio.end());
-  testbench::AddDcOffset(shifted, offset);
-  return AsSoundCard(std::move(shifted));
-}
-
 // Feeds `audio` in chunks of `chunk` samples, then enough silence to push
 // everything through.
 inline std::vector<std::vector<uint8_t>> Demodulate(std::span<const float> audio, std::size_t chunk = 0) {
