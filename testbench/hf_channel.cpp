@@ -107,6 +107,7 @@ std::vector<float> ShapedNoise(std::size_t count, double powerInBand, const Chan
 std::vector<float> ApplyChannel(std::span<const float> input, const ChannelOptions& options) {
   std::vector<float> output =
       NeedsAnalyticPath(options) ? Propagate(input, options) : std::vector<float>(input.begin(), input.end());
+  AddDcOffset(output, options.dcOffset);
   if (!options.snrDb) return output;
   const double signalPower = options.signalPower > 0.0 ? options.signalPower : ActivePower(input);
   if (signalPower <= 0.0) throw std::invalid_argument("an SNR needs a signal: the input is silent");

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "testbench/dc_offset.h"
 #include "testbench/watterson_fading.h"
 
 namespace talvir::testbench {
@@ -27,12 +28,13 @@ struct ChannelOptions {
   FadingPreset fading = FadingPreset::kNone;
   double carrierOffsetHz = 0.0;
   double timingOffsetSeconds = 0.0;  // positive: everything arrives later
+  DcOffset dcOffset;                 // under signal and noise alike
   uint64_t seed = 1;
 };
 
 // Passes a whole recording at 48000 samples/s through the channel; the
 // result has the input's length. Without fading, carrier or timing offset the
-// signal passes unchanged and only noise is added. The same options and
+// signal passes unchanged and only noise and the DC offset are added. The same options and
 // input give the same output.
 std::vector<float> ApplyChannel(std::span<const float> input, const ChannelOptions& options);
 

@@ -23,6 +23,7 @@ constexpr double kMaxSnrDb = 100.0;
 constexpr double kMinSnrDb = -30.0;
 constexpr double kMaxCarrierOffsetHz = 500.0;
 constexpr double kMaxTimingOffsetMs = 1000.0;
+constexpr double kMaxDcDriftHz = 20.0;  // a wander, not a tone
 
 [[noreturn]] void Fail(const std::string& where, const std::string& what) { throw ScenarioError(where + ": " + what); }
 
@@ -93,11 +94,18 @@ std::vector<uint8_t> HexBytes(const Json& object, const std::string& where) {
   return bytes;
 }
 
+void ParseDcOffset(const Json& object, const std::string& where, DcOffset& offset) {
+  if (object.contains("dc_offset")) offset.level = Number(object, "dc_offset", where, -1.0, 1.0);
+  if (object.contains("dc_drift")) offset.driftAmplitude = Number(object, "dc_drift", where, 0.0, 1.0);
+  if (object.contains("dc_drift_hz")) offset.driftHz = Number(object, "dc_drift_hz", where, 0.0, kMaxDcDriftHz);
+}
+
 ChannelSettings ParseChannel(const Json& object, const std::string& where, bool hf, ChannelSettings settings) {
   if (hf) {
     RequireObject(object, where, {"snr_db", "fading", "carrier_offset_hz", "timing_offset_ms", "amplitude"});
   } else {
-    RequireObject(object, where, {"snr_db", "amplitude"});
+    RequireObject(object, where, {"snr_db", "amplitude", "dc_offset", "dc_drift", "dc_drift_hz"});
+    ParseDcOffset(object, where, settings.dcOffset);
   }
   if (object.contains("snr_db")) settings.snrDb = Number(object, "snr_db", where, kMinSnrDb, kMaxSnrDb);
   if (object.contains("amplitude"))

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "testbench/dc_offset.h"
 #include "testbench/watterson_fading.h"
 
 namespace talvir::testbench {
@@ -31,6 +32,7 @@ struct ChannelSettings {
   double carrierOffsetHz = 0.0;
   double timingOffsetSeconds = 0.0;
   float amplitude = kDefaultHfAmplitude;
+  DcOffset dcOffset;  // VHF only: AM receivers' audio off zero
 };
 
 struct ScenarioBurst {
@@ -55,7 +57,8 @@ struct Scenario {
                       .fading = FadingPreset::kNone,
                       .carrierOffsetHz = 0.0,
                       .timingOffsetSeconds = 0.0,
-                      .amplitude = kDefaultVhfAmplitude};
+                      .amplitude = kDefaultVhfAmplitude,
+                      .dcOffset = {}};
   std::vector<ScenarioBurst> bursts;
   std::vector<ScenarioVhfMessage> vhfMessages;
 };
@@ -68,7 +71,8 @@ double SlotStartSeconds(int frameNumber, int slot);
 //   "seed": 1, "duration": 60.0, "frame_start": 0.5, "stereo": false,
 //   "hf":  {"snr_db": 15, "fading": "moderate", "carrier_offset_hz": 20,
 //           "timing_offset_ms": 0.3, "amplitude": 0.2},
-//   "vhf": {"snr_db": 20, "amplitude": 0.4},
+//   "vhf": {"snr_db": 20, "amplitude": 0.4, "dc_offset": 0.3, "dc_drift": 0.1,
+//           "dc_drift_hz": 0.5},
 //   "bursts": [{"time": 1.0, "rate": 2, "hex": "01 83 ..."},
 //              {"frame": 1, "slot": 0, "rate": 6, "hex": "..."}],
 //   "vhf_messages": [{"time": 3.0, "hex": "01 32 ... 7F"},

@@ -37,6 +37,7 @@ ChannelOptions ChannelFor(const ChannelSettings& settings, uint64_t seed) {
   options.fading = settings.fading;
   options.carrierOffsetHz = settings.carrierOffsetHz;
   options.timingOffsetSeconds = settings.timingOffsetSeconds;
+  options.dcOffset = settings.dcOffset;
   options.seed = seed;
   return options;
 }
@@ -53,6 +54,11 @@ std::string Describe(const ChannelSettings& settings, bool hf) {
     std::snprintf(text, sizeof text, ", %s fading, carrier offset %.1f Hz, timing offset %.2f ms",
                   std::string(FadingPresetName(settings.fading)).c_str(), settings.carrierOffsetHz,
                   settings.timingOffsetSeconds * 1000.0);
+    line += text;
+  }
+  if (settings.dcOffset.level != 0.0 || settings.dcOffset.driftAmplitude != 0.0) {
+    std::snprintf(text, sizeof text, ", DC offset %.2f wandering %.2f at %.2f Hz", settings.dcOffset.level,
+                  settings.dcOffset.driftAmplitude, settings.dcOffset.driftHz);
     line += text;
   }
   return line;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <numbers>
 
 #include "common/acars_characters.h"
 #include "common/decoder_links.h"
@@ -18,6 +19,14 @@ inline constexpr float kVhfMixerPhaseStep = 0.2356195f;  // 2*pi * 1800 / 48000
 // and "phase >= kTwoPiFloat" agree for every float phase.
 inline constexpr float kTwoPiFloat = 6.2831855f;
 
+// DC blocker ahead of the mixer: its level follower has its corner at 20 Hz,
+// settles to 1 % of a step within 40 ms and moves the tones by less than
+// 0.002 dB and 1 degree.
+inline constexpr double kVhfDcBlockerCornerHz = 20.0;
+inline constexpr float kVhfDcBlockerPole =
+    static_cast<float>(1.0 - 2.0 * std::numbers::pi * kVhfDcBlockerCornerHz / kSampleRate);
+static_assert(kBlockFrames % 4 == 0, "the DC blocker steps four samples at a time");
+
 inline constexpr int kVhfDecimation = 2;
 inline constexpr int kVhfDecimatedRate = kSampleRate / kVhfDecimation;       // 24000 samples/s
 inline constexpr int kVhfDecimatedPerBlock = kBlockFrames / kVhfDecimation;  // 1250
@@ -25,12 +34,20 @@ inline constexpr int kVhfSamplesPerBit = kVhfDecimatedRate / kAcarsBitRate;  // 
 
 // "*", SYN, SYN, SOH as they arrive, least significant bit first.
 inline constexpr uint32_t kAcarsSyncSequence = 0x0116162A;
-inline constexpr int kVhfLockThreshold = 5;  // consecutive matching samples
+// Consecutive sample positions whose last 32 bits hold the sync, with at
+// most one bit wrong.
+inline constexpr int kVhfLockThreshold = 5;
 
 // Tone tilts of the detector branches (VhfDetectorBranch): flat, and 2400 Hz
 // lifted about 4 dB against 1200 Hz for receivers whose audio falls off
 // towards the upper tone.
 inline constexpr std::array<float, 2> kVhfBranchTilts = {0.0f, 0.75f};
+// Coherent detection: a half-sine matched filter spanning the two bits
+// around a boundary (19 samples at 24000/s), and the weight of each new bit
+// in the carrier reference (about the last 16 bits count).
+inline constexpr int kVhfMatchedFilterTaps = 2 * kVhfSamplesPerBit - 1;
+inline constexpr int kVhfMatchedFilterDelay = (kVhfMatchedFilterTaps - 1) / 2;  // 9 samples
+inline constexpr float kVhfCarrierAveraging = 0.0625f;
 // Branches that decode the same block finish it within a few samples of each
 // other; a byte's time is far shorter than any block.
 inline constexpr int kVhfDuplicateWindow = 8 * kVhfSamplesPerBit;  // samples at 24000/s

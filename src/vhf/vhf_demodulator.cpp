@@ -6,6 +6,7 @@
 
 #include "vhf/fast_trig.h"
 #include "vhf/low_pass_decimator.h"
+#include "vhf/matched_filter.h"
 
 namespace talvir {
 
@@ -18,15 +19,16 @@ void MoveSecondHalfToFirst(float* plane, int half) {
 }
 
 template <std::size_t... kIndex>
-std::array<VhfDetectorBranch, sizeof...(kIndex)> MakeBranches(VhfMessageSink& sink, std::index_sequence<kIndex...>) {
-  return {VhfDetectorBranch(sink, kVhfBranchTilts[kIndex])...};
+std::array<VhfDetectorBranch, sizeof...(kIndex)> MakeBranches(VhfMessageSink& sink, bool correcting,
+                                                               std::index_sequence<kIndex...>) {
+  return {VhfDetectorBranch(sink, kVhfBranchTilts[kIndex], correcting)...};
 }
 
 }  // namespace
 
-VhfDemodulator::VhfDemodulator(VhfMessageSink& sink)
+VhfDemodulator::VhfDemodulator(VhfMessageSink& sink, bool correcting)
     : duplicateFilter_(sink),
-      branches_(MakeBranches(duplicateFilter_, std::make_index_sequence<kVhfBranchTilts.size()>())) {}
+      branches_(MakeBranches(duplicateFilter_, correcting, std::make_index_sequence<kVhfBranchTilts.size()>())) {}
 
 void VhfDemodulator::ProcessBlock(std::span<const float> samples) {
   while (!samples.empty()) {
@@ -49,10 +51,13 @@ void VhfDemodulator::ProcessBlock(std::span<const float> samples) {
 void VhfDemodulator::ProcessWholeBlock(const float* samples) {
   MixIntoHistory(samples);
   FilterAndDecimate();
+  MatchPreviousOutputs();
   DemodulatePreviousOutputs();
 }
 
-void VhfDemodulator::MixIntoHistory(const float* samples) {
+void VhfDemodulator::MixIntoHistory(const float* input) {
+  dcBlocker_.Process(std::span<const float>(input, kBlockFrames), withoutDc_);
+  const float* samples = withoutDc_.data();
   for (float* plane : {mixed_.evenI.data(), mixed_.evenQ.data(), mixed_.oddI.data(), mixed_.oddQ.data()})
     MoveSecondHalfToFirst(plane, kHalfPlane);
 
@@ -81,20 +86,27 @@ void VhfDemodulator::MixIntoHistory(const float* samples) {
 // Each output's 64-sample window starts in the previous block, so the outputs
 // of this call describe the previous block.
 void VhfDemodulator::FilterAndDecimate() {
-  MoveSecondHalfToFirst(filteredI_.data(), kVhfDecimatedPerBlock);
-  MoveSecondHalfToFirst(filteredQ_.data(), kVhfDecimatedPerBlock);
+  for (float* plane : {filteredI_.data(), filteredQ_.data()}) {
+    std::memmove(plane, plane + kVhfDecimatedPerBlock,
+                 sizeof(float) * static_cast<std::size_t>(kFilteredLength - kVhfDecimatedPerBlock));
+  }
   const auto newOutputs = [](std::array<float, kFilteredLength>& filtered) {
-    return std::span<float>(filtered).subspan(kVhfDecimatedPerBlock);
+    return std::span<float>(filtered).last(kVhfDecimatedPerBlock);
   };
   LowPassDecimate(mixed_.evenI, mixed_.oddI, newOutputs(filteredI_));
   LowPassDecimate(mixed_.evenQ, mixed_.oddQ, newOutputs(filteredQ_));
+}
+
+void VhfDemodulator::MatchPreviousOutputs() {
+  MatchedFilter(filteredI_, matchedI_);
+  MatchedFilter(filteredQ_, matchedQ_);
 }
 
 void VhfDemodulator::DemodulatePreviousOutputs() {
   for (int i = 0; i < kVhfDecimatedPerBlock; ++i) {
     const auto k = static_cast<std::size_t>(i);
     duplicateFilter_.Tick();
-    for (VhfDetectorBranch& branch : branches_) branch.Step(filteredI_[k], filteredQ_[k]);
+    for (VhfDetectorBranch& branch : branches_) branch.Step({matchedI_[k], matchedQ_[k]});
   }
 }
 

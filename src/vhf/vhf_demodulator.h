@@ -1,11 +1,12 @@
 #pragma once
-// VHF ACARS MSK demodulator for one sound-card channel: mixes the band centre
-// to zero, low-passes and decimates to 24000 samples/s (10 per bit) and hands
-// each sample to detector branches of different tone tilts; each runs one bit
-// detector per sample position until the sync sequence shows, then reads the
-// locked position byte by byte into its frame assembler. A block that more
-// than one branch decodes is handed over once. Lags its input by about two
-// blocks (0.1 s). One object per channel; no shared state.
+// VHF ACARS MSK demodulator for one sound-card channel: takes off any DC
+// level, mixes the band centre to zero, low-passes and decimates to 24000
+// samples/s (10 per bit), runs the MSK matched filter, and hands each
+// matched sample to detector branches of different tone tilts; each
+// decides the bits at every sample position until the sync sequence shows,
+// then reads the locked position byte by byte into its frame assemblers. A
+// block decoded more than once is handed over once. Lags its input by about
+// two blocks (0.1 s). One object per channel; no shared state.
 
 #include <array>
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 #include "common/decoder_links.h"
 #include "vhf/acars_msk.h"
+#include "vhf/dc_blocker.h"
 #include "vhf/vhf_detector_branch.h"
 #include "vhf/vhf_duplicate_filter.h"
 
@@ -21,7 +23,9 @@ namespace talvir {
 class VhfDemodulator : public VhfBlockSink {
  public:
   // Every block whose BCS matches goes to `sink`, during ProcessBlock.
-  explicit VhfDemodulator(VhfMessageSink& sink);
+  // `correcting`: blocks with a few bit errors are mended under the BCS
+  // (VhfFrameAssembler); off only to measure what that brings.
+  explicit VhfDemodulator(VhfMessageSink& sink, bool correcting = true);
 
   // Samples of one channel in -1 .. +1, normally one capture block of
   // kBlockFrames. Other lengths are gathered into whole blocks first.
@@ -42,17 +46,23 @@ class VhfDemodulator : public VhfBlockSink {
   struct MixedPlanes {
     std::array<float, kPlaneLength> evenI{}, evenQ{}, oddI{}, oddQ{};
   };
-  // Filtered history at 24000 samples/s: 0 .. 1249 computed in the previous
-  // call (demodulated in this one), 1250 .. 2499 computed in this call.
-  static constexpr int kFilteredLength = 2 * kVhfDecimatedPerBlock;
+  // Filtered history at 24000 samples/s: 9 samples from the call before,
+  // then the outputs computed in the previous call (demodulated in this
+  // one), then those computed in this call. The 9 on either side are what
+  // the matched filter centred on each demodulated sample reaches.
+  static constexpr int kFilteredLength = 2 * kVhfDecimatedPerBlock + kVhfMatchedFilterDelay;
 
   void ProcessWholeBlock(const float* samples);
   void MixIntoHistory(const float* samples);
   void FilterAndDecimate();
+  void MatchPreviousOutputs();
   void DemodulatePreviousOutputs();
 
+  DcBlocker dcBlocker_;
+  std::array<float, kBlockFrames> withoutDc_{};  // scratch for one block
   MixedPlanes mixed_;
   std::array<float, kFilteredLength> filteredI_{}, filteredQ_{};
+  std::array<float, kVhfDecimatedPerBlock> matchedI_{}, matchedQ_{};  // scratch for one block
   std::array<float, kBlockFrames> mixerPhases_{};  // scratch for one block
   float mixerPhase_ = 0.0f;                        // 0 <= phase < 2*pi
 

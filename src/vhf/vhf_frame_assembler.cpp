@@ -1,6 +1,8 @@
 #include "vhf/vhf_frame_assembler.h"
 
+#include <algorithm>
 #include <bit>
+#include <numeric>
 #include <span>
 
 #include "common/crc16.h"
@@ -11,17 +13,30 @@ namespace {
 
 bool HasOddParity(uint8_t byte) { return (std::popcount(byte) & 1) != 0; }
 
+// The indices of the `count` smallest margins, smallest first.
+template <std::size_t kCount, std::size_t kSize>
+std::array<uint8_t, kCount> Weakest(const std::array<float, kSize>& margins) {
+  std::array<uint8_t, kSize> order{};
+  std::iota(order.begin(), order.end(), uint8_t{0});
+  std::partial_sort(order.begin(), order.begin() + kCount, order.end(),
+                    [&](uint8_t a, uint8_t b) { return margins[a] < margins[b]; });
+  std::array<uint8_t, kCount> weakest{};
+  std::copy_n(order.begin(), kCount, weakest.begin());
+  return weakest;
+}
+
 }  // namespace
 
-bool VhfFrameAssembler::Accept(uint8_t byte) {
+bool VhfFrameAssembler::Accept(uint8_t byte, const VhfBitMargins& margins) {
   const bool parityChecked = frameState_ == FrameState::kHuntingSoh || frameState_ == FrameState::kText;
-  if (parityChecked && !HasOddParity(byte)) return Finish();
+  if (parityChecked && !HasOddParity(byte) && !KeepBadCharacter(margins)) return Finish();
 
   switch (frameState_) {
     case FrameState::kHuntingSoh:
       if (byte == kAcarsSoh) {
         messageLength_ = 0;
         message_[0] = kAcarsSoh;
+        badCount_ = 0;
         frameState_ = FrameState::kText;
       }
       return CountByte();
@@ -33,17 +48,24 @@ bool VhfFrameAssembler::Accept(uint8_t byte) {
     }
     case FrameState::kBcsLow:
       receivedBcs_ = byte;
+      std::copy(margins.begin(), margins.end(), bcsMargins_.begin());
       frameState_ = FrameState::kBcsHigh;
       return true;
-    case FrameState::kBcsHigh: {
+    case FrameState::kBcsHigh:
       receivedBcs_ = static_cast<uint16_t>(receivedBcs_ | (byte << 8));
-      // The BCS covers everything after the SOH up to and including ETX/ETB.
-      const std::span<const uint8_t> block(message_.data(), static_cast<std::size_t>(messageLength_));
-      if (AcarsBcs(block.subspan(1)) == receivedBcs_) sink_.PrintVhfAcars(block);
+      std::copy(margins.begin(), margins.end(), bcsMargins_.begin() + 8);
+      DeliverIfItHolds();
       return Finish();
-    }
   }
   return Finish();
+}
+
+// Only text characters are worth keeping: before the SOH there is nothing
+// to mend.
+bool VhfFrameAssembler::KeepBadCharacter(const VhfBitMargins& margins) {
+  if (!correcting_ || frameState_ != FrameState::kText || badCount_ == kMaxBadCharacters) return false;
+  badCharacters_[static_cast<std::size_t>(badCount_++)] = {messageLength_, Weakest<2>(margins)};
+  return true;
 }
 
 // Before SOH the count runs from the lock, so that a lock on noise that never
@@ -54,8 +76,55 @@ bool VhfFrameAssembler::CountByte() {
   return true;
 }
 
+// The BCS covers everything after the SOH up to and including ETX/ETB. Zero
+// when it holds; one misread bit of the received BCS leaves just that bit.
+uint16_t VhfFrameAssembler::Syndrome() const {
+  const std::span<const uint8_t> block(message_.data(), static_cast<std::size_t>(messageLength_));
+  return static_cast<uint16_t>(AcarsBcs(block.subspan(1)) ^ receivedBcs_);
+}
+
+void VhfFrameAssembler::DeliverIfItHolds() {
+  const auto deliver = [&] { sink_.PrintVhfAcars(std::span<const uint8_t>(message_).first(messageLength_)); };
+  const auto flip = [&](const BadCharacter& bad, uint8_t bit) {
+    message_[static_cast<std::size_t>(bad.index)] ^= static_cast<uint8_t>(1u << bit);
+  };
+  switch (badCount_) {
+    case 0: {
+      const uint16_t syndrome = Syndrome();
+      if (syndrome == 0) {
+        deliver();
+      } else if (correcting_) {
+        // The text is right and one BCS bit was misread.
+        for (const uint8_t bit : Weakest<2>(bcsMargins_)) {
+          if (syndrome == (1u << bit)) deliver();
+        }
+      }
+      return;
+    }
+    case 1:
+      for (const uint8_t bit : badCharacters_[0].weakBits) {
+        flip(badCharacters_[0], bit);
+        if (Syndrome() == 0) return deliver();
+        flip(badCharacters_[0], bit);
+      }
+      return;
+    default:
+      for (const uint8_t first : badCharacters_[0].weakBits) {
+        for (const uint8_t second : badCharacters_[1].weakBits) {
+          flip(badCharacters_[0], first);
+          flip(badCharacters_[1], second);
+          if (Syndrome() == 0) return deliver();
+          flip(badCharacters_[0], first);
+          flip(badCharacters_[1], second);
+        }
+      }
+      return;
+  }
+}
+
 bool VhfFrameAssembler::Finish() {
   frameState_ = FrameState::kHuntingSoh;
+  badCount_ = 0;
   return false;
 }
 

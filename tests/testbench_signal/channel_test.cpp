@@ -97,6 +97,21 @@ TEST(Channel, CarrierOffsetMovesATone) {
   EXPECT_GT(BandPower(middle, 1470.0, 1485.0) / total, 0.99);
 }
 
+// The offset sits under the signal, which passes otherwise unchanged, and
+// wanders by its full amplitude at the asked rate.
+TEST(Channel, DcOffsetWandersAroundItsLevel) {
+  ChannelOptions options;
+  options.dcOffset = {.level = 0.5, .driftAmplitude = 0.2, .driftHz = 1.0};
+  const auto tone = Tone(1440.0, 0.25, 48000);
+  const auto shifted = ApplyChannel(tone, options);
+  // A quarter of a second in, the wander is at its peak.
+  EXPECT_NEAR(shifted[12000] - tone[12000], 0.7, 1e-6);
+  EXPECT_NEAR(shifted[36000] - tone[36000], 0.3, 1e-6);
+  double mean = 0.0;
+  for (std::size_t n = 0; n < shifted.size(); ++n) mean += static_cast<double>(shifted[n] - tone[n]);
+  EXPECT_NEAR(mean / static_cast<double>(shifted.size()), 0.5, 1e-4);
+}
+
 TEST(Channel, TimingOffsetDelaysBySubSampleAmounts) {
   // A tone delayed by 2.25 samples lags in phase by 2 pi f * 2.25 / fs.
   const double hz = 1500.0;

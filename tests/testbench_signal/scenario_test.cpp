@@ -18,7 +18,7 @@ TEST(Scenario, ReadsBurstsMessagesAndChannels) {
   const auto scenario = ParseScenario(R"({
     "seed": 42, "frame_start": 0.5,
     "hf": {"snr_db": 12.5, "fading": "disturbed", "carrier_offset_hz": -30, "timing_offset_ms": 0.25, "amplitude": 0.1},
-    "vhf": {"snr_db": 30},
+    "vhf": {"snr_db": 30, "dc_offset": -0.25, "dc_drift": 0.1, "dc_drift_hz": 0.5},
     "bursts": [
       {"frame": 1, "slot": 3, "rate": 6, "hex": "00 83 de", "description": "a squitter"},
       {"time": 2.0, "rate": 0, "hex": "ABcd"}
@@ -38,6 +38,9 @@ TEST(Scenario, ReadsBurstsMessagesAndChannels) {
   EXPECT_FLOAT_EQ(scenario.hf.amplitude, 0.1f);
   EXPECT_EQ(scenario.vhf.snrDb, 30.0);
   EXPECT_FLOAT_EQ(scenario.vhf.amplitude, kDefaultVhfAmplitude);
+  EXPECT_EQ(scenario.vhf.dcOffset.level, -0.25);
+  EXPECT_EQ(scenario.vhf.dcOffset.driftAmplitude, 0.1);
+  EXPECT_EQ(scenario.vhf.dcOffset.driftHz, 0.5);
   ASSERT_EQ(scenario.bursts.size(), 2u);
   // Frame 1, slot 3: 0.5 + 32 + 3 * 32 / 13 seconds.
   EXPECT_NEAR(scenario.bursts[0].startSeconds, 0.5 + 32 + 3 * 32.0 / 13, 1e-9);

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <string>
 
 #include "common/crc16.h"
 #include "vhf_signals.h"
@@ -95,6 +97,32 @@ TEST(VhfRoundTrip, DropsBadBlocksAndNoiseAndFindsTheNextMessage) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ExpectDelivered(Demodulate(Concatenate({c.before, Clean(Transmit(good), 2)})), {good});
+  }
+}
+
+// Near the threshold only the coherent reading brings most messages in: the
+// phase turn alone delivers at most 2 of these 10 at 7.5 dB. The carrier
+// reference must also follow tones a few hertz off, as a transmitter's audio
+// may be.
+TEST(VhfRoundTrip, WeakMessagesArriveThroughTheCoherentReadingEvenWithTonesOff) {
+  std::vector<Block> sent;
+  std::vector<float> clean;
+  for (int n = 0; n < 10; ++n) {
+    sent.push_back(SampleBlock("WEAK MESSAGE " + std::to_string(n) + std::string(60, 'W')));
+    const auto audio = Transmit(sent.back(), 0.1, 0.6 * n);
+    clean.insert(clean.end(), audio.begin(), audio.end());
+  }
+  for (const double offsetHz : {0.0, 3.0, -3.0}) {
+    SCOPED_TRACE(::testing::Message() << "tones " << offsetHz << " Hz off");
+    testbench::ChannelOptions channel;
+    channel.snrDb = 7.5;
+    channel.signalPower = 0.5 * 0.5 / 2;
+    channel.carrierOffsetHz = offsetHz;
+    const auto delivered = Demodulate(testbench::ApplyChannel(clean, channel));
+    int arrived = 0;
+    for (const Block& block : sent) arrived += std::ranges::count(delivered, testing::DeliveredPart(block));
+    EXPECT_GE(arrived, 8);
+    EXPECT_EQ(arrived, static_cast<int>(delivered.size())) << "a block that was never sent";
   }
 }
 

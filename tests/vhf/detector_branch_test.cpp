@@ -11,6 +11,7 @@
 
 #include "testbench/msk_modulator.h"
 #include "vhf/vhf_detector_branch.h"
+#include "vhf/vhf_duplicate_filter.h"
 #include "vhf_signals.h"
 
 namespace talvir {
@@ -55,10 +56,16 @@ std::vector<float> Baseband(const std::vector<int>& bits, const std::set<int>& c
   return iq;
 }
 
+// The samples stand for the matched filter's output. Both readers' copies of
+// a block are handed over once, as the demodulator does.
 std::vector<Block> Detect(const std::vector<float>& iq) {
   testing::RecordingVhfSink sink;
-  VhfDetectorBranch branch(sink, 0.0f);
-  for (std::size_t k = 0; k + 1 < iq.size(); k += 2) branch.Step(iq[k], iq[k + 1]);
+  VhfDuplicateFilter once(sink);
+  VhfDetectorBranch branch(once, 0.0f, true);
+  for (std::size_t k = 0; k + 1 < iq.size(); k += 2) {
+    once.Tick();
+    branch.Step({iq[k], iq[k + 1]});
+  }
   return sink.blocks;
 }
 

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <random>
+#include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -21,15 +24,21 @@ constexpr uint8_t kStar = 0x2A;
 
 class FrameAssemblerTest : public ::testing::Test {
  protected:
-  // Feeds the bytes after lock as the demodulator does; returns how many were
-  // taken before the assembler ended the attempt (all of them if it never did).
-  std::size_t Feed(const std::vector<uint8_t>& bytes) {
-    assembler.StartAfterLock();
+  // Feeds the bytes after lock as the demodulator does, with every bit sure
+  // but those in `unsure` (byte index, bit); returns how many bytes were
+  // taken before the assembler ended the attempt (all of them if it never
+  // did).
+  static std::size_t Feed(VhfFrameAssembler& to, const std::vector<uint8_t>& bytes,
+                          const std::set<std::pair<std::size_t, int>>& unsure = {}) {
+    to.StartAfterLock();
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-      if (!assembler.Accept(bytes[i])) return i + 1;
+      VhfBitMargins margins;
+      for (int bit = 0; bit < 8; ++bit) margins[static_cast<std::size_t>(bit)] = unsure.count({i, bit}) ? 0.1f : 1.0f;
+      if (!to.Accept(bytes[i], margins)) return i + 1;
     }
     return bytes.size();
   }
+  std::size_t Feed(const std::vector<uint8_t>& bytes) { return Feed(assembler, bytes); }
   static std::vector<uint8_t> AfterSync(const std::vector<uint8_t>& block) {
     std::vector<uint8_t> bytes = {kStar, kAcarsSyn, kAcarsSyn};
     bytes.insert(bytes.end(), block.begin(), block.end());
@@ -37,7 +46,8 @@ class FrameAssemblerTest : public ::testing::Test {
   }
 
   testing::RecordingVhfSink sink;
-  VhfFrameAssembler assembler{sink};
+  VhfFrameAssembler assembler{sink, false};
+  VhfFrameAssembler correcting{sink, true};
 };
 
 // The BCS bytes are binary: their parity must not be checked.
@@ -98,6 +108,80 @@ TEST_F(FrameAssemblerTest, GivesUpAfter300BytesWithoutSohButASohRestartsTheCount
   Feed(bytes);
   ASSERT_EQ(sink.blocks.size(), 1u);
   EXPECT_EQ(sink.blocks[0], DeliveredPart(block));
+}
+
+// Bytes after the sync: 3 ("*", SYN, SYN), then the block from its SOH.
+constexpr std::size_t kSohAt = 3;
+
+// Characters whose parity failed are mended where one of their two least
+// sure bits gives a matching BCS; a misread BCS bit likewise.
+TEST_F(FrameAssemblerTest, CorrectingMendsUpToTwoCharactersOrOneBcsBitAmongTheLeastSureBits) {
+  const std::vector<uint8_t> block = SampleBlock("POSITION REPORT");
+  const std::vector<uint8_t> sent = AfterSync(block);
+  const std::size_t text = kSohAt + 16;  // a character of the message text
+  const std::size_t bcsLow = sent.size() - 3;
+  const struct {
+    const char* what;
+    std::vector<std::pair<std::size_t, int>> errors;
+    std::set<std::pair<std::size_t, int>> unsure;
+    bool mended;
+  } cases[] = {
+      {"one character, its weakest bit", {{text, 3}}, {{text, 3}}, true},
+      {"one character, its second weakest bit", {{text, 6}}, {{text, 2}, {text, 6}}, true},
+      {"one character, a sure bit", {{text, 5}}, {{text, 2}, {text, 6}}, false},
+      {"two characters", {{text, 1}, {kSohAt + 4, 7}}, {{text, 1}, {kSohAt + 4, 7}}, true},
+      {"the parity bit of the ETX", {{bcsLow - 1, 7}}, {{bcsLow - 1, 7}}, true},
+      {"one BCS bit, weakest", {{bcsLow + 1, 4}}, {{bcsLow + 1, 4}}, true},
+      {"one BCS bit, sure", {{bcsLow, 4}}, {{bcsLow + 1, 2}}, false},
+      {"two bits of one character: parity holds", {{text, 1}, {text, 2}}, {{text, 1}, {text, 2}}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint8_t> received = sent;
+    for (const auto& [at, bit] : c.errors) received[at] ^= static_cast<uint8_t>(1u << bit);
+    sink.blocks.clear();
+    EXPECT_EQ(Feed(correcting, received, c.unsure), received.size() - 1) << "ends after the BCS";
+    EXPECT_EQ(sink.blocks, c.mended ? std::vector<std::vector<uint8_t>>{DeliveredPart(block)}
+                                    : std::vector<std::vector<uint8_t>>{});
+    sink.blocks.clear();
+    Feed(received);
+    EXPECT_TRUE(sink.blocks.empty()) << "the strict assembler mends nothing";
+  }
+  // A third bad character ends the attempt there.
+  std::vector<uint8_t> three = sent;
+  for (const std::size_t at : {kSohAt + 2, kSohAt + 5, kSohAt + 9}) three[at] ^= 0x01;
+  EXPECT_EQ(Feed(correcting, three), kSohAt + 10);
+}
+
+// Mending must never hand over a block that was not sent: blocks with one to
+// four bits flipped anywhere, the least sure bits chosen at random, give the
+// sent block or nothing.
+TEST_F(FrameAssemblerTest, CorrectingNeverHandsOverABlockThatWasNotSent) {
+  std::mt19937 random(5);
+  int mended = 0;
+  for (int trial = 0; trial < 3000; ++trial) {
+    const std::vector<uint8_t> block = SampleBlock("MSG " + std::to_string(trial));
+    std::vector<uint8_t> received = AfterSync(block);
+    const std::size_t blockBytes = received.size() - 1 - kSohAt;  // up to the BCS, DEL left out
+    std::uniform_int_distribution<std::size_t> anyByte(kSohAt + 1, kSohAt + blockBytes - 1);
+    std::uniform_int_distribution<int> anyBit(0, 7);
+    std::set<std::pair<std::size_t, int>> unsure;
+    const int errors = 1 + trial % 4;
+    for (int e = 0; e < errors; ++e) {
+      const std::size_t at = anyByte(random);
+      const int bit = anyBit(random);
+      received[at] ^= static_cast<uint8_t>(1u << bit);
+      if (random() % 2 == 0) unsure.insert({at, bit});
+      unsure.insert({anyByte(random), anyBit(random)});
+    }
+    sink.blocks.clear();
+    Feed(correcting, received, unsure);
+    ASSERT_LE(sink.blocks.size(), 1u);
+    if (sink.blocks.empty()) continue;
+    ASSERT_EQ(sink.blocks[0], DeliveredPart(block)) << "trial " << trial;
+    ++mended;
+  }
+  EXPECT_GT(mended, 300);
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 // Transmissions from the test bench and what the demodulator makes of them.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "testbench/dc_offset.h"
 #include "testbench/frames/acars_block.h"
 #include "testbench/hf_channel.h"
 #include "testbench/msk_modulator.h"
@@ -75,6 +77,14 @@ inline std::vector<float> WithNoise(std::span<const float> audio, double snrDb, 
   channel.signalPower = amplitude * amplitude / 2;
   channel.seed = seed;
   return testbench::ApplyChannel(audio, channel);
+}
+
+// What a sound card of `bits` bits makes of `audio`: clipped at full scale
+// and rounded to its steps.
+inline std::vector<float> AsSoundCard(std::vector<float> audio, int bits = 16) {
+  const float steps = std::ldexp(1.0f, bits - 1);
+  for (float& sample : audio) sample = std::clamp(std::nearbyint(sample * steps), -steps, steps - 1.0f) / steps;
+  return audio;
 }
 
 // Feeds `audio` in chunks of `chunk` samples, then enough silence to push
