@@ -105,7 +105,9 @@ int HfdlModem::ConfirmBurst(int pathIndex, int position) {
   if (magnitude <= kMinCoherentPeak) return 0;
 
   int code = IdentifyMode(y + position + kModeSequence);
-  if (GetRawSlotIndex() == SlotClock::kRawSlotZero) code = hfdl::kSquitterRateCode;
+  // Slot 0 carries only squitters, but only a clock a squitter has set knows
+  // where slot 0 is.
+  if (clock_.Synchronised() && GetRawSlotIndex() == SlotClock::kRawSlotZero) code = hfdl::kSquitterRateCode;
   SetMode(code);
 
   const int votes = TrainOnPreamble(position, code);

@@ -109,12 +109,19 @@ TEST(SlotClock, RunsThroughThirteenSlotsAndWraps) {
   EXPECT_LT(clock.Time(), 0.05f);
   EXPECT_EQ(clock.CurrentSlot(), 1);
   // After a reset slot 0 reads until the next tick.
+  EXPECT_FALSE(clock.Synchronised());
   for (int i = 0; i < 500; ++i) clock.Tick();
   clock.Reset();
   EXPECT_EQ(clock.CurrentSlot(), 0);
   clock.Tick();
   EXPECT_EQ(clock.CurrentSlot(), 1);
   EXPECT_EQ(clock.RawSlotIndex(), 1);
+  // A squitter's time holds for eight frames.
+  for (int i = 1; i < SlotClock::kSynchronisedTicks; ++i) {
+    ASSERT_TRUE(clock.Synchronised()) << i;
+    clock.Tick();
+  }
+  EXPECT_FALSE(clock.Synchronised());
 }
 
 }  // namespace
