@@ -7,6 +7,7 @@
 #include "common/decoder_links.h"
 #include "testbench/fft_filter.h"
 #include "testbench/gaussian_source.h"
+#include "testbench/white_noise.h"
 
 namespace talvir::testbench {
 namespace {
@@ -111,7 +112,9 @@ std::vector<float> ApplyChannel(std::span<const float> input, const ChannelOptio
   const double signalPower = options.signalPower > 0.0 ? options.signalPower : ActivePower(input);
   if (signalPower <= 0.0) throw std::invalid_argument("an SNR needs a signal: the input is silent");
   const double noisePower = signalPower / std::pow(10.0, *options.snrDb / 10.0);
-  const auto noise = ShapedNoise(input.size(), noisePower, options);
+  const auto noise = options.whiteNoise ? WhiteNoise(input.size(), noisePower, options.noiseHighHz - options.noiseLowHz,
+                                                     MixSeed(options.seed, kNoiseStream))
+                                        : ShapedNoise(input.size(), noisePower, options);
   for (std::size_t i = 0; i < output.size(); ++i) output[i] += noise[i];
   return output;
 }

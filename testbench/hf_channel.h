@@ -24,6 +24,9 @@ struct ChannelOptions {
   double signalPower = 0.0;
   double noiseLowHz = kPassbandLowHz;
   double noiseHighHz = kPassbandHighHz;
+  // Noise over the whole 0 .. 24 kHz with the same power inside the band
+  // above, as from a receiver whose audio is not cut off.
+  bool whiteNoise = false;
   FadingPreset fading = FadingPreset::kNone;
   double carrierOffsetHz = 0.0;
   double timingOffsetSeconds = 0.0;  // positive: everything arrives later
