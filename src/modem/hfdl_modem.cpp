@@ -223,8 +223,10 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
 
   const auto& outputs = equaliser_.ProcessBlock(samples, record_);
   // The first block's outputs belong to no data block.
-  if (blockCounter_ > 0)
-    for (const Complex z : outputs) remainingSoftBits_ -= slicer_(z, deinterleaver_, ring_);
+  if (blockCounter_ > 0) {
+    const SymbolScale scale = equaliser_.DataScale();
+    for (const Complex z : outputs) remainingSoftBits_ -= slicer_(z, scale, deinterleaver_, ring_);
+  }
   ++blockCounter_;
   return remainingSoftBits_;
 }

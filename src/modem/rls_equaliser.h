@@ -11,6 +11,7 @@
 
 #include "modem/complex_math.h"
 #include "modem/hfdl_phy.h"
+#include "modem/symbol_scale.h"
 #include "modem/ud_rls_core.h"
 
 namespace talvir {
@@ -41,6 +42,9 @@ class RlsEqualiser {
   // descrambled outputs of the previous block.
   const Outputs& ProcessBlock(std::span<const Complex, kBlockSamples> samples, Record record);
   void RotateWeights();
+  // The scale of the outputs ProcessBlock last returned, from the probe
+  // groups before and after them.
+  SymbolScale DataScale() const;
 
   std::span<const Complex, kTaps> weights() const { return weights_; }
   std::span<Complex, kTaps> weights() { return weights_; }
@@ -59,6 +63,15 @@ class RlsEqualiser {
   std::array<Complex, 2 * kBlockSamples> samples_{};  // previous block, current block
   std::array<float, 2 * kRecordSize> symbols_{};      // previous record, current record
   Outputs outputs_{};
+  // Probe outputs before adaptation, as y * target: their mean is the
+  // point's amplitude, their spread the noise.
+  struct ProbeFit {
+    float amplitude = kTargetScale;
+    float noiseVariance = kTargetScale * kTargetScale;
+  };
+  ProbeFit earlierProbes_;
+  ProbeFit laterProbes_;
+  static ProbeFit FitProbes(std::span<const Complex, kProbes> fit);
   Complex phase_{};
   int updates_ = 0;
 };

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <random>
 #include <vector>
 
+#include "modem/hfdl_phy.h"
 #include "modem/rls_equaliser.h"
 #include "modem/ud_rls_core.h"
 
@@ -156,6 +158,50 @@ TEST(RlsEqualiser, BlockOutputsComeOneBlockLateWithInterpolatedWeights) {
   for (int j : {0, 1, 29}) {
     EXPECT_NEAR(outputs[static_cast<std::size_t>(j)].real(), expected(j).real(), 1e-5f) << j;
     EXPECT_NEAR(outputs[static_cast<std::size_t>(j)].imag(), expected(j).imag(), 1e-5f) << j;
+  }
+}
+
+// Known symbols through a clean channel plus complex noise of variance v per
+// sample: the probes around each block must show the amplitude the
+// equaliser aims for and a noise near v scaled to that amplitude (a little
+// more: the adaptation's own error).
+TEST(RlsEqualiser, ProbesMeasureTheOutputsAmplitudeAndNoise) {
+  for (const float variance : {0.1f, 0.01f}) {
+    std::mt19937 random(5);
+    std::normal_distribution<float> gauss(0.0f, std::sqrt(variance / 2.0f));
+    std::uniform_int_distribution<int> bit(0, 1);
+    const int blocks = 30;
+    const int symbols = 254 + blocks * RlsEqualiser::kRecordSize;
+    std::vector<float> sent(static_cast<std::size_t>(symbols));
+    for (int k = 0; k < symbols; ++k) {
+      const int inBlock = (k - 254) % RlsEqualiser::kRecordSize;
+      sent[static_cast<std::size_t>(k)] = k >= 254 && inBlock < RlsEqualiser::kProbes
+                                              ? hfdl::BpskSign(hfdl::ProbeBit(inBlock))
+                                              : hfdl::BpskSign(bit(random));
+    }
+    std::vector<Complex> x(static_cast<std::size_t>(2 * symbols + 32));
+    for (auto& v : x) v = {gauss(random), gauss(random)};
+    for (int k = 0; k < symbols; ++k) x[static_cast<std::size_t>(16 + 2 * k)] += sent[static_cast<std::size_t>(k)];
+
+    RlsEqualiser eq;
+    eq.Configure();
+    eq.Reset();
+    for (int k = 0; k < 254; ++k) eq.TrainStep(&x[static_cast<std::size_t>(16 + 2 * k)], sent[static_cast<std::size_t>(k)]);
+    double noise = 0.0;
+    for (int b = 0; b < blocks; ++b) {
+      const int first = 254 + b * RlsEqualiser::kRecordSize;
+      std::array<float, RlsEqualiser::kRecordSize> record{};
+      for (int i = 0; i < RlsEqualiser::kRecordSize; ++i)
+        record[static_cast<std::size_t>(i)] = i < RlsEqualiser::kProbes ? sent[static_cast<std::size_t>(first + i)] : 1.0f;
+      eq.ProcessBlock(std::span<const Complex, 90>(&x[static_cast<std::size_t>(16 + 2 * first)], 90), record);
+      const SymbolScale scale = eq.DataScale();
+      if (b < 2) continue;
+      EXPECT_NEAR(scale.amplitude, 0.1f, 0.02f) << b;
+      noise += static_cast<double>(scale.noiseVariance / (scale.amplitude * scale.amplitude));
+    }
+    noise /= blocks - 2;
+    EXPECT_GT(noise, 0.8 * static_cast<double>(variance)) << variance;
+    EXPECT_LT(noise, 1.6 * static_cast<double>(variance)) << variance;
   }
 }
 
