@@ -108,9 +108,11 @@ std::vector<float> ShapedNoise(std::size_t count, double powerInBand, const Chan
 std::vector<float> ApplyChannel(std::span<const float> input, const ChannelOptions& options) {
   std::vector<float> output =
       NeedsAnalyticPath(options) ? Propagate(input, options) : std::vector<float>(input.begin(), input.end());
-  if (!options.snrDb) return output;
+  if (!options.snrDb && !options.carrier) return output;
   const double signalPower = options.signalPower > 0.0 ? options.signalPower : ActivePower(input);
-  if (signalPower <= 0.0) throw std::invalid_argument("an SNR needs a signal: the input is silent");
+  if (signalPower <= 0.0) throw std::invalid_argument("an SNR or a carrier level needs a signal: the input is silent");
+  if (options.carrier) AddCarrier(output, *options.carrier, signalPower);
+  if (!options.snrDb) return output;
   const double noisePower = signalPower / std::pow(10.0, *options.snrDb / 10.0);
   const auto noise = options.whiteNoise ? WhiteNoise(input.size(), noisePower, options.noiseHighHz - options.noiseLowHz,
                                                      MixSeed(options.seed, kNoiseStream))

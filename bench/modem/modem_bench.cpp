@@ -6,7 +6,7 @@
 //   talvir_bench_modem --sweep=diagnose throughput and where the loss is
 //   talvir_bench_modem --sweep=table    the sensitivity table alone
 // Sensitivity options: --bursts=N a point, --codes=6,4 (rate codes),
-// --channels=noise,white,moderate,disturbed, --snr=2,4,6 (instead of each
+// --channels=noise,white,moderate,disturbed,carrier,carrier+6, --snr=2,4,6 (instead of each
 // channel's range).
 //
 // Throughput is seconds of audio per CPU second on one core; sensitivity is
@@ -24,6 +24,7 @@
 #include <utility>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -125,23 +126,29 @@ struct Channel {
   bool whiteNoise = false;  // noise over 0 .. 24 kHz instead of the SSB passband
   double lo = -8.0;         // SNR range swept, dB
   double hi = 12.0;
+  std::optional<double> carrierDb;  // a steady carrier this much above the burst
 };
 
 const Channel kChannels[] = {
-    {"noise"},
-    {"white", testbench::FadingPreset::kNone, true},
-    {"moderate", testbench::FadingPreset::kModerate, false, -4.0, 30.0},
-    {"disturbed", testbench::FadingPreset::kDisturbed, false, -4.0, 30.0},
+    {"noise", testbench::FadingPreset::kNone, false, -8.0, 12.0, std::nullopt},
+    {"white", testbench::FadingPreset::kNone, true, -8.0, 12.0, std::nullopt},
+    {"moderate", testbench::FadingPreset::kModerate, false, -4.0, 30.0, std::nullopt},
+    {"disturbed", testbench::FadingPreset::kDisturbed, false, -4.0, 30.0, std::nullopt},
+    {"carrier", testbench::FadingPreset::kNone, false, 0.0, 20.0, 0.0},
+    {"carrier+6", testbench::FadingPreset::kNone, false, 0.0, 20.0, 6.0},
 };
 
 // A burst with random content, start, carrier phase and a carrier offset
-// within 20 Hz, then half a second of channel; one fresh modem.
+// within 20 Hz, then half a second of channel; one fresh modem. An
+// interfering carrier lies anywhere within 700 Hz of the burst's centre,
+// drifts by up to 0.2 Hz/s and is on 2 s before the burst.
 Trial RunBurst(int code, double snrDb, const Channel& through, uint32_t seed) {
   std::mt19937 random(seed);
   const auto frame = RandomFrame(code, random);
   std::uniform_real_distribution<double> uniform;
   testbench::HfdlBurstOptions burst;
-  burst.startSeconds = 0.1 + 0.2 * uniform(random);
+  // A steady carrier is there long before the burst.
+  burst.startSeconds = (through.carrierDb ? 2.0 : 0.1) + 0.2 * uniform(random);
   burst.carrierPhase = 6.28 * uniform(random);
   burst.carrierOffsetHz = 40.0 * uniform(random) - 20.0;
   auto audio = testbench::ModulateHfdlBurst(frame, code, burst);
@@ -152,6 +159,9 @@ Trial RunBurst(int code, double snrDb, const Channel& through, uint32_t seed) {
   channel.whiteNoise = through.whiteNoise;
   channel.seed = seed;
   channel.signalPower = static_cast<double>(burst.amplitude * burst.amplitude) / 2.0;
+  if (through.carrierDb)
+    channel.carrier = testbench::CarrierInterferer{hfdl::kCarrierHz + 1400.0 * uniform(random) - 700.0, *through.carrierDb,
+                                                   0.4 * uniform(random) - 0.2, 6.28 * uniform(random)};
   audio = testbench::ApplyChannel(audio, channel);
   MeasuringReceiver receiver;
   auto modem = std::make_unique<HfdlModem>(receiver);
@@ -219,7 +229,7 @@ void SensitivityTable(const SweepOptions& sweep) {
       }
       if (at90 < 1e8)
         std::printf("   => 90%% at %+.0f dB%s\n", at90,
-                    ch.fading == testbench::FadingPreset::kNone && !ch.whiteNoise
+                    ch.fading == testbench::FadingPreset::kNone && !ch.whiteNoise && !ch.carrierDb
                         ? (at90 <= NoiseGoalDb(code) ? " (goal met)" : " (goal missed)")
                         : "");
       else

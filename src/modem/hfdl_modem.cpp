@@ -66,8 +66,9 @@ void HfdlModem::SetStatus(std::string line) {
 }
 
 void HfdlModem::ModemProcessBlock(Resampler::Block block) {
+  notch_.Process(block, notched_);
   for (auto& path : paths_) {
-    path.MixAndNormalise(block);
+    path.MixAndNormalise(notched_);
     path.DecimateMatchedFilter();
   }
   if (State() == ModemState::kSearching)

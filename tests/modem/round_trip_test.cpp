@@ -135,6 +135,25 @@ TEST(SquitterSlot, UnsynchronisedClockLetsAnyRateThroughInSlotZero) {
   EXPECT_EQ(frames[0].bytes, testing::Padded(frame, 0));
 }
 
+// Another station's steady carrier 6 dB above the burst, in the band: it is
+// notched before it can take the AGC or the burst's frequency estimate.
+TEST(Interference, BurstUnderAStrongerSteadyCarrierDecodes) {
+  testing::ModemHarness harness;
+  const auto frame = testing::RandomFrame(0, 5);
+  testbench::HfdlBurstOptions burst;
+  burst.startSeconds = 2.0;
+  auto audio = testbench::ModulateHfdlBurst(frame, 0, burst);
+  audio.resize(audio.size() + kSampleRate / 2, 0.0f);
+  testbench::ChannelOptions channel;
+  channel.snrDb = 20.0;
+  channel.signalPower = static_cast<double>(burst.amplitude * burst.amplitude) / 2.0;
+  channel.carrier = testbench::CarrierInterferer{.frequencyHz = 1700.0, .levelDb = 6.0, .driftHzPerSecond = 0.1};
+  harness.Feed(testbench::ApplyChannel(audio, channel));
+  ASSERT_EQ(harness.receiver.frames.size(), 1u);
+  EXPECT_EQ(harness.receiver.frames[0].bytes, testing::Padded(frame, 0));
+  EXPECT_EQ(harness.modem->Notches().ActiveNotches(), 1);
+}
+
 // Two bursts back to back: the modem returns to searching after the first.
 TEST(BackToBack, ConsecutiveBurstsAllDecode) {
   testing::RecordingUiLink ui;
