@@ -90,7 +90,7 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
   return outputs_;
 }
 
-RlsEqualiser::ProbeFit RlsEqualiser::FitProbes(std::span<const Complex, kProbes> fit) {
+SymbolScale RlsEqualiser::FitProbes(std::span<const Complex, kProbes> fit) {
   Complex mean{};
   for (const Complex v : fit) mean += v;
   mean /= static_cast<float>(kProbes);

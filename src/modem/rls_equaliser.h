@@ -63,15 +63,11 @@ class RlsEqualiser {
   std::array<Complex, 2 * kBlockSamples> samples_{};  // previous block, current block
   std::array<float, 2 * kRecordSize> symbols_{};      // previous record, current record
   Outputs outputs_{};
-  // Probe outputs before adaptation, as y * target: their mean is the
-  // point's amplitude, their spread the noise.
-  struct ProbeFit {
-    float amplitude = kTargetScale;
-    float noiseVariance = kTargetScale * kTargetScale;
-  };
-  ProbeFit earlierProbes_;
-  ProbeFit laterProbes_;
-  static ProbeFit FitProbes(std::span<const Complex, kProbes> fit);
+  // From the probe outputs before adaptation, as y * target: their mean is
+  // the point's amplitude, their spread the noise.
+  static SymbolScale FitProbes(std::span<const Complex, kProbes> fit);
+  SymbolScale earlierProbes_;
+  SymbolScale laterProbes_;
   Complex phase_{};
   int updates_ = 0;
 };

@@ -17,7 +17,9 @@ constexpr float kMinNoiseShare = 1e-3f;
 
 float LikelihoodScale(SymbolScale scale) {
   const float a = scale.amplitude;
-  return 2.0f * a / std::max(scale.noiseVariance, kMinNoiseShare * a * a);
+  const float noise = std::max(scale.noiseVariance, kMinNoiseShare * a * a);
+  // Silent probes (the signal gone) tell nothing.
+  return noise > 0.0f ? 2.0f * a / noise : 0.0f;
 }
 
 int WriteLikelihoods(Complex z, SymbolScale scale, std::span<const hfdl::Point> points, int bits,

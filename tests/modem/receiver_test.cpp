@@ -79,8 +79,9 @@ TEST(SoftSlicers, BpskLikelihoodFollowsTheInPhasePartAndTheNoise) {
   // Twice the noise, half the weight; the origin carries none.
   EXPECT_NEAR(Slice(SliceBpsk, {0.05f, 0.0f}, {0.1f, 0.02f}).soft[0], 1.0f, 1e-5f);
   EXPECT_EQ(Slice(SliceBpsk, {}).soft[0], 0.0f);
-  // No measured noise still gives finite weights.
+  // No measured noise still gives finite weights; silent probes give none.
   EXPECT_TRUE(std::isfinite(Slice(SliceBpsk, {0.1f, 0.0f}, {0.1f, 0.0f}).soft[0]));
+  EXPECT_EQ(Slice(SliceBpsk, {0.1f, 0.0f}, {0.0f, 0.0f}).soft[0], 0.0f);
 }
 
 // Each bit gets its own reliability: a symbol halfway between two
