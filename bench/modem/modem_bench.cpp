@@ -5,6 +5,7 @@
 //   talvir_bench_modem --sweep=none     throughput only
 //   talvir_bench_modem --sweep=diagnose throughput and where the loss is
 //   talvir_bench_modem --sweep=table    the sensitivity table alone
+//   talvir_bench_modem --sweep=false-frames  an hour each of noise, clipped noise, noise + carrier
 // Sensitivity options: --bursts=N a point, --codes=6,4 (rate codes),
 // --channels=noise,white,moderate,disturbed,carrier,carrier+6, --snr=2,4,6 (instead of each
 // channel's range).
@@ -32,6 +33,7 @@
 #include "common/decoder_links.h"
 #include "modem/deinterleaver.h"
 #include "modem/hfdl_modem.h"
+#include "testbench/carrier_interferer.h"
 #include "testbench/hf_channel.h"
 #include "testbench/hfdl_modulator.h"
 
@@ -238,6 +240,31 @@ void SensitivityTable(const SweepOptions& sweep) {
   }
 }
 
+// --- False frames -------------------------------------------------------------------
+
+// An hour each of band noise, clipped loud noise and band noise under a
+// steady carrier, one minute of fresh noise after another into one modem:
+// every frame handed on is a false one.
+void FalseFrames(double minutes) {
+  std::printf("\nFalse frames in %.0f minutes of each input (frames handed on by the modem):\n", minutes);
+  const char* names[] = {"band noise", "clipped loud noise", "band noise + carrier"};
+  for (int kind = 0; kind < 3; ++kind) {
+    MeasuringReceiver receiver;
+    auto modem = std::make_unique<HfdlModem>(receiver);
+    for (int minute = 0; minute < static_cast<int>(minutes); ++minute) {
+      testbench::ChannelOptions channel;
+      channel.seed = static_cast<uint64_t>(1000 * kind + minute + 1);
+      auto audio = testbench::ShapedNoise(60 * kSampleRate, kind == 1 ? 9.0 : 0.01, channel);
+      if (kind == 1)
+        for (auto& v : audio) v = std::clamp(v, -1.0f, 32767.0f / 32768.0f);
+      if (kind == 2) testbench::AddCarrier(audio, {.frequencyHz = 1700.0 + minute, .levelDb = 6.0, .driftHzPerSecond = 0.05}, 0.01);
+      Feed(*modem, audio);
+    }
+    std::printf("  %-22s %d\n", names[kind], receiver.frames);
+    std::fflush(stdout);
+  }
+}
+
 // --- Where the loss is --------------------------------------------------------------
 
 double QFunction(double x) { return 0.5 * std::erfc(x / std::sqrt(2.0)); }
@@ -355,6 +382,7 @@ int main(int argc, char** argv) {
   std::printf("HfdlModem object: %.0f KiB\n", static_cast<double>(sizeof(talvir::HfdlModem)) / 1024.0);
   if (sweep == "quick" || sweep == "full" || sweep == "table") talvir::SensitivityTable(options);
   if (sweep == "quick" || sweep == "full" || sweep == "diagnose") talvir::Diagnose(sweep == "full" ? 50 : 20);
+  if (sweep == "full" || sweep == "false-frames") talvir::FalseFrames(60.0);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("\nPeak resident memory of this benchmark: %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
