@@ -12,7 +12,7 @@ void RlsEqualiser::Configure() {
 }
 
 void RlsEqualiser::Reset() {
-  core_.Reset(kTaps);
+  core_.Reset(kTaps, inflation_);
   weights_.fill({});
   phase_ = {};
 }

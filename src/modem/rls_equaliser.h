@@ -29,10 +29,14 @@ class RlsEqualiser {
   using Record = std::span<const float, kRecordSize>;  // 15 probes, then 30 scrambler values
   using Outputs = std::array<Complex, kData>;
 
+  // gamma: how fast the RLS forgets (UdRlsCore::kInflation as built).
+  explicit RlsEqualiser(double inflation = UdRlsCore::kInflation) : inflation_(inflation) {}
+
   // Zeroes the sample and symbol histories (the first reception block then
   // applies no phase correction and its outputs are discarded).
   void Configure();
-  // U = I, D = 1, weights and phase accumulator 0; the update counter stays.
+  // U = I, D = 1, the equaliser's gamma, weights and phase accumulator 0;
+  // the update counter stays.
   void Reset();
 
   // One adaptation on a known symbol whose own sample is *sample; the 16
@@ -56,6 +60,7 @@ class RlsEqualiser {
   static Complex Output(const std::array<Complex, kTaps>& w, const Complex* sample);
   void Adapt(const Complex* sample, Complex output, float target);
 
+  double inflation_;
   UdRlsCore core_;
   std::array<Complex, kTaps> weights_{};
   std::array<Complex, kTaps> saved_{};
