@@ -7,6 +7,7 @@
 #include "common/decoder_links.h"
 #include "testbench/fft_filter.h"
 #include "testbench/gaussian_source.h"
+#include "testbench/white_noise.h"
 
 namespace talvir::testbench {
 namespace {
@@ -108,11 +109,15 @@ std::vector<float> ApplyChannel(std::span<const float> input, const ChannelOptio
   std::vector<float> output =
       NeedsAnalyticPath(options) ? Propagate(input, options) : std::vector<float>(input.begin(), input.end());
   AddDcOffset(output, options.dcOffset);
-  if (!options.snrDb) return output;
+  if (!options.snrDb && !options.carrier) return output;
   const double signalPower = options.signalPower > 0.0 ? options.signalPower : ActivePower(input);
-  if (signalPower <= 0.0) throw std::invalid_argument("an SNR needs a signal: the input is silent");
+  if (signalPower <= 0.0) throw std::invalid_argument("an SNR or a carrier level needs a signal: the input is silent");
+  if (options.carrier) AddCarrier(output, *options.carrier, signalPower);
+  if (!options.snrDb) return output;
   const double noisePower = signalPower / std::pow(10.0, *options.snrDb / 10.0);
-  const auto noise = ShapedNoise(input.size(), noisePower, options);
+  const auto noise = options.whiteNoise ? WhiteNoise(input.size(), noisePower, options.noiseHighHz - options.noiseLowHz,
+                                                     MixSeed(options.seed, kNoiseStream))
+                                        : ShapedNoise(input.size(), noisePower, options);
   for (std::size_t i = 0; i < output.size(); ++i) output[i] += noise[i];
   return output;
 }

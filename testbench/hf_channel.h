@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "testbench/carrier_interferer.h"
 #include "testbench/dc_offset.h"
 #include "testbench/watterson_fading.h"
 
@@ -25,6 +26,11 @@ struct ChannelOptions {
   double signalPower = 0.0;
   double noiseLowHz = kPassbandLowHz;
   double noiseHighHz = kPassbandHighHz;
+  // Noise over the whole 0 .. 24 kHz with the same power inside the band
+  // above, as from a receiver whose audio is not cut off.
+  bool whiteNoise = false;
+  // Another station's steady carrier, its level relative to signalPower.
+  std::optional<CarrierInterferer> carrier{};
   FadingPreset fading = FadingPreset::kNone;
   double carrierOffsetHz = 0.0;
   double timingOffsetSeconds = 0.0;  // positive: everything arrives later

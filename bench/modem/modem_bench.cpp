@@ -4,6 +4,11 @@
 //   talvir_bench_modem --sweep=full     every SNR point, 50 bursts each
 //   talvir_bench_modem --sweep=none     throughput only
 //   talvir_bench_modem --sweep=diagnose throughput and where the loss is
+//   talvir_bench_modem --sweep=table    the sensitivity table alone
+//   talvir_bench_modem --sweep=false-frames  an hour each of noise, clipped noise, noise + carrier
+// Sensitivity options: --bursts=N a point, --codes=6,4 (rate codes),
+// --channels=noise,white,moderate,disturbed,carrier,carrier+6, --snr=2,4,6 (instead of each
+// channel's range).
 //
 // Throughput is seconds of audio per CPU second on one core; sensitivity is
 // the share of bursts decoded to exactly the sent bytes against the SNR in
@@ -12,12 +17,15 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <numbers>
 #include <utility>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,6 +33,7 @@
 #include "common/decoder_links.h"
 #include "modem/deinterleaver.h"
 #include "modem/hfdl_modem.h"
+#include "testbench/carrier_interferer.h"
 #include "testbench/hf_channel.h"
 #include "testbench/hfdl_modulator.h"
 
@@ -111,19 +120,50 @@ struct Trial {
   int rawBits = 0;
 };
 
-Trial RunBurst(int code, double snrDb, testbench::FadingPreset fading, uint32_t seed) {
+// One column of the sensitivity table: what lies between the transmitter and
+// the modem besides the noise.
+struct Channel {
+  const char* name;
+  testbench::FadingPreset fading = testbench::FadingPreset::kNone;
+  bool whiteNoise = false;  // noise over 0 .. 24 kHz instead of the SSB passband
+  double lo = -8.0;         // SNR range swept, dB
+  double hi = 12.0;
+  std::optional<double> carrierDb;  // a steady carrier this much above the burst
+};
+
+const Channel kChannels[] = {
+    {"noise", testbench::FadingPreset::kNone, false, -8.0, 12.0, std::nullopt},
+    {"white", testbench::FadingPreset::kNone, true, -8.0, 12.0, std::nullopt},
+    {"moderate", testbench::FadingPreset::kModerate, false, -4.0, 30.0, std::nullopt},
+    {"disturbed", testbench::FadingPreset::kDisturbed, false, -4.0, 30.0, std::nullopt},
+    {"carrier", testbench::FadingPreset::kNone, false, 0.0, 20.0, 0.0},
+    {"carrier+6", testbench::FadingPreset::kNone, false, 0.0, 20.0, 6.0},
+};
+
+// A burst with random content, start, carrier phase and a carrier offset
+// within 20 Hz, then half a second of channel; one fresh modem. An
+// interfering carrier lies anywhere within 700 Hz of the burst's centre,
+// drifts by up to 0.2 Hz/s and is on 2 s before the burst.
+Trial RunBurst(int code, double snrDb, const Channel& through, uint32_t seed) {
   std::mt19937 random(seed);
   const auto frame = RandomFrame(code, random);
+  std::uniform_real_distribution<double> uniform;
   testbench::HfdlBurstOptions burst;
-  burst.startSeconds = 0.1 + 0.2 * std::uniform_real_distribution<double>()(random);
-  burst.carrierPhase = 6.28 * std::uniform_real_distribution<double>()(random);
+  // A steady carrier is there long before the burst.
+  burst.startSeconds = (through.carrierDb ? 2.0 : 0.1) + 0.2 * uniform(random);
+  burst.carrierPhase = 6.28 * uniform(random);
+  burst.carrierOffsetHz = 40.0 * uniform(random) - 20.0;
   auto audio = testbench::ModulateHfdlBurst(frame, code, burst);
   audio.resize(audio.size() + kSampleRate / 2, 0.0f);
   testbench::ChannelOptions channel;
   channel.snrDb = snrDb;
-  channel.fading = fading;
+  channel.fading = through.fading;
+  channel.whiteNoise = through.whiteNoise;
   channel.seed = seed;
   channel.signalPower = static_cast<double>(burst.amplitude * burst.amplitude) / 2.0;
+  if (through.carrierDb)
+    channel.carrier = testbench::CarrierInterferer{hfdl::kCarrierHz + 1400.0 * uniform(random) - 700.0, *through.carrierDb,
+                                                   0.4 * uniform(random) - 0.2, 6.28 * uniform(random)};
   audio = testbench::ApplyChannel(audio, channel);
   MeasuringReceiver receiver;
   auto modem = std::make_unique<HfdlModem>(receiver);
@@ -144,53 +184,84 @@ Trial RunBurst(int code, double snrDb, testbench::FadingPreset fading, uint32_t 
   return t;
 }
 
-struct RateRow {
-  int code;
-  const char* name;
-  double goalDb;
-};
-constexpr RateRow kRates[] = {{6, "300", -3.0}, {4, "600", 2.0}, {2, "1200", 3.0}, {0, "1800", 5.0}};
+// Goals at 90 % of frames in noise, dB.
+double NoiseGoalDb(int code) {
+  switch (hfdl::Rate(code).bitRate) {
+    case 300: return -4.0;
+    case 600: return -1.0;
+    case 1200: return 2.0;
+    default: return 5.0;
+  }
+}
 
-struct Channel {
-  testbench::FadingPreset preset;
-  const char* name;
-  double lo;
-  double hi;
+struct SweepOptions {
+  int bursts = 20;
+  double step = 2.0;
+  std::vector<int> codes = {6, 4, 2, 0};
+  std::vector<std::string> channels;  // empty: all
+  std::vector<double> snrs;           // empty: each channel's range
 };
 
-void SensitivityTable(bool full) {
-  const int bursts = full ? 50 : 20;
-  const double step = full ? 1.0 : 2.0;
-  const Channel channels[] = {{testbench::FadingPreset::kNone, "noise", -8.0, 12.0},
-                              {testbench::FadingPreset::kModerate, "moderate", -4.0, 30.0},
-                              {testbench::FadingPreset::kDisturbed, "disturbed", -4.0, 30.0}};
-  std::printf("\nSensitivity: share of %d bursts decoded exactly (detected in brackets), SNR in 3 kHz\n", bursts);
-  for (const auto& ch : channels) {
+void SensitivityTable(const SweepOptions& sweep) {
+  std::printf("\nSensitivity: share of %d bursts decoded exactly (detected in brackets), SNR in 3 kHz\n", sweep.bursts);
+  for (const auto& ch : kChannels) {
+    if (!sweep.channels.empty() && std::find(sweep.channels.begin(), sweep.channels.end(), ch.name) == sweep.channels.end())
+      continue;
     std::printf("\n%s\n", ch.name);
-    for (const auto& rate : kRates) {
-      std::printf("%5s bps", rate.name);
+    for (const int code : sweep.codes) {
+      std::printf("%5d bps %s", hfdl::Rate(code).bitRate, hfdl::Rate(code).longInterleaver ? "4.2s" : "1.8s");
+      std::vector<double> snrs = sweep.snrs;
+      if (snrs.empty())
+        for (double snr = ch.lo; snr <= ch.hi + 1e-9; snr += sweep.step) snrs.push_back(snr);
       double at90 = 1e9;
-      for (double snr = ch.lo; snr <= ch.hi + 1e-9; snr += step) {
+      for (const double snr : snrs) {
         int ok = 0;
         int detected = 0;
-        for (int b = 0; b < bursts; ++b) {
-          const Trial t = RunBurst(rate.code, snr, ch.preset, static_cast<uint32_t>(1000 * b + 7 * rate.code + 1));
+        for (int b = 0; b < sweep.bursts; ++b) {
+          const Trial t = RunBurst(code, snr, ch, static_cast<uint32_t>(1000 * b + 7 * code + 1));
           ok += t.correct;
           detected += t.detected;
         }
         // Skip the hopeless low end quietly.
-        if (ok == 0 && detected == 0) continue;
-        std::printf("  %+.0f:%d%%(%d)", snr, 100 * ok / bursts, 100 * detected / bursts);
+        if (ok == 0 && detected == 0 && sweep.snrs.empty()) continue;
+        std::printf("  %+.0f:%d%%(%d)", snr, 100 * ok / sweep.bursts, 100 * detected / sweep.bursts);
         std::fflush(stdout);
-        if (10 * ok >= 9 * bursts && at90 > 1e8) at90 = snr;
-        if (ok == bursts && snr >= at90 + step) break;
+        if (10 * ok >= 9 * sweep.bursts && at90 > 1e8) at90 = snr;
+        if (ok == sweep.bursts && snr >= at90 + sweep.step && sweep.snrs.empty()) break;
       }
       if (at90 < 1e8)
         std::printf("   => 90%% at %+.0f dB%s\n", at90,
-                    ch.preset == testbench::FadingPreset::kNone ? (at90 <= rate.goalDb ? " (goal met)" : " (goal missed)") : "");
+                    ch.fading == testbench::FadingPreset::kNone && !ch.whiteNoise && !ch.carrierDb
+                        ? (at90 <= NoiseGoalDb(code) ? " (goal met)" : " (goal missed)")
+                        : "");
       else
         std::printf("   => 90%% not reached\n");
     }
+  }
+}
+
+// --- False frames -------------------------------------------------------------------
+
+// An hour each of band noise, clipped loud noise and band noise under a
+// steady carrier, one minute of fresh noise after another into one modem:
+// every frame handed on is a false one.
+void FalseFrames(double minutes) {
+  std::printf("\nFalse frames in %.0f minutes of each input (frames handed on by the modem):\n", minutes);
+  const char* names[] = {"band noise", "clipped loud noise", "band noise + carrier"};
+  for (int kind = 0; kind < 3; ++kind) {
+    MeasuringReceiver receiver;
+    auto modem = std::make_unique<HfdlModem>(receiver);
+    for (int minute = 0; minute < static_cast<int>(minutes); ++minute) {
+      testbench::ChannelOptions channel;
+      channel.seed = static_cast<uint64_t>(1000 * kind + minute + 1);
+      auto audio = testbench::ShapedNoise(60 * kSampleRate, kind == 1 ? 9.0 : 0.01, channel);
+      if (kind == 1)
+        for (auto& v : audio) v = std::clamp(v, -1.0f, 32767.0f / 32768.0f);
+      if (kind == 2) testbench::AddCarrier(audio, {.frequencyHz = 1700.0 + minute, .levelDb = 6.0, .driftHzPerSecond = 0.05}, 0.01);
+      Feed(*modem, audio);
+    }
+    std::printf("  %-22s %d\n", names[kind], receiver.frames);
+    std::fflush(stdout);
   }
 }
 
@@ -233,7 +304,7 @@ void Diagnose(int bursts) {
       int detected = 0, refused = 0, ok = 0;
       long errors = 0, bits = 0;
       for (int b = 0; b < bursts; ++b) {
-        const Trial t = RunBurst(code, snr, testbench::FadingPreset::kNone, static_cast<uint32_t>(5000 + 1000 * b + code));
+        const Trial t = RunBurst(code, snr, kChannels[0], static_cast<uint32_t>(5000 + 1000 * b + code));
         detected += t.detected;
         refused += t.voteRejections > 0;
         ok += t.correct;
@@ -253,22 +324,65 @@ void Diagnose(int bursts) {
 }  // namespace
 }  // namespace talvir
 
+std::vector<std::string> SplitList(const char* text) {
+  std::vector<std::string> items;
+  std::string item;
+  for (const char* c = text;; ++c) {
+    if (*c == ',' || *c == '\0') {
+      if (!item.empty()) items.push_back(item);
+      item.clear();
+      if (*c == '\0') break;
+    } else {
+      item += *c;
+    }
+  }
+  return items;
+}
+
 int main(int argc, char** argv) {
   std::string sweep = "quick";
+  talvir::SweepOptions options;
+  bool codesGiven = false;
   std::vector<char*> rest;
   for (int i = 0; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--sweep=", 8) == 0)
-      sweep = argv[i] + 8;
-    else
+    const std::string arg = argv[i];
+    const auto value = [&](const char* name) -> const char* {
+      const std::size_t n = std::strlen(name);
+      return arg.compare(0, n, name) == 0 ? argv[i] + n : nullptr;
+    };
+    if (const char* v = value("--sweep=")) {
+      sweep = v;
+    } else if (const char* v = value("--bursts=")) {
+      options.bursts = std::atoi(v);
+    } else if (const char* v = value("--codes=")) {
+      options.codes.clear();
+      for (const auto& c : SplitList(v)) options.codes.push_back(std::atoi(c.c_str()));
+      codesGiven = true;
+    } else if (const char* v = value("--channels=")) {
+      options.channels = SplitList(v);
+    } else if (const char* v = value("--snr=")) {
+      for (const auto& x : SplitList(v)) options.snrs.push_back(std::atof(x.c_str()));
+    } else {
       rest.push_back(argv[i]);
+    }
+  }
+  if (sweep == "full") {
+    if (options.bursts == 20) options.bursts = 50;
+    options.step = 1.0;
+    if (!codesGiven) options.codes = {6, 7, 4, 5, 2, 3, 0, 1};
+  }
+  if (options.bursts < 1) {
+    std::fprintf(stderr, "talvir_bench_modem: --bursts must be at least 1\n");
+    return 2;
   }
   int restCount = static_cast<int>(rest.size());
   benchmark::Initialize(&restCount, rest.data());
-  benchmark::RunSpecifiedBenchmarks();
+  if (sweep != "table") benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("HfdlModem object: %.0f KiB\n", static_cast<double>(sizeof(talvir::HfdlModem)) / 1024.0);
-  if (sweep == "quick" || sweep == "full") talvir::SensitivityTable(sweep == "full");
-  if (sweep != "none") talvir::Diagnose(sweep == "full" ? 50 : 20);
+  if (sweep == "quick" || sweep == "full" || sweep == "table") talvir::SensitivityTable(options);
+  if (sweep == "quick" || sweep == "full" || sweep == "diagnose") talvir::Diagnose(sweep == "full" ? 50 : 20);
+  if (sweep == "full" || sweep == "false-frames") talvir::FalseFrames(60.0);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("\nPeak resident memory of this benchmark: %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);

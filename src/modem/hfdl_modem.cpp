@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "common/ui_link.h"
 #include "modem/burst_report.h"
@@ -66,8 +67,9 @@ void HfdlModem::SetStatus(std::string line) {
 }
 
 void HfdlModem::ModemProcessBlock(Resampler::Block block) {
+  notch_.Process(block, notched_);
   for (auto& path : paths_) {
-    path.MixAndNormalise(block);
+    path.MixAndNormalise(notched_);
     path.DecimateMatchedFilter();
   }
   if (State() == ModemState::kSearching)
@@ -105,7 +107,9 @@ int HfdlModem::ConfirmBurst(int pathIndex, int position) {
   if (magnitude <= kMinCoherentPeak) return 0;
 
   int code = IdentifyMode(y + position + kModeSequence);
-  if (GetRawSlotIndex() == SlotClock::kRawSlotZero) code = hfdl::kSquitterRateCode;
+  // Slot 0 carries only squitters, but only a clock a squitter has set knows
+  // where slot 0 is.
+  if (clock_.Synchronised() && GetRawSlotIndex() == SlotClock::kRawSlotZero) code = hfdl::kSquitterRateCode;
   SetMode(code);
 
   const int votes = TrainOnPreamble(position, code);
@@ -150,24 +154,33 @@ int HfdlModem::IdentifyMode(const Complex* y) const {
 
 int HfdlModem::TrainOnPreamble(int position, int code) {
   const Complex* y = corrected_.data() + kGuard + position;
-  equaliser_.Configure();
-  equaliser_.Reset();
-  for (int k = 0; k < hfdl::kSequenceALength; ++k)
-    equaliser_.TrainStep(y + kSps * k, known::kPreambleA[static_cast<std::size_t>(k)]);
-
-  int votes = 0;
-  for (int k = 0; k < hfdl::kSequenceALength; ++k) {
-    const Complex r = equaliser_.TrainStep(y + kSecondA + kSps * k, known::kPreambleA[static_cast<std::size_t>(k)]);
-    if (r.real() > 0.0f) ++votes;
+  for (auto& eq : equalisers_) {
+    eq.Configure();
+    eq.Reset();
   }
+  for (int k = 0; k < hfdl::kSequenceALength; ++k)
+    for (auto& eq : equalisers_) eq.TrainStep(y + kSps * k, known::kPreambleA[static_cast<std::size_t>(k)]);
+
+  // The burst is taken when either equaliser agrees often enough.
+  std::array<int, kEqualisers> agreeing{};
+  for (int k = 0; k < hfdl::kSequenceALength; ++k)
+    for (std::size_t e = 0; e < equalisers_.size(); ++e) {
+      const Complex r = equalisers_[e].TrainStep(y + kSecondA + kSps * k, known::kPreambleA[static_cast<std::size_t>(k)]);
+      if (r.real() > 0.0f) ++agreeing[e];
+    }
+  const int votes = *std::max_element(agreeing.begin(), agreeing.end());
   if (votes < kMinVotes) return votes;
 
+  // The ring shows what the first equaliser makes of the rest of the preamble.
   ring_.Clear();
+  const auto train = [&](const Complex* sample, float target) {
+    ring_.Push(equalisers_[0].TrainStep(sample, target));
+    for (std::size_t e = 1; e < equalisers_.size(); ++e) equalisers_[e].TrainStep(sample, target);
+  };
   const auto& mode = known::kModeSequences[static_cast<std::size_t>(code)];
-  for (int k = 0; k < hfdl::kModeSequenceLength; ++k)
-    ring_.Push(equaliser_.TrainStep(y + kModeSequence + kSps * k, mode[static_cast<std::size_t>(k)]));
+  for (int k = 0; k < hfdl::kModeSequenceLength; ++k) train(y + kModeSequence + kSps * k, mode[static_cast<std::size_t>(k)]);
   for (int k = 0; k < hfdl::kProbeRepetitionLength; ++k)
-    ring_.Push(equaliser_.TrainStep(y + kProbeRepetition + kSps * k, known::kProbeRepetition[static_cast<std::size_t>(k)]));
+    train(y + kProbeRepetition + kSps * k, known::kProbeRepetition[static_cast<std::size_t>(k)]);
 
   dataStart_ = position + kDataStartOffset;
   return votes;
@@ -219,10 +232,24 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
         known::kScrambler[static_cast<std::size_t>((scramblerPosition_ + j) % hfdl::kScramblerLength)];
   scramblerPosition_ = (scramblerPosition_ + hfdl::kDataSymbols) % hfdl::kScramblerLength;
 
-  const auto& outputs = equaliser_.ProcessBlock(samples, record_);
+  // Both equalisers take every block; the data come from the one whose
+  // probes show the cleaner signal around them.
+  const RlsEqualiser::Outputs* outputs = nullptr;
+  SymbolScale scale;
+  float bestSnr = -1.0f;
+  for (auto& eq : equalisers_) {
+    const auto& out = eq.ProcessBlock(samples, record_);
+    const SymbolScale s = eq.DataScale();
+    const float snr = s.amplitude * s.amplitude / std::max(s.noiseVariance, std::numeric_limits<float>::min());
+    if (snr > bestSnr) {
+      bestSnr = snr;
+      outputs = &out;
+      scale = s;
+    }
+  }
   // The first block's outputs belong to no data block.
   if (blockCounter_ > 0)
-    for (const Complex z : outputs) remainingSoftBits_ -= slicer_(z, deinterleaver_, ring_);
+    for (const Complex z : *outputs) remainingSoftBits_ -= slicer_(z, scale, deinterleaver_, ring_);
   ++blockCounter_;
   return remainingSoftBits_;
 }

@@ -17,6 +17,7 @@
 
 #include "common/decoder_links.h"
 #include "modem/candidate_path.h"
+#include "modem/carrier_notch.h"
 #include "modem/constellation_ring.h"
 #include "modem/deinterleaver.h"
 #include "modem/frame_counters.h"
@@ -71,6 +72,7 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   // 1..13 now, 13 in slot 0.
   int GetRawSlotIndex() const { return clock_.RawSlotIndex(); }
   const CandidatePath& Path(int index) const { return paths_[static_cast<std::size_t>(index)]; }
+  const CarrierNotch& Notches() const { return notch_; }
   // Candidates that passed the coherent check but not the vote, since start.
   int VoteRejections() const { return voteRejections_.load(std::memory_order_relaxed); }
   // The burst's soft bits, valid while the frame receiver runs; for
@@ -100,12 +102,19 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
 
   HfdlFrameReceiver& receiver_;
   Resampler resampler_;
+  CarrierNotch notch_;
+  std::array<float, Resampler::kBlockSize> notched_{};
   std::array<CandidatePath, hfdl::kCandidatePaths> paths_{};
   std::array<PreambleSearcher, hfdl::kCandidatePaths> searchers_{};
   // The chosen path's window with its offset removed, between zero guards.
   std::array<Complex, kCorrectedSize> corrected_{};
   SlotClock clock_;
-  RlsEqualiser equaliser_;
+  // Two equalisers on the same samples: one that forgets as built and
+  // follows fading channels, one that remembers four times longer and loses
+  // about 1 dB less to its own adaptation in steady noise.
+  static constexpr int kEqualisers = 2;
+  std::array<RlsEqualiser, kEqualisers> equalisers_{RlsEqualiser(UdRlsCore::kInflation),
+                                                    RlsEqualiser(UdRlsCore::kInflation / 4)};
   Deinterleaver deinterleaver_;
   ConstellationRing ring_;
   ViterbiDecoder viterbi_;

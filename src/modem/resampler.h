@@ -1,15 +1,14 @@
 #pragma once
-// 48000/s audio to 7200/s in 180-sample blocks (25 ms): every fifth input
-// sample, each followed by two zeros (28800/s), through a 32-tap low-pass of
-// which every fourth output is kept. There is no filter before the pick, as
-// the receiver has always worked; the SSB audio above 4.8 kHz is assumed
-// empty.
+// 48000/s audio to 7200/s in 180-sample blocks (25 ms): a low-pass against
+// aliasing, every fifth sample of it, each followed by two zeros (28800/s),
+// through a 32-tap low-pass of which every fourth output is kept.
 
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <span>
 
+#include "modem/anti_alias_filter.h"
 #include "modem/hfdl_phy.h"
 
 namespace talvir {
@@ -30,10 +29,13 @@ class Resampler {
   // Calls onBlock(Block) for every completed block.
   template <class OnBlock>
   void Feed(std::span<const float> samples, OnBlock&& onBlock) {
-    for (std::size_t i = 0; i < samples.size(); i += hfdl::kInputPick) {
+    for (std::size_t i = 0; i < samples.size(); ++i) {
       // A non-finite sample would poison the AGC and every window for good.
       const float x = samples[i];
-      Push(std::isfinite(x) ? x : 0.0f, onBlock);
+      antiAlias_.Push(std::isfinite(x) ? x : 0.0f);
+      // Samples 0, 5, 10, ... of every call.
+      if (i % hfdl::kInputPick != 0) continue;
+      Push(antiAlias_.Output(), onBlock);
       for (int z = 1; z < hfdl::kZeroStuffFactor; ++z) Push(0.0f, onBlock);
     }
   }
@@ -69,6 +71,7 @@ class Resampler {
     }
   }
 
+  AntiAliasFilter antiAlias_;
   std::array<float, 2 * kTaps> line_{};
   int newest_ = 0;
   unsigned pushes_ = 0;  // only its value modulo 4 matters

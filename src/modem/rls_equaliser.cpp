@@ -8,10 +8,11 @@ namespace talvir {
 void RlsEqualiser::Configure() {
   samples_.fill({});
   symbols_.fill(0.0f);
+  earlierProbes_ = laterProbes_ = {};
 }
 
 void RlsEqualiser::Reset() {
-  core_.Reset(kTaps);
+  core_.Reset(kTaps, inflation_);
   weights_.fill({});
   phase_ = {};
 }
@@ -63,13 +64,17 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
   saved_ = weights_;
 
   // Probes of the current block: symbol i's own sample is at 2 (45 + i).
+  std::array<Complex, kProbes> fit{};
   for (int i = 0; i < kProbes; ++i) {
     const Complex* sample = &samples_[static_cast<std::size_t>(hfdl::kSamplesPerSymbol * (kRecordSize + i))];
     const Complex y = Output(weights_, sample);
     phase_ += y * previous[i];
+    fit[static_cast<std::size_t>(i)] = y * current[i];
     Adapt(sample, y, current[i]);
   }
   RotateWeights();
+  earlierProbes_ = laterProbes_;
+  laterProbes_ = FitProbes(fit);
 
   // Data of the previous block, between the weights before and after the
   // probes that follow it.
@@ -83,6 +88,20 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
     outputs_[static_cast<std::size_t>(j)] = Output(interpolated_, sample) * previous[kProbes + j];
   }
   return outputs_;
+}
+
+SymbolScale RlsEqualiser::FitProbes(std::span<const Complex, kProbes> fit) {
+  Complex mean{};
+  for (const Complex v : fit) mean += v;
+  mean /= static_cast<float>(kProbes);
+  float spread = 0.0f;
+  for (const Complex v : fit) spread += Norm(v - mean);
+  return {std::abs(mean), spread / static_cast<float>(kProbes - 1)};
+}
+
+SymbolScale RlsEqualiser::DataScale() const {
+  return {0.5f * (earlierProbes_.amplitude + laterProbes_.amplitude),
+          0.5f * (earlierProbes_.noiseVariance + laterProbes_.noiseVariance)};
 }
 
 }  // namespace talvir

@@ -11,6 +11,7 @@
 
 #include "modem/complex_math.h"
 #include "modem/hfdl_phy.h"
+#include "modem/symbol_scale.h"
 #include "modem/ud_rls_core.h"
 
 namespace talvir {
@@ -28,10 +29,14 @@ class RlsEqualiser {
   using Record = std::span<const float, kRecordSize>;  // 15 probes, then 30 scrambler values
   using Outputs = std::array<Complex, kData>;
 
+  // gamma: how fast the RLS forgets (UdRlsCore::kInflation as built).
+  explicit RlsEqualiser(double inflation = UdRlsCore::kInflation) : inflation_(inflation) {}
+
   // Zeroes the sample and symbol histories (the first reception block then
   // applies no phase correction and its outputs are discarded).
   void Configure();
-  // U = I, D = 1, weights and phase accumulator 0; the update counter stays.
+  // U = I, D = 1, the equaliser's gamma, weights and phase accumulator 0;
+  // the update counter stays.
   void Reset();
 
   // One adaptation on a known symbol whose own sample is *sample; the 16
@@ -41,6 +46,9 @@ class RlsEqualiser {
   // descrambled outputs of the previous block.
   const Outputs& ProcessBlock(std::span<const Complex, kBlockSamples> samples, Record record);
   void RotateWeights();
+  // The scale of the outputs ProcessBlock last returned, from the probe
+  // groups before and after them.
+  SymbolScale DataScale() const;
 
   std::span<const Complex, kTaps> weights() const { return weights_; }
   std::span<Complex, kTaps> weights() { return weights_; }
@@ -52,6 +60,7 @@ class RlsEqualiser {
   static Complex Output(const std::array<Complex, kTaps>& w, const Complex* sample);
   void Adapt(const Complex* sample, Complex output, float target);
 
+  double inflation_;
   UdRlsCore core_;
   std::array<Complex, kTaps> weights_{};
   std::array<Complex, kTaps> saved_{};
@@ -59,6 +68,11 @@ class RlsEqualiser {
   std::array<Complex, 2 * kBlockSamples> samples_{};  // previous block, current block
   std::array<float, 2 * kRecordSize> symbols_{};      // previous record, current record
   Outputs outputs_{};
+  // From the probe outputs before adaptation, as y * target: their mean is
+  // the point's amplitude, their spread the noise.
+  static SymbolScale FitProbes(std::span<const Complex, kProbes> fit);
+  SymbolScale earlierProbes_;
+  SymbolScale laterProbes_;
   Complex phase_{};
   int updates_ = 0;
 };

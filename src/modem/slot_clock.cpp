@@ -7,6 +7,7 @@
 namespace talvir {
 
 void SlotClock::Tick() {
+  if (ticksSinceReset_ < kSynchronisedTicks) ++ticksSinceReset_;
   t_ += hfdl::kSlotClockTick;
   if (t_ >= hfdl::kFrameSeconds) t_ -= hfdl::kFrameSeconds;
   slot_.store(RawSlotIndex() % hfdl::kSlotsPerFrame, std::memory_order_relaxed);
@@ -14,6 +15,7 @@ void SlotClock::Tick() {
 
 void SlotClock::Reset() {
   t_ = hfdl::kSlotClockResetTime;
+  ticksSinceReset_ = 0;
   slot_.store(0, std::memory_order_relaxed);
 }
 

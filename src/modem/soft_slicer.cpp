@@ -1,6 +1,7 @@
 #include "modem/soft_slicer.h"
 
-#include <cmath>
+#include <algorithm>
+#include <limits>
 #include <span>
 
 #include "modem/constellation_ring.h"
@@ -10,46 +11,51 @@ namespace talvir {
 
 namespace {
 
-SoftDecision Decide(Complex z, std::span<const hfdl::Point> points) {
-  int best = 0;
-  float bestValue = 0.0f;
-  for (int k = 0; k < static_cast<int>(points.size()); ++k) {
-    float c = MulConj(z, points[static_cast<std::size_t>(k)]).real();
-    if (k == 0) {
-      bestValue = c < 0.0f ? 0.0f : c;
-    } else if (c > bestValue) {
-      bestValue = c;
-      best = k;
-    }
-  }
-  const Complex error = points[static_cast<std::size_t>(best)] - z;
-  return {best, std::fabs(1.0f - std::sqrt(Norm(error)))};
+// The noise is never taken below 30 dB under the points: a few very sure bits
+// must not outweigh everything else the decoder sees.
+constexpr float kMinNoiseShare = 1e-3f;
+
+float LikelihoodScale(SymbolScale scale) {
+  const float a = scale.amplitude;
+  const float noise = std::max(scale.noiseVariance, kMinNoiseShare * a * a);
+  // Silent probes (the signal gone) tell nothing.
+  return noise > 0.0f ? 2.0f * a / noise : 0.0f;
 }
 
-int WriteBits(const SoftDecision& d, int bits, Deinterleaver& deinterleaver) {
-  for (int b = bits - 1; b >= 0; --b) deinterleaver.Write(((d.index >> b) & 1) ? -d.magnitude : d.magnitude);
+int WriteLikelihoods(Complex z, SymbolScale scale, std::span<const hfdl::Point> points, int bits,
+                     Deinterleaver& deinterleaver) {
+  for (int b = bits - 1; b >= 0; --b) deinterleaver.Write(BitLikelihood(z, scale, points, b));
   return bits;
 }
 
 }  // namespace
 
-SoftDecision DecideBpsk(Complex z) { return Decide(z, hfdl::kBpskPoints); }
-SoftDecision DecideQpsk(Complex z) { return Decide(z, hfdl::kQpskPoints); }
-SoftDecision Decide8psk(Complex z) { return Decide(z, hfdl::k8pskPoints); }
-
-int SliceBpsk(Complex z, Deinterleaver& deinterleaver, ConstellationRing& ring) {
-  ring.Push(z);
-  return WriteBits(DecideBpsk(z), 1, deinterleaver);
+// With |z - A p|^2 = |z|^2 - 2 A Re(z p*) + A^2 the max-log ratio is 2 A / s^2
+// times the best correlation with a point whose bit is 0 minus the best with
+// one whose bit is 1.
+float BitLikelihood(Complex z, SymbolScale scale, std::span<const hfdl::Point> points, int bit) {
+  float best0 = -std::numeric_limits<float>::max();
+  float best1 = -std::numeric_limits<float>::max();
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    float& best = (k >> bit) & 1 ? best1 : best0;
+    best = std::max(best, MulConj(z, points[k]).real());
+  }
+  return LikelihoodScale(scale) * (best0 - best1);
 }
 
-int SliceQpsk(Complex z, Deinterleaver& deinterleaver, ConstellationRing& ring) {
+int SliceBpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver, ConstellationRing& ring) {
   ring.Push(z);
-  return WriteBits(DecideQpsk(z), 2, deinterleaver);
+  return WriteLikelihoods(z, scale, hfdl::kBpskPoints, 1, deinterleaver);
+}
+
+int SliceQpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver, ConstellationRing& ring) {
+  ring.Push(z);
+  return WriteLikelihoods(z, scale, hfdl::kQpskPoints, 2, deinterleaver);
 }
 
 // The ring keeps showing the preamble's training outputs during 8PSK bursts.
-int Slice8psk(Complex z, Deinterleaver& deinterleaver, ConstellationRing& /*ring*/) {
-  return WriteBits(Decide8psk(z), 3, deinterleaver);
+int Slice8psk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver, ConstellationRing& /*ring*/) {
+  return WriteLikelihoods(z, scale, hfdl::k8pskPoints, 3, deinterleaver);
 }
 
 SoftSlicer SlicerFor(int rateCode) {

@@ -4,19 +4,20 @@
 
 namespace talvir {
 
-void UdRlsCore::Reset(int taps) {
+void UdRlsCore::Reset(int taps, double inflation) {
   n_ = std::clamp(taps, 1, kMaxTaps);
   for (auto& c : uRe_) c.fill(0.0);
   for (auto& c : uIm_) c.fill(0.0);
   d_.fill(1.0);
   r_ = 0.0;
+  inflation_ = inflation;
 }
 
 // Many equaliser steps per block: built for AVX2 where the CPU has it.
 __attribute__((target_clones("avx2", "default"))) void UdRlsCore::UpdateGain(std::span<const Complex> x) {
   const int n = n_;
-  constexpr double gamma = kInflation;
-  constexpr double grow = 1.0 + kInflation;
+  const double gamma = inflation_;
+  const double grow = 1.0 + inflation_;
 
   // h = conj(x); f = U^T h (with the stored U), g = D f.
   Column hRe{}, hIm{};

@@ -17,8 +17,8 @@ class UdRlsCore {
   static constexpr double kInflation = 0.01;           // gamma
   static constexpr double kMeasurementVariance = 0.01;  // R
 
-  // U = identity, D = 1, for n taps (1..kMaxTaps).
-  void Reset(int taps);
+  // U = identity, D = 1, for n taps (1..kMaxTaps), forgetting with gamma.
+  void Reset(int taps, double inflation = kInflation);
 
   // Bierman update for the regressor x (n values); afterwards Gain() holds
   // the unnormalised gain and Reciprocal() its normaliser
@@ -40,6 +40,7 @@ class UdRlsCore {
 
   int n_ = kMaxTaps;
   double r_ = 0.0;
+  double inflation_ = kInflation;
   // U by column, real and imaginary parts apart, so the column updates run
   // as plain vector loops.
   std::array<Column, kMaxTaps> uRe_{};

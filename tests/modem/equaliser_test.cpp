@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <random>
 #include <vector>
 
+#include "modem/hfdl_phy.h"
 #include "modem/rls_equaliser.h"
 #include "modem/ud_rls_core.h"
 
@@ -28,34 +30,37 @@ Matrix Covariance(const UdRlsCore& core) {
   return p;
 }
 
+// As built and with the longer memory of the second equaliser.
 TEST(UdRlsCore, TracksTheForgettingRlsCovarianceAndGain) {
-  UdRlsCore core;
-  core.Reset(kN);
-  std::mt19937 random(7);
-  std::normal_distribution<float> gauss;
-  const double grow = 1.0 + UdRlsCore::kInflation;
-  for (int update = 0; update < 12; ++update) {
-    std::array<Complex, kN> x{};
-    for (auto& v : x) v = {gauss(random), gauss(random)};
-    const Matrix p = Covariance(core);
-    // The measurement row is conj(x): y = sum w x.
-    std::array<ComplexD, kN> g{};
-    double alpha = UdRlsCore::kMeasurementVariance;
-    for (int i = 0; i < kN; ++i)
-      for (int j = 0; j < kN; ++j) g[i] += p[i][j] * std::conj(ComplexD(x[j].real(), x[j].imag()));
-    for (int i = 0; i < kN; ++i) alpha += std::real(ComplexD(x[i].real(), x[i].imag()) * g[i]);
+  for (const double gamma : {UdRlsCore::kInflation, UdRlsCore::kInflation / 4}) {
+    UdRlsCore core;
+    core.Reset(kN, gamma);
+    std::mt19937 random(7);
+    std::normal_distribution<float> gauss;
+    const double grow = 1.0 + gamma;
+    for (int update = 0; update < 12; ++update) {
+      std::array<Complex, kN> x{};
+      for (auto& v : x) v = {gauss(random), gauss(random)};
+      const Matrix p = Covariance(core);
+      // The measurement row is conj(x): y = sum w x.
+      std::array<ComplexD, kN> g{};
+      double alpha = UdRlsCore::kMeasurementVariance;
+      for (int i = 0; i < kN; ++i)
+        for (int j = 0; j < kN; ++j) g[i] += p[i][j] * std::conj(ComplexD(x[j].real(), x[j].imag()));
+      for (int i = 0; i < kN; ++i) alpha += std::real(ComplexD(x[i].real(), x[i].imag()) * g[i]);
 
-    core.UpdateGain(x);
-    const double r = 1.0 / (grow * alpha);
-    EXPECT_NEAR(core.Reciprocal(), r, 1e-9 * r) << update;
-    for (int i = 0; i < kN; ++i) EXPECT_NEAR(std::abs(core.Gain(i) - g[i]), 0.0, 1e-9 * std::abs(g[i]) + 1e-12);
+      core.UpdateGain(x);
+      const double r = 1.0 / (grow * alpha);
+      EXPECT_NEAR(core.Reciprocal(), r, 1e-9 * r) << update;
+      for (int i = 0; i < kN; ++i) EXPECT_NEAR(std::abs(core.Gain(i) - g[i]), 0.0, 1e-9 * std::abs(g[i]) + 1e-12);
 
-    const Matrix next = Covariance(core);
-    for (int i = 0; i < kN; ++i)
-      for (int j = 0; j < kN; ++j) {
-        const ComplexD expected = grow * (p[i][j] - g[i] * std::conj(g[j]) * r);
-        EXPECT_NEAR(std::abs(next[i][j] - expected), 0.0, 1e-9 * (1.0 + std::abs(expected))) << i << "," << j;
-      }
+      const Matrix next = Covariance(core);
+      for (int i = 0; i < kN; ++i)
+        for (int j = 0; j < kN; ++j) {
+          const ComplexD expected = grow * (p[i][j] - g[i] * std::conj(g[j]) * r);
+          EXPECT_NEAR(std::abs(next[i][j] - expected), 0.0, 1e-9 * (1.0 + std::abs(expected))) << i << "," << j;
+        }
+    }
   }
 }
 
@@ -156,6 +161,55 @@ TEST(RlsEqualiser, BlockOutputsComeOneBlockLateWithInterpolatedWeights) {
   for (int j : {0, 1, 29}) {
     EXPECT_NEAR(outputs[static_cast<std::size_t>(j)].real(), expected(j).real(), 1e-5f) << j;
     EXPECT_NEAR(outputs[static_cast<std::size_t>(j)].imag(), expected(j).imag(), 1e-5f) << j;
+  }
+}
+
+// Known symbols through a clean channel plus complex noise of variance v per
+// sample; returns the noise the probes measure, relative to the amplitude
+// they find, averaged over the blocks after the first two.
+double MeasuredNoise(double inflation, float variance) {
+  std::mt19937 random(5);
+  std::normal_distribution<float> gauss(0.0f, std::sqrt(variance / 2.0f));
+  std::uniform_int_distribution<int> bit(0, 1);
+  const int blocks = 30;
+  const int symbols = 254 + blocks * RlsEqualiser::kRecordSize;
+  std::vector<float> sent(static_cast<std::size_t>(symbols));
+  for (int k = 0; k < symbols; ++k) {
+    const int inBlock = (k - 254) % RlsEqualiser::kRecordSize;
+    sent[static_cast<std::size_t>(k)] = k >= 254 && inBlock < RlsEqualiser::kProbes ? hfdl::BpskSign(hfdl::ProbeBit(inBlock))
+                                                                                       : hfdl::BpskSign(bit(random));
+  }
+  std::vector<Complex> x(static_cast<std::size_t>(2 * symbols + 32));
+  for (auto& v : x) v = {gauss(random), gauss(random)};
+  for (int k = 0; k < symbols; ++k) x[static_cast<std::size_t>(16 + 2 * k)] += sent[static_cast<std::size_t>(k)];
+
+  RlsEqualiser eq(inflation);
+  eq.Configure();
+  eq.Reset();
+  for (int k = 0; k < 254; ++k) eq.TrainStep(&x[static_cast<std::size_t>(16 + 2 * k)], sent[static_cast<std::size_t>(k)]);
+  double noise = 0.0;
+  for (int b = 0; b < blocks; ++b) {
+    const int first = 254 + b * RlsEqualiser::kRecordSize;
+    std::array<float, RlsEqualiser::kRecordSize> record{};
+    for (int i = 0; i < RlsEqualiser::kRecordSize; ++i)
+      record[static_cast<std::size_t>(i)] = i < RlsEqualiser::kProbes ? sent[static_cast<std::size_t>(first + i)] : 1.0f;
+    eq.ProcessBlock(std::span<const Complex, 90>(&x[static_cast<std::size_t>(16 + 2 * first)], 90), record);
+    const SymbolScale scale = eq.DataScale();
+    if (b < 2) continue;
+    EXPECT_NEAR(scale.amplitude, 0.1f, 0.02f) << b;
+    noise += static_cast<double>(scale.noiseVariance / (scale.amplitude * scale.amplitude));
+  }
+  return noise / (blocks - 2);
+}
+
+// The probes show the amplitude the equaliser aims for and a noise near v (a
+// little more: the adaptation's own error, which the longer memory halves).
+TEST(RlsEqualiser, ProbesMeasureTheOutputsAmplitudeAndNoise) {
+  for (const float variance : {0.1f, 0.01f}) {
+    const double asBuilt = MeasuredNoise(UdRlsCore::kInflation, variance);
+    EXPECT_GT(asBuilt, 0.8 * static_cast<double>(variance)) << variance;
+    EXPECT_LT(asBuilt, 1.6 * static_cast<double>(variance)) << variance;
+    EXPECT_LT(MeasuredNoise(UdRlsCore::kInflation / 4, variance), asBuilt) << variance;
   }
 }
 

@@ -39,23 +39,34 @@ TEST(Resampler, CaptureBufferGives375OutputsAndBlocksDoNotAlign) {
   EXPECT_EQ(resampler.BlockFill(), 32);
 }
 
-// An impulse walks through the zero-stuffed filter four taps per output:
-// c[28], c[24], ... c[0], and only samples 0, 5, 10, ... are looked at.
-TEST(Resampler, ImpulseResponseIsEveryFourthCoefficient) {
+// Mean power of the resampler's output for a tone at the input, after the
+// filters have settled.
+double ResampledTonePower(double hz) {
   Resampler resampler;
   BlockCounter blocks;
-  // 180 outputs: 720 pushes, 240 picked samples.
-  std::vector<float> input(5 * 240, 0.0f);
-  input[0] = 1.0f;
-  input[1] = 7.0f;  // never picked
-  resampler.Feed(input, blocks);
-  ASSERT_EQ(blocks.blocks.size(), 1u);
-  const auto& y = blocks.blocks[0];
-  auto coefficient = [](int k) {
-    return hfdl::kResamplerHalf[static_cast<std::size_t>(k < 16 ? k : 31 - k)];
-  };
-  for (int i = 0; i < 8; ++i) EXPECT_FLOAT_EQ(y[static_cast<std::size_t>(i)], coefficient(28 - 4 * i)) << i;
-  for (std::size_t i = 8; i < y.size(); ++i) EXPECT_EQ(y[i], 0.0f) << i;
+  std::vector<float> tone(kSampleRate);
+  for (std::size_t n = 0; n < tone.size(); ++n)
+    tone[n] = 0.5f * static_cast<float>(std::cos(2 * std::numbers::pi * hz * static_cast<double>(n) / kSampleRate));
+  resampler.Feed(tone, blocks);
+  double sum = 0.0;
+  int count = 0;
+  for (std::size_t b = 4; b < blocks.blocks.size(); ++b)
+    for (const float y : blocks.blocks[b]) {
+      sum += static_cast<double>(y) * static_cast<double>(y);
+      ++count;
+    }
+  return sum / count;
+}
+
+// Every fifth sample alone would fold these tones onto the HFDL band at full
+// strength (8160, 11040, 17760 and 20640 Hz all onto 1440 Hz).
+TEST(Resampler, TonesThatThePickWouldFoldOntoTheBandAreStopped) {
+  const double inBand = ResampledTonePower(hfdl::kCarrierHz);
+  // Zero stuffing leaves a third of the amplitude: a ninth of 0.125.
+  EXPECT_NEAR(inBand, 0.125 / 9, 0.001);
+  EXPECT_GT(ResampledTonePower(2600.0), 0.5 * inBand);
+  for (const double hz : {7000.0, 8160.0, 11040.0, 13000.0, 17760.0, 20640.0, 23000.0})
+    EXPECT_LT(10 * std::log10(ResampledTonePower(hz) / inBand), -60.0) << hz << " Hz";
 }
 
 // Frequency of a path window's newest samples from their phase steps.
@@ -69,7 +80,8 @@ double WindowFrequencyHz(const CandidatePath& path) {
 
 TEST(CandidatePaths, Tone1440LandsAtPlus50ZeroAndMinus50Hz) {
   testing::ModemHarness harness;
-  std::vector<float> tone(20 * kBlockFrames);
+  // 0.73 s: a tone that lasts longer is notched as an interfering carrier.
+  std::vector<float> tone(14 * kBlockFrames);
   for (std::size_t n = 0; n < tone.size(); ++n)
     tone[n] = 0.5f * static_cast<float>(std::cos(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
   harness.Feed(tone);
@@ -109,12 +121,19 @@ TEST(SlotClock, RunsThroughThirteenSlotsAndWraps) {
   EXPECT_LT(clock.Time(), 0.05f);
   EXPECT_EQ(clock.CurrentSlot(), 1);
   // After a reset slot 0 reads until the next tick.
+  EXPECT_FALSE(clock.Synchronised());
   for (int i = 0; i < 500; ++i) clock.Tick();
   clock.Reset();
   EXPECT_EQ(clock.CurrentSlot(), 0);
   clock.Tick();
   EXPECT_EQ(clock.CurrentSlot(), 1);
   EXPECT_EQ(clock.RawSlotIndex(), 1);
+  // A squitter's time holds for eight frames.
+  for (int i = 1; i < SlotClock::kSynchronisedTicks; ++i) {
+    ASSERT_TRUE(clock.Synchronised()) << i;
+    clock.Tick();
+  }
+  EXPECT_FALSE(clock.Synchronised());
 }
 
 }  // namespace

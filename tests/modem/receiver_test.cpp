@@ -52,12 +52,14 @@ struct SliceResult {
   bool shown;
 };
 
-SliceResult Slice(SoftSlicer slicer, Complex z) {
+constexpr SymbolScale kScale{0.1f, 0.01f};  // 2 A / s^2 = 20
+
+SliceResult Slice(SoftSlicer slicer, Complex z, SymbolScale scale = kScale) {
   Deinterleaver d;
   d.SetMode(0);
   d.Rewind();
   ConstellationRing ring;
-  const int n = slicer(z, d, ring);
+  const int n = slicer(z, scale, d, ring);
   SliceResult r{{}, ring.Snapshot()[0] == z && z != Complex{}};
   hfdl::InterleaverCursor c{};
   for (int i = 0; i < n; ++i) {
@@ -67,42 +69,47 @@ SliceResult Slice(SoftSlicer slicer, Complex z) {
   return r;
 }
 
-TEST(SoftSlicers, BpskDecidesBySignWithMagnitudeFromTheDistance) {
+// Max-log: 2 A / s^2 times (best correlation with a 0 point - best with a 1
+// point); BPSK gives 4 A Re(z) / s^2 whatever the quadrature part.
+TEST(SoftSlicers, BpskLikelihoodFollowsTheInPhasePartAndTheNoise) {
   const auto one = Slice(SliceBpsk, {-0.1f, 0.02f});
   ASSERT_EQ(one.soft.size(), 1u);
-  // |1 - |(-1, 0) - z|| = |1 - sqrt(0.81 + 0.0004)|
-  EXPECT_NEAR(one.soft[0], -(1.0f - std::sqrt(0.8104f)), 1e-6f);
+  EXPECT_NEAR(one.soft[0], -4.0f, 1e-5f);
   EXPECT_TRUE(one.shown);
-  EXPECT_NEAR(Slice(SliceBpsk, {0.1f, 0.0f}).soft[0], 0.1f, 1e-6f);
+  // Twice the noise, half the weight; the origin carries none.
+  EXPECT_NEAR(Slice(SliceBpsk, {0.05f, 0.0f}, {0.1f, 0.02f}).soft[0], 1.0f, 1e-5f);
+  EXPECT_EQ(Slice(SliceBpsk, {}).soft[0], 0.0f);
+  // No measured noise still gives finite weights; silent probes give none.
+  EXPECT_TRUE(std::isfinite(Slice(SliceBpsk, {0.1f, 0.0f}, {0.1f, 0.0f}).soft[0]));
+  EXPECT_EQ(Slice(SliceBpsk, {0.1f, 0.0f}, {0.0f, 0.0f}).soft[0], 0.0f);
 }
 
-TEST(SoftSlicers, QpskAndEightPskWriteTheIndexBitsMostSignificantFirst) {
+// Each bit gets its own reliability: a symbol halfway between two
+// neighbouring points leaves only the bit in which they differ in doubt.
+TEST(SoftSlicers, QpskAndEightPskBitsComeMostSignificantFirstEachWithItsOwnWeight) {
   // QPSK index 1 = (0, 1): bits 0 then 1.
   const auto q = Slice(SliceQpsk, {0.0f, 0.1f});
   ASSERT_EQ(q.soft.size(), 2u);
-  EXPECT_NEAR(q.soft[0], 0.1f, 1e-6f);
-  EXPECT_NEAR(q.soft[1], -0.1f, 1e-6f);
+  EXPECT_NEAR(q.soft[0], 2.0f, 1e-5f);
+  EXPECT_NEAR(q.soft[1], -2.0f, 1e-5f);
   EXPECT_TRUE(q.shown);
   // 8PSK index 4 = (0.7071, -0.7071): bits 1, 0, 0; not shown in the ring.
+  // The first and last bits differ from a neighbour 45 degrees away, the
+  // middle one only from points 90 degrees away: 2 (1 - cos 45) against 2.
   const auto e = Slice(Slice8psk, {0.07071f, -0.07071f});
   ASSERT_EQ(e.soft.size(), 3u);
-  EXPECT_LT(e.soft[0], 0.0f);
-  EXPECT_GT(e.soft[1], 0.0f);
-  EXPECT_GT(e.soft[2], 0.0f);
-  EXPECT_NEAR(e.soft[1], 0.1f, 1e-4f);
+  EXPECT_NEAR(e.soft[0], -0.5858f, 1e-3f);
+  EXPECT_NEAR(e.soft[1], 2.0f, 1e-3f);
+  EXPECT_NEAR(e.soft[2], 0.5858f, 1e-3f);
   EXPECT_FALSE(e.shown);
-}
-
-TEST(SoftSlicers, SymbolAtTheOriginDecidesIndexZeroWithNoWeight) {
-  for (auto decide : {DecideBpsk, DecideQpsk, Decide8psk}) {
-    const SoftDecision d = decide(Complex{});
-    EXPECT_EQ(d.index, 0);
-    EXPECT_EQ(d.magnitude, 0.0f);
-  }
-  // Ties between neighbours go to the lower index; a negative c0 counts as 0.
-  EXPECT_EQ(DecideQpsk({0.05f, 0.05f}).index, 0);
-  EXPECT_EQ(DecideQpsk({-0.05f, 0.05f}).index, 1);
-  EXPECT_EQ(Decide8psk({-0.1f, 0.0f}).index, 6);
+  // Between index 0 (000) and index 1 (001) at 22.5 degrees.
+  const Complex middle = std::polar(0.1f, 0.3927f);
+  const auto between = Slice(Slice8psk, middle);
+  EXPECT_GT(between.soft[0], 1.0f);
+  EXPECT_GT(between.soft[1], 1.0f);
+  EXPECT_NEAR(between.soft[2], 0.0f, 1e-3f);
+  for (int bit = 0; bit < 3; ++bit)
+    EXPECT_FLOAT_EQ(BitLikelihood(middle, kScale, hfdl::k8pskPoints, bit), between.soft[static_cast<std::size_t>(2 - bit)]);
 }
 
 TEST(ConstellationRing, KeepsTheLast250AndClears) {

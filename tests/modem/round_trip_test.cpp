@@ -86,31 +86,72 @@ std::vector<RoundTripCase> AllCases() {
 
 INSTANTIATE_TEST_SUITE_P(AllRateCodes, RoundTrip, ::testing::ValuesIn(AllCases()), Name);
 
-// Slot 0 is the last 2.46 s of the 32 s frame.
+// Slot 0 is the last 2.46 s of the 32 s frame, from t = 29.54 s; after a
+// squitter's reset it begins 29.59 s later.
 constexpr double kSlotZeroStart = 29.54;
+constexpr double kSlotZeroAfterReset = 29.6;
 
-// Ground stations send squitters in slot 0, and every burst found there is
-// taken for a 300 bps squitter: a real one decodes, a 1200 bps one is
-// mistaken for one.
-TEST(SquitterSlot, BurstInSlotZeroDecodesAsCode6) {
+// A burst starting at the beginning of slot 0, with or without a squitter
+// having reset the clock first.
+std::vector<testing::RecordingFrameReceiver::Frame> DecodeInSlotZero(int sentCode, bool squitterFirst,
+                                                                     std::vector<uint8_t>& frame) {
+  testing::ModemHarness harness;
+  if (squitterFirst) harness.modem->SlotClockReset();
+  harness.FeedSilence(squitterFirst ? kSlotZeroAfterReset : kSlotZeroStart);
+  frame = testing::RandomFrame(sentCode, 99);
+  testbench::HfdlBurstOptions burst;
+  burst.startSeconds = 0.01;
+  harness.Feed(testbench::ApplyChannel(testbench::ModulateHfdlBurst(frame, sentCode, burst), {.snrDb = 30.0}));
+  harness.FeedSilence(1.0);
+  return harness.receiver.frames;
+}
+
+// Ground stations send squitters in slot 0, so once a squitter has set the
+// clock every burst found there is taken for a 300 bps squitter: a real one
+// decodes, a 1200 bps one is mistaken for one.
+TEST(SquitterSlot, AfterASquitterBurstsInSlotZeroAreCode6) {
   for (const int sentCode : {6, 2}) {
     testing::RecordingUiLink ui;
-    testing::ModemHarness harness;
-    harness.FeedSilence(kSlotZeroStart);
-    const auto frame = testing::RandomFrame(sentCode, 99);
-    testbench::HfdlBurstOptions burst;
-    burst.startSeconds = 0.01;
-    harness.Feed(testbench::ApplyChannel(testbench::ModulateHfdlBurst(frame, sentCode, burst), {.snrDb = 30.0}));
-    harness.FeedSilence(1.0);
-
-    ASSERT_EQ(harness.receiver.frames.size(), 1u) << sentCode;
-    EXPECT_EQ(harness.receiver.frames[0].burst.rateCode, 6);
+    std::vector<uint8_t> frame;
+    const auto frames = DecodeInSlotZero(sentCode, true, frame);
+    ASSERT_EQ(frames.size(), 1u) << sentCode;
+    EXPECT_EQ(frames[0].burst.rateCode, 6);
     if (sentCode != 6) continue;
-    EXPECT_EQ(harness.receiver.frames[0].bytes, testing::Padded(frame, 6));
-    EXPECT_EQ(harness.receiver.frames[0].burst.detectedSlotIndex, 13);
+    EXPECT_EQ(frames[0].bytes, testing::Padded(frame, 6));
+    EXPECT_EQ(frames[0].burst.detectedSlotIndex, 13);
     ASSERT_FALSE(ui.modemStatus.empty());
     EXPECT_TRUE(ui.modemStatus[0].starts_with("TS(0) 300  bps 1.8 sec Interleaver")) << ui.modemStatus[0];
   }
+}
+
+// Before any squitter, slot 0 of the free-running clock is an arbitrary
+// 2.46 s: the mode sequence decides there as anywhere else.
+TEST(SquitterSlot, UnsynchronisedClockLetsAnyRateThroughInSlotZero) {
+  std::vector<uint8_t> frame;
+  const auto frames = DecodeInSlotZero(0, false, frame);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].burst.rateCode, 0);
+  EXPECT_EQ(frames[0].burst.detectedSlotIndex, 13);
+  EXPECT_EQ(frames[0].bytes, testing::Padded(frame, 0));
+}
+
+// Another station's steady carrier 6 dB above the burst, in the band: it is
+// notched before it can take the AGC or the burst's frequency estimate.
+TEST(Interference, BurstUnderAStrongerSteadyCarrierDecodes) {
+  testing::ModemHarness harness;
+  const auto frame = testing::RandomFrame(0, 5);
+  testbench::HfdlBurstOptions burst;
+  burst.startSeconds = 2.0;
+  auto audio = testbench::ModulateHfdlBurst(frame, 0, burst);
+  audio.resize(audio.size() + kSampleRate / 2, 0.0f);
+  testbench::ChannelOptions channel;
+  channel.snrDb = 20.0;
+  channel.signalPower = static_cast<double>(burst.amplitude * burst.amplitude) / 2.0;
+  channel.carrier = testbench::CarrierInterferer{.frequencyHz = 1700.0, .levelDb = 6.0, .driftHzPerSecond = 0.1};
+  harness.Feed(testbench::ApplyChannel(audio, channel));
+  ASSERT_EQ(harness.receiver.frames.size(), 1u);
+  EXPECT_EQ(harness.receiver.frames[0].bytes, testing::Padded(frame, 0));
+  EXPECT_EQ(harness.modem->Notches().ActiveNotches(), 1);
 }
 
 // Two bursts back to back: the modem returns to searching after the first.
