@@ -21,7 +21,7 @@ namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitBadUse = 2;
-constexpr std::chrono::seconds kRetryPeriod{1};
+constexpr std::chrono::milliseconds kRetryPeriod{200};
 
 std::atomic<int> stopSignal{0};
 

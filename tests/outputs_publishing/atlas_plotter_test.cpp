@@ -119,7 +119,7 @@ class AtlasPlotterTest : public ::testing::Test {
   FlightDb flights{settings, outputs};
 };
 
-TEST_F(AtlasPlotterTest, StartPlacesTheWindowAndRestoresTheViewStopSavesIt) {
+TEST_F(AtlasPlotterTest, StartPlacesTheWindowAndRestoresTheViewThatStopSaved) {
   settings.SetDxAtlasViews(12.5F, 3.0F);
   ASSERT_TRUE(plotter.DxAtlasStart());
   EXPECT_EQ(Take(), (std::vector<std::string>{"attach or start", "window top 50", "window left 50",
@@ -134,6 +134,17 @@ TEST_F(AtlasPlotterTest, StartPlacesTheWindowAndRestoresTheViewStopSavesIt) {
   EXPECT_EQ(view1, -20.0F);
   EXPECT_EQ(view2, 4.0F);
   EXPECT_FALSE(plotter.InUse());
+
+  // Through the settings file, the next run's map opens on the same view.
+  const auto file = fixture.dir.path() / "talvir.ini";
+  ASSERT_TRUE(settings.Save(file));
+  Settings nextRun;
+  nextRun.Load(file);
+  AtlasPlotter next(atlas, nextRun, {});
+  ASSERT_TRUE(next.DxAtlasStart());
+  const auto calls = Take();
+  EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()),
+            (std::vector<std::string>{"view 1 -20.000000", "view 2 4.000000"}));
 }
 
 // One publish leaves three layers: the aircraft, then the stations twice

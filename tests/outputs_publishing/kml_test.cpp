@@ -1,7 +1,6 @@
 // The KML files: what they hold for the Part's cases, that an XML parser
 // reads them whatever the names hold, and when they are written.
 
-#include <expat.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "outputs/publishing/kml_writer.h"
 #include "station_fixture.h"
 #include "support/read_file.h"
+#include "support/well_formed_xml.h"
 
 namespace talvir {
 namespace {
@@ -21,14 +21,6 @@ using testing::kFortyFive;
 using testing::kMinusFortyFive;
 
 constexpr std::time_t kDecember7 = 1796637600;  // 2026-12-07 10:00:00 UTC
-
-// Whether expat reads the text as one well-formed document.
-bool WellFormed(const std::string& xml) {
-  XML_Parser parser = XML_ParserCreate(nullptr);
-  const bool ok = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), 1) == XML_STATUS_OK;
-  XML_ParserFree(parser);
-  return ok;
-}
 
 AircraftRecord Aircraft(const char* flightId, const char* registration) {
   AircraftRecord r;
@@ -58,7 +50,7 @@ class KmlTest : public ::testing::Test {
 
 TEST_F(KmlTest, GroundStationsWithTheirActiveFrequenciesInSlotOrder) {
   const std::string kml = GroundStationKml(GroundStationPlaces(fixture.stations, fixture.store));
-  EXPECT_TRUE(WellFormed(kml)) << kml;
+  EXPECT_TRUE(testing::WellFormedXml(kml)) << kml;
   EXPECT_TRUE(kml.starts_with(Lines({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
                                      "<kml xmlns=\"http://earth.google.com/kml/2.0\">", "<Document>",
                                      "<!-- Begin Style Definitions -->", "<Style id=\"myGndStyles\">"})));
@@ -96,7 +88,7 @@ TEST_F(KmlTest, AircraftWithAPlacePointsAndTracks) {
   table.push_back(freed);
 
   const std::string kml = AircraftKml(table, kDecember7);
-  EXPECT_TRUE(WellFormed(kml)) << kml;
+  EXPECT_TRUE(testing::WellFormedXml(kml)) << kml;
   EXPECT_EQ(kml.find("NOPOS1"), std::string::npos);
   EXPECT_EQ(kml.find("N123"), std::string::npos);
   EXPECT_EQ(kml.find("GONE1"), std::string::npos);

@@ -35,16 +35,18 @@ void KmlWriter::KmlRefreshGroundStations() {
 }
 
 bool KmlWriter::GroundStationsChangedLocked() {
-  // A newer system table changes the stations as much as a new mask does;
-  // without this a table heard after the last mask change never reached the
-  // file.
+  // A newer system table, or the squitters confirming it (which turns the
+  // slot numbers into frequencies), changes the file as much as a new mask
+  // does: without this a table heard after the last mask change never
+  // reached the file.
   const bool masks = stations_.GroundStationsTakeChanged();
-  return masks || store_.Version() != writtenVersion_;
+  return masks || store_.Version() != writtenVersion_ || store_.SystemTableValid() != writtenValid_;
 }
 
 void KmlWriter::WriteGroundStationsLocked() {
   if (!enabled_) return;
   writtenVersion_ = store_.Version();
+  writtenValid_ = store_.SystemTableValid();
   WriteFileLocked(folder_ / kGroundStationKmlName, GroundStationKml(GroundStationPlaces(stations_, store_)));
 }
 

@@ -43,8 +43,8 @@ class KmlWriter {
   // From the aircraft publish: the whole table. An empty table leaves the
   // last file as it is.
   void KmlWriteAircraft(std::span<const AircraftRecord> table);
-  // Every second: the ground stations, when their announced frequencies or
-  // the stored system table changed.
+  // Every second: the ground stations, when their announced frequencies,
+  // the stored system table or its validity changed.
   void KmlRefreshGroundStations();
 
  private:
@@ -62,7 +62,9 @@ class KmlWriter {
   std::atomic<bool> enabled_{false};
   std::mutex lock_;  // the folder, and one writer at a time
   std::filesystem::path folder_;
-  int32_t writtenVersion_ = 0;  // of the system table last written
+  // The system table as last written: its version and whether it was valid.
+  int32_t writtenVersion_ = 0;
+  bool writtenValid_ = false;
 };
 
 }  // namespace talvir
