@@ -63,58 +63,44 @@ bool FeedConnection::Fill(std::chrono::steady_clock::time_point deadline) {
   }
 }
 
-std::optional<std::string> FeedConnection::ReadLine(std::chrono::steady_clock::time_point deadline) {
-  std::size_t end;
-  while ((end = buffer_.find('\n')) == std::string::npos) {
-    if (!Fill(deadline)) return std::nullopt;
-  }
+std::optional<FeedConnection::Message> FeedConnection::TakeMessage() {
+  const std::size_t end = buffer_.find('\n');
+  if (end == std::string::npos) return std::nullopt;
   std::string line = buffer_.substr(0, end);
-  buffer_.erase(0, end + 1);
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
-}
-
-std::optional<std::string> FeedConnection::ReadBytes(std::size_t count, std::chrono::steady_clock::time_point deadline) {
-  while (buffer_.size() < count) {
-    if (!Fill(deadline)) return std::nullopt;
+  const auto header = ParseDdeDataHeader(line);
+  if (!header) {
+    buffer_.erase(0, end + 1);
+    return Message{std::move(line), std::nullopt};
   }
-  std::string bytes = buffer_.substr(0, count);
-  buffer_.erase(0, count);
-  return bytes;
-}
-
-std::optional<FeedText> FeedConnection::ReadFrame(const std::string& header,
-                                                  std::chrono::steady_clock::time_point deadline) {
-  const auto parsed = ParseDdeDataHeader(header);
-  if (!parsed) return std::nullopt;
   // The text, its terminator, and the LF after them.
-  const auto bytes = ReadBytes(parsed->bytes + 1, deadline);
-  if (!bytes) return std::nullopt;
-  std::string text = bytes->substr(0, parsed->bytes);
+  if (buffer_.size() < end + 1 + header->bytes + 1) return std::nullopt;
+  std::string text = buffer_.substr(end + 1, header->bytes);
+  buffer_.erase(0, end + 1 + header->bytes + 1);
   const std::size_t nul = text.find('\0');
   if (nul != std::string::npos) text.resize(nul);
-  return FeedText{parsed->kind, parsed->item, std::move(text), parsed->bytes};
+  return Message{std::move(line), FeedText{header->kind, header->item, std::move(text), header->bytes}};
+}
+
+std::optional<FeedConnection::Message> FeedConnection::NextMessage(std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    if (auto message = TakeMessage()) return message;
+    if (!Fill(deadline)) return std::nullopt;
+  }
 }
 
 std::optional<std::string> FeedConnection::Command(std::string_view line, std::chrono::milliseconds timeout) {
   if (!Send(std::string(line) + "\n")) return std::nullopt;
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
-    auto answer = ReadLine(deadline);
-    if (!answer) return std::nullopt;
-    if (answer->starts_with("ADVDATA ")) {
-      auto text = ReadFrame(*answer, deadline);
-      if (!text) return std::nullopt;
-      pending_.push_back(std::move(*text));
-      continue;
-    }
-    if (answer->starts_with("DATA ")) {
-      // A request's answer is its text: kept, and said as the answer line.
-      auto text = ReadFrame(*answer, deadline);
-      if (!text) return std::nullopt;
-      pending_.push_back(std::move(*text));
-    }
-    return answer;
+    auto message = NextMessage(deadline);
+    if (!message) return std::nullopt;
+    if (!message->text) return message->line;
+    // Advised texts that come first wait for NextText; a request's answer is
+    // its text, kept the same way.
+    const bool answer = message->text->kind == "DATA";
+    pending_.push_back(std::move(*message->text));
+    if (answer) return message->line;
   }
 }
 
@@ -126,9 +112,9 @@ std::optional<FeedText> FeedConnection::NextText(std::chrono::milliseconds timeo
   }
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
-    const auto header = ReadLine(deadline);
-    if (!header) return std::nullopt;
-    if (auto text = ReadFrame(*header, deadline)) return text;
+    auto message = NextMessage(deadline);
+    if (!message) return std::nullopt;
+    if (message->text) return std::move(message->text);
   }
 }
 

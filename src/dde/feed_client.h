@@ -45,11 +45,17 @@ class FeedConnection {
   bool Ended() const { return ended_; }
 
  private:
-  // One line (without its LF) or nothing by the deadline.
-  std::optional<std::string> ReadLine(std::chrono::steady_clock::time_point deadline);
-  std::optional<std::string> ReadBytes(std::size_t count, std::chrono::steady_clock::time_point deadline);
+  // An answer line, or a text with its header line.
+  struct Message {
+    std::string line;
+    std::optional<FeedText> text;
+  };
+  // The next whole message, taken from what was read; nothing while it is
+  // incomplete (nothing is taken then).
+  std::optional<Message> TakeMessage();
+  std::optional<Message> NextMessage(std::chrono::steady_clock::time_point deadline);
+  // Reads what arrives by the deadline; false when nothing did.
   bool Fill(std::chrono::steady_clock::time_point deadline);
-  std::optional<FeedText> ReadFrame(const std::string& header, std::chrono::steady_clock::time_point deadline);
 
   int fd_ = -1;
   bool ended_ = false;

@@ -141,7 +141,12 @@ int Run(const Options& options) {
     poll(polled.data(), polled.size(), 200);
     for (std::size_t i = 0; i < connections.size(); ++i) {
       if (polled[i].revents == 0) continue;
-      if (const auto text = connections[i].NextText(std::chrono::seconds(1))) Print(text->text);
+      // Everything that came, then the rest of a text still on its way.
+      for (auto wait = std::chrono::milliseconds(1000);; wait = std::chrono::milliseconds(0)) {
+        const auto text = connections[i].NextText(wait);
+        if (!text) break;
+        Print(text->text);
+      }
       if (connections[i].Ended()) {
         std::fprintf(stderr, "talvir-dde: the live feed closed\n");
         return kExitOk;
