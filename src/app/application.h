@@ -69,7 +69,6 @@ class Application {
   // The stamp of what is decoded now.
   std::time_t StampNow() const { return stamps_.Now(worker_.BlocksProcessed() * kBlockFrames); }
   int AcarsMessagesDecoded() const { return acarsCounter_.Count(); }
-  ExternalOutputs& outputs() { return externalOutputs_; }
   KmlWriter& kml() { return kml_; }
   // Empty when the feed listens or was not asked for; else why it does not.
   const std::string& FeedError() const { return feedError_; }
