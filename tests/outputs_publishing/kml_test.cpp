@@ -1,4 +1,4 @@
-// The KML files: what they hold for the Part's cases, that an XML parser
+// The KML files: what they hold for aircraft and stations of every kind, that an XML parser
 // reads them whatever the names hold, and when they are written.
 
 #include <gtest/gtest.h>

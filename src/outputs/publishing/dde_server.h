@@ -70,7 +70,7 @@ class DdeServer {
     std::atomic<int> adviseActive{0};
   };
   struct Link {
-    explicit Link() : queue(kDdeQueueCapacity) {}
+    Link() : queue(kDdeQueueCapacity) {}
     std::array<std::array<char, kDdeTextMaxLength + 1>, kDdeQueueCapacity> pool{};
     int nextSlot = 0;
     PointerRing<char> queue;
