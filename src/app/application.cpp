@@ -12,6 +12,7 @@ Application::Application(DataPaths paths, std::unique_ptr<CaptureDriver> driver,
       waveIn_(*driver_, settings_, options_.captureCloseTiming),
       worker_(waveIn_, settings_, DecoderSinks{&modem_, &vhfA_, &vhfB_}, options_.workerPause) {
   protocol_.decoder.ConnectSlotClock(&modem_);
+  externalOutputs_.AttachKml(&kml_);
 }
 
 Application::~Application() { ShutdownSequence(); }
@@ -23,11 +24,16 @@ OpenResult Application::StartupSequence() {
   GroundStationsLoad(protocol_.stations, protocol_.systemTable, paths_);
   protocol_.systemTableDecoder.SystemTablePacketsReset();
   protocol_.decoder.MarkSlotAssignmentsUnknown();
+  // Before the worker runs, so that a file decode writes the same files
+  // however fast it goes.
+  if (options_.kmlFolder) kml_.KmlEnable(*options_.kmlFolder);
   // The modem is reset before the worker can feed it, not after capture
   // starts: a reset under a running worker would race with its block.
   modem_.Reset();
   modem_.ResetFrameCounters();
   OpenResult capture = AudioStart();
+  dde_.DdeServerStart();
+  if (options_.ddePort) feedError_ = feed_.Listen(*options_.ddePort);
   running_ = true;
   return capture;
 }
@@ -47,6 +53,7 @@ void Application::ShutdownSequence() {
   }
   GroundStationsSave(protocol_.systemTable, paths_);
   AudioShutdown();
+  feed_.Stop();
 }
 
 OpenResult Application::AudioStart() {

@@ -3,11 +3,15 @@
 // order in which they are started and stopped. Both front ends (the window
 // and the console) drive it.
 
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "acars/vhf_acars_printer.h"
 #include "app/acars_message_counter.h"
 #include "app/audio_worker.h"
+#include "app/external_outputs.h"
 #include "app/stamp_clock.h"
 #include "audio/capture_driver.h"
 #include "audio/wave_in.h"
@@ -15,7 +19,8 @@
 #include "config/settings.h"
 #include "modem/hfdl_modem.h"
 #include "outputs/log_files.h"
-#include "outputs/output_sinks.h"
+#include "outputs/publishing/dde_tcp_server.h"
+#include "outputs/publishing/kml_writer.h"
 #include "protocol/protocol_stack.h"
 #include "vhf/vhf_demodulator.h"
 
@@ -27,6 +32,13 @@ struct ApplicationOptions {
   bool saveSettingsAtExit = true;
   CloseTiming captureCloseTiming{};
   WorkerPause workerPause = WorkerPause::kAfterEveryPass;
+  // The live feed's port on 127.0.0.1; none: no feed.
+  std::optional<int> ddePort = std::nullopt;
+  // Where the KML files go, switched on from the start; none: off until
+  // switched on.
+  std::optional<std::filesystem::path> kmlFolder = std::nullopt;
+  // Opens each KML file written; none for the console.
+  KmlViewer* kmlViewer = nullptr;
 };
 
 class Application {
@@ -57,6 +69,12 @@ class Application {
   // The stamp of what is decoded now.
   std::time_t StampNow() const { return stamps_.Now(worker_.BlocksProcessed() * kBlockFrames); }
   int AcarsMessagesDecoded() const { return acarsCounter_.Count(); }
+  KmlWriter& kml() { return kml_; }
+  // Empty when the feed listens or was not asked for; else why it does not.
+  const std::string& FeedError() const { return feedError_; }
+  int FeedPort() const { return feed_.Port(); }
+  // Publishing timer: the feed's advises.
+  void DdePostAdvise() { feed_.DdePostAdvise(); }
 
  private:
   OpenResult AudioStart();
@@ -69,14 +87,16 @@ class Application {
   // Read only once the worker runs, after everything here is built.
   const UtcClock stampNow_ = [this] { return StampNow(); };
   LogFiles logs_{settings_, paths_, stampNow_};
-  // DDE, map and KML publishing are not part of this build yet: the decoders
-  // hand their aircraft and ACARS texts to outputs that drop them.
-  NoExternalOutputs externalOutputs_;
+  DdeServer dde_{settings_};
+  DdeTcpServer feed_{dde_};
+  std::string feedError_;
+  ExternalOutputs externalOutputs_{dde_};
   AcarsMessageCounter acarsCounter_{externalOutputs_};
   // The decoders, constructed before the worker that feeds them and
   // destroyed after it.
   ProtocolStack protocol_{settings_, logs_, externalOutputs_, acarsCounter_, stampNow_};
   HfdlModem modem_{protocol_.decoder};
+  KmlWriter kml_{protocol_.stations, protocol_.systemTable, stampNow_, options_.kmlViewer};
   VhfAcarsPrinter vhfPrinter_{protocol_.AcarsMessageTargets()};
   VhfDemodulator vhfA_{vhfPrinter_};
   VhfDemodulator vhfB_{vhfPrinter_};

@@ -187,7 +187,9 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   const auto application = std::make_unique<Application>(
       paths, std::move(input->driver),
       ApplicationOptions{.saveSettingsAtExit = false,
-                         .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass});
+                         .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass,
+                         .ddePort = options.FeedPort(),
+                         .kmlFolder = options.kml ? std::optional(paths.base) : std::nullopt});
   Application& app = *application;
   if (!app.LoadSettings()) {
     console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
@@ -206,8 +208,14 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   WindowTimers timers;
   ProtocolStack& protocol = app.protocol();
   timers.Register(kAgeingTimerId, kAgeingPeriod, [&protocol] { protocol.flights.FlightDbAgeTick(); });
-  timers.Register(kPublishTimerId, kPublishPeriod, [&protocol] { protocol.flights.FlightDbPublish(0); });
-  timers.Register(kClockTimerId, kClockPeriod, [&protocol] { protocol.utcClock.UtcClockTick(); });
+  timers.Register(kPublishTimerId, kPublishPeriod, [&app, &protocol] {
+    app.DdePostAdvise();
+    protocol.flights.FlightDbPublish(0);
+  });
+  timers.Register(kClockTimerId, kClockPeriod, [&app, &protocol] {
+    protocol.utcClock.UtcClockTick();
+    app.kml().KmlRefreshGroundStations();
+  });
   // A good squitter sets the clock; its next tick comes a second later. The
   // first one also gives the stamps of a file of unknown start their time of
   // day.
@@ -222,8 +230,16 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     app.ShutdownSequence();  // the worker is joined while the timers still exist
     return Fail(CaptureOpenFailure(opened));
   }
+  if (!app.FeedError().empty()) {
+    console.Report("talvir-cli", "no live feed: " + app.FeedError() +
+                                     " (--dde-port picks another port, --dde-port off runs without)");
+  } else if (app.FeedPort() != 0) {
+    console.StatusLine("live feed", "127.0.0.1 port " + std::to_string(app.FeedPort()));
+  }
   const bool ended = RunDecodeLoop(app, timers, fasterThanRealTime ? TimerClock::kAudio : TimerClock::kWall, stopSignal);
   app.ShutdownSequence();
+  // What the last seconds changed reaches the files too.
+  if (options.kml) protocol.flights.FlightDbPublish(0);
 
   if (ended && stream != nullptr) {
     if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, stream->SourceFrames());

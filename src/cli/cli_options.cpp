@@ -1,8 +1,11 @@
 #include "cli/cli_options.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <utility>
+
+#include "outputs/publishing/dde_protocol.h"
 
 namespace talvir {
 namespace {
@@ -141,6 +144,21 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
           error = "--start-time: '" + std::string(*v) + "' is not a UTC time such as 2026-12-07T11:00:00Z";
         }
       }
+    } else if (arg == "--dde-port") {
+      if (auto v = value()) {
+        int port = 0;
+        const auto parsed = std::from_chars(v->data(), v->data() + v->size(), port);
+        if (*v == "off") {
+          options.ddeOff = true;
+        } else if (parsed.ec != std::errc() || parsed.ptr != v->data() + v->size() || port < 1 || port > 65535) {
+          error = "--dde-port: '" + std::string(*v) + "' is not a port number (1 to 65535) or off";
+        } else {
+          options.ddePort = port;
+          options.ddeOff = false;
+        }
+      }
+    } else if (arg == "--kml") {
+      flag(options.kml);
     } else if (arg == "--config-dir") {
       if (auto v = value()) options.configDir = std::filesystem::path(*v);
     } else if (arg == "--save-settings") {
@@ -166,6 +184,14 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
     options.action = CliOptions::Action::kSettings;
   }
   return result;
+}
+
+std::optional<int> CliOptions::FeedPort() const {
+  if (ddeOff) return std::nullopt;
+  if (ddePort) return ddePort;
+  // A file decoded at full speed is over before a client could follow it.
+  if (input && !realtime) return std::nullopt;
+  return kDefaultDdePort;
 }
 
 void ApplyCliOverrides(const CliOptions& options, Settings& settings) {
@@ -262,6 +288,15 @@ Decoding:
   --verbose-status    print status lines (modem, squitter, flight list,
                       flight details, end of input and a summary) on stderr
   --summary           print only the end of input and the summary on stderr
+
+Outputs:
+  --dde-port PORT     the live feed on 127.0.0.1 port PORT, also for a file
+                      decoded at full speed (default: port 8650 for sound
+                      card and --realtime input, none for a file decoded at
+                      full speed); talvir-dde prints what it serves
+  --dde-port off      no live feed
+  --kml               write aircraft.kml and groundstation.kml (for Google
+                      Earth or Marble) into DIR, rewritten as they change
 
 Settings and files:
   --config-dir DIR    where configs/ and logfiles/ are (default: the working

@@ -27,6 +27,11 @@ struct CliOptions {
   bool logs = false;
   bool verboseStatus = false;
   bool summary = false;  // end of input and the summary, also without verboseStatus
+  // The live feed: a port, off, or (neither) on the default port for live
+  // or real-time input only.
+  std::optional<int> ddePort;
+  bool ddeOff = false;
+  bool kml = false;  // aircraft.kml and groundstation.kml in the data folder
   std::optional<std::time_t> startTime;  // UTC of the input's first frame
   std::optional<std::filesystem::path> configDir;
   // kSettings: write the settings with the flags applied, print them, or both.
@@ -34,6 +39,8 @@ struct CliOptions {
   bool printSettings = false;
 
   bool ReadsStdin() const { return input == "-"; }
+  // The port the feed listens on this run, or none.
+  std::optional<int> FeedPort() const;
 };
 
 struct CliParseResult {
