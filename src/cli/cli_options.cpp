@@ -189,8 +189,9 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
 std::optional<int> CliOptions::FeedPort() const {
   if (ddeOff) return std::nullopt;
   if (ddePort) return ddePort;
-  // A file decoded at full speed is over before a client could follow it.
-  if (input && !realtime) return std::nullopt;
+  // A file decoded at full speed is over before a client could follow it;
+  // stdin is mostly a receiver's live audio.
+  if (input && !ReadsStdin() && !realtime) return std::nullopt;
   return kDefaultDdePort;
 }
 
@@ -291,9 +292,9 @@ Decoding:
 
 Outputs:
   --dde-port PORT     the live feed on 127.0.0.1 port PORT, also for a file
-                      decoded at full speed (default: port 8650 for sound
-                      card and --realtime input, none for a file decoded at
-                      full speed); talvir-dde prints what it serves
+                      decoded at full speed (default: port 8650, except for
+                      a file decoded at full speed, which has none);
+                      talvir-dde prints what it serves
   --dde-port off      no live feed
   --kml               write aircraft.kml and groundstation.kml (for Google
                       Earth or Marble) into DIR, rewritten as they change

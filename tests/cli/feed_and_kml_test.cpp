@@ -9,8 +9,11 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "cli/cli_options.h"
 #include "cli/program_run.h"
+#include "outputs/publishing/dde_protocol.h"
 #include "support/read_file.h"
 #include "support/temp_dir.h"
 #include "support/well_formed_xml.h"
@@ -92,6 +95,18 @@ TEST(FeedProgramTest, TalvirDdePrintsPositionsAndAcarsWhileTheRecordingPlays) {
   EXPECT_NE(client.out.find("Flight id: QF0039\nMessage content:-\n"), std::string::npos) << client.out;
   EXPECT_NE(client.out.find("POS N51123W001234,12345,350\n"), std::string::npos) << client.out;
   EXPECT_NE(client.err.find("the live feed closed"), std::string::npos) << client.err;
+}
+
+// Live audio gets the feed on its default port; a file decoded at full speed
+// only when asked.
+TEST(FeedProgramTest, WhereTheFeedListens) {
+  auto port = [](std::vector<std::string_view> args) { return ParseCliOptions(args).options.FeedPort(); };
+  EXPECT_EQ(port({}), kDefaultDdePort);
+  EXPECT_EQ(port({"--input", "-"}), kDefaultDdePort);
+  EXPECT_EQ(port({"--input", "x.wav", "--realtime"}), kDefaultDdePort);
+  EXPECT_EQ(port({"--input", "x.wav"}), std::nullopt);
+  EXPECT_EQ(port({"--input", "x.wav", "--dde-port=9000"}), 9000);
+  EXPECT_EQ(port({"--dde-port", "9000", "--dde-port", "off"}), std::nullopt);
 }
 
 TEST(FeedProgramTest, APortInUseIsSaidAndTheDecodeGoesOn) {
