@@ -46,7 +46,14 @@ QWidget* MakeControl(QWidget& parent, const ControlSpec& spec) {
       return edit;
     }
     case ControlKind::kListBox: return new QListWidget(&parent);
-    case ControlKind::kGroupBox: return new QGroupBox(text, &parent);
+    case ControlKind::kGroupBox: {
+      // The caption sits on the frame's top line, as dialog templates place
+      // their contents below it.
+      auto* group = new QGroupBox(text, &parent);
+      group->setStyleSheet(QStringLiteral("QGroupBox { margin-top: 0.5em; border: 1px solid palette(mid); }"
+                                          "QGroupBox::title { subcontrol-origin: margin; left: 4px; padding: 0 2px; }"));
+      return group;
+    }
     case ControlKind::kCheckBox: return new QCheckBox(text, &parent);
     case ControlKind::kButton: return new QPushButton(text, &parent);
     case ControlKind::kHiddenButton: {

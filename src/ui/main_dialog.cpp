@@ -86,10 +86,7 @@ CMainDialog::CMainDialog(Application& app)
   RegisterUiLink(&link_);
 }
 
-CMainDialog::~CMainDialog() {
-  RegisterUiLink(nullptr);
-  link_.Close();
-}
+CMainDialog::~CMainDialog() { Shutdown(); }
 
 QWidget* CMainDialog::control(int id) const {
   const auto found = controls_.find(id);
@@ -147,9 +144,10 @@ void CMainDialog::ConnectControls() {
 }
 
 OpenResult CMainDialog::StartUp() {
+  // Before the worker runs: it calls the clock's restart handler.
+  StartTimers();
   const OpenResult opened = app_.StartupSequence();
   running_ = true;
-  StartTimers();
   if (opened.Reported()) {
     QMessageBox::warning(this, windowTitle(), QString::fromLatin1(OpenFailureMessage(opened.status).data()));
   }
@@ -180,17 +178,23 @@ bool CMainDialog::ConfirmExit() {
 
 bool CMainDialog::Exit(bool ask) {
   if (ask && !ConfirmExit()) return false;
+  Shutdown();
+  QDialog::reject();
+  return true;
+}
+
+void CMainDialog::Shutdown() {
+  // The worker may be waiting on the window: release it before joining it.
+  RegisterUiLink(nullptr);
+  link_.Close();
+  if (!running_) return;
   running_ = false;
   ageingTimer_.stop();
   publishTimer_.stop();
   clockTimer_.stop();
-  app_.protocol().utcClock.SetRestartHandler({});
-  // The worker may be waiting on the window: release it before joining it.
-  RegisterUiLink(nullptr);
-  link_.Close();
   app_.ShutdownSequence();
-  QDialog::reject();
-  return true;
+  // Only now: the worker is joined and can no longer restart the clock.
+  app_.protocol().utcClock.SetRestartHandler({});
 }
 
 void CMainDialog::reject() { Exit(); }

@@ -37,7 +37,8 @@ inline constexpr float kMaxWaterfallGain = 100.0f;
 
 class CMainDialog final : public QDialog, public WindowNotifications {
  public:
-  // Registers the window with the decoders for as long as it lives.
+  // Registers the window with the decoders for as long as it lives; shuts
+  // the application down if it is still running when the window goes.
   explicit CMainDialog(Application& app);
   ~CMainDialog() override;
 
@@ -65,7 +66,7 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   int showTimeslotOffsets() const { return showTimeslotOffsets_; }
   const QImage& waterfallImage() const { return waterfall_.image(); }
   const QImage& constellationImage() const { return constellation_.image(); }
-  const QtUiLink& link() const { return link_; }
+  QtUiLink& link() { return link_; }
   // The right-button menu, built as a press at pos would open it.
   std::optional<QPoint> RightButtonMenuAt(QPoint clientPos) const;
 
@@ -82,6 +83,8 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   void StepGain(int delta);
   void DrawSpectrum(const SpectrumBlock& block);
   bool ConfirmExit();
+  // The application's shutdown, once; the window stays open.
+  void Shutdown();
 
   Application& app_;
   QWidget* client_;

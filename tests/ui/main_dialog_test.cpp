@@ -142,7 +142,7 @@ TEST_F(MainDialogTest, WorkerNotificationsWaitForTheWindowAndCloseReleasesThem) 
   // The window thread does not pump events meanwhile.
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_FALSE(returned);
-  const_cast<QtUiLink&>(window.link()).Close();
+  window.link().Close();
   late.join();
   EXPECT_TRUE(returned);
   QTest::qWait(10);
