@@ -1,0 +1,133 @@
+#include "ui/qt_ui_link.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <memory>
+#include <string>
+
+#include "app/application.h"
+
+namespace talvir {
+namespace {
+
+constexpr int kSlotsPerFrame = 13;
+constexpr int kCurrentFrameFirstSlot = 3;
+constexpr int kNextFrameSlotsAt = 10;  // S01, S02 of the next frame
+
+QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+QtUiLink::QtUiLink(QObject& window, WindowNotifications& notifications, Application& app)
+    : window_(window), notifications_(notifications), app_(app) {}
+
+void QtUiLink::CallOnWindow(std::function<void()> call) {
+  if (QThread::currentThread() == window_.thread()) {
+    call();
+    return;
+  }
+  struct Pending {
+    bool done = false;
+  };
+  auto pending = std::make_shared<Pending>();
+  {
+    std::lock_guard lock(lock_);
+    if (closed_) return;
+  }
+  QMetaObject::invokeMethod(&window_, [this, pending, call = std::move(call)] {
+    {
+      std::lock_guard lock(lock_);
+      if (closed_) return;
+    }
+    call();
+    std::lock_guard lock(lock_);
+    pending->done = true;
+    done_.notify_all();
+  }, Qt::QueuedConnection);
+  std::unique_lock lock(lock_);
+  done_.wait(lock, [&] { return pending->done || closed_; });
+}
+
+void QtUiLink::Close() {
+  std::lock_guard lock(lock_);
+  closed_ = true;
+  done_.notify_all();
+}
+
+int QtUiLink::FlightListInsert(std::string_view text) {
+  int position = -1;
+  CallOnWindow([&, copy = std::string(text)] { position = notifications_.FlightListInsert(copy); });
+  return position;
+}
+
+void QtUiLink::FlightListClear() {
+  CallOnWindow([this] { notifications_.FlightListClear(); });
+}
+
+void QtUiLink::SetSquitterLine(std::string_view text) {
+  CallOnWindow([this, copy = std::string(text)] { notifications_.SetSquitterLine(copy); });
+}
+
+void QtUiLink::SetModemStatus(std::string_view text) {
+  CallOnWindow([this, copy = std::string(text)] { notifications_.SetModemStatus(copy); });
+}
+
+void QtUiLink::SetFlightDetails(std::string_view text) {
+  CallOnWindow([this, copy = std::string(text)] { notifications_.SetFlightDetails(copy); });
+}
+
+void QtUiLink::AppendDecodedText(std::string_view text) {
+  CallOnWindow([this, copy = std::string(text)] { notifications_.AppendDecodedText(copy); });
+}
+
+void QtUiLink::PostSquitterUpdate() {
+  QCoreApplication::postEvent(&window_, new SquitterUpdate(app_.protocol().decoder.Squitters()));
+}
+
+void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
+  if (samples.size() < kSpectrumPoints) return;
+  if (pendingSpectrum_.fetch_add(1) >= kMaxPendingSpectrumBlocks) {
+    pendingSpectrum_.fetch_sub(1);
+    spectrumDropped_.fetch_add(1);
+    return;
+  }
+  auto block = std::make_unique<SpectrumBlock>();
+  std::copy_n(samples.begin(), kSpectrumPoints, block->samples.begin());
+  block->channel = channel;
+  const Settings& settings = app_.settings();
+  const int32_t shown = settings.Get(&SettingsRecord::spectrumChannel);
+  const int32_t mode =
+      settings.Get(shown == kSpectrumChannelB ? &SettingsRecord::channelBMode : &SettingsRecord::channelAMode);
+  SlotStripState& strip = block->strip;
+  strip.hfdl = mode == kChannelHf;
+  strip.currentSlot = app_.modem().GetCurrentSlot();
+  const HfdlDecoder& decoder = app_.protocol().decoder;
+  strip.squitterSlotOffset = decoder.LastSquitterSlotOffset();
+  // Slots 1 and 2 were announced by the squitter before last; 3..12 by the
+  // latest.
+  const SquitterHistory::Snapshot squitters = decoder.Squitters();
+  strip.assignments[1] = squitters.previous.slotAssignments[kNextFrameSlotsAt];
+  strip.assignments[2] = squitters.previous.slotAssignments[kNextFrameSlotsAt + 1];
+  for (int slot = kCurrentFrameFirstSlot; slot < kSlotsPerFrame; ++slot) {
+    strip.assignments[slot] = squitters.latest.slotAssignments[slot - kCurrentFrameFirstSlot];
+  }
+  QCoreApplication::postEvent(&window_, block.release());
+}
+
+void QtUiLink::PostConstellationUpdate(int withSlotCaption) {
+  auto update = std::make_unique<ConstellationUpdate>();
+  const ConstellationView view = app_.modem().Constellation();
+  ConstellationFrame& frame = update->frame;
+  frame.points = view.points;
+  frame.bottomCaption = FromUtf8(view.modeText);
+  if (withSlotCaption == 1) {
+    HfdlDecoder& decoder = app_.protocol().decoder;
+    frame.topCaption = decoder.SquitterSeen() == 1 ? QStringLiteral("TS(0) Squitter")
+                                                   : FromUtf8(view.slotText + decoder.FrameOutcomeLabel());
+  }
+  QCoreApplication::postEvent(&window_, update.release());
+}
+
+void QtUiLink::PostStatisticsUpdate() { QCoreApplication::postEvent(&window_, new QEvent(kStatisticsUpdateEvent)); }
+
+}  // namespace talvir

@@ -1,0 +1,101 @@
+#pragma once
+// The window's side of the decoders' notifications. Direct notifications
+// from the worker are blocking queued calls: the worker waits until the
+// window thread has carried them out. Posted ones become Qt events with the
+// window message numbers, each carrying a copy taken on the worker when it
+// posted, so the window never reads what the worker is rewriting.
+
+#include <QEvent>
+#include <QObject>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+#include "common/ui_link.h"
+#include "protocol/squitter_record.h"
+#include "ui/constellation_surface.h"
+#include "ui/spectrum_column.h"
+#include "ui/waterfall_surface.h"
+
+namespace talvir {
+
+class Application;
+
+inline constexpr QEvent::Type kSquitterUpdateEvent = static_cast<QEvent::Type>(1034);
+inline constexpr QEvent::Type kSpectrumBlockEvent = static_cast<QEvent::Type>(1035);
+inline constexpr QEvent::Type kConstellationUpdateEvent = static_cast<QEvent::Type>(1036);
+inline constexpr QEvent::Type kStatisticsUpdateEvent = static_cast<QEvent::Type>(1038);
+
+struct SquitterUpdate : QEvent {
+  explicit SquitterUpdate(const SquitterHistory::Snapshot& copy) : QEvent(kSquitterUpdateEvent), squitters(copy) {}
+  SquitterHistory::Snapshot squitters;
+};
+
+struct SpectrumBlock : QEvent {
+  SpectrumBlock() : QEvent(kSpectrumBlockEvent) {}
+  std::array<float, kSpectrumPoints> samples{};
+  int channel = 0;
+  SlotStripState strip;
+};
+
+struct ConstellationUpdate : QEvent {
+  ConstellationUpdate() : QEvent(kConstellationUpdateEvent) {}
+  ConstellationFrame frame;
+};
+
+// Where the direct notifications land, on the window thread.
+class WindowNotifications {
+ public:
+  virtual ~WindowNotifications() = default;
+  virtual int FlightListInsert(std::string_view text) = 0;
+  virtual void FlightListClear() = 0;
+  virtual void SetSquitterLine(std::string_view text) = 0;
+  virtual void SetModemStatus(std::string_view text) = 0;
+  virtual void SetFlightDetails(std::string_view text) = 0;
+  virtual void AppendDecodedText(std::string_view text) = 0;
+};
+
+class QtUiLink final : public QObject, public UiLink {
+ public:
+  // Spectrum blocks waiting for the window beyond this many are dropped, so
+  // a busy window cannot pile up memory; dropped ones are counted.
+  static constexpr int kMaxPendingSpectrumBlocks = 16;
+
+  // window receives the events; it and app outlive the link.
+  QtUiLink(QObject& window, WindowNotifications& notifications, Application& app);
+
+  int FlightListInsert(std::string_view text) override;
+  void FlightListClear() override;
+  void SetSquitterLine(std::string_view text) override;
+  void SetModemStatus(std::string_view text) override;
+  void SetFlightDetails(std::string_view text) override;
+  void AppendDecodedText(std::string_view text) override;
+  void PostSquitterUpdate() override;
+  void PostSpectrumBlock(std::span<const float> samples, int channel) override;
+  void PostConstellationUpdate(int withSlotCaption) override;
+  void PostStatisticsUpdate() override;
+
+  // The window calls this as it handles a spectrum block.
+  void SpectrumBlockTaken() { pendingSpectrum_.fetch_sub(1); }
+  int SpectrumBlocksDropped() const { return spectrumDropped_.load(); }
+  // From now on direct notifications return at once without running: the
+  // window is about to wait for the worker, which must not wait for it.
+  void Close();
+
+ private:
+  // Runs call on the window thread and waits for it, unless closed.
+  void CallOnWindow(std::function<void()> call);
+
+  QObject& window_;
+  WindowNotifications& notifications_;
+  Application& app_;
+  std::mutex lock_;
+  std::condition_variable done_;
+  bool closed_ = false;
+  std::atomic<int> pendingSpectrum_{0};
+  std::atomic<int> spectrumDropped_{0};
+};
+
+}  // namespace talvir

@@ -1,0 +1,32 @@
+#pragma once
+// The desktop program's command line.
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace talvir {
+
+struct TalvirOptions {
+  enum class Action { kRun, kHelp, kVersion };
+  Action action = Action::kRun;
+  std::optional<std::filesystem::path> input;  // played at real time instead of the sound card
+  std::optional<std::filesystem::path> configDir;
+  // For the documentation's pictures: after this many seconds, save the
+  // window as a PNG and exit without asking.
+  std::optional<std::filesystem::path> screenshot;
+  int screenshotSeconds = 30;
+};
+
+struct TalvirParseResult {
+  TalvirOptions options;
+  std::string error;  // empty when the command line is good
+};
+
+TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args);
+
+std::string_view TalvirHelpText();
+
+}  // namespace talvir

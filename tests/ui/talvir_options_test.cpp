@@ -1,0 +1,48 @@
+#include "ui/talvir_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/talvir_main.h"
+
+namespace talvir {
+namespace {
+
+TalvirParseResult Parse(std::vector<std::string_view> args) { return ParseTalvirOptions(args); }
+
+TEST(TalvirOptions, ReadsEveryOptionAndRefusesBadOnesPlainly) {
+  const TalvirParseResult good =
+      Parse({"--input", "demo.wav", "--config-dir", "/tmp/x", "--screenshot", "a.png", "--seconds", "45"});
+  ASSERT_EQ(good.error, "");
+  EXPECT_EQ(good.options.input, "demo.wav");
+  EXPECT_EQ(good.options.configDir, "/tmp/x");
+  EXPECT_EQ(good.options.screenshot, "a.png");
+  EXPECT_EQ(good.options.screenshotSeconds, 45);
+  EXPECT_EQ(Parse({}).options.action, TalvirOptions::Action::kRun);
+  EXPECT_EQ(Parse({"-h"}).options.action, TalvirOptions::Action::kHelp);
+
+  EXPECT_EQ(Parse({"--input"}).error, "--input needs a value");
+  EXPECT_EQ(Parse({"--seconds", "0"}).error, "--seconds: must be a whole number from 1 to 3600, not '0'");
+  EXPECT_EQ(Parse({"--seconds", "5s"}).error, "--seconds: must be a whole number from 1 to 3600, not '5s'");
+  EXPECT_EQ(Parse({"--fast"}).error, "unknown option '--fast'");
+}
+
+TEST(TalvirOptions, HelpNamesEveryOptionAndBadInputExitsTwoBeforeAnyWindow) {
+  for (const char* option : {"--input FILE", "--config-dir DIR", "--screenshot PNG", "--seconds N", "--version"}) {
+    EXPECT_NE(TalvirHelpText().find(option), std::string_view::npos) << option;
+  }
+  std::string program = "talvir";
+  std::string input = "--input";
+  std::string missing = "/nonexistent/recording.wav";
+  char* argv[] = {program.data(), input.data(), missing.data(), nullptr};
+  int argc = 3;
+  EXPECT_EQ(RunTalvir(argc, argv), 2);
+  std::string configDir = "--config-dir";
+  char* argv2[] = {program.data(), configDir.data(), missing.data(), nullptr};
+  EXPECT_EQ(RunTalvir(argc, argv2), 2);
+}
+
+}  // namespace
+}  // namespace talvir
