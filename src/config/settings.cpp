@@ -4,6 +4,9 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <span>
+
+#include "common/replace_file.h"
 
 namespace talvir {
 
@@ -74,10 +77,7 @@ void Settings::TerminateTexts() {
 
 bool Settings::Save(const std::filesystem::path& file) const {
   const SettingsRecord image = Snapshot();
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(&image), sizeof image);
-  return static_cast<bool>(out);
+  return ReplaceFile(file, std::as_bytes(std::span(&image, 1)));
 }
 
 int32_t Settings::Get(IntField field) const {

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <fstream>
+#include <span>
 #include <utility>
+
+#include "common/replace_file.h"
 
 namespace talvir {
 
@@ -53,10 +56,7 @@ bool SystemTableStore::Load(const std::filesystem::path& file) {
 bool SystemTableStore::Save(const std::filesystem::path& file) const {
   const SystemTable table = Snapshot();
   if (table.version == -1) return true;
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(&table), sizeof table);
-  return static_cast<bool>(out);
+  return ReplaceFile(file, std::as_bytes(std::span(&table, 1)));
 }
 
 bool SystemTableStore::StoreSystemTable(const SystemTable& table) {

@@ -1,8 +1,8 @@
 #include "outputs/publishing/kml_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "common/replace_file.h"
 #include "outputs/publishing/kml_text.h"
 
 namespace talvir {
@@ -51,11 +51,8 @@ void KmlWriter::WriteGroundStationsLocked() {
 }
 
 bool KmlWriter::WriteFileLocked(const std::filesystem::path& file, const std::string& text) {
-  std::FILE* out = std::fopen(file.c_str(), "wb");
-  if (out == nullptr) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  const bool closed = std::fclose(out) == 0;
-  if (!written || !closed) return false;
+  // A globe program may reread the file at any moment: never a half-written one.
+  if (!ReplaceFile(file, text)) return false;
   if (viewer_ != nullptr) viewer_->OpenKml(file);
   return true;
 }
