@@ -18,6 +18,7 @@
 #include "cli/decode_loop.h"
 #include "cli/decode_summary.h"
 #include "common/version.h"
+#include "config/data_folder.h"
 #include "config/settings_text.h"
 
 namespace talvir {
@@ -156,16 +157,10 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   const CliParseResult parsed = ParseCliOptions(args);
   if (!parsed.error.empty()) return Fail(parsed.error + " (see --help)");
   const CliOptions& options = parsed.options;
-  DataPaths paths;
-  if (options.configDir) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(*options.configDir, ec)) {
-      return Fail("--config-dir: " + options.configDir->string() +
-                  (std::filesystem::exists(*options.configDir, ec) ? " is not a folder"
-                                                                   : " does not exist (create it first)"));
-    }
-    paths.base = *options.configDir;
-  }
+  std::string folderError;
+  const std::optional<DataPaths> chosen = ChooseDataPaths({options.configDir, options.userData}, folderError);
+  if (!chosen) return Fail(folderError);
+  const DataPaths& paths = *chosen;
   switch (options.action) {
     case CliOptions::Action::kHelp: std::fputs(CliHelpText().data(), stdout); return kExitOk;
     case CliOptions::Action::kVersion: std::printf("%s\n", VersionLine("talvir-cli").c_str()); return kExitOk;

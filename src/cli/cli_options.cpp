@@ -161,6 +161,8 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
       flag(options.kml);
     } else if (arg == "--config-dir") {
       if (auto v = value()) options.configDir = std::filesystem::path(*v);
+    } else if (arg == "--user-data") {
+      flag(options.userData);
     } else if (arg == "--save-settings") {
       flag(options.saveSettings);
     } else if (arg == "--print-settings") {
@@ -302,6 +304,9 @@ Outputs:
 Settings and files:
   --config-dir DIR    where configs/ and logfiles/ are (default: the working
                       directory)
+  --user-data         keep configs/ and logfiles/ in the user's data folder,
+                      $XDG_DATA_HOME/talvir or ~/.local/share/talvir (made
+                      when missing), as the desktop program from the menu does
   --save-settings     write the settings with the flags of this command line
                       applied to DIR/configs/talvir.ini, then exit
   --print-settings    print every field of the settings (after the flags of

@@ -34,6 +34,7 @@ struct CliOptions {
   bool kml = false;  // aircraft.kml and groundstation.kml in the data folder
   std::optional<std::time_t> startTime;  // UTC of the input's first frame
   std::optional<std::filesystem::path> configDir;
+  bool userData = false;  // configs/ and logfiles/ in the user's data folder
   // kSettings: write the settings with the flags applied, print them, or both.
   bool saveSettings = false;
   bool printSettings = false;

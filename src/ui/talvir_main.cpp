@@ -12,6 +12,7 @@
 #include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
 #include "common/version.h"
+#include "config/data_folder.h"
 #include "ui/main_dialog.h"
 #include "ui/talvir_options.h"
 
@@ -42,14 +43,10 @@ int RunTalvir(int& argc, char** argv) {
     std::printf("%s\n", VersionLine("talvir").c_str());
     return kExitOk;
   }
-  DataPaths paths;
-  if (options.configDir) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(*options.configDir, ec)) {
-      return Fail("--config-dir: " + options.configDir->string() + " is not a folder");
-    }
-    paths.base = *options.configDir;
-  }
+  std::string folderError;
+  const std::optional<DataPaths> chosen = ChooseDataPaths({options.configDir, options.userData}, folderError);
+  if (!chosen) return Fail(folderError);
+  const DataPaths& paths = *chosen;
   std::unique_ptr<CaptureDriver> driver;
   if (options.input) {
     std::string error;

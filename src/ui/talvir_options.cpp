@@ -23,6 +23,8 @@ TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args) {
       options.action = TalvirOptions::Action::kHelp;
     } else if (arg == "--version") {
       options.action = TalvirOptions::Action::kVersion;
+    } else if (arg == "--user-data") {
+      options.userData = true;
     } else if (arg == "--input" || arg == "--config-dir" || arg == "--screenshot") {
       const std::optional<std::string_view> text = value();
       if (!text) return result;
@@ -57,6 +59,9 @@ std::string_view TalvirHelpText() {
          "                     without a receiver\n"
          "  --config-dir DIR   keep configs/ and logfiles/ under DIR instead of the\n"
          "                     current folder\n"
+         "  --user-data        keep them in the user's data folder instead,\n"
+         "                     $XDG_DATA_HOME/talvir or ~/.local/share/talvir (made\n"
+         "                     when missing), as the desktop menu starts talvir\n"
          "  --screenshot PNG   save a picture of the window after --seconds (default 30)\n"
          "                     and exit without asking; for the documentation\n"
          "  --seconds N        how long to run before --screenshot (1 to 3600)\n"

@@ -14,6 +14,7 @@ struct TalvirOptions {
   Action action = Action::kRun;
   std::optional<std::filesystem::path> input;  // played at real time instead of the sound card
   std::optional<std::filesystem::path> configDir;
+  bool userData = false;  // configs/ and logfiles/ in the user's data folder
   // For the documentation's pictures: after this many seconds, save the
   // window as a PNG and exit without asking.
   std::optional<std::filesystem::path> screenshot;
