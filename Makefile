@@ -2,6 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+DEB_BUILD  ?= build-deb
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO       ?= demo/demo.wav
@@ -9,7 +10,7 @@ DEMO       ?= demo/demo.wav
 # What the demo needs, so that a newcomer sees the first decode soon.
 DEMO_TOOLS = talvir-cli talvir-signalgen
 
-.PHONY: all deps configure build demo-tools run test test-release test-asan bench fuzz clean
+.PHONY: all deps configure build demo-tools run test test-release test-asan bench fuzz deb deb-check clean
 
 all: build
 
@@ -59,5 +60,17 @@ fuzz:
 	@for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; echo "== $$f"; "$$f" -max_total_time=$${FUZZ_SECONDS:-60} || exit 1; done
 
+# The Debian package, from a release build without tests and benchmarks.
+deb: deps
+	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVIR_BUILD_TESTS=OFF \
+	  -DTALVIR_BUILD_BENCH=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	cd $(DEB_BUILD) && cpack -G DEB
+
+# Installs the package into a fresh Debian 12 chroot, runs it, removes it.
+deb-check: deb
+	@TALVIR_DEB_CHECK_DEPS=1 scripts/install-deps
+	scripts/check-deb $(DEB_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
