@@ -47,13 +47,8 @@ set(CPACK_PACKAGE_NAME talvir)
 set(CPACK_PACKAGE_VENDOR "TALVIR developers")
 set(CPACK_PACKAGE_CONTACT "TALVIR developers <talvir@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
-       "HFDL and ACARS receiver-decoder\n"
-       " TALVIR decodes HF Data Link and VHF ACARS from the audio of an HF\n"
-       " single-sideband receiver and a VHF airband receiver: decoded text, the\n"
-       " aircraft heard with their positions, daily logs, KML, a map window, a\n"
-       " live feed for other programs, a spectrum waterfall and a constellation.\n"
-       " It only listens.")
+set(CPACK_PACKAGE_DESCRIPTION
+    "TALVIR decodes HF Data Link and VHF ACARS from the audio of an HF single-sideband receiver and a VHF airband receiver: decoded text, the aircraft heard with their positions, daily logs, KML, a map window, a live feed for other programs, a spectrum waterfall and a constellation. It only listens.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
