@@ -9,7 +9,7 @@ DEMO       ?= demo/demo.wav
 # What the demo needs, so that a newcomer sees the first decode soon.
 DEMO_TOOLS = talvir-cli talvir-signalgen
 
-.PHONY: all deps configure build demo-tools run test test-release test-asan bench fuzz clean
+.PHONY: all deps configure build demo-tools run test test-release test-asan bench fuzz screenshots clean
 
 all: build
 
@@ -58,6 +58,11 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target talvir_fuzzers
 	@for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; echo "== $$f"; "$$f" -max_total_time=$${FUZZ_SECONDS:-60} || exit 1; done
+
+# The pictures of docs/images: the demo played through the real window.
+screenshots: demo-tools $(DEMO)
+	cmake --build $(BUILD) -j $(JOBS) --target talvir-screenshots
+	xvfb-run -a -s "-screen 0 1600x1000x24" $(BUILD)/src/ui/talvir-screenshots --input $(DEMO) --output docs/images
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
