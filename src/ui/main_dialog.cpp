@@ -224,10 +224,9 @@ void CMainDialog::ReportOpenFailure(const OpenResult& opened) {
 void CMainDialog::SelectInputLine() {
   if (!soundCard_) return;
   const Settings& settings = app_.settings();
-  if (mixer_.MixerSelectInput(settings.Text(&SettingsRecord::soundCardName), settings.Get(&SettingsRecord::inputLine)) ||
-      mixerNoteShown_) {
-    return;
-  }
+  // The stored name is cut short; the card is named at the end of the whole.
+  const std::string device = ChosenDeviceName(CaptureDeviceNames(), settings.Text(&SettingsRecord::soundCardName));
+  if (mixer_.MixerSelectInput(device, settings.Get(&SettingsRecord::inputLine)) || mixerNoteShown_) return;
   mixerNoteShown_ = true;
   SetModemStatus(kNoMixerControl);
 }
@@ -286,6 +285,12 @@ bool CMainDialog::ConfirmExit() {
 bool CMainDialog::Exit(bool ask) {
   if (ask && !ConfirmExit()) return false;
   Shutdown();
+  // The windows without a close box refuse to close, which would hold up
+  // the application's quit.
+  for (QDialog* window : {static_cast<QDialog*>(squittersWindow_), static_cast<QDialog*>(systemTableWindow_),
+                          static_cast<QDialog*>(statisticsWindow_)}) {
+    window->hide();
+  }
   QDialog::reject();
   return true;
 }

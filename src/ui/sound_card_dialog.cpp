@@ -54,3 +54,15 @@ std::vector<std::string> CaptureDeviceNames() {
 }
 
 }  // namespace talvir
+
+namespace talvir {
+
+std::string ChosenDeviceName(const std::vector<std::string>& deviceNames, const std::string& storedName) {
+  std::string chosen = storedName;
+  for (const std::string& name : deviceNames) {
+    if (MatchesProductName(name, storedName)) chosen = name;
+  }
+  return chosen;
+}
+
+}  // namespace talvir

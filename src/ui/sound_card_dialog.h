@@ -24,5 +24,8 @@ class CDialogSoundCard final : public TemplateDialog {
 
 // The names of PortAudio's capture devices; empty when there are none.
 std::vector<std::string> CaptureDeviceNames();
+// The whole name of the device a stored (cut) name chooses: the last match,
+// or the stored name itself when none matches.
+std::string ChosenDeviceName(const std::vector<std::string>& deviceNames, const std::string& storedName);
 
 }  // namespace talvir

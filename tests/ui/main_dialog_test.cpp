@@ -303,9 +303,13 @@ TEST_F(MainDialogTest, PlaysTheDemoIntoEveryWindowAndAsksBeforeExit) {
     EXPECT_EQ(no.asked(), "Really Exit ?");
     EXPECT_TRUE(window.isVisible());
   }
+  // With information windows open, Yes still ends the application: a window
+  // left showing would refuse the quit.
+  QTest::mouseClick(window.control(main_dialog::kSysTable), Qt::LeftButton);
   const testing::MessageBoxAnswer yes(QMessageBox::Yes);
   window.reject();
   EXPECT_FALSE(window.isVisible());
+  for (const QWidget* shown : QApplication::topLevelWidgets()) EXPECT_FALSE(shown->isVisible()) << shown->windowTitle().toStdString();
   EXPECT_TRUE(std::filesystem::exists(base_ / "configs" / "talvir.ini"));
 }
 
