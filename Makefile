@@ -10,7 +10,7 @@ DEMO       ?= demo/demo.wav
 # What the demo needs, so that a newcomer sees the first decode soon.
 DEMO_TOOLS = talvir-cli talvir-signalgen
 
-.PHONY: all deps configure build demo-tools run test test-release test-asan bench fuzz deb deb-check clean
+.PHONY: all deps configure build demo-tools run test test-release test-asan bench fuzz screenshots deb deb-check clean
 
 all: build
 
@@ -71,6 +71,11 @@ deb: deps
 deb-check: deb
 	@TALVIR_DEB_CHECK_DEPS=1 scripts/install-deps
 	scripts/check-deb $(DEB_BUILD)
+
+# The pictures of docs/images: the demo played through the real window.
+screenshots: demo-tools $(DEMO)
+	cmake --build $(BUILD) -j $(JOBS) --target talvir-screenshots
+	xvfb-run -a -s "-screen 0 1600x1000x24" $(BUILD)/src/ui/talvir-screenshots --input $(DEMO) --output docs/images
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)

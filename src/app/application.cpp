@@ -43,14 +43,16 @@ OpenResult Application::ReconfigureCapture() {
   return waveIn_.AudioCaptureOpen();
 }
 
+bool Application::SettingsSave() const {
+  std::error_code ignored;
+  std::filesystem::create_directories(paths_.ConfigDir(), ignored);
+  return settings_.Save(paths_.SettingsFile());
+}
+
 void Application::ShutdownSequence() {
   if (!running_) return;
   running_ = false;
-  if (options_.saveSettingsAtExit) {
-    std::error_code ignored;
-    std::filesystem::create_directories(paths_.ConfigDir(), ignored);
-    settings_.Save(paths_.SettingsFile());
-  }
+  if (options_.saveSettingsAtExit) SettingsSave();
   GroundStationsSave(protocol_.systemTable, paths_);
   AudioShutdown();
   feed_.Stop();

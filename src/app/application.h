@@ -58,12 +58,16 @@ class Application {
   // Closes and reopens capture with the device now in the settings.
   OpenResult ReconfigureCapture();
   void ShutdownSequence();
+  // Writes configs/talvir.ini; false when it cannot.
+  bool SettingsSave() const;
 
   Settings& settings() { return settings_; }
   const WaveIn& waveIn() const { return waveIn_; }
   AudioWorker& worker() { return worker_; }
   ProtocolStack& protocol() { return protocol_; }
   const HfdlModem& modem() const { return modem_; }
+  // The Statistics window's reset.
+  void ResetFrameCounters() { modem_.ResetFrameCounters(); }
   // Set before start-up to stamp a file with its own time.
   StampClock& stamps() { return stamps_; }
   // The stamp of what is decoded now.

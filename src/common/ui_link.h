@@ -9,11 +9,11 @@
 
 namespace talvir {
 
-class UiLink {
+// The direct notifications: each returns once the front end has carried it
+// out. The window implements these on its own thread.
+class WindowNotifications {
  public:
-  virtual ~UiLink() = default;
-
-  // Direct notifications.
+  virtual ~WindowNotifications() = default;
   // Appends a line to the Flight list; returns its position (text not empty).
   virtual int FlightListInsert(std::string_view text) = 0;
   virtual void FlightListClear() = 0;
@@ -23,7 +23,10 @@ class UiLink {
   virtual void SetFlightDetails(std::string_view text) = 0;
   // Decoded text of one flush; CR LF line ends.
   virtual void AppendDecodedText(std::string_view text) = 0;
+};
 
+class UiLink : public WindowNotifications {
+ public:
   // Posted notifications. The squitter record, constellation and statistics
   // are read by the front end from their owners' locked snapshots.
   virtual void PostSquitterUpdate() = 0;

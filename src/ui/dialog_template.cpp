@@ -1,9 +1,14 @@
 #include "ui/dialog_template.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QStyle>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +21,7 @@ namespace talvir {
 namespace {
 
 constexpr int kDialogFontPoints = 8;
+constexpr int kIconPixels = 32;
 // Check boxes given only a position take the width of their text.
 constexpr int kCheckBoxDefaultHeight = 10;
 
@@ -45,6 +51,35 @@ QWidget* MakeControl(QWidget& parent, const ControlSpec& spec) {
       edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       return edit;
     }
+    case ControlKind::kReadOnlyText: {
+      auto* edit = new QPlainTextEdit(text, &parent);
+      edit->setReadOnly(true);
+      edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      return edit;
+    }
+    case ControlKind::kTextBlock: {
+      auto* label = new QLabel(text, &parent);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      label->setWordWrap(true);
+      return label;
+    }
+    case ControlKind::kEdit: return new QLineEdit(text, &parent);
+    case ControlKind::kRadioButton:
+    case ControlKind::kRadioButtonLeftText: {
+      auto* radio = new QRadioButton(text, &parent);
+      radio->setAutoExclusive(false);
+      if (spec.kind == ControlKind::kRadioButtonLeftText) radio->setLayoutDirection(Qt::RightToLeft);
+      return radio;
+    }
+    case ControlKind::kDropDownList: return new QComboBox(&parent);
+    case ControlKind::kIcon: {
+      auto* icon = new QLabel(&parent);
+      QIcon image = QApplication::windowIcon();
+      if (image.isNull()) image = parent.style()->standardIcon(QStyle::SP_MessageBoxInformation);
+      icon->setPixmap(image.pixmap(kIconPixels, kIconPixels));
+      return icon;
+    }
     case ControlKind::kListBox: return new QListWidget(&parent);
     case ControlKind::kGroupBox: {
       // The caption sits on the frame's top line, as dialog templates place
@@ -56,6 +91,11 @@ QWidget* MakeControl(QWidget& parent, const ControlSpec& spec) {
     }
     case ControlKind::kCheckBox: return new QCheckBox(text, &parent);
     case ControlKind::kButton: return new QPushButton(text, &parent);
+    case ControlKind::kDefaultButton: {
+      auto* button = new QPushButton(text, &parent);
+      button->setDefault(true);
+      return button;
+    }
     case ControlKind::kHiddenButton: {
       auto* button = new QPushButton(text, &parent);
       button->setVisible(false);

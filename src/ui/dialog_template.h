@@ -19,12 +19,24 @@ enum class ControlKind {
   kStaticText,
   kCentredText,
   kMultiLineEdit,     // read-only, vertical scroll bar
+  kReadOnlyText,      // multi-line, read-only, no scroll bar
+  kTextBlock,         // multi-line static text, top left, wrapped
+  kEdit,
+  kRadioButton,       // its dialog groups it with its row
+  kRadioButtonLeftText,
+  kDropDownList,
+  kIcon,              // the application's icon
   kListBox,
   kGroupBox,
   kCheckBox,
   kButton,
+  kDefaultButton,
   kHiddenButton,
 };
+
+// The framework's ids of the OK and Cancel buttons.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
 
 // A control with no id of its own (captions, group frames).
 inline constexpr int kNoControlId = -1;

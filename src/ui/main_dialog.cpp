@@ -1,6 +1,10 @@
 #include "ui/main_dialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QShortcut>
+#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,7 +21,11 @@
 
 #include "app/application.h"
 #include "app/window_timers.h"
+#include "ui/information_windows.h"
 #include "ui/main_dialog_layout.h"
+#include "ui/manual_location.h"
+#include "ui/settings_dialogs.h"
+#include "ui/sound_card_dialog.h"
 #include "ui/up_down_control.h"
 
 namespace talvir {
@@ -47,13 +55,18 @@ constexpr auto kSystemOptionsMenu = std::to_array<MenuItem>({
     {main_dialog::kExit, "&Exit"},
 });
 
+constexpr const char* kAboutCommand = "&About TALVIR...";
+constexpr const char* kNoMixerControl =
+    "The sound card has no capture source to select: its recording input is left as it is";
+
 }  // namespace
 
-CMainDialog::CMainDialog(Application& app)
+CMainDialog::CMainDialog(Application& app, bool soundCard)
     : app_(app),
       client_(new QWidget(this)),
       waterfall_(QSize(1, 1)),
       constellation_(QSize(1, 1)),
+      soundCard_(soundCard),
       link_(*this, *this, app) {
   setWindowTitle(QString::fromLatin1(kMainDialogCaption));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -83,6 +96,8 @@ CMainDialog::CMainDialog(Application& app)
   constellationBox_->installEventFilter(this);
   client_->installEventFilter(this);
   ConnectControls();
+  ConnectInformationWindows();
+  BuildSystemMenu();
   RegisterUiLink(&link_);
 }
 
@@ -105,11 +120,8 @@ void CMainDialog::BuildMenu() {
     if (!commands_.empty()) menu->addSeparator();
     QAction* action = menu->addAction(QString::fromLatin1(item.text));
     commands_.emplace(item.id, action);
-    // The settings dialogs and the Statistics window come in a later
-    // version; their commands are there, greyed.
-    action->setEnabled(item.id == main_dialog::kExit);
+    connect(action, &QAction::triggered, this, [this, id = item.id] { OpenSettingsDialog(id); });
   }
-  connect(menuCommand(main_dialog::kExit), &QAction::triggered, this, [this] { Exit(); });
   layout()->setMenuBar(menuBar);
 
   auto* offsets = new QAction(QStringLiteral("Display Timeslot offsets"), this);
@@ -141,16 +153,110 @@ void CMainDialog::ConnectControls() {
     flights.FlightDbPublish(1);
   });
   static_cast<UpDownControl*>(control(main_dialog::kGainUpDown))->onStep = [this](int delta) { StepGain(delta); };
+  auto* help = static_cast<QPushButton*>(control(main_dialog::kHelp));
+  connect(help, &QPushButton::clicked, this, [this] { OpenManual(); });
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, help, &QPushButton::click);
+}
+
+void CMainDialog::ConnectInformationWindows() {
+  // Created hidden; each lives as long as the window.
+  squittersWindow_ = new CDialogSquitters(app_.settings(), app_.protocol().formatters, this);
+  systemTableWindow_ = new CDialogSystemTable(this);
+  statisticsWindow_ = new CStatisticsDialog([this] { return app_.modem().Counters(); },
+                                            [this] { app_.ResetFrameCounters(); }, this);
+  connect(static_cast<QCheckBox*>(control(main_dialog::kSquitters)), &QCheckBox::clicked, this,
+          [this](bool checked) { squittersWindow_->setVisible(checked); });
+  connect(static_cast<QCheckBox*>(control(main_dialog::kSysTable)), &QCheckBox::clicked, this, [this](bool checked) {
+    // Built only now: a table received while it is open shows after the next tick.
+    if (checked) {
+      const ProtocolStack& protocol = app_.protocol();
+      systemTableWindow_->SetTableText(RenderSystemTableWindow(protocol.systemTable, protocol.stations));
+    }
+    systemTableWindow_->setVisible(checked);
+  });
+}
+
+void CMainDialog::BuildSystemMenu() {
+  // The desktop's own window menu cannot be extended: the program's items
+  // are on Alt+Space and a right click beside the waterfall.
+  systemMenu_ = new QMenu(this);
+  QAction* about = systemMenu_->addAction(QString::fromLatin1(kAboutCommand));
+  connect(about, &QAction::triggered, this, [this] { ShowAbout(); });
+  connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this), &QShortcut::activated, this,
+          [this] { systemMenu_->popup(mapToGlobal(QPoint(0, 0))); });
+}
+
+void CMainDialog::OpenSettingsDialog(int command) {
+  Settings& settings = app_.settings();
+  const auto save = [this] { app_.SettingsSave(); };
+  switch (command) {
+    case main_dialog::kDdeConfiguration: CDialogDdeConfig(settings, save, this).exec(); break;
+    case main_dialog::kLogfileConfiguration: CDialogLogfileConfig(settings, save, this).exec(); break;
+    case main_dialog::kTimeoutConfiguration: CDialogTimeouts(settings, this).exec(); break;
+    case main_dialog::kChannelConfiguration:
+      CDialogChannelConfig(settings, [this] { ReopenCapture(); }, this).exec();
+      break;
+    case main_dialog::kSpectrumConfiguration: CDialogSpectrumChannel(settings, this).exec(); break;
+    case main_dialog::kSoundcardConfiguration: SoundcardConfiguration(); break;
+    case main_dialog::kShowFrameStatistics: statisticsWindow_->show(); break;
+    case main_dialog::kExit: Exit(); break;
+    default: break;
+  }
+}
+
+void CMainDialog::SoundcardConfiguration() {
+  CDialogSoundCard(app_.settings(), CaptureDeviceNames(), this).exec();
+  ReopenCapture();
+}
+
+void CMainDialog::ReopenCapture() {
+  if (!running_) return;
+  ReportOpenFailure(app_.ReconfigureCapture());
+  SelectInputLine();
+}
+
+void CMainDialog::ReportOpenFailure(const OpenResult& opened) {
+  if (opened.Reported()) {
+    QMessageBox::warning(this, windowTitle(), QString::fromLatin1(OpenFailureMessage(opened.status).data()));
+  }
+}
+
+void CMainDialog::SelectInputLine() {
+  if (!soundCard_) return;
+  const Settings& settings = app_.settings();
+  // The stored name is cut short; the card is named at the end of the whole.
+  const std::string device = ChosenDeviceName(CaptureDeviceNames(), settings.Text(&SettingsRecord::soundCardName));
+  if (mixer_.MixerSelectInput(device, settings.Get(&SettingsRecord::inputLine)) || mixerNoteShown_) return;
+  mixerNoteShown_ = true;
+  SetModemStatus(kNoMixerControl);
+}
+
+void CMainDialog::ShowAbout() { CAboutDlg(this).exec(); }
+
+void CMainDialog::OpenManual() {
+  const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
+  const std::vector<std::filesystem::path> candidates = ManualCandidates(programDir);
+  const std::optional<std::filesystem::path> manual = FindManual(candidates);
+  if (!manual) {
+    SetModemStatus(std::string("Help: ") + kManualFileName + " is not installed");
+    return;
+  }
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual->string())))) {
+    SetModemStatus("Help: no program to open " + manual->string());
+  }
 }
 
 OpenResult CMainDialog::StartUp() {
+  if (!app_.settings().On(&SettingsRecord::settingsLoaded)) {
+    CDialogCriticalWarning(this).exec();
+    CDialogSoundCard(app_.settings(), CaptureDeviceNames(), this).exec();
+  }
   // Before the worker runs: it calls the clock's restart handler.
   StartTimers();
   const OpenResult opened = app_.StartupSequence();
   running_ = true;
-  if (opened.Reported()) {
-    QMessageBox::warning(this, windowTitle(), QString::fromLatin1(OpenFailureMessage(opened.status).data()));
-  }
+  ReportOpenFailure(opened);
+  SelectInputLine();
   return opened;
 }
 
@@ -179,6 +285,12 @@ bool CMainDialog::ConfirmExit() {
 bool CMainDialog::Exit(bool ask) {
   if (ask && !ConfirmExit()) return false;
   Shutdown();
+  // The windows without a close box refuse to close, which would hold up
+  // the application's quit.
+  for (QDialog* window : {static_cast<QDialog*>(squittersWindow_), static_cast<QDialog*>(systemTableWindow_),
+                          static_cast<QDialog*>(statisticsWindow_)}) {
+    window->hide();
+  }
   QDialog::reject();
   return true;
 }
@@ -267,8 +379,13 @@ bool CMainDialog::event(QEvent* event) {
       }
       return true;
     case kSquitterUpdateEvent:
+      if (running_) {
+        const SquitterHistory::Snapshot& squitters = static_cast<const SquitterUpdate&>(*event).squitters;
+        squittersWindow_->Refresh(squitters, app_.protocol().decoder.FormatSquitterSummary(squitters.latest));
+      }
+      return true;
     case kStatisticsUpdateEvent:
-      // For the Squitters and Statistics windows, which come later.
+      if (running_) statisticsWindow_->Refresh();
       return true;
     default: return QDialog::event(event);
   }
@@ -283,7 +400,12 @@ bool CMainDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress && watched == client_) {
     const auto* press = static_cast<QMouseEvent*>(event);
     if (press->button() != Qt::RightButton) return false;
-    if (const std::optional<QPoint> at = RightButtonMenuAt(press->position().toPoint())) {
+    const std::optional<QPoint> at = RightButtonMenuAt(press->position().toPoint());
+    if (!at) {
+      systemMenu_->popup(press->globalPosition().toPoint());
+      return true;
+    }
+    {
       QMenu menu(QStringLiteral("Right button menu"), this);
       QAction* offsets = menuCommand(main_dialog::kDisplayTimeslotOffsets);
       offsets->setChecked(showTimeslotOffsets_ == 1);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "audio/capture_driver.h"
+#include "ui/alsa_mixer_input.h"
 #include "ui/constellation_surface.h"
 #include "ui/dialog_template.h"
 #include "ui/qt_ui_link.h"
@@ -20,11 +21,15 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPlainTextEdit;
 
 namespace talvir {
 
 class Application;
+class CDialogSquitters;
+class CDialogSystemTable;
+class CStatisticsDialog;
 
 // The text window keeps the newest text and this much of the older...
 inline constexpr std::size_t kKeptTextChars = 80000;
@@ -39,12 +44,22 @@ class CMainDialog final : public QDialog, public WindowNotifications {
  public:
   // Registers the window with the decoders for as long as it lives; shuts
   // the application down if it is still running when the window goes.
-  explicit CMainDialog(Application& app);
+  // soundCard: false when a recording plays instead, which has no mixer.
+  explicit CMainDialog(Application& app, bool soundCard = true);
   ~CMainDialog() override;
 
-  // The application's start-up, then the timers; a capture failure the
-  // user must hear of is shown in a message box.
+  // The timers, then the application's start-up; without a settings file
+  // first the "Critical Warning" and the sound-card dialog. A capture failure
+  // the user must hear of is shown in a message box.
   OpenResult StartUp();
+  // The sound-card dialog, then capture closed and reopened, whichever
+  // button ended it.
+  void SoundcardConfiguration();
+  // The settings dialog of a "System-Options" command, modal.
+  void OpenSettingsDialog(int command);
+  void ShowAbout();
+  // Opens the manual, or says on the status line that it is missing.
+  void OpenManual();
   // Asks "Really Exit ?" unless told not to; on yes shuts the application
   // down and closes. Returns whether it did.
   bool Exit(bool ask = true);
@@ -67,6 +82,9 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   const QImage& waterfallImage() const { return waterfall_.image(); }
   const QImage& constellationImage() const { return constellation_.image(); }
   QtUiLink& link() { return link_; }
+  CDialogSquitters& squittersWindow() const { return *squittersWindow_; }
+  CDialogSystemTable& systemTableWindow() const { return *systemTableWindow_; }
+  CStatisticsDialog& statisticsWindow() const { return *statisticsWindow_; }
   // The right-button menu, built as a press at pos would open it.
   std::optional<QPoint> RightButtonMenuAt(QPoint clientPos) const;
 
@@ -77,6 +95,12 @@ class CMainDialog final : public QDialog, public WindowNotifications {
  private:
   void BuildMenu();
   void ConnectControls();
+  void ConnectInformationWindows();
+  void BuildSystemMenu();
+  // Closes and reopens capture, then selects the input line again.
+  void ReopenCapture();
+  void ReportOpenFailure(const OpenResult& opened);
+  void SelectInputLine();
   void StartTimers();
   void ShowText();
   void ToggleTimeslotOffsets();
@@ -97,6 +121,10 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   QLabel* modemStatus_ = nullptr;
   QWidget* waterfallBox_ = nullptr;
   QWidget* constellationBox_ = nullptr;
+  CDialogSquitters* squittersWindow_ = nullptr;
+  CDialogSystemTable* systemTableWindow_ = nullptr;
+  CStatisticsDialog* statisticsWindow_ = nullptr;
+  QMenu* systemMenu_ = nullptr;
 
   std::string accumulated_;  // CR LF line ends, newest first
   bool running_ = false;
@@ -108,6 +136,9 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   QTimer ageingTimer_;
   QTimer publishTimer_;
   QTimer clockTimer_;
+  const bool soundCard_;
+  AlsaMixerInput mixer_;
+  bool mixerNoteShown_ = false;
   QtUiLink link_;
 };
 

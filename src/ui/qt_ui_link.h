@@ -45,18 +45,6 @@ struct ConstellationUpdate : QEvent {
   ConstellationFrame frame;
 };
 
-// Where the direct notifications land, on the window thread.
-class WindowNotifications {
- public:
-  virtual ~WindowNotifications() = default;
-  virtual int FlightListInsert(std::string_view text) = 0;
-  virtual void FlightListClear() = 0;
-  virtual void SetSquitterLine(std::string_view text) = 0;
-  virtual void SetModemStatus(std::string_view text) = 0;
-  virtual void SetFlightDetails(std::string_view text) = 0;
-  virtual void AppendDecodedText(std::string_view text) = 0;
-};
-
 class QtUiLink final : public QObject, public UiLink {
  public:
   // Spectrum blocks waiting for the window beyond this many are dropped, so

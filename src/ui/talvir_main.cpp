@@ -61,7 +61,7 @@ int RunTalvir(int& argc, char** argv) {
   // The decoders' fixed buffers come to about a megabyte: on the heap.
   const auto app = std::make_unique<Application>(paths, std::move(driver));
   app->LoadSettings();
-  CMainDialog window(*app);
+  CMainDialog window(*app, !options.input);
   window.show();
   window.StartUp();
   int status = kExitOk;

@@ -8,7 +8,9 @@
 #include <QPushButton>
 
 #include "qt_test_app.h"
+#include "ui/information_windows_layout.h"
 #include "ui/main_dialog_layout.h"
+#include "ui/settings_dialogs_layout.h"
 
 namespace talvir {
 namespace {
@@ -59,6 +61,27 @@ TEST(DialogTemplate, BuildsEveryControlOfTheMainWindowWhereTheLayoutSays) {
   ASSERT_EQ(groups.size(), 2);
   EXPECT_EQ(groups[1]->title(), "Display");
   EXPECT_EQ(groups[1]->geometry(), units.ToPixels(397, 110, 63, 103));
+}
+
+// Every template's controls lie inside the dialog and, groups aside, none
+// covers another: caught a Squitters window whose texts ran off its bottom.
+TEST(DialogTemplate, EveryDialogsControlsFitAndDoNotOverlap) {
+  for (const DialogTemplate& layout : {kDdeDialog, kLogfileDialog, kTimeoutsDialog, kChannelDialog, kSpectrumDialog,
+                                       kCriticalWarning, kSoundCardDialog, kAboutDialog, kSquittersWindow,
+                                       kSystemTableWindow, kStatisticsWindow}) {
+    const QRect dialog(0, 0, layout.width, layout.height);
+    for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+      const ControlSpec& a = layout.controls[i];
+      const QRect placeA(a.x, a.y, a.w, a.h);
+      EXPECT_TRUE(dialog.contains(placeA)) << layout.caption << ": " << a.text;
+      if (a.kind == ControlKind::kGroupBox) continue;
+      for (std::size_t j = i + 1; j < layout.controls.size(); ++j) {
+        const ControlSpec& b = layout.controls[j];
+        if (b.kind == ControlKind::kGroupBox) continue;
+        EXPECT_FALSE(placeA.intersects(QRect(b.x, b.y, b.w, b.h))) << layout.caption << ": " << a.text << " / " << b.text;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QDesktopServices>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -20,7 +23,10 @@
 #include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
 #include "qt_test_app.h"
+#include "ui/information_windows.h"
+#include "ui/information_windows_layout.h"
 #include "ui/main_dialog_layout.h"
+#include "ui/manual_location.h"
 #include "ui/up_down_control.h"
 
 namespace talvir {
@@ -35,22 +41,37 @@ class MainDialogTest : public ::testing::Test {
   }
   ~MainDialogTest() override { std::filesystem::remove_all(base_); }
 
-  std::unique_ptr<Application> MakeApp(std::unique_ptr<CaptureDriver> driver) {
-    return std::make_unique<Application>(DataPaths{base_}, std::move(driver));
-  }
-  // Answers the next message box with button, and says what it asked.
-  void AnswerNextMessageBox(QMessageBox::StandardButton button) {
-    QTimer::singleShot(0, [this, button] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr);
-      asked_ = box->text().toStdString();
-      box->button(button)->click();
-    });
+  // As after a start with a settings file, unless told otherwise.
+  std::unique_ptr<Application> MakeApp(std::unique_ptr<CaptureDriver> driver, bool settingsLoaded = true) {
+    auto app = std::make_unique<Application>(DataPaths{base_}, std::move(driver));
+    app->settings().Set(&SettingsRecord::settingsLoaded, settingsLoaded ? 1 : 0);
+    return app;
   }
 
   const std::filesystem::path base_ =
       std::filesystem::temp_directory_path() / ("talvir_ui_test_" + std::to_string(::getpid()));
-  std::string asked_;
+};
+
+// Closes each modal dialog that comes up with Cancel (or its only button)
+// and notes its caption.
+class ModalDialogCloser {
+ public:
+  ModalDialogCloser() {
+    QObject::connect(&poll_, &QTimer::timeout, [this] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr || dialog == last_) return;
+      last_ = dialog;
+      captions_.push_back(dialog->windowTitle().toStdString());
+      dialog->reject();
+    });
+    poll_.start(5);
+  }
+  const std::vector<std::string>& captions() const { return captions_; }
+
+ private:
+  QTimer poll_;
+  QPointer<QDialog> last_;
+  std::vector<std::string> captions_;
 };
 
 TEST_F(MainDialogTest, DisplayCheckBoxesSwitchTheirSettingsFields) {
@@ -149,7 +170,60 @@ TEST_F(MainDialogTest, WorkerNotificationsWaitForTheWindowAndCloseReleasesThem) 
   EXPECT_FALSE(window.accumulatedText().starts_with("late"));
 }
 
-TEST_F(MainDialogTest, PlaysTheDemoAndAsksBeforeExit) {
+
+TEST_F(MainDialogTest, FirstRunWarnsThenAsksForTheSoundCardBeforeCapture) {
+  const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>(), false);
+  CMainDialog window(*app);
+  const ModalDialogCloser closer;
+  EXPECT_TRUE(window.StartUp().Ok());
+  EXPECT_EQ(closer.captions(), (std::vector<std::string>{"Critical Warning", "Sound Card Selection"}));
+}
+
+TEST_F(MainDialogTest, MenuCommandsOpenTheirDialogsAndTheSystemMenuTheAboutBox) {
+  const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
+  CMainDialog window(*app);
+  const ModalDialogCloser closer;
+  for (int command : {main_dialog::kDdeConfiguration, main_dialog::kLogfileConfiguration,
+                      main_dialog::kTimeoutConfiguration, main_dialog::kSoundcardConfiguration,
+                      main_dialog::kChannelConfiguration, main_dialog::kSpectrumConfiguration}) {
+    window.menuCommand(command)->trigger();
+  }
+  window.ShowAbout();
+  EXPECT_EQ(closer.captions(),
+            (std::vector<std::string>{"DDE Configuration", "Logfile Configuration", "Timeouts", "Sound Card Selection",
+                                      "Channel Configuration", "Spectrum Channel Display", "About TALVIR"}));
+  EXPECT_FALSE(window.statisticsWindow().isVisible());
+  window.menuCommand(main_dialog::kShowFrameStatistics)->trigger();
+  EXPECT_TRUE(window.statisticsWindow().isVisible());
+}
+
+// Receives what Help asks the desktop to open.
+class DocumentOpener : public QObject {
+  Q_OBJECT
+ public:
+  QUrl opened;
+ public slots:
+  void Open(const QUrl& url) { opened = url; }
+};
+
+TEST_F(MainDialogTest, HelpOpensTheManualOrSaysItIsMissing) {
+  const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
+  CMainDialog window(*app);
+  DocumentOpener opener;
+  QDesktopServices::setUrlHandler("file", &opener, "Open");
+  static_cast<QPushButton*>(window.control(main_dialog::kHelp))->click();
+  QDesktopServices::unsetUrlHandler("file");
+  const auto manual = FindManual(ManualCandidates(QCoreApplication::applicationDirPath().toStdString()));
+  if (manual) {
+    EXPECT_EQ(opener.opened.toLocalFile().toStdString(), manual->string());
+  } else {
+    EXPECT_TRUE(opener.opened.isEmpty());
+    EXPECT_EQ(static_cast<QLabel*>(window.control(main_dialog::kModemStatus))->text(),
+              "Help: TALVIR Manual.htm is not installed");
+  }
+}
+
+TEST_F(MainDialogTest, PlaysTheDemoIntoEveryWindowAndAsksBeforeExit) {
   std::string error;
   auto reader = SoundFileReader::Open(TALVIR_DEMO_WAV, error);
   ASSERT_NE(reader, nullptr) << error;
@@ -158,14 +232,57 @@ TEST_F(MainDialogTest, PlaysTheDemoAndAsksBeforeExit) {
   const auto app = MakeApp(std::move(stream));
   CMainDialog window(*app);
   window.show();
+  // Ticked before the first frame, so every frame follows it.
+  QTest::mouseClick(window.control(1004), Qt::LeftButton);
+  ASSERT_TRUE(app->settings().On(&SettingsRecord::showHex));
+  QTest::mouseClick(window.control(main_dialog::kSquitters), Qt::LeftButton);
+  CDialogSquitters& squitters = window.squittersWindow();
+  EXPECT_TRUE(squitters.isVisible());
+  EXPECT_TRUE(squitters.controlAs<QLabel>(squitters_window::kAcknowledgements)->text().isEmpty());
   EXPECT_TRUE(window.StartUp().Ok());
   while (!driver.Exhausted()) QTest::qWait(20);
   QTest::qWait(300);
 
   const QString text = static_cast<QPlainTextEdit*>(window.control(main_dialog::kTextWindow))->toPlainText();
   EXPECT_TRUE(text.contains("SYSTEM TABLE")) << text.left(400).toStdString();
-  EXPECT_GT(static_cast<QListWidget*>(window.control(main_dialog::kFlightList))->count(), 0);
+  EXPECT_TRUE(text.contains(QRegularExpression("^([0-9A-F]{2} ){15}", QRegularExpression::MultilineOption)))
+      << "hex dumps";
   EXPECT_FALSE(static_cast<QLabel*>(window.control(main_dialog::kSquitterLine))->text().isEmpty());
+  EXPECT_FALSE(static_cast<QLabel*>(window.control(main_dialog::kModemStatus))->text().isEmpty());
+
+  // The squitter texts reached the Squitters window.
+  EXPECT_TRUE(squitters.controlAs<QLabel>(squitters_window::kAcknowledgements)->text().contains(" ACK S11(N-3) ID "));
+  EXPECT_TRUE(squitters.controlAs<QLabel>(squitters_window::kAssignments)->text().contains(" ASN S03 (N+0) "));
+  EXPECT_TRUE(squitters.controlAs<QLabel>(squitters_window::kGroundStationStatus)->text().contains("GND"));
+  EXPECT_TRUE(squitters.controlAs<QPlainTextEdit>(squitters_window::kStations)->toPlainText().contains("KHz"));
+  QTest::mouseClick(squitters.control(squitters_window::kSmartDisplay), Qt::LeftButton);
+  EXPECT_TRUE(app->settings().On(&SettingsRecord::squitterSmartDisplay));
+
+  // Statistics follow the frames; Reset shows zeros at once.
+  window.menuCommand(main_dialog::kShowFrameStatistics)->trigger();
+  auto* statistics = window.statisticsWindow().controlAs<QPlainTextEdit>(kInformationText);
+  EXPECT_TRUE(statistics->toPlainText().startsWith("Total frames ")) << statistics->toPlainText().toStdString();
+  EXPECT_FALSE(statistics->toPlainText().startsWith("Total frames 0 "));
+  QTest::mouseClick(window.statisticsWindow().control(kStatisticsReset), Qt::LeftButton);
+  EXPECT_TRUE(statistics->toPlainText().startsWith("Total frames 0 errors 0\n\nSquitters 0 errors 0"));
+
+  // The system table heard in the demo, built when the box is ticked.
+  QTest::mouseClick(window.control(main_dialog::kSysTable), Qt::LeftButton);
+  EXPECT_TRUE(window.systemTableWindow().isVisible());
+  const QString table = window.systemTableWindow().controlAs<QPlainTextEdit>(kInformationText)->toPlainText();
+  EXPECT_TRUE(table.startsWith("Version ")) << table.left(200).toStdString();
+  EXPECT_TRUE(table.contains("Ground Station ID ")) << table.left(200).toStdString();
+  QTest::mouseClick(window.control(main_dialog::kSysTable), Qt::LeftButton);
+  EXPECT_FALSE(window.systemTableWindow().isVisible());
+
+  auto* flights = static_cast<QListWidget*>(window.control(main_dialog::kFlightList));
+  const int heard = flights->count();
+  ASSERT_GT(heard, 1);
+  flights->setCurrentRow(0);
+  EXPECT_FALSE(static_cast<QLineEdit*>(window.control(main_dialog::kFlightDetails))->text().isEmpty());
+  QTest::mouseClick(window.control(main_dialog::kDeleteFlight), Qt::LeftButton);
+  EXPECT_EQ(flights->count(), heard - 1);
+
   // The waterfall and the constellation were drawn on. (Fed faster than
   // real time, the window may drop spectrum blocks; that is by design.)
   const auto count = [](const QImage& image, int rows, auto match) {
@@ -180,15 +297,23 @@ TEST_F(MainDialogTest, PlaysTheDemoAndAsksBeforeExit) {
   EXPECT_GT(count(constellation, constellation.height(), [](QRgb pixel) { return pixel == qRgb(200, 200, 255); }), 20);
   EXPECT_GT(count(constellation, constellation.height(), [](QRgb pixel) { return pixel == qRgb(255, 255, 0); }), 0);
 
-  AnswerNextMessageBox(QMessageBox::No);
-  window.reject();
-  EXPECT_EQ(asked_, "Really Exit ?");
-  EXPECT_TRUE(window.isVisible());
-  AnswerNextMessageBox(QMessageBox::Yes);
+  {
+    const testing::MessageBoxAnswer no(QMessageBox::No);
+    window.reject();
+    EXPECT_EQ(no.asked(), "Really Exit ?");
+    EXPECT_TRUE(window.isVisible());
+  }
+  // With information windows open, Yes still ends the application: a window
+  // left showing would refuse the quit.
+  QTest::mouseClick(window.control(main_dialog::kSysTable), Qt::LeftButton);
+  const testing::MessageBoxAnswer yes(QMessageBox::Yes);
   window.reject();
   EXPECT_FALSE(window.isVisible());
+  for (const QWidget* shown : QApplication::topLevelWidgets()) EXPECT_FALSE(shown->isVisible()) << shown->windowTitle().toStdString();
   EXPECT_TRUE(std::filesystem::exists(base_ / "configs" / "talvir.ini"));
 }
 
 }  // namespace
 }  // namespace talvir
+
+#include "main_dialog_test.moc"

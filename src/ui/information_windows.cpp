@@ -1,0 +1,67 @@
+#include "ui/information_windows.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "ui/information_windows_layout.h"
+
+namespace talvir {
+namespace {
+
+// The controls show CR LF as one line end.
+QString Shown(const std::string& text) {
+  QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  shown.remove(QLatin1Char('\r'));
+  return shown;
+}
+
+constexpr Qt::WindowFlags kCaptionOnly = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+constexpr Qt::WindowFlags kCaptionAndCloseBox = kCaptionOnly | Qt::WindowCloseButtonHint;
+
+}  // namespace
+
+CDialogSquitters::CDialogSquitters(Settings& settings, const TextFormatters& formatters, QWidget* parent)
+    : TemplateDialog(kSquittersWindow, parent), settings_(settings), text_(formatters) {
+  setWindowFlags(kCaptionOnly);
+  auto* smart = controlAs<QCheckBox>(squitters_window::kSmartDisplay);
+  smart->setChecked(settings_.On(&SettingsRecord::squitterSmartDisplay));
+  // The text builder reads it on the next squitter.
+  connect(smart, &QCheckBox::clicked, this,
+          [this](bool checked) { settings_.Set(&SettingsRecord::squitterSmartDisplay, checked ? 1 : 0); });
+}
+
+void CDialogSquitters::Refresh(const SquitterHistory::Snapshot& squitters, const std::string& summary) {
+  const SquittersWindowFields fields =
+      text_.RenderSquittersWindow(squitters, settings_.On(&SettingsRecord::squitterSmartDisplay), summary);
+  controlAs<QLabel>(squitters_window::kAcknowledgements)->setText(Shown(fields.acknowledgements));
+  controlAs<QLabel>(squitters_window::kAssignments)->setText(Shown(fields.assignments));
+  controlAs<QLabel>(squitters_window::kGroundStationStatus)->setText(Shown(fields.groundStationStatus));
+  controlAs<QPlainTextEdit>(squitters_window::kStations)->setPlainText(Shown(fields.stations));
+}
+
+CDialogSystemTable::CDialogSystemTable(QWidget* parent) : TemplateDialog(kSystemTableWindow, parent) {
+  setWindowFlags(kCaptionOnly);
+}
+
+void CDialogSystemTable::SetTableText(const std::string& text) {
+  controlAs<QPlainTextEdit>(kInformationText)->setPlainText(Shown(text));
+}
+
+CStatisticsDialog::CStatisticsDialog(std::function<Counters()> read, std::function<void()> reset, QWidget* parent)
+    : TemplateDialog(kStatisticsWindow, parent), read_(std::move(read)), reset_(std::move(reset)) {
+  setWindowFlags(kCaptionAndCloseBox);
+  connect(controlAs<QPushButton>(kStatisticsReset), &QPushButton::clicked, this, [this] {
+    reset_();
+    Refresh();
+  });
+  Refresh();
+}
+
+void CStatisticsDialog::Refresh() {
+  const Counters counters = read_();
+  controlAs<QPlainTextEdit>(kInformationText)->setPlainText(Shown(RenderStatisticsWindow(counters)));
+}
+
+}  // namespace talvir
