@@ -12,6 +12,7 @@
 #include "audio/capture_driver.h"
 #include "ui/constellation_surface.h"
 #include "ui/dialog_template.h"
+#include "ui/map_output.h"
 #include "ui/qt_ui_link.h"
 #include "ui/spectrum_column.h"
 #include "ui/waterfall_surface.h"
@@ -67,6 +68,7 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   const QImage& waterfallImage() const { return waterfall_.image(); }
   const QImage& constellationImage() const { return constellation_.image(); }
   QtUiLink& link() { return link_; }
+  MapOutput& map() { return map_; }
   // The right-button menu, built as a press at pos would open it.
   std::optional<QPoint> RightButtonMenuAt(QPoint clientPos) const;
 
@@ -109,6 +111,7 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   QTimer publishTimer_;
   QTimer clockTimer_;
   QtUiLink link_;
+  MapOutput map_;
 };
 
 }  // namespace talvir

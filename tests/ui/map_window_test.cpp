@@ -17,7 +17,10 @@ namespace {
 // Half a step of the grid the centre is kept on, and a float's rounding.
 constexpr double kCentreTolerance = kMapCentreStep / 2 + 1e-6;
 
-int32_t Code(double degrees) { return static_cast<int32_t>(std::lround(degrees * kCoordinateFullScale / 180.0)) & 0xFFFFF; }
+// Degrees as the 20-bit code of a position.
+int32_t Code(double degrees) {
+  return static_cast<int32_t>(std::lround(degrees * kCoordinateFullScale / 180.0)) & 0xFFFFF;
+}
 
 // Pixels of about this colour (smoothed text edges aside) within a square
 // around a point.
