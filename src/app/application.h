@@ -74,6 +74,9 @@ class Application {
   std::time_t StampNow() const { return stamps_.Now(worker_.BlocksProcessed() * kBlockFrames); }
   int AcarsMessagesDecoded() const { return acarsCounter_.Count(); }
   KmlWriter& kml() { return kml_; }
+  // Where the map is attached by a front end that has one.
+  ExternalOutputs& externalOutputs() { return externalOutputs_; }
+  const DataPaths& paths() const { return paths_; }
   // Empty when the feed listens or was not asked for; else why it does not.
   const std::string& FeedError() const { return feedError_; }
   int FeedPort() const { return feed_.Port(); }

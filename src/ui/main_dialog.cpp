@@ -67,7 +67,8 @@ CMainDialog::CMainDialog(Application& app, bool soundCard)
       waterfall_(QSize(1, 1)),
       constellation_(QSize(1, 1)),
       soundCard_(soundCard),
-      link_(*this, *this, app) {
+      link_(*this, *this, app),
+      map_(app, [this] { static_cast<QCheckBox*>(control(main_dialog::kDxAtlas))->setChecked(false); }) {
   setWindowTitle(QString::fromLatin1(kMainDialogCaption));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -152,6 +153,21 @@ void CMainDialog::ConnectControls() {
     flights.FlightDbShowDetailsByListIndex(flightList_->currentRow());
     flights.FlightDbPublish(1);
   });
+  connect(static_cast<QCheckBox*>(control(main_dialog::kDxAtlas)), &QCheckBox::clicked, this, [this](bool checked) {
+    if (checked) {
+      map_.SwitchOn();
+    } else {
+      map_.SwitchOff();
+    }
+  });
+  connect(static_cast<QCheckBox*>(control(main_dialog::kGoogleEarth)), &QCheckBox::clicked, this,
+          [this](bool checked) {
+            if (checked) {
+              app_.kml().KmlEnable(app_.paths().base);
+            } else {
+              app_.kml().KmlDisable();
+            }
+          });
   static_cast<UpDownControl*>(control(main_dialog::kGainUpDown))->onStep = [this](int delta) { StepGain(delta); };
   auto* help = static_cast<QPushButton*>(control(main_dialog::kHelp));
   connect(help, &QPushButton::clicked, this, [this] { OpenManual(); });
@@ -267,8 +283,14 @@ void CMainDialog::StartTimers() {
     connect(&timer, &QTimer::timeout, this, std::move(tick));
   };
   start(ageingTimer_, kAgeingPeriod, [&protocol] { protocol.flights.FlightDbAgeTick(); });
-  start(publishTimer_, kPublishPeriod, [&protocol] { protocol.flights.FlightDbPublish(0); });
-  start(clockTimer_, kClockPeriod, [&protocol] { protocol.utcClock.UtcClockTick(); });
+  start(publishTimer_, kPublishPeriod, [this, &protocol] {
+    app_.DdePostAdvise();
+    protocol.flights.FlightDbPublish(0);
+  });
+  start(clockTimer_, kClockPeriod, [this, &protocol] {
+    protocol.utcClock.UtcClockTick();
+    app_.kml().KmlRefreshGroundStations();
+  });
   ageingTimer_.start();
   publishTimer_.start();
   // A good squitter sets the clock on the worker; its next tick comes a
@@ -304,6 +326,8 @@ void CMainDialog::Shutdown() {
   ageingTimer_.stop();
   publishTimer_.stop();
   clockTimer_.stop();
+  // Before the settings are saved, so that the map's view reaches the file.
+  map_.SwitchOff();
   app_.ShutdownSequence();
   // Only now: the worker is joined and can no longer restart the clock.
   app_.protocol().utcClock.SetRestartHandler({});

@@ -13,6 +13,7 @@
 #include "ui/alsa_mixer_input.h"
 #include "ui/constellation_surface.h"
 #include "ui/dialog_template.h"
+#include "ui/map_output.h"
 #include "ui/qt_ui_link.h"
 #include "ui/spectrum_column.h"
 #include "ui/waterfall_surface.h"
@@ -85,6 +86,7 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   CDialogSquitters& squittersWindow() const { return *squittersWindow_; }
   CDialogSystemTable& systemTableWindow() const { return *systemTableWindow_; }
   CStatisticsDialog& statisticsWindow() const { return *statisticsWindow_; }
+  MapOutput& map() { return map_; }
   // The right-button menu, built as a press at pos would open it.
   std::optional<QPoint> RightButtonMenuAt(QPoint clientPos) const;
 
@@ -140,6 +142,7 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   AlsaMixerInput mixer_;
   bool mixerNoteShown_ = false;
   QtUiLink link_;
+  MapOutput map_;
 };
 
 }  // namespace talvir

@@ -1,7 +1,9 @@
 #include "ui/talvir_main.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QTimer>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -13,7 +15,9 @@
 #include "audio/stream_driver.h"
 #include "common/version.h"
 #include "config/data_folder.h"
+#include "outputs/publishing/kml_viewer_launcher.h"
 #include "ui/main_dialog.h"
+#include "ui/main_dialog_layout.h"
 #include "ui/talvir_options.h"
 
 namespace talvir {
@@ -26,6 +30,12 @@ constexpr int kExitScreenshotFailed = 1;
 int Fail(const std::string& message) {
   std::fprintf(stderr, "talvir: %s\n", message.c_str());
   return kExitBadInput;
+}
+
+bool SavePicture(QWidget& widget, const std::filesystem::path& file) {
+  if (widget.grab().save(QString::fromStdString(file.string()))) return true;
+  std::fprintf(stderr, "talvir: cannot write %s\n", file.c_str());
+  return false;
 }
 
 }  // namespace
@@ -58,17 +68,35 @@ int RunTalvir(int& argc, char** argv) {
   }
 
   QApplication qt(argc, argv);
+  // "Google Earth" hands the KML files to a globe viewer; the status line
+  // says when there is none.
+  CMainDialog* shown = nullptr;
+  const char* searchPath = std::getenv("PATH");
+  KmlViewerLauncher viewer(
+      searchPath != nullptr ? searchPath : "",
+      [&shown](std::string_view text) {
+        if (shown != nullptr) shown->SetModemStatus(text);
+      },
+      LaunchDetached);
   // The decoders' fixed buffers come to about a megabyte: on the heap.
-  const auto app = std::make_unique<Application>(paths, std::move(driver));
+  const auto app = std::make_unique<Application>(
+      paths, std::move(driver), ApplicationOptions{.ddePort = options.feedPort, .kmlViewer = &viewer});
   app->LoadSettings();
   CMainDialog window(*app, !options.input);
+  shown = &window;
   window.show();
   window.StartUp();
+  if (!app->FeedError().empty()) {
+    std::fprintf(stderr, "talvir: no live feed: %s (--dde-port picks another port, --dde-port off runs without)\n",
+                 app->FeedError().c_str());
+  }
+  if (options.mapScreenshot) static_cast<QCheckBox*>(window.control(main_dialog::kDxAtlas))->click();
   int status = kExitOk;
-  if (options.screenshot) {
+  if (options.screenshot || options.mapScreenshot) {
     QTimer::singleShot(std::chrono::seconds(options.screenshotSeconds), &window, [&] {
-      if (!window.grab().save(QString::fromStdString(options.screenshot->string()))) {
-        std::fprintf(stderr, "talvir: cannot write %s\n", options.screenshot->c_str());
+      if (options.screenshot && !SavePicture(window, *options.screenshot)) status = kExitScreenshotFailed;
+      MapWindow* map = window.map().window();
+      if (options.mapScreenshot && (map == nullptr || !SavePicture(*map, *options.mapScreenshot))) {
         status = kExitScreenshotFailed;
       }
       window.Exit(false);

@@ -25,10 +25,13 @@ TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args) {
       options.action = TalvirOptions::Action::kVersion;
     } else if (arg == "--user-data") {
       options.userData = true;
-    } else if (arg == "--input" || arg == "--config-dir" || arg == "--screenshot") {
+    } else if (arg == "--input" || arg == "--config-dir" || arg == "--screenshot" || arg == "--map-screenshot") {
       const std::optional<std::string_view> text = value();
       if (!text) return result;
-      auto& target = arg == "--input" ? options.input : arg == "--config-dir" ? options.configDir : options.screenshot;
+      auto& target = arg == "--input"        ? options.input
+                     : arg == "--config-dir" ? options.configDir
+                     : arg == "--screenshot" ? options.screenshot
+                                             : options.mapScreenshot;
       target = std::filesystem::path(std::string(*text));
     } else if (arg == "--seconds") {
       const std::optional<std::string_view> text = value();
@@ -40,6 +43,19 @@ TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args) {
         return result;
       }
       options.screenshotSeconds = seconds;
+    } else if (arg == "--dde-port") {
+      const std::optional<std::string_view> text = value();
+      if (!text) return result;
+      int port = 0;
+      const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), port);
+      if (*text == "off") {
+        options.feedPort.reset();
+      } else if (ec != std::errc() || end != text->data() + text->size() || port < 1 || port > 65535) {
+        result.error = "--dde-port: '" + std::string(*text) + "' is not a port number (1 to 65535) or off";
+        return result;
+      } else {
+        options.feedPort = port;
+      }
     } else {
       result.error = "unknown option '" + std::string(arg) + "'";
       return result;
@@ -62,9 +78,14 @@ std::string_view TalvirHelpText() {
          "  --user-data        keep them in the user's data folder instead,\n"
          "                     $XDG_DATA_HOME/talvir or ~/.local/share/talvir (made\n"
          "                     when missing), as the desktop menu starts talvir\n"
+         "  --dde-port PORT    serve the live feed on 127.0.0.1 port PORT (default 8650)\n"
+         "  --dde-port off     no live feed\n"
          "  --screenshot PNG   save a picture of the window after --seconds (default 30)\n"
          "                     and exit without asking; for the documentation\n"
-         "  --seconds N        how long to run before --screenshot (1 to 3600)\n"
+         "  --map-screenshot PNG\n"
+         "                     switch the map on at start and save a picture of the Map\n"
+         "                     window after --seconds, then exit without asking\n"
+         "  --seconds N        how long to run before the pictures (1 to 3600)\n"
          "  --version          print the version and exit\n"
          "  -h, --help         print this help and exit\n";
 }

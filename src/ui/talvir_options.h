@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "outputs/publishing/dde_protocol.h"
+
 namespace talvir {
 
 struct TalvirOptions {
@@ -18,7 +20,11 @@ struct TalvirOptions {
   // For the documentation's pictures: after this many seconds, save the
   // window as a PNG and exit without asking.
   std::optional<std::filesystem::path> screenshot;
+  // Likewise for the Map window, switched on at start.
+  std::optional<std::filesystem::path> mapScreenshot;
   int screenshotSeconds = 30;
+  // The live feed's port on 127.0.0.1; none: no feed.
+  std::optional<int> feedPort = kDefaultDdePort;
 };
 
 struct TalvirParseResult {

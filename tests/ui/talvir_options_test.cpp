@@ -14,11 +14,17 @@ TalvirParseResult Parse(std::vector<std::string_view> args) { return ParseTalvir
 
 TEST(TalvirOptions, ReadsEveryOptionAndRefusesBadOnesPlainly) {
   const TalvirParseResult good =
-      Parse({"--input", "demo.wav", "--config-dir", "/tmp/x", "--screenshot", "a.png", "--seconds", "45"});
+      Parse({"--input", "demo.wav", "--config-dir", "/tmp/x", "--screenshot", "a.png", "--seconds", "45",
+             "--map-screenshot", "m.png", "--dde-port", "18650"});
   ASSERT_EQ(good.error, "");
   EXPECT_EQ(good.options.input, "demo.wav");
   EXPECT_EQ(good.options.configDir, "/tmp/x");
   EXPECT_EQ(good.options.screenshot, "a.png");
+  EXPECT_EQ(good.options.mapScreenshot, "m.png");
+  EXPECT_EQ(good.options.feedPort, 18650);
+  EXPECT_EQ(Parse({}).options.feedPort, 8650);
+  EXPECT_FALSE(Parse({"--dde-port", "off"}).options.feedPort.has_value());
+  EXPECT_EQ(Parse({"--dde-port", "0"}).error, "--dde-port: '0' is not a port number (1 to 65535) or off");
   EXPECT_EQ(good.options.screenshotSeconds, 45);
   EXPECT_EQ(Parse({}).options.action, TalvirOptions::Action::kRun);
   EXPECT_EQ(Parse({"-h"}).options.action, TalvirOptions::Action::kHelp);
@@ -30,7 +36,7 @@ TEST(TalvirOptions, ReadsEveryOptionAndRefusesBadOnesPlainly) {
 }
 
 TEST(TalvirOptions, HelpNamesEveryOptionAndBadInputExitsTwoBeforeAnyWindow) {
-  for (const char* option : {"--input FILE", "--config-dir DIR", "--screenshot PNG", "--seconds N", "--version"}) {
+  for (const char* option : {"--input FILE", "--config-dir DIR", "--screenshot PNG", "--map-screenshot PNG", "--dde-port PORT", "--seconds N", "--version"}) {
     EXPECT_NE(TalvirHelpText().find(option), std::string_view::npos) << option;
   }
   std::string program = "talvir";

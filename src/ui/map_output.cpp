@@ -1,0 +1,43 @@
+#include "ui/map_output.h"
+
+#include <QMessageBox>
+
+#include "app/application.h"
+
+namespace talvir {
+
+MapOutput::MapOutput(Application& app, std::function<void()> switchedOff, std::function<QByteArray()> land)
+    : app_(app),
+      switchedOff_(std::move(switchedOff)),
+      automation_(std::move(land)),
+      plotter_(automation_, app.settings(),
+               {.stations = [&protocol = app.protocol()] {
+                  return GroundStationPlaces(protocol.stations, protocol.systemTable);
+                },
+                .currentStation = [&protocol = app.protocol()] { return protocol.decoder.CurrentGroundStationId(); },
+                .warn =
+                    [](std::string_view text) {
+                      // No owner and no title, as the map program's own
+                      // absence was always told.
+                      QMessageBox::warning(nullptr, QString(),
+                                           QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+                    }}) {
+  app_.externalOutputs().AttachAtlas(&plotter_);
+}
+
+MapOutput::~MapOutput() { app_.externalOutputs().AttachAtlas(nullptr); }
+
+bool MapOutput::SwitchOn() {
+  if (!plotter_.DxAtlasStart()) return false;
+  // The start made the window; its close box switches the map off.
+  automation_.window()->onClosed = [this] {
+    SwitchOff();
+    if (switchedOff_) switchedOff_();
+  };
+  app_.protocol().flights.FlightDbPublish(1);
+  return true;
+}
+
+void MapOutput::SwitchOff() { plotter_.DxAtlasStop(); }
+
+}  // namespace talvir

@@ -1,0 +1,140 @@
+// The main window's "DxAtlas" and "Google Earth" check boxes: the map's view
+// through a restart, its close box, the warning where no map can be made,
+// the KML files, and the demo's traffic on the map.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+
+#include "app/application.h"
+#include "audio/fake_capture_driver.h"
+#include "audio/sound_file_reader.h"
+#include "audio/stream_driver.h"
+#include "qt_test_app.h"
+#include "ui/main_dialog.h"
+#include "ui/main_dialog_layout.h"
+#include "ui/map_output.h"
+
+namespace talvir {
+namespace {
+
+// Half a step of the grid the centre is kept on, and a float's rounding.
+constexpr double kCentreTolerance = kMapCentreStep / 2 + 1e-6;
+
+class MapCheckBoxTest : public ::testing::Test {
+ protected:
+  MapCheckBoxTest() {
+    testing::QtTestApp();
+    std::filesystem::remove_all(base_);
+    std::filesystem::create_directories(base_);
+  }
+  ~MapCheckBoxTest() override { std::filesystem::remove_all(base_); }
+
+  std::unique_ptr<Application> MakeApp(std::unique_ptr<CaptureDriver> driver) {
+    auto app = std::make_unique<Application>(DataPaths{base_}, std::move(driver));
+    app->LoadSettings();
+    return app;
+  }
+  static QCheckBox* Box(const CMainDialog& window, int id) { return static_cast<QCheckBox*>(window.control(id)); }
+
+  const std::filesystem::path base_ =
+      std::filesystem::temp_directory_path() / ("talvir_map_test_" + std::to_string(::getpid()));
+};
+
+TEST_F(MapCheckBoxTest, ViewSurvivesARestartAndClosingTheMapUnticksItsBox) {
+  MapView chosen{.centreLongitude = 151.2, .centreLatitude = -33.9, .zoom = 6.0};
+  {
+    const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
+    CMainDialog window(*app);
+    window.StartUp();
+    QTest::mouseClick(Box(window, main_dialog::kDxAtlas), Qt::LeftButton);
+    ASSERT_TRUE(window.map().On());
+    window.map().window()->SetView(chosen);
+    // Ended with the map still on: its view is saved before the settings are.
+    window.Exit(false);
+  }
+  {
+    const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
+    CMainDialog window(*app);
+    window.StartUp();
+    QCheckBox* box = Box(window, main_dialog::kDxAtlas);
+    QTest::mouseClick(box, Qt::LeftButton);
+    MapWindow* map = window.map().window();
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->view().zoom, 6.0);
+    EXPECT_NEAR(map->view().centreLongitude, 151.2, kCentreTolerance);
+    EXPECT_NEAR(map->view().centreLatitude, -33.9, kCentreTolerance);
+
+    // The map's close box is the check box switched off, view saved.
+    map->SetView(MapView{.centreLongitude = -20.0, .zoom = 2.0});
+    map->close();
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_FALSE(window.map().On());
+    EXPECT_FALSE(map->isVisible());
+    float zoom = 0, centre = 0;
+    app->settings().DxAtlasViews(zoom, centre);
+    EXPECT_EQ(zoom, 2.0f);
+    window.Exit(false);
+  }
+}
+
+TEST_F(MapCheckBoxTest, NoMapWindowGivesTheWarningAndGoogleEarthWritesTheFiles) {
+  const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
+  MapOutput map(*app, {}, [] { return QByteArray("not a land file"); });
+  QString title, text;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    box->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_FALSE(map.SwitchOn());
+  EXPECT_EQ(text, "DxAtlas not installed or working README.md#map");
+  EXPECT_TRUE(title.isEmpty());
+  EXPECT_FALSE(map.On());
+  EXPECT_EQ(map.window(), nullptr);
+
+  CMainDialog window(*app);
+  window.StartUp();
+  QCheckBox* googleEarth = Box(window, main_dialog::kGoogleEarth);
+  QTest::mouseClick(googleEarth, Qt::LeftButton);
+  EXPECT_TRUE(app->kml().Enabled());
+  EXPECT_TRUE(std::filesystem::exists(base_ / kGroundStationKmlName));
+  QTest::mouseClick(googleEarth, Qt::LeftButton);
+  EXPECT_FALSE(app->kml().Enabled());
+  window.Exit(false);
+}
+
+TEST_F(MapCheckBoxTest, TheDemosAircraftAndStationsReachTheMap) {
+  std::string error;
+  auto reader = SoundFileReader::Open(TALVIR_DEMO_WAV, error);
+  ASSERT_NE(reader, nullptr) << error;
+  auto stream = std::make_unique<StreamDriver>(std::move(reader), Pacing::kAsFastAsTaken);
+  const StreamDriver& driver = *stream;
+  const auto app = MakeApp(std::move(stream));
+  CMainDialog window(*app);
+  window.StartUp();
+  QTest::mouseClick(Box(window, main_dialog::kDxAtlas), Qt::LeftButton);
+  while (!driver.Exhausted()) QTest::qWait(20);
+  QTest::qWait(300);
+  app->protocol().flights.FlightDbPublish(1);
+
+  const MapWindow& map = *window.map().window();
+  ASSERT_EQ(map.layers().size(), 3u);
+  EXPECT_FALSE(map.layers()[0]->points().empty());
+  const std::vector<AtlasPoint>& stations = map.layers()[2]->points();
+  ASSERT_FALSE(stations.empty());
+  const int heard = app->protocol().decoder.CurrentGroundStationId();
+  EXPECT_EQ(std::count_if(stations.begin(), stations.end(),
+                          [&](const AtlasPoint& p) { return p.label == "GS" + std::to_string(heard) + "A"; }),
+            1);
+  window.Exit(false);
+}
+
+}  // namespace
+}  // namespace talvir

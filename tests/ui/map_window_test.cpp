@@ -1,0 +1,193 @@
+// The Map window: its coastline file, its view and the two numbers the
+// settings keep of it, and the plotter's layers drawn where they belong.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <cmath>
+
+#include "outputs/publishing/atlas_plotter.h"
+#include "qt_test_app.h"
+#include "tracking/position_text.h"
+#include "ui/map_automation.h"
+#include "ui/map_land.h"
+
+namespace talvir {
+namespace {
+
+// Half a step of the grid the centre is kept on, and a float's rounding.
+constexpr double kCentreTolerance = kMapCentreStep / 2 + 1e-6;
+
+// Degrees as the 20-bit code of a position.
+int32_t Code(double degrees) {
+  return static_cast<int32_t>(std::lround(degrees * kCoordinateFullScale / 180.0)) & 0xFFFFF;
+}
+
+// Pixels of about this colour (smoothed text edges aside) within a square
+// around a point.
+int CountColour(const QImage& image, QPointF around, int reach, QColor colour) {
+  int found = 0;
+  for (int y = static_cast<int>(around.y()) - reach; y <= around.y() + reach; ++y) {
+    for (int x = static_cast<int>(around.x()) - reach; x <= around.x() + reach; ++x) {
+      if (!image.rect().contains(x, y)) continue;
+      const QColor pixel = image.pixelColor(x, y);
+      const int distance = std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
+                           std::abs(pixel.blue() - colour.blue());
+      if (distance < 90) ++found;
+    }
+  }
+  return found;
+}
+
+TEST(MapLand, ShippedCoastlinesLoadAndBrokenFilesAreRefused) {
+  const QByteArray shipped = ShippedLandFile();
+  const std::optional<QPainterPath> land = ParseLandFile(shipped);
+  ASSERT_TRUE(land.has_value()) << shipped.size() << " bytes";
+  EXPECT_LE(land->boundingRect().left(), -179.9);
+  EXPECT_GE(land->boundingRect().right(), 179.9);
+  // Rings that cross the date line run on past it: a jump back across the
+  // whole map would draw a streak along that latitude. Only Antarctica's
+  // closing edge along the pole spans the map.
+  for (int i = 1; i < land->elementCount(); ++i) {
+    const QPainterPath::Element from = land->elementAt(i - 1), to = land->elementAt(i);
+    if (to.isLineTo() && !(from.y == -90.0 && to.y == -90.0)) {
+      EXPECT_LT(std::abs(to.x - from.x), 180.0) << i;
+    }
+  }
+  EXPECT_TRUE(land->contains(QPointF(185.0, 67.0)));    // Chukotka, past the date line
+  EXPECT_TRUE(land->contains(QPointF(20.0, 10.0)));     // Chad
+  EXPECT_TRUE(land->contains(QPointF(-100.0, 40.0)));   // Kansas
+  EXPECT_FALSE(land->contains(QPointF(-30.0, 0.0)));    // mid-Atlantic
+  EXPECT_FALSE(land->contains(QPointF(51.0, 42.0)));    // the Caspian, a hole
+
+  QByteArray wrongMagic = shipped;
+  wrongMagic[0] = 'X';
+  QByteArray manyRings = shipped;
+  manyRings[8] = static_cast<char>(0xFF);  // more rings than the file holds
+  for (const QByteArray& broken : {QByteArray(), shipped.left(shipped.size() - 1), shipped + QByteArray(1, '\0'),
+                                   wrongMagic, manyRings, QByteArray("TLVLAND1\0\0\0\0", 12)}) {
+    EXPECT_FALSE(ParseLandFile(broken).has_value()) << broken.size();
+  }
+}
+
+TEST(MapView, SettingsValuesKeepZoomAndCentreAndRefuseNonsense) {
+  MapView view{.centreLongitude = -122.37, .centreLatitude = 37.62, .zoom = 5.5};
+  MapView back;
+  ApplyMapZoomValue(back, MapZoomValue(view));
+  ApplyMapCentreValue(back, MapCentreValue(view));
+  EXPECT_EQ(back.zoom, 5.5);
+  EXPECT_NEAR(back.centreLongitude, -122.37, kCentreTolerance);
+  EXPECT_NEAR(back.centreLatitude, 37.62, kCentreTolerance);
+  // The grid's corners are exact too.
+  for (const auto& [longitude, latitude] : {std::pair{180.0, 90.0}, std::pair{-179.9, -90.0}}) {
+    MapView corner{.centreLongitude = longitude, .centreLatitude = latitude};
+    ApplyMapCentreValue(back, MapCentreValue(corner));
+    EXPECT_NEAR(back.centreLongitude, longitude, kCentreTolerance);
+    EXPECT_NEAR(back.centreLatitude, latitude, kCentreTolerance);
+  }
+
+  // Never saved (both 0.0), or garbage from a damaged settings file: the
+  // whole world, centred on 0 N 0 E.
+  for (const float value : {0.0f, std::nanf(""), INFINITY, -1e30f, 1e30f}) {
+    MapView restored{.centreLongitude = 10, .centreLatitude = 10, .zoom = 3};
+    ApplyMapZoomValue(restored, value);
+    ApplyMapCentreValue(restored, value);
+    EXPECT_GE(restored.zoom, kMinMapZoom) << value;
+    EXPECT_LE(restored.zoom, kMaxMapZoom) << value;
+    EXPECT_EQ(restored.centreLongitude, 0.0) << value;
+    EXPECT_EQ(restored.centreLatitude, 0.0) << value;
+  }
+
+  // Moving across the date line comes back from the other side.
+  MapView pacific{.centreLongitude = 175.0};
+  pacific.Pan(10.0, 100.0);
+  EXPECT_DOUBLE_EQ(pacific.centreLongitude, -175.0);
+  EXPECT_DOUBLE_EQ(pacific.centreLatitude, 90.0);
+}
+
+class MapWindowTest : public ::testing::Test {
+ protected:
+  MapWindowTest() { testing::QtTestApp(); }
+
+  Settings settings_;
+  MapAutomation automation_;
+  std::vector<GroundStationPlace> stations_{
+      {.id = 7, .longitude = Code(-6.3), .latitude = Code(53.4), .name = "SHANNON", .activeFrequencies = {}},
+      {.id = 13, .longitude = Code(-149.9), .latitude = Code(61.2), .name = "ANCHORAGE", .activeFrequencies = {}}};
+  std::string warned_;
+  AtlasPlotter plotter_{automation_, settings_,
+                        {.stations = [this] { return stations_; },
+                         .currentStation = [] { return 7; },
+                         .warn = [this](std::string_view text) { warned_ = text; }}};
+};
+
+TEST_F(MapWindowTest, PlotterDrawsLabelsInTheirColoursWhereThePlacesAre) {
+  ASSERT_TRUE(plotter_.DxAtlasStart());
+  MapWindow* window = automation_.window();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->geometry(), QRect(50, 50, 500, 350));
+
+  const AircraftPlotEntry aircraft[] = {{.latitude = Code(40.6), .longitude = Code(-73.8), .label = "BAW117"}};
+  // The aircraft plot ends with the stations' plot.
+  plotter_.DxAtlasPlotAircraft(aircraft);
+  ASSERT_EQ(window->layers().size(), 2u);
+  const MapLayer& planes = *window->layers()[0];
+  EXPECT_EQ(planes.labelColour(), QColor(0, 255, 255));  // 0xFFFF00 is cyan in 0x00BBGGRR
+  EXPECT_EQ(planes.pointColour(), QColor(0, 0, 128));
+  EXPECT_EQ(planes.fontName(), "Arial");
+  EXPECT_FALSE(planes.italic());
+  ASSERT_EQ(planes.points().size(), 1u);
+  EXPECT_EQ(planes.points()[0].label, "BAW117");
+  const MapLayer& stations = *window->layers()[1];
+  EXPECT_EQ(stations.labelColour(), QColor(255, 255, 0));
+  ASSERT_EQ(stations.points().size(), 2u);
+  EXPECT_EQ(stations.points()[0].label, "GS7A");
+  EXPECT_EQ(stations.points()[1].label, "GS13");
+
+  // Each label is drawn in its colour just right of its place: New York's
+  // in cyan, Shannon's and Anchorage's in yellow; the sea has neither.
+  const QImage image = window->grab().toImage();
+  const auto labelAt = [&](double longitude, double latitude) {
+    return window->ToWindow(longitude, latitude) + QPointF(18, 0);
+  };
+  EXPECT_GT(CountColour(image, labelAt(-73.8, 40.6), 12, QColor(0, 255, 255)), 5);
+  EXPECT_GT(CountColour(image, labelAt(-6.3, 53.4), 12, QColor(255, 255, 0)), 5);
+  EXPECT_GT(CountColour(image, labelAt(-149.9, 61.2), 12, QColor(255, 255, 0)), 5);
+  EXPECT_EQ(CountColour(image, window->ToWindow(-30.0, -30.0), 12, QColor(0, 255, 255)), 0);
+  EXPECT_EQ(CountColour(image, window->ToWindow(-30.0, -30.0), 12, QColor(255, 255, 0)), 0);
+
+  // Wheel and drag change the view; zooming keeps the place under the
+  // pointer where it is.
+  const QPointF newYork = window->ToWindow(-73.8, 40.6);
+  MapView view = window->view();
+  const QPointF under = window->ToDegrees(newYork);
+  view.ZoomAbout(4.0, under.x(), under.y());
+  window->SetView(view);
+  EXPECT_NEAR(window->ToWindow(-73.8, 40.6).x(), newYork.x(), 1e-6);
+  EXPECT_NEAR(window->ToWindow(-73.8, 40.6).y(), newYork.y(), 1e-6);
+  QTest::mousePress(window, Qt::LeftButton, {}, QPoint(200, 200));
+  QTest::mouseMove(window, QPoint(250, 180));
+  QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(250, 180));
+  EXPECT_NEAR(window->ToWindow(-73.8, 40.6).x(), newYork.x() + 50, 1e-6);
+  EXPECT_NEAR(window->ToWindow(-73.8, 40.6).y(), newYork.y() - 20, 1e-6);
+
+  // Stop keeps the view in the settings and hides the window; the next
+  // start attaches to the same window and shows that view again.
+  const MapView zoomed = window->view();
+  plotter_.DxAtlasStop();
+  EXPECT_FALSE(window->isVisible());
+  float zoom = 0, centre = 0;
+  settings_.DxAtlasViews(zoom, centre);
+  EXPECT_EQ(zoom, 4.0f);
+  window->SetView(MapView{});
+  ASSERT_TRUE(plotter_.DxAtlasStart());
+  EXPECT_EQ(automation_.window(), window);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->view().zoom, zoomed.zoom);
+  EXPECT_NEAR(window->view().centreLongitude, zoomed.centreLongitude, kCentreTolerance);
+  EXPECT_NEAR(window->view().centreLatitude, zoomed.centreLatitude, kCentreTolerance);
+  EXPECT_TRUE(warned_.empty());
+}
+
+}  // namespace
+}  // namespace talvir
