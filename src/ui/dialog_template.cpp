@@ -121,6 +121,12 @@ QFont SurfaceFont() {
   return font;
 }
 
+QString ControlText(std::string_view text) {
+  QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  shown.remove(QLatin1Char('\r'));
+  return shown;
+}
+
 DialogUnits::DialogUnits(const QFont& font) {
   const QFontMetrics metrics(font);
   // The average width of the 52 letters, rounded to the nearest pixel.

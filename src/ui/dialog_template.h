@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QWidget>
 #include <span>
+#include <string_view>
 #include <unordered_map>
 
 namespace talvir {
@@ -68,6 +69,9 @@ class DialogUnits {
   int baseX_;  // average character width, pixels
   int baseY_;  // character height, pixels
 };
+
+// Text for a control: bytes as Latin-1, each CR LF one line end.
+QString ControlText(std::string_view text);
 
 // The widgets made, by control id (controls without one are not listed).
 using DialogControls = std::unordered_map<int, QWidget*>;

@@ -10,13 +10,6 @@
 namespace talvir {
 namespace {
 
-// The controls show CR LF as one line end.
-QString Shown(const std::string& text) {
-  QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  shown.remove(QLatin1Char('\r'));
-  return shown;
-}
-
 constexpr Qt::WindowFlags kCaptionOnly = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 constexpr Qt::WindowFlags kCaptionAndCloseBox = kCaptionOnly | Qt::WindowCloseButtonHint;
 
@@ -35,10 +28,10 @@ CDialogSquitters::CDialogSquitters(Settings& settings, const TextFormatters& for
 void CDialogSquitters::Refresh(const SquitterHistory::Snapshot& squitters, const std::string& summary) {
   const SquittersWindowFields fields =
       text_.RenderSquittersWindow(squitters, settings_.On(&SettingsRecord::squitterSmartDisplay), summary);
-  controlAs<QLabel>(squitters_window::kAcknowledgements)->setText(Shown(fields.acknowledgements));
-  controlAs<QLabel>(squitters_window::kAssignments)->setText(Shown(fields.assignments));
-  controlAs<QLabel>(squitters_window::kGroundStationStatus)->setText(Shown(fields.groundStationStatus));
-  controlAs<QPlainTextEdit>(squitters_window::kStations)->setPlainText(Shown(fields.stations));
+  controlAs<QLabel>(squitters_window::kAcknowledgements)->setText(ControlText(fields.acknowledgements));
+  controlAs<QLabel>(squitters_window::kAssignments)->setText(ControlText(fields.assignments));
+  controlAs<QLabel>(squitters_window::kGroundStationStatus)->setText(ControlText(fields.groundStationStatus));
+  controlAs<QPlainTextEdit>(squitters_window::kStations)->setPlainText(ControlText(fields.stations));
 }
 
 CDialogSystemTable::CDialogSystemTable(QWidget* parent) : TemplateDialog(kSystemTableWindow, parent) {
@@ -46,7 +39,7 @@ CDialogSystemTable::CDialogSystemTable(QWidget* parent) : TemplateDialog(kSystem
 }
 
 void CDialogSystemTable::SetTableText(const std::string& text) {
-  controlAs<QPlainTextEdit>(kInformationText)->setPlainText(Shown(text));
+  controlAs<QPlainTextEdit>(kInformationText)->setPlainText(ControlText(text));
 }
 
 CStatisticsDialog::CStatisticsDialog(std::function<Counters()> read, std::function<void()> reset, QWidget* parent)
@@ -61,7 +54,7 @@ CStatisticsDialog::CStatisticsDialog(std::function<Counters()> read, std::functi
 
 void CStatisticsDialog::Refresh() {
   const Counters counters = read_();
-  controlAs<QPlainTextEdit>(kInformationText)->setPlainText(Shown(RenderStatisticsWindow(counters)));
+  controlAs<QPlainTextEdit>(kInformationText)->setPlainText(ControlText(RenderStatisticsWindow(counters)));
 }
 
 }  // namespace talvir

@@ -3,8 +3,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QShortcut>
-#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -32,13 +32,6 @@ namespace talvir {
 namespace {
 
 QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-// The edit control shows CR LF as one line end.
-QString ForTextWindow(const std::string& text) {
-  QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  shown.remove(QLatin1Char('\r'));
-  return shown;
-}
 
 struct MenuItem {
   int id;
@@ -183,7 +176,8 @@ void CMainDialog::ConnectInformationWindows() {
   connect(static_cast<QCheckBox*>(control(main_dialog::kSquitters)), &QCheckBox::clicked, this,
           [this](bool checked) { squittersWindow_->setVisible(checked); });
   connect(static_cast<QCheckBox*>(control(main_dialog::kSysTable)), &QCheckBox::clicked, this, [this](bool checked) {
-    // Built only now: a table received while it is open shows after the next tick.
+    // Built only now: a table received while it is open shows once the box
+    // is ticked again.
     if (checked) {
       const ProtocolStack& protocol = app_.protocol();
       systemTableWindow_->SetTableText(RenderSystemTableWindow(protocol.systemTable, protocol.stations));
@@ -363,7 +357,7 @@ void CMainDialog::ShowText() {
   QScrollBar* scroll = textWindow_->verticalScrollBar();
   const int position = scroll->value();
   if (accumulated_.size() > kShownTextChars) accumulated_.resize(kShownTextChars);
-  textWindow_->setPlainText(ForTextWindow(accumulated_));
+  textWindow_->setPlainText(ControlText(accumulated_));
   scroll->setValue(position);
 }
 
@@ -429,14 +423,12 @@ bool CMainDialog::eventFilter(QObject* watched, QEvent* event) {
       systemMenu_->popup(press->globalPosition().toPoint());
       return true;
     }
-    {
-      QMenu menu(QStringLiteral("Right button menu"), this);
-      QAction* offsets = menuCommand(main_dialog::kDisplayTimeslotOffsets);
-      offsets->setChecked(showTimeslotOffsets_ == 1);
-      menu.addAction(offsets);
-      menu.exec(*at - QPoint(menu.sizeHint().width(), 0));
-      return true;
-    }
+    QMenu menu(QStringLiteral("Right button menu"), this);
+    QAction* offsets = menuCommand(main_dialog::kDisplayTimeslotOffsets);
+    offsets->setChecked(showTimeslotOffsets_ == 1);
+    menu.addAction(offsets);
+    menu.exec(*at - QPoint(menu.sizeHint().width(), 0));
+    return true;
   }
   return QDialog::eventFilter(watched, event);
 }
