@@ -19,39 +19,14 @@
 #include "audio/fake_capture_driver.h"
 #include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
-#include "qt_test_app.h"
+#include "app_window_test.h"
 #include "ui/main_dialog_layout.h"
 #include "ui/up_down_control.h"
 
 namespace talvir {
 namespace {
 
-class MainDialogTest : public ::testing::Test {
- protected:
-  MainDialogTest() {
-    testing::QtTestApp();
-    std::filesystem::remove_all(base_);
-    std::filesystem::create_directories(base_);
-  }
-  ~MainDialogTest() override { std::filesystem::remove_all(base_); }
-
-  std::unique_ptr<Application> MakeApp(std::unique_ptr<CaptureDriver> driver) {
-    return std::make_unique<Application>(DataPaths{base_}, std::move(driver));
-  }
-  // Answers the next message box with button, and says what it asked.
-  void AnswerNextMessageBox(QMessageBox::StandardButton button) {
-    QTimer::singleShot(0, [this, button] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr);
-      asked_ = box->text().toStdString();
-      box->button(button)->click();
-    });
-  }
-
-  const std::filesystem::path base_ =
-      std::filesystem::temp_directory_path() / ("talvir_ui_test_" + std::to_string(::getpid()));
-  std::string asked_;
-};
+using MainDialogTest = testing::AppWindowTest;
 
 TEST_F(MainDialogTest, DisplayCheckBoxesSwitchTheirSettingsFields) {
   const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
