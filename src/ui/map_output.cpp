@@ -17,8 +17,8 @@ MapOutput::MapOutput(Application& app, std::function<void()> switchedOff, std::f
                 .currentStation = [&protocol = app.protocol()] { return protocol.decoder.CurrentGroundStationId(); },
                 .warn =
                     [](std::string_view text) {
-                      // No owner and no title, as the map program's own
-                      // absence was always told.
+                      // No owner and no title: it stands on its own,
+                      // whichever window is up.
                       QMessageBox::warning(nullptr, QString(),
                                            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
                     }}) {

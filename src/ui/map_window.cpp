@@ -27,11 +27,6 @@ double WrapDegrees(double degrees) { return std::remainder(degrees, 360.0); }
 
 QColor ColourFromBgr(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
-void MapLayer::SetPointStyle(int value) {
-  pointStyle_ = value;
-  window_.Changed();
-}
-
 void MapLayer::SetLabelColour(int bgr) {
   labelColour_ = ColourFromBgr(bgr);
   window_.Changed();

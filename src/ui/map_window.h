@@ -29,7 +29,8 @@ class MapLayer final : public AtlasLayer, public AtlasLabelFont {
  public:
   explicit MapLayer(MapWindow& window) : window_(window) {}
 
-  void SetPointStyle(int value) override;
+  // The map program's own style number; this map draws every style alike.
+  void SetPointStyle(int) override {}
   void SetLabelColour(int bgr) override;
   AtlasLabelFont& LabelFont() override { return *this; }
   void SetPointColour(int bgr) override;
@@ -37,7 +38,6 @@ class MapLayer final : public AtlasLayer, public AtlasLabelFont {
   void SetName(std::string_view name) override;
   void SetItalic(bool italic) override;
 
-  int pointStyle() const { return pointStyle_; }
   QColor labelColour() const { return labelColour_; }
   QColor pointColour() const { return pointColour_; }
   const QString& fontName() const { return fontName_; }
@@ -46,8 +46,6 @@ class MapLayer final : public AtlasLayer, public AtlasLabelFont {
 
  private:
   MapWindow& window_;
-  // The map program's own style number; this map draws every style alike.
-  int pointStyle_ = 0;
   QColor labelColour_ = Qt::white;
   QColor pointColour_ = Qt::black;
   QString fontName_ = QStringLiteral("Arial");

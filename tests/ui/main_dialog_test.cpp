@@ -22,7 +22,7 @@
 #include "audio/fake_capture_driver.h"
 #include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
-#include "qt_test_app.h"
+#include "app_window_test.h"
 #include "ui/information_windows.h"
 #include "ui/information_windows_layout.h"
 #include "ui/main_dialog_layout.h"
@@ -32,25 +32,7 @@
 namespace talvir {
 namespace {
 
-class MainDialogTest : public ::testing::Test {
- protected:
-  MainDialogTest() {
-    testing::QtTestApp();
-    std::filesystem::remove_all(base_);
-    std::filesystem::create_directories(base_);
-  }
-  ~MainDialogTest() override { std::filesystem::remove_all(base_); }
-
-  // As after a start with a settings file, unless told otherwise.
-  std::unique_ptr<Application> MakeApp(std::unique_ptr<CaptureDriver> driver, bool settingsLoaded = true) {
-    auto app = std::make_unique<Application>(DataPaths{base_}, std::move(driver));
-    app->settings().Set(&SettingsRecord::settingsLoaded, settingsLoaded ? 1 : 0);
-    return app;
-  }
-
-  const std::filesystem::path base_ =
-      std::filesystem::temp_directory_path() / ("talvir_ui_test_" + std::to_string(::getpid()));
-};
+using MainDialogTest = testing::AppWindowTest;
 
 // Closes each modal dialog that comes up with Cancel (or its only button)
 // and notes its caption.

@@ -6,15 +6,13 @@
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 
-#include "app/application.h"
 #include "audio/fake_capture_driver.h"
 #include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
-#include "qt_test_app.h"
+#include "app_window_test.h"
 #include "ui/main_dialog.h"
 #include "ui/main_dialog_layout.h"
 #include "ui/map_output.h"
@@ -25,30 +23,21 @@ namespace {
 // Half a step of the grid the centre is kept on, and a float's rounding.
 constexpr double kCentreTolerance = kMapCentreStep / 2 + 1e-6;
 
-class MapCheckBoxTest : public ::testing::Test {
+class MapCheckBoxTest : public testing::AppWindowTest {
  protected:
-  MapCheckBoxTest() {
-    testing::QtTestApp();
-    std::filesystem::remove_all(base_);
-    std::filesystem::create_directories(base_);
-  }
-  ~MapCheckBoxTest() override { std::filesystem::remove_all(base_); }
-
-  std::unique_ptr<Application> MakeApp(std::unique_ptr<CaptureDriver> driver) {
-    auto app = std::make_unique<Application>(DataPaths{base_}, std::move(driver));
+  // As the program starts: with the settings file when there is one.
+  std::unique_ptr<Application> StartApp(std::unique_ptr<CaptureDriver> driver) {
+    auto app = MakeApp(std::move(driver));
     app->LoadSettings();
     return app;
   }
   static QCheckBox* Box(const CMainDialog& window, int id) { return static_cast<QCheckBox*>(window.control(id)); }
-
-  const std::filesystem::path base_ =
-      std::filesystem::temp_directory_path() / ("talvir_map_test_" + std::to_string(::getpid()));
 };
 
 TEST_F(MapCheckBoxTest, ViewSurvivesARestartAndClosingTheMapUnticksItsBox) {
   MapView chosen{.centreLongitude = 151.2, .centreLatitude = -33.9, .zoom = 6.0};
   {
-    const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
+    const auto app = StartApp(std::make_unique<testing::FakeCaptureDriver>());
     CMainDialog window(*app);
     window.StartUp();
     QTest::mouseClick(Box(window, main_dialog::kDxAtlas), Qt::LeftButton);
@@ -58,7 +47,7 @@ TEST_F(MapCheckBoxTest, ViewSurvivesARestartAndClosingTheMapUnticksItsBox) {
     window.Exit(false);
   }
   {
-    const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
+    const auto app = StartApp(std::make_unique<testing::FakeCaptureDriver>());
     CMainDialog window(*app);
     window.StartUp();
     QCheckBox* box = Box(window, main_dialog::kDxAtlas);
@@ -83,19 +72,12 @@ TEST_F(MapCheckBoxTest, ViewSurvivesARestartAndClosingTheMapUnticksItsBox) {
 }
 
 TEST_F(MapCheckBoxTest, NoMapWindowGivesTheWarningAndGoogleEarthWritesTheFiles) {
-  const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
+  const auto app = StartApp(std::make_unique<testing::FakeCaptureDriver>());
   MapOutput map(*app, {}, [] { return QByteArray("not a land file"); });
-  QString title, text;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    title = box->windowTitle();
-    text = box->text();
-    box->button(QMessageBox::Ok)->click();
-  });
+  AnswerNextMessageBox(QMessageBox::Ok);
   EXPECT_FALSE(map.SwitchOn());
-  EXPECT_EQ(text, "DxAtlas not installed or working README.md#map");
-  EXPECT_TRUE(title.isEmpty());
+  EXPECT_EQ(asked_, "DxAtlas not installed or working README.md#map");
+  EXPECT_EQ(askedTitle_, "");
   EXPECT_FALSE(map.On());
   EXPECT_EQ(map.window(), nullptr);
 
@@ -116,7 +98,7 @@ TEST_F(MapCheckBoxTest, TheDemosAircraftAndStationsReachTheMap) {
   ASSERT_NE(reader, nullptr) << error;
   auto stream = std::make_unique<StreamDriver>(std::move(reader), Pacing::kAsFastAsTaken);
   const StreamDriver& driver = *stream;
-  const auto app = MakeApp(std::move(stream));
+  const auto app = StartApp(std::move(stream));
   CMainDialog window(*app);
   window.StartUp();
   QTest::mouseClick(Box(window, main_dialog::kDxAtlas), Qt::LeftButton);
