@@ -70,6 +70,7 @@ void HfdlDecoder::DecodeSquitter(std::span<const uint8_t> frame, const BurstInfo
   UiSetSquitterLine(summary);
   PostSquitterUpdate();
   PrintSquitter(summary, working_, burst);
+  links_.records.OnSquitter(burst, working_);
 }
 
 void HfdlDecoder::NoteGroundStationChange(int id, int slotOffset, int version) {
