@@ -19,6 +19,7 @@
 #include "cli/decode_summary.h"
 #include "common/version.h"
 #include "config/settings_text.h"
+#include "outputs/json/json_record_writer.h"
 
 namespace talvir {
 namespace {
@@ -141,13 +142,15 @@ int AircraftInList(const FlightDb& flights) {
   return count;
 }
 
-void ReportEndOfInput(ConsoleUiLink& console, Application& app, uint64_t sourceFrames) {
+void ReportEndOfInput(ConsoleUiLink& console, Application& app, const JsonRecordWriter& json,
+                      uint64_t sourceFrames) {
   char line[80];
   std::snprintf(line, sizeof line, "%.2f s of audio decoded", static_cast<double>(sourceFrames) / kSampleRate);
   console.Report("end of input", line);
   const DecodeTotals totals{app.modem().Counters(), app.AcarsMessagesDecoded(),
                             AircraftInList(app.protocol().flights)};
   for (const std::string& summary : DecodeSummaryLines(totals)) console.Report("summary", summary);
+  for (const std::string& dropped : json.DropReports()) console.Report("summary", dropped);
 }
 
 }  // namespace
@@ -179,8 +182,13 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   if (!input) return Fail(error);
   const StreamDriver* stream = input->stream;
 
-  ConsoleUiLink console(stdout, stderr, options.verboseStatus);
+  ConsoleUiLink console(options.JsonOnStdout() ? nullptr : stdout, stderr, options.verboseStatus);
   const ScopedUiLink registration(console);
+  // Outlives the application, whose worker writes to it.
+  JsonRecordWriter json({options.stationId.value_or(""), options.frequencyKhz});
+  if (!json.Open(options.outputs, [&console](const std::string& text) { console.Report("json", text); }, error)) {
+    return Fail(error);
+  }
   const bool fasterThanRealTime = stream != nullptr && !options.realtime;
   // The decoders' fixed buffers come to about a megabyte: on the heap, not
   // on the stack.
@@ -189,8 +197,10 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
       ApplicationOptions{.saveSettingsAtExit = false,
                          .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass,
                          .ddePort = options.FeedPort(),
-                         .kmlFolder = options.kml ? std::optional(paths.base) : std::nullopt});
+                         .kmlFolder = options.kml ? std::optional(paths.base) : std::nullopt,
+                         .records = json.Empty() ? nullptr : &json});
   Application& app = *application;
+  json.SetClock([&app] { return app.StampNow(); });
   if (!app.LoadSettings()) {
     console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
   }
@@ -242,7 +252,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   if (options.kml) protocol.flights.FlightDbPublish(0);
 
   if (ended && stream != nullptr) {
-    if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, stream->SourceFrames());
+    if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, json, stream->SourceFrames());
     return kExitOk;
   }
   return stream != nullptr ? kExitInterrupted : kExitOk;

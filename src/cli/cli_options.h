@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "outputs/json/output_target.h"
 
 namespace talvir {
 
@@ -32,6 +33,9 @@ struct CliOptions {
   std::optional<int> ddePort;
   bool ddeOff = false;
   bool kml = false;  // aircraft.kml and groundstation.kml in the data folder
+  std::vector<OutputTarget> outputs;     // JSON records, in the order given
+  std::optional<std::string> stationId;  // names the feeder in the records
+  std::optional<double> frequencyKhz;    // the receiver's frequency
   std::optional<std::time_t> startTime;  // UTC of the input's first frame
   std::optional<std::filesystem::path> configDir;
   // kSettings: write the settings with the flags applied, print them, or both.
@@ -39,6 +43,8 @@ struct CliOptions {
   bool printSettings = false;
 
   bool ReadsStdin() const { return input == "-"; }
+  // JSON on stdout takes the place of the decoded text there.
+  bool JsonOnStdout() const;
   // The port the feed listens on this run, or none.
   std::optional<int> FeedPort() const;
 };

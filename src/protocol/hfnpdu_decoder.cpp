@@ -10,6 +10,7 @@
 #include "common/received_text.h"
 #include "config/settings.h"
 #include "outputs/decoded_text.h"
+#include "protocol/pdu_descriptions.h"
 #include "protocol/system_table_decoder.h"
 #include "protocol/text_formatters.h"
 #include "tracking/flight_db.h"
@@ -33,17 +34,6 @@ constexpr std::size_t kTestPacketDataOffset = 10;
 // Rates in the order the performance counters list them.
 constexpr std::array<const char*, 4> kRateCountFormats = {"1800 bps = %d\r\n", "1200 bps = %d\r\n",
                                                           "600  bps = %d\r\n", "300  bps = %d\r\n"};
-
-constexpr std::array<const char*, 9> kFrequencyChangeReasons = {
-    "First frequency search of current leg",
-    "Too many NAKs",
-    "Squitters no longer received",
-    "HF was disabled",
-    "Ground Station Frequency Change",
-    "Ground Station Down Notice",
-    "Poor Uplink quality",
-    "No Change Since Last PD HFNPDU",
-    "Frequency Change On the Ground"};
 
 constexpr std::array<const char*, 4> kTestVendors = {
     "Vendor Not Specified\r\n", "Allied Signal\r\n", "ARINC\r\n", "Rockwell Collins\r\n"};
@@ -197,7 +187,7 @@ void HfnpduDecoder::DecodePerformanceData(const LinkContext& link,
       const int code = r.frequencyChangeReason & 0x0F;
       text_.Printf("Reason for last frequency change = ");
       if (code < static_cast<int>(kFrequencyChangeReasons.size())) {
-        text_.Printf("%s", kFrequencyChangeReasons[static_cast<std::size_t>(code)]);
+        text_.Append(kFrequencyChangeReasons[static_cast<std::size_t>(code)]);
       } else {
         text_.Printf("Unknown code %d", code);
       }

@@ -9,6 +9,7 @@
 #include "outputs/decoded_text.h"
 #include "protocol/hfdl_decoder.h"
 #include "protocol/icao_address.h"
+#include "protocol/pdu_descriptions.h"
 #include "protocol/text_formatters.h"
 #include "tracking/flight_db.h"
 
@@ -20,28 +21,6 @@ using enum LpduType;
 constexpr int kIcaoBytes = 3;
 constexpr int kReasonBodyBytes = 4;   // ICAO address, reason
 constexpr int kConfirmBodyBytes = 7;  // ICAO address, AID, TXW, D(R)
-
-const char* DeniedReason(int code) {
-  switch (code) {
-    case 1: return "NO AID AVAILABLE ";
-    case 2: return "RLS MODE NOT SUPPORTED ";
-    case 3: return "OTHER REASON ";
-    default: return "ILLEGAL REASON CODE ";
-  }
-}
-
-const char* LogoffReason(int code) {
-  static constexpr const char* kReasons[] = {
-      "SYSTEM DISRUPTION TRANSMITTING OUT OF SLOT ",
-      "TRANSMITTING IN WRONG SLOT ",
-      "RLS PROTOCOL ERROR ",
-      "INVALID AID BEING USED ",
-      "RLS MODE NOT SUPPORTED ",
-      "OTHER REASON ",
-      "TEMPORARY TRANSCEIVER SHUTDOWN ",
-  };
-  return code >= 1 && code <= 7 ? kReasons[code - 1] : "ILLEGAL REASON CODE ";
-}
 
 }  // namespace
 
@@ -157,9 +136,11 @@ bool HfdlDecoder::ReadLpdu(LinkContext& link, std::span<const uint8_t> lpdu, Lpd
       record.reason = reason;
       if (!showLpdu) return true;
       if (kind == kLogonDenied) {
-        text.Printf("[LPDU LOG ON DENIED]\r\nICAO %.6X REASON %.2X %s\r\n", icao, reason, DeniedReason(reason));
+        text.Printf("[LPDU LOG ON DENIED]\r\nICAO %.6X REASON %.2X %s\r\n", icao, reason,
+                    std::string(LogonDeniedReason(reason)).c_str());
       } else {
-        text.Printf("[LPDU LOG OFF REQUEST]\r\nICAO %.6X REASON %.2X %s\r\n", icao, reason, LogoffReason(reason));
+        text.Printf("[LPDU LOG OFF REQUEST]\r\nICAO %.6X REASON %.2X %s\r\n", icao, reason,
+                    std::string(LogoffReason(reason)).c_str());
       }
       return true;
     }
