@@ -20,6 +20,7 @@
 #include "common/version.h"
 #include "config/settings_text.h"
 #include "outputs/json/json_record_writer.h"
+#include "outputs/sbs/sbs_server.h"
 
 namespace talvir {
 namespace {
@@ -184,10 +185,20 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
 
   ConsoleUiLink console(options.JsonOnStdout() ? nullptr : stdout, stderr, options.verboseStatus);
   const ScopedUiLink registration(console);
-  // Outlives the application, whose worker writes to it.
+  // The record outputs outlive the application, whose worker writes to them.
   JsonRecordWriter json({options.stationId.value_or(""), options.frequencyKhz});
   if (!json.Open(options.outputs, [&console](const std::string& text) { console.Report("json", text); }, error)) {
     return Fail(error);
+  }
+  SbsServer sbs;
+  RecordFanOut records;
+  if (!json.Empty()) records.Add(json);
+  if (options.sbsPort) {
+    if (const std::string why = sbs.Listen(options.sbsHost, *options.sbsPort); !why.empty()) {
+      return Fail("--sbs-port: cannot listen on " + why);
+    }
+    records.Add(sbs);
+    console.StatusLine("sbs", options.sbsHost + " port " + std::to_string(sbs.Port()));
   }
   const bool fasterThanRealTime = stream != nullptr && !options.realtime;
   // The decoders' fixed buffers come to about a megabyte: on the heap, not
@@ -198,9 +209,10 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
                          .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass,
                          .ddePort = options.FeedPort(),
                          .kmlFolder = options.kml ? std::optional(paths.base) : std::nullopt,
-                         .records = json.Empty() ? nullptr : &json});
+                         .records = records.Empty() ? nullptr : &records});
   Application& app = *application;
   json.SetClock([&app] { return app.StampNow(); });
+  sbs.SetClock([&app] { return app.StampNow(); });
   if (!app.LoadSettings()) {
     console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
   }

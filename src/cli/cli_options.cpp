@@ -184,7 +184,15 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
         }
         options.frequencyKhz = khz;
       }
-
+    } else if (arg == "--sbs-port") {
+      if (auto v = value()) {
+        const std::size_t colon = v->rfind(':');
+        if (colon != std::string_view::npos) options.sbsHost = std::string(v->substr(0, colon));
+        options.sbsPort = ParsePort(colon == std::string_view::npos ? *v : v->substr(colon + 1));
+        if (!options.sbsPort) {
+          error = "--sbs-port: '" + std::string(*v) + "' is not a port number (1 to 65535), or ADDRESS:PORT";
+        }
+      }
     } else if (arg == "--kml") {
       flag(options.kml);
     } else if (arg == "--config-dir") {
@@ -344,6 +352,9 @@ Outputs:
   --station-id NAME   name this receiver in the JSON records
   --freq KHZ          the receiver's frequency in kHz (the dial of an SSB
                       receiver), given in the JSON records in Hz
+  --sbs-port PORT     serve aircraft positions as Basestation (SBS) lines on
+                      127.0.0.1 port PORT, for map programs; ADDRESS:PORT
+                      listens on that address instead (0.0.0.0: every one)
 
 Settings and files:
   --config-dir DIR    where configs/ and logfiles/ are (default: the working
