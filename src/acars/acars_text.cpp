@@ -6,10 +6,8 @@
 
 namespace talvir {
 
-AcarsMessage ReadAcarsFields(std::span<const uint8_t> characters, AcarsBearer bearer, bool uplink,
-                             bool numbered) {
+AcarsMessage ReadAcarsFields(std::span<const uint8_t> characters, bool uplink, bool numbered) {
   AcarsMessage message;
-  message.bearer = bearer;
   message.uplink = uplink;
   AppendAcarsField(message.mode, characters, kAcarsModeOffset, 1);
   AppendAcarsField(message.registration, characters, kAcarsRegistrationOffset, kAcarsRegistrationLength);

@@ -43,8 +43,7 @@ inline constexpr std::string_view kAcarsSeparator =
 // The fields of a block's characters (bit 7 cleared, SOH first, as far as the
 // bearer shows them); the message number and flight id only when `numbered`.
 // The text, the end (ETX or ETB), the stamp and the quality are the printer's.
-AcarsMessage ReadAcarsFields(std::span<const uint8_t> characters, AcarsBearer bearer, bool uplink,
-                             bool numbered);
+AcarsMessage ReadAcarsFields(std::span<const uint8_t> characters, bool uplink, bool numbered);
 
 // A copy of the block with bit 7 of every byte cleared.
 std::vector<uint8_t> AcarsCharactersWithoutParity(std::span<const uint8_t> block);

@@ -19,7 +19,7 @@ AcarsMessage HfdlAcarsPrinter::PrintHfdlAcars(int direction, int groundStationId
   const std::span<const uint8_t> block = HfdlAcarsCharacters(received);
   const bool uplink = direction != 1;
   const bool numbered = !uplink && block.size() > kAcarsStxOffset && block[kAcarsStxOffset] == kAcarsStx;
-  AcarsMessage message = ReadAcarsFields(block, AcarsBearer::kHfdl, uplink, numbered);
+  AcarsMessage message = ReadAcarsFields(block, uplink, numbered);
   message.more = !block.empty() && block.back() == kAcarsEtb;
 
   std::string text = "HACARS mode: " + message.mode + "  Aircraft reg: " + message.registration +

@@ -34,7 +34,7 @@ void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> received) {
   const bool uplink = block.size() > kAcarsBlockIdOffset && IsUplinkBlockId(block[kAcarsBlockIdOffset]);
   const auto characters = std::span(block).first(std::min(block.size(), kTextOffset + shown.size()));
   // An uplink's text starts at once: it carries no message number or flight id.
-  AcarsMessage message = ReadAcarsFields(characters, AcarsBearer::kVhf, uplink, !uplink);
+  AcarsMessage message = ReadAcarsFields(characters, uplink, !uplink);
   message.more = !block.empty() && block.back() == kAcarsEtb;
   if (uplink) {
     AppendReceivedText(message.text, shown, LineBreaks::kReceived);

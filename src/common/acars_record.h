@@ -8,10 +8,7 @@
 
 namespace talvir {
 
-enum class AcarsBearer { kHfdl, kVhf };
-
 struct AcarsMessage {
-  AcarsBearer bearer = AcarsBearer::kVhf;
   bool uplink = false;
   // Fields as received, control bytes named; "" when the block ends before
   // them. A downlink's text starts with the message number and flight id.
