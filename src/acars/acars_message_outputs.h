@@ -1,7 +1,9 @@
 #pragma once
 // Where a finished ACARS message text goes: the ACARS DDE item, the Ostrale
-// log, the aircraft database and, under its display option, the decoded text.
+// log, the aircraft database and, under its display option, the decoded text;
+// and where its record goes.
 
+#include "common/record_sink.h"
 #include "config/settings.h"
 #include "outputs/decoded_text.h"
 #include "outputs/log_files.h"
@@ -17,6 +19,7 @@ struct AcarsMessageOutputs {
   FlightDb& flights;
   AcarsOutputs& dde;
   UtcClock clock = SystemUtcNow;
+  RecordSink& records = RecordSink::None();
 
   // DDE and Ostrale log always; the text window (as one flush) when `show`
   // is on.

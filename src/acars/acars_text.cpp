@@ -6,6 +6,22 @@
 
 namespace talvir {
 
+AcarsMessage ReadAcarsFields(std::span<const uint8_t> characters, bool uplink, bool numbered) {
+  AcarsMessage message;
+  message.uplink = uplink;
+  AppendAcarsField(message.mode, characters, kAcarsModeOffset, 1);
+  AppendAcarsField(message.registration, characters, kAcarsRegistrationOffset, kAcarsRegistrationLength);
+  AppendAcarsField(message.ack, characters, kAcarsAckOffset, 1);
+  AppendAcarsField(message.label, characters, kAcarsLabelOffset, kAcarsLabelLength);
+  AppendAcarsField(message.blockId, characters, kAcarsBlockIdOffset, 1);
+  if (numbered) {
+    AppendAcarsField(message.messageNumber, characters, kAcarsMessageNumberOffset, kAcarsMessageNumberLength);
+    AppendAcarsField(message.flightId, characters, kAcarsMessageNumberOffset + kAcarsMessageNumberLength,
+                     kAcarsFlightIdLength);
+  }
+  return message;
+}
+
 std::vector<uint8_t> AcarsCharactersWithoutParity(std::span<const uint8_t> block) {
   std::vector<uint8_t> characters(block.begin(), block.end());
   for (uint8_t& c : characters) c &= kAcarsCharacterMask;

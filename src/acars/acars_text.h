@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/acars_characters.h"
+#include "common/acars_record.h"
 
 namespace talvir {
 
@@ -23,11 +24,13 @@ inline constexpr uint8_t kAcarsCharacterMask = 0x7F;  // bit 7 is the parity bit
 inline constexpr std::size_t kAcarsModeOffset = 1;
 inline constexpr std::size_t kAcarsRegistrationOffset = 2;
 inline constexpr std::size_t kAcarsRegistrationLength = 7;
+inline constexpr std::size_t kAcarsAckOffset = 9;  // the technical acknowledgement
 inline constexpr std::size_t kAcarsLabelOffset = 10;  // after the technical acknowledgement
 inline constexpr std::size_t kAcarsLabelLength = 2;
 inline constexpr std::size_t kAcarsBlockIdOffset = 12;
 inline constexpr std::size_t kAcarsStxOffset = 13;
 // A downlink's text starts with the message number and the flight id.
+inline constexpr std::size_t kAcarsMessageNumberOffset = kAcarsStxOffset + 1;
 inline constexpr std::size_t kAcarsMessageNumberLength = 4;
 inline constexpr std::size_t kAcarsFlightIdLength = 6;
 // Over HFDL a block ends in its two check bytes and DEL, after the ETX or ETB.
@@ -36,6 +39,11 @@ inline constexpr std::size_t kHfdlAcarsTrailerBytes = 3;
 // 58 hyphens, then the local date and time: closes every ACARS message text.
 inline constexpr std::string_view kAcarsSeparator =
     "----------------------------------------------------------";
+
+// The fields of a block's characters (bit 7 cleared, SOH first, as far as the
+// bearer shows them); the message number and flight id only when `numbered`.
+// The text, the end (ETX or ETB), the stamp and the quality are the printer's.
+AcarsMessage ReadAcarsFields(std::span<const uint8_t> characters, bool uplink, bool numbered);
 
 // A copy of the block with bit 7 of every byte cleared.
 std::vector<uint8_t> AcarsCharactersWithoutParity(std::span<const uint8_t> block);

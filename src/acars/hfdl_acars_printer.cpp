@@ -8,57 +8,48 @@ namespace talvir {
 namespace {
 
 // Where the texts start: a downlink's after the message number and flight id.
-constexpr std::size_t kMessageNumberOffset = kAcarsStxOffset + 1;
-constexpr std::size_t kFlightIdOffset = kMessageNumberOffset + kAcarsMessageNumberLength;
-constexpr std::size_t kDownlinkTextOffset = kFlightIdOffset + kAcarsFlightIdLength;
+constexpr std::size_t kDownlinkTextOffset =
+    kAcarsMessageNumberOffset + kAcarsMessageNumberLength + kAcarsFlightIdLength;
 constexpr std::size_t kUplinkTextOffset = kAcarsStxOffset;
 
 }  // namespace
 
-void HfdlAcarsPrinter::PrintHfdlAcars(int direction, int groundStationId, int aid,
-                                      std::span<const uint8_t> received) {
+AcarsMessage HfdlAcarsPrinter::PrintHfdlAcars(int direction, int groundStationId, int aid,
+                                              std::span<const uint8_t> received) {
   const std::span<const uint8_t> block = HfdlAcarsCharacters(received);
-  auto field = [&](std::string& text, std::size_t offset, std::size_t count) {
-    AppendAcarsField(text, block, offset, count);
-  };
+  const bool uplink = direction != 1;
+  const bool numbered = !uplink && block.size() > kAcarsStxOffset && block[kAcarsStxOffset] == kAcarsStx;
+  AcarsMessage message = ReadAcarsFields(block, uplink, numbered);
+  message.more = !block.empty() && block.back() == kAcarsEtb;
 
-  std::string text = "HACARS mode: ";
-  field(text, kAcarsModeOffset, 1);
-  text += "  Aircraft reg: ";
-  field(text, kAcarsRegistrationOffset, kAcarsRegistrationLength);
-  text += "\nMessage label: ";
-  field(text, kAcarsLabelOffset, kAcarsLabelLength);
-  text += "  Block id: ";
-  field(text, kAcarsBlockIdOffset, 1);
-
-  if (direction == 1) {
+  std::string text = "HACARS mode: " + message.mode + "  Aircraft reg: " + message.registration +
+                     "\nMessage label: " + message.label + "  Block id: " + message.blockId;
+  if (!uplink) {
     text += "  ";
-    if (block.size() > kAcarsStxOffset && block[kAcarsStxOffset] == kAcarsStx) {
-      text += "Msg. no: ";
-      field(text, kMessageNumberOffset, kAcarsMessageNumberLength);
-      text += " Flight id: ";
-      std::string flightId;
-      field(flightId, kFlightIdOffset, kAcarsFlightIdLength);
-      text += flightId;
+    if (numbered) {
+      text += "Msg. no: " + message.messageNumber + " Flight id: " + message.flightId;
       // A block cut inside the flight id would put a wrong one into the list.
       if (block.size() >= kDownlinkTextOffset) {
-        std::string registration;
-        field(registration, kAcarsRegistrationOffset, kAcarsRegistrationLength);
-        outputs_.flights.FlightDbUpdateFromAcars(1, groundStationId, aid, flightId, registration);
+        outputs_.flights.FlightDbUpdateFromAcars(1, groundStationId, aid, message.flightId,
+                                                 message.registration);
       }
       text += "\nMessage content:-\n";
       if (block.size() > kDownlinkTextOffset) {
-        AppendAcarsTextRule(text, block.subspan(kDownlinkTextOffset), true);
+        AppendAcarsTextRule(message.text, block.subspan(kDownlinkTextOffset), true);
       }
+      text += message.text;
     }
   } else {
     text += "  [Uplink]\nMessage content:-\n";
     if (block.size() > kUplinkTextOffset) {
-      AppendAcarsTextRule(text, block.subspan(kUplinkTextOffset), false);
+      AppendAcarsTextRule(message.text, block.subspan(kUplinkTextOffset), false);
     }
+    text += message.text;
   }
-  AppendAcarsClosingLine(text, outputs_.clock());
+  message.stamp = outputs_.clock();
+  AppendAcarsClosingLine(text, message.stamp);
   outputs_.Publish(text, &SettingsRecord::showHAcars);
+  return message;
 }
 
 }  // namespace talvir

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "acars/acars_message_outputs.h"
+#include "common/acars_record.h"
 
 namespace talvir {
 
@@ -16,7 +17,8 @@ class HfdlAcarsPrinter {
 
   // block: the HFNPDU payload after FF FF, bit 7 of every byte cleared; its
   // check bytes and DEL are not printed. direction 1 = air to ground.
-  void PrintHfdlAcars(int direction, int groundStationId, int aid, std::span<const uint8_t> block);
+  // Returns the message's record.
+  AcarsMessage PrintHfdlAcars(int direction, int groundStationId, int aid, std::span<const uint8_t> block);
 
  private:
   AcarsMessageOutputs outputs_;

@@ -32,37 +32,33 @@ void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> received) {
     shown = shown.first(shown.size() - 1);
   }
   const bool uplink = block.size() > kAcarsBlockIdOffset && IsUplinkBlockId(block[kAcarsBlockIdOffset]);
-
-  std::string registration;
-  AppendAcarsField(registration, block, kAcarsRegistrationOffset, kAcarsRegistrationLength);
+  const auto characters = std::span(block).first(std::min(block.size(), kTextOffset + shown.size()));
   // An uplink's text starts at once: it carries no message number or flight id.
-  std::string flightId;
-  if (!uplink) AppendAcarsField(flightId, shown, kAcarsMessageNumberLength, kAcarsFlightIdLength);
+  AcarsMessage message = ReadAcarsFields(characters, uplink, !uplink);
+  message.more = !block.empty() && block.back() == kAcarsEtb;
+  if (uplink) {
+    AppendReceivedText(message.text, shown, LineBreaks::kReceived);
+  } else if (shown.size() > kContentOffset) {
+    AppendReceivedText(message.text, shown.subspan(kContentOffset), LineBreaks::kReceived);
+  }
 
-  std::string text = "VACARS mode: ";
-  AppendAcarsField(text, block, kAcarsModeOffset, 1);
-  text += "  Aircraft reg: " + registration + "\nMessage label: ";
-  AppendAcarsField(text, block, kAcarsLabelOffset, kAcarsLabelLength);
-  text += " Block id: ";
-  AppendAcarsField(text, block, kAcarsBlockIdOffset, 1);
+  std::string text = "VACARS mode: " + message.mode + "  Aircraft reg: " + message.registration +
+                     "\nMessage label: " + message.label + " Block id: " + message.blockId;
   if (uplink) {
     text += "  [Uplink]\nMessage content:-\n";
-    AppendReceivedText(text, shown, LineBreaks::kReceived);
   } else {
-    text += "  Msg. no: ";
-    AppendAcarsField(text, shown, 0, kAcarsMessageNumberLength);
-    text += " Flight id: " + flightId + "\nMessage content:-\n";
-    if (shown.size() > kContentOffset) {
-      AppendReceivedText(text, shown.subspan(kContentOffset), LineBreaks::kReceived);
-    }
+    text += "  Msg. no: " + message.messageNumber + " Flight id: " + message.flightId +
+            "\nMessage content:-\n";
   }
+  text += message.text;
   text += "\n";
-  const std::time_t now = outputs_.clock();
-  AppendAcarsClosingLine(text, now);
+  message.stamp = outputs_.clock();
+  AppendAcarsClosingLine(text, message.stamp);
 
   outputs_.Publish(text, &SettingsRecord::showVAcars);
-  outputs_.flights.FlightDbUpdateFromAcars(1, 0, 0, flightId, registration);
-  outputs_.flights.FlightDbSetPositionTime(flightId, TimeOfDay(now) / 2);
+  outputs_.flights.FlightDbUpdateFromAcars(1, 0, 0, message.flightId, message.registration);
+  outputs_.flights.FlightDbSetPositionTime(message.flightId, TimeOfDay(message.stamp) / 2);
+  outputs_.records.OnVhfAcars(message);
 }
 
 }  // namespace talvir

@@ -39,6 +39,9 @@ struct ApplicationOptions {
   std::optional<std::filesystem::path> kmlFolder = std::nullopt;
   // Opens each KML file written; none for the console.
   KmlViewer* kmlViewer = nullptr;
+  // Where the decoders' records go besides the texts (JSON, Basestation);
+  // none: nowhere. Outlives the application.
+  RecordSink* records = nullptr;
 };
 
 class Application {
@@ -101,7 +104,8 @@ class Application {
   AcarsMessageCounter acarsCounter_{externalOutputs_};
   // The decoders, constructed before the worker that feeds them and
   // destroyed after it.
-  ProtocolStack protocol_{settings_, logs_, externalOutputs_, acarsCounter_, stampNow_};
+  ProtocolStack protocol_{settings_, logs_, externalOutputs_, acarsCounter_, stampNow_,
+                          options_.records != nullptr ? *options_.records : RecordSink::None()};
   HfdlModem modem_{protocol_.decoder};
   KmlWriter kml_{protocol_.stations, protocol_.systemTable, stampNow_, options_.kmlViewer};
   VhfAcarsPrinter vhfPrinter_{protocol_.AcarsMessageTargets()};

@@ -20,6 +20,8 @@
 #include "common/version.h"
 #include "config/data_folder.h"
 #include "config/settings_text.h"
+#include "outputs/json/json_record_writer.h"
+#include "outputs/sbs/sbs_server.h"
 
 namespace talvir {
 namespace {
@@ -142,13 +144,15 @@ int AircraftInList(const FlightDb& flights) {
   return count;
 }
 
-void ReportEndOfInput(ConsoleUiLink& console, Application& app, uint64_t sourceFrames) {
+void ReportEndOfInput(ConsoleUiLink& console, Application& app, const JsonRecordWriter& json,
+                      uint64_t sourceFrames) {
   char line[80];
   std::snprintf(line, sizeof line, "%.2f s of audio decoded", static_cast<double>(sourceFrames) / kSampleRate);
   console.Report("end of input", line);
   const DecodeTotals totals{app.modem().Counters(), app.AcarsMessagesDecoded(),
                             AircraftInList(app.protocol().flights)};
   for (const std::string& summary : DecodeSummaryLines(totals)) console.Report("summary", summary);
+  for (const std::string& dropped : json.DropReports()) console.Report("summary", dropped);
 }
 
 }  // namespace
@@ -174,8 +178,23 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   if (!input) return Fail(error);
   const StreamDriver* stream = input->stream;
 
-  ConsoleUiLink console(stdout, stderr, options.verboseStatus);
+  ConsoleUiLink console(options.JsonOnStdout() ? nullptr : stdout, stderr, options.verboseStatus);
   const ScopedUiLink registration(console);
+  // The record outputs outlive the application, whose worker writes to them.
+  JsonRecordWriter json({options.stationId.value_or(""), options.frequencyKhz});
+  if (!json.Open(options.outputs, [&console](const std::string& text) { console.Report("json", text); }, error)) {
+    return Fail(error);
+  }
+  SbsServer sbs;
+  RecordFanOut records;
+  if (!json.Empty()) records.Add(json);
+  if (options.sbsPort) {
+    if (const std::string why = sbs.Listen(options.sbsHost, *options.sbsPort); !why.empty()) {
+      return Fail("--sbs-port: cannot listen on " + why);
+    }
+    records.Add(sbs);
+    console.StatusLine("sbs", options.sbsHost + " port " + std::to_string(sbs.Port()));
+  }
   const bool fasterThanRealTime = stream != nullptr && !options.realtime;
   // The decoders' fixed buffers come to about a megabyte: on the heap, not
   // on the stack.
@@ -184,8 +203,11 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
       ApplicationOptions{.saveSettingsAtExit = false,
                          .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass,
                          .ddePort = options.FeedPort(),
-                         .kmlFolder = options.kml ? std::optional(paths.base) : std::nullopt});
+                         .kmlFolder = options.kml ? std::optional(paths.base) : std::nullopt,
+                         .records = records.Empty() ? nullptr : &records});
   Application& app = *application;
+  json.SetClock([&app] { return app.StampNow(); });
+  sbs.SetClock([&app] { return app.StampNow(); });
   if (!app.LoadSettings()) {
     console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
   }
@@ -237,7 +259,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   if (options.kml) protocol.flights.FlightDbPublish(0);
 
   if (ended && stream != nullptr) {
-    if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, stream->SourceFrames());
+    if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, json, stream->SourceFrames());
     return kExitOk;
   }
   return stream != nullptr ? kExitInterrupted : kExitOk;

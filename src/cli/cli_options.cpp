@@ -47,6 +47,16 @@ std::optional<int32_t> ParseChannelMode(std::string_view value) {
 constexpr std::string_view kShowItems =
     "preamble, spdu, mpdu, lpdu, bdu, hfnpdu, vacars, hacars, hex, verbose, all";
 
+// A TCP port, 1 to 65535.
+std::optional<int> ParsePort(std::string_view text) {
+  int port = 0;
+  const auto parsed = std::from_chars(text.data(), text.data() + text.size(), port);
+  if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size() || port < 1 || port > 65535) {
+    return std::nullopt;
+  }
+  return port;
+}
+
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -146,15 +156,41 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
       }
     } else if (arg == "--dde-port") {
       if (auto v = value()) {
-        int port = 0;
-        const auto parsed = std::from_chars(v->data(), v->data() + v->size(), port);
+        const auto port = ParsePort(*v);
         if (*v == "off") {
           options.ddeOff = true;
-        } else if (parsed.ec != std::errc() || parsed.ptr != v->data() + v->size() || port < 1 || port > 65535) {
+        } else if (!port) {
           error = "--dde-port: '" + std::string(*v) + "' is not a port number (1 to 65535) or off";
         } else {
           options.ddePort = port;
           options.ddeOff = false;
+        }
+      }
+    } else if (arg == "--output") {
+      if (auto v = value()) {
+        if (auto target = ParseOutputTarget(*v, error)) options.outputs.push_back(std::move(*target));
+      }
+    } else if (arg == "--station-id") {
+      if (auto v = value()) {
+        if (v->empty()) error = "--station-id needs a name";
+        options.stationId = std::string(*v);
+      }
+    } else if (arg == "--freq") {
+      if (auto v = value()) {
+        double khz = 0.0;
+        const auto parsed = std::from_chars(v->data(), v->data() + v->size(), khz);
+        if (parsed.ec != std::errc() || parsed.ptr != v->data() + v->size() || !(khz > 0.0) || khz > 1e7) {
+          error = "--freq: '" + std::string(*v) + "' is not a frequency in kHz, such as 8977";
+        }
+        options.frequencyKhz = khz;
+      }
+    } else if (arg == "--sbs-port") {
+      if (auto v = value()) {
+        const std::size_t colon = v->rfind(':');
+        if (colon != std::string_view::npos) options.sbsHost = std::string(v->substr(0, colon));
+        options.sbsPort = ParsePort(colon == std::string_view::npos ? *v : v->substr(colon + 1));
+        if (!options.sbsPort) {
+          error = "--sbs-port: '" + std::string(*v) + "' is not a port number (1 to 65535), or ADDRESS:PORT";
         }
       }
     } else if (arg == "--kml") {
@@ -186,6 +222,13 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
     options.action = CliOptions::Action::kSettings;
   }
   return result;
+}
+
+bool CliOptions::JsonOnStdout() const {
+  for (const OutputTarget& target : outputs) {
+    if (target.kind == OutputTarget::Kind::kStdout) return true;
+  }
+  return false;
 }
 
 std::optional<int> CliOptions::FeedPort() const {
@@ -300,6 +343,20 @@ Outputs:
   --dde-port off      no live feed
   --kml               write aircraft.kml and groundstation.kml (for Google
                       Earth or Marble) into DIR, rewritten as they change
+  --output TARGET     also write every decoded PDU and message as one JSON
+                      object a line, as HFDL and ACARS aggregators read them;
+                      TARGET is json:stdout (instead of the decoded text),
+                      json:file:PATH (appended), json:udp:HOST:PORT or
+                      json:tcp:HOST:PORT; give it once for each target. A
+                      peer that is down or slow is never waited for: what
+                      cannot be sent is dropped, said once on stderr and
+                      counted in the --summary
+  --station-id NAME   name this receiver in the JSON records
+  --freq KHZ          the receiver's frequency in kHz (the dial of an SSB
+                      receiver), given in the JSON records in Hz
+  --sbs-port PORT     serve aircraft positions as Basestation (SBS) lines on
+                      127.0.0.1 port PORT, for map programs; ADDRESS:PORT
+                      listens on that address instead (0.0.0.0: every one)
 
 Settings and files:
   --config-dir DIR    where configs/ and logfiles/ are (default: the working

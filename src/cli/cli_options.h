@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "outputs/json/output_target.h"
 
 namespace talvir {
 
@@ -32,6 +33,11 @@ struct CliOptions {
   std::optional<int> ddePort;
   bool ddeOff = false;
   bool kml = false;  // aircraft.kml and groundstation.kml in the data folder
+  std::vector<OutputTarget> outputs;     // JSON records, in the order given
+  std::optional<std::string> stationId;  // names the feeder in the records
+  std::optional<double> frequencyKhz;    // the receiver's frequency
+  std::optional<int> sbsPort;            // Basestation lines served on this port
+  std::string sbsHost = "127.0.0.1";     // and address
   std::optional<std::time_t> startTime;  // UTC of the input's first frame
   std::optional<std::filesystem::path> configDir;
   bool userData = false;  // configs/ and logfiles/ in the user's data folder
@@ -40,6 +46,8 @@ struct CliOptions {
   bool printSettings = false;
 
   bool ReadsStdin() const { return input == "-"; }
+  // JSON on stdout takes the place of the decoded text there.
+  bool JsonOnStdout() const;
   // The port the feed listens on this run, or none.
   std::optional<int> FeedPort() const;
 };

@@ -23,6 +23,7 @@ void ConsoleUiLink::SetFlightDetails(std::string_view text) { StatusLine("detail
 // A CR LF may be split across two flushes: a CR at the end is held back
 // until the next character shows whether it starts a line end.
 void ConsoleUiLink::AppendDecodedText(std::string_view text) {
+  if (text_ == nullptr) return;
   std::lock_guard lock(lock_);
   for (const char c : text) {
     if (pendingCarriageReturn_) {

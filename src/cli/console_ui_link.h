@@ -14,6 +14,8 @@ namespace talvir {
 
 class ConsoleUiLink : public UiLink {
  public:
+  // text: null when stdout carries something else (the decoded text is then
+  // not printed).
   ConsoleUiLink(std::FILE* text, std::FILE* status, bool verboseStatus)
       : text_(text), status_(status), verboseStatus_(verboseStatus) {}
 

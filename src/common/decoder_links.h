@@ -33,6 +33,10 @@ struct BurstInfo {
   int detectedSlotIndex = 0;  // 1..13: the slot in which the burst was detected
   int currentSlot = 0;        // 0..12: the slot clock when the frame completed
   std::string statusLine;     // the burst report, "TS(%d) %s FREQ ERR %s Hz Mag %d Votes %d "
+  // The burst's quality as the report gives it, unrounded.
+  double frequencyErrorHz = 0.0;  // carrier minus 1440 Hz
+  float magnitude = 0.0f;         // the preamble's correlation peak
+  int votes = 0;                  // training outputs that agreed, of 127
 };
 
 // Receives the Viterbi-decoded bytes of one HFDL burst. Decodes them, closes

@@ -4,8 +4,8 @@
 
 namespace talvir {
 
-std::string VersionLine(std::string_view program) {
-  return std::string(program) + " " TALVIR_VERSION " (" TALVIR_COMMIT ")";
-}
+std::string VersionLine(std::string_view program) { return std::string(program) + " " + VersionText(); }
+
+std::string VersionText() { return TALVIR_VERSION " (" TALVIR_COMMIT ")"; }
 
 }  // namespace talvir

@@ -9,5 +9,7 @@ namespace talvir {
 
 // "talvir-cli 0.3.0 (d15de27)"
 std::string VersionLine(std::string_view program);
+// "0.3.0 (d15de27)"
+std::string VersionText();
 
 }  // namespace talvir

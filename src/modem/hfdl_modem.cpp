@@ -193,7 +193,8 @@ void HfdlModem::SetMode(int code) {
 }
 
 void HfdlModem::ReportBurst(int code, int path, float omega, int votes, float magnitude) {
-  burstReport_ = FormatBurstStatus(GetCurrentSlot(), code, CarrierErrorHz(omega, path), magnitude, votes);
+  burstQuality_ = {CarrierErrorHz(omega, path), magnitude, votes};
+  burstReport_ = FormatBurstStatus(GetCurrentSlot(), code, burstQuality_.frequencyErrorHz, magnitude, votes);
   SetStatus(burstReport_);
   SlotTexts texts = FormatSlotTexts(code, GetCurrentSlot());
   std::lock_guard lock(textLock_);
@@ -277,7 +278,13 @@ void HfdlModem::ModemCompleteFrame() {
   const int steps = viterbi_.Traceback(bits_);
   const int bytes = PackBitsLsbFirst(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(steps)), frame_);
 
-  const BurstInfo burst{code, DetectedSlotIndex(), GetCurrentSlot(), burstReport_};
+  const BurstInfo burst{code,
+                        DetectedSlotIndex(),
+                        GetCurrentSlot(),
+                        burstReport_,
+                        burstQuality_.frequencyErrorHz,
+                        burstQuality_.magnitude,
+                        burstQuality_.votes};
   const bool decodedOk = receiver_.ReceiveFrame(std::span<const uint8_t>(frame_.data(), static_cast<std::size_t>(bytes)), burst);
   PostConstellationUpdate(1);
   counters_.CountFrame(code, GetCurrentSlot(), decodedOk);

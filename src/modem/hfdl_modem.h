@@ -136,6 +136,11 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   std::array<uint8_t, hfdl::kMaxViterbiSteps> bits_{};
   std::array<uint8_t, hfdl::kMaxFrameBytes> frame_{};
   std::string burstReport_;  // the status line of the burst being received
+  struct {
+    double frequencyErrorHz = 0.0;
+    float magnitude = 0.0f;
+    int votes = 0;
+  } burstQuality_;
 
   mutable std::mutex textLock_;  // guards the texts below
   std::string statusLine_;

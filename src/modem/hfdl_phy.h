@@ -23,6 +23,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/hfdl_frame_timing.h"
+
 namespace talvir::hfdl {
 
 // --- Rates ------------------------------------------------------------------
@@ -218,8 +220,7 @@ inline constexpr double kTwoPi = 6.283185307179586;
 
 // --- Slot clock ------------------------------------------------------------------
 
-inline constexpr int kSlotsPerFrame = 13;
-inline constexpr float kFrameSeconds = 32.0f;
+inline constexpr float kFrameSeconds = static_cast<float>(kSecondsPerFrame);
 inline constexpr double kSlotSeconds = 2.461538;
 inline constexpr double kNegativeSlotsPerSecond = -0.4062500761718893;  // -1 / kSlotSeconds
 inline constexpr float kSlotClockTick = 0.025f;

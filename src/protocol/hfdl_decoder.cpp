@@ -4,6 +4,7 @@
 
 #include "config/settings.h"
 #include "common/crc16.h"
+#include "common/hfdl_frame_timing.h"
 #include "common/ui_link.h"
 #include "outputs/decoded_text.h"
 #include "protocol/squitter_text.h"
@@ -14,12 +15,6 @@
 #include "tracking/system_table_store.h"
 
 namespace talvir {
-namespace {
-
-constexpr int kSecondsPerFrame = 32;
-constexpr int kSlotsPerFrame = 13;
-
-}  // namespace
 
 HfdlDecoder::HfdlDecoder(const HfdlDecoderLinks& links) : links_(links) {}
 
@@ -61,8 +56,8 @@ void HfdlDecoder::DecodeSquitter(std::span<const uint8_t> frame, const BurstInfo
   ReadSquitterFields(frame.first<kSquitterBytes>(), working_);
   squitters_.Push(working_);
 
-  links_.utcClock.Set(kSecondsPerFrame * working_.frameIndex +
-                      (kSecondsPerFrame * working_.slotOffset) / kSlotsPerFrame);
+  links_.utcClock.Set(hfdl::kSecondsPerFrame * working_.frameIndex +
+                      (hfdl::kSecondsPerFrame * working_.slotOffset) / hfdl::kSlotsPerFrame);
   squitterSeen_.store(1);
 
   GroundStations& stations = links_.stations;
@@ -75,6 +70,7 @@ void HfdlDecoder::DecodeSquitter(std::span<const uint8_t> frame, const BurstInfo
   UiSetSquitterLine(summary);
   PostSquitterUpdate();
   PrintSquitter(summary, working_, burst);
+  links_.records.OnSquitter(burst, working_);
 }
 
 void HfdlDecoder::NoteGroundStationChange(int id, int slotOffset, int version) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/decoder_links.h"
+#include "common/record_sink.h"
 #include "protocol/link_context.h"
 #include "protocol/squitter_record.h"
 
@@ -39,6 +40,7 @@ struct HfdlDecoderLinks {
   const TextFormatters& formatters;
   HfdlUtcClock& utcClock;
   HfnpduReceiver& hfnpdu;
+  RecordSink& records = RecordSink::None();
 };
 
 class HfdlDecoder final : public HfdlFrameReceiver {
@@ -77,7 +79,9 @@ class HfdlDecoder final : public HfdlFrameReceiver {
   void DecodeMpdu(std::span<const uint8_t> frame, const BurstInfo& burst);
   void DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo& burst);
   void DecodeGroundMpdu(std::span<const uint8_t> frame, const BurstInfo& burst);
-  void DecodeLpdu(LinkContext& link, std::span<const uint8_t> lpdu);
+  void DecodeLpdu(LinkContext& link, std::span<const uint8_t> lpdu, const BurstInfo& burst);
+  // Prints the LPDU and fills its record; false when it fails its check.
+  bool ReadLpdu(LinkContext& link, std::span<const uint8_t> lpdu, LpduRecord& record);
   void PrintPreambleLine(const BurstInfo& burst);
 
   HfdlDecoderLinks links_;

@@ -10,6 +10,7 @@
 #include "common/received_text.h"
 #include "config/settings.h"
 #include "outputs/decoded_text.h"
+#include "protocol/pdu_descriptions.h"
 #include "protocol/system_table_decoder.h"
 #include "protocol/text_formatters.h"
 #include "tracking/flight_db.h"
@@ -27,60 +28,15 @@ constexpr std::size_t kPositionBytes = 7;
 constexpr std::size_t kPerformanceDataBytes = 45;
 constexpr std::size_t kFrequencyEntriesOffset = kPositionOffset + kPositionBytes;
 constexpr std::size_t kFrequencyEntryBytes = 6;
-constexpr int kMaxFrequencyEntries = 6;
+constexpr std::size_t kMaxFrequencyEntries = 6;
 constexpr std::size_t kTestPacketDataOffset = 10;
 
 // Rates in the order the performance counters list them.
 constexpr std::array<const char*, 4> kRateCountFormats = {"1800 bps = %d\r\n", "1200 bps = %d\r\n",
                                                           "600  bps = %d\r\n", "300  bps = %d\r\n"};
 
-constexpr std::array<const char*, 9> kFrequencyChangeReasons = {
-    "First frequency search of current leg",
-    "Too many NAKs",
-    "Squitters no longer received",
-    "HF was disabled",
-    "Ground Station Frequency Change",
-    "Ground Station Down Notice",
-    "Poor Uplink quality",
-    "No Change Since Last PD HFNPDU",
-    "Frequency Change On the Ground"};
-
 constexpr std::array<const char*, 4> kTestVendors = {
     "Vendor Not Specified\r\n", "Allied Signal\r\n", "ARINC\r\n", "Rockwell Collins\r\n"};
-
-struct Position {
-  int32_t latitude = 0;
-  int32_t longitude = 0;
-  int32_t time = 0;  // 2-second units since 00:00 UTC
-};
-
-struct PositionReport {
-  std::string flightId;
-  Position position;
-  int performanceVersion = 0;
-  int flightLeg = 0;
-  int groundStationId = 0;
-  int utcFlag = 0;
-  int frequencyIndex = 0;
-  int previousLegLostCount = 0;
-  int currentLegLostCount = 0;
-  int previousLegSecondsDisabled = 0;
-  int currentLegSecondsDisabled = 0;
-  std::array<int, 4> mpdusReceivedOk{};
-  std::array<int, 4> mpdusReceivedInError{};
-  int squittersReceivedOk = 0;
-  int squittersReceivedInError = 0;
-  std::array<int, 4> mpdusTransmitted{};
-  std::array<int, 4> mpdusReceivedFirstTime{};
-  int frequencyChangeReason = 0;
-};
-
-struct FrequencyEntry {
-  int groundStationId = 0;
-  int utcFlag = 0;
-  uint32_t propagatingMask = 0;  // bit i = frequency i+1 of the station
-  uint32_t tunedMask = 0;
-};
 
 int ReadLe16(std::span<const uint8_t> p, std::size_t offset) {
   return p[offset] | (p[offset + 1] << 8);
@@ -99,7 +55,7 @@ std::string ReadFlightId(std::span<const uint8_t> p) {
   return RenderReceivedText(std::span(id).first(length));
 }
 
-Position ReadPosition(std::span<const uint8_t> p) {
+HfdlPosition ReadPosition(std::span<const uint8_t> p) {
   const uint32_t low = p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
   const uint32_t high = p[2] | (p[3] << 8) | (static_cast<uint32_t>(p[4]) << 16);
   return {static_cast<int32_t>(low & 0xFFFFF), static_cast<int32_t>((high >> 4) & 0xFFFFF),
@@ -151,6 +107,11 @@ HfnpduDecoder::HfnpduDecoder(const Settings& settings, DecodedText& text, Flight
       systemTableDecoder_(systemTableDecoder),
       acarsPrinter_(acarsPrinter) {}
 
+template <typename Record>
+void HfnpduDecoder::Keep(const LinkContext& link, Record record) {
+  if (link.hfnpdu != nullptr) link.hfnpdu->content = std::move(record);
+}
+
 bool HfnpduDecoder::Showing() const { return settings_.On(&SettingsRecord::showHfnpdu); }
 
 void HfnpduDecoder::DecodeHfnpdu(LinkContext& link, std::span<const uint8_t> data) {
@@ -160,9 +121,10 @@ void HfnpduDecoder::DecodeHfnpdu(LinkContext& link, std::span<const uint8_t> dat
     PrintUnknown(payload);
     return;
   }
+  if (link.hfnpdu != nullptr) link.hfnpdu->typeId = data[1];
   switch (static_cast<HfnpduType>(data[1])) {
     case HfnpduType::kSystemTable:
-      systemTableDecoder_.DecodeSystemTablePacket(payload);
+      if (const auto packet = systemTableDecoder_.DecodeSystemTablePacket(payload)) Keep(link, *packet);
       break;
     case HfnpduType::kPerformanceData:
       DecodePerformanceData(link, payload);
@@ -190,6 +152,7 @@ void HfnpduDecoder::DecodePerformanceData(const LinkContext& link,
   // A report cut short carries no trustworthy position: skipped whole.
   if (payload.size() < kPerformanceDataBytes) return;
   const PositionReport r = ReadPositionReport(payload);
+  Keep(link, r);
   if (Showing()) {
     text_.Printf("[HFNPDU PERFORMANCE]\r\n");
     text_.Printf("%s UTC ", FormatHalfSecondsTime(r.position.time).c_str());
@@ -224,7 +187,7 @@ void HfnpduDecoder::DecodePerformanceData(const LinkContext& link,
       const int code = r.frequencyChangeReason & 0x0F;
       text_.Printf("Reason for last frequency change = ");
       if (code < static_cast<int>(kFrequencyChangeReasons.size())) {
-        text_.Printf("%s", kFrequencyChangeReasons[static_cast<std::size_t>(code)]);
+        text_.Append(kFrequencyChangeReasons[static_cast<std::size_t>(code)]);
       } else {
         text_.Printf("Unknown code %d", code);
       }
@@ -242,14 +205,15 @@ void HfnpduDecoder::DecodeFrequencyData(const LinkContext& link, std::span<const
   if (payload.size() < kFlightIdBytes) return;
   const std::string flightId = ReadFlightId(payload);
   const bool positionValid = payload.size() >= kFrequencyEntriesOffset;
-  const Position position =
-      positionValid ? ReadPosition(payload.subspan(kPositionOffset)) : Position{};
-  std::array<FrequencyEntry, kMaxFrequencyEntries> entries;
-  int count = 0;
+  const HfdlPosition position =
+      positionValid ? ReadPosition(payload.subspan(kPositionOffset)) : HfdlPosition{};
+  FrequencyData data;
+  data.flightId = flightId;
+  if (positionValid) data.position = position;
   for (std::size_t offset = kFrequencyEntriesOffset;
-       count < kMaxFrequencyEntries && payload.size() >= offset + kFrequencyEntryBytes;
+       data.entries.size() < kMaxFrequencyEntries && payload.size() >= offset + kFrequencyEntryBytes;
        offset += kFrequencyEntryBytes) {
-    entries[static_cast<std::size_t>(count++)] = ReadFrequencyEntry(payload.subspan(offset));
+    data.entries.push_back(ReadFrequencyEntry(payload.subspan(offset)));
   }
 
   if (Showing()) {
@@ -261,8 +225,7 @@ void HfnpduDecoder::DecodeFrequencyData(const LinkContext& link, std::span<const
                    FormatLongitude(position.longitude).c_str());
     }
     if (settings_.On(&SettingsRecord::verbose)) {
-      for (int i = 0; i < count; ++i) {
-        const FrequencyEntry& e = entries[static_cast<std::size_t>(i)];
+      for (const FrequencyEntry& e : data.entries) {
         text_.Printf("GS ID %d %s UTC %s\r\n", e.groundStationId,
                      formatters_.GroundStationName(e.groundStationId).c_str(),
                      e.utcFlag != 0 ? "LOCKED" : "NOT LOCKED");
@@ -276,6 +239,7 @@ void HfnpduDecoder::DecodeFrequencyData(const LinkContext& link, std::span<const
   flights_.FlightDbUpdateFromFrequencyData(link.groundStationId, link.aid, link.icaoAddress,
                                            flightId, position.latitude, position.longitude,
                                            position.time);
+  Keep(link, std::move(data));
 }
 
 void HfnpduDecoder::DecodeTestPacket(std::span<const uint8_t> payload) {
@@ -328,7 +292,7 @@ void HfnpduDecoder::DecodeTestPacket(std::span<const uint8_t> payload) {
 
 void HfnpduDecoder::DecodeHfdlAcars(const LinkContext& link, std::span<const uint8_t> payload) {
   const std::vector<uint8_t> block = AcarsCharactersWithoutParity(payload);
-  acarsPrinter_.PrintHfdlAcars(link.direction, link.groundStationId, link.aid, block);
+  Keep(link, acarsPrinter_.PrintHfdlAcars(link.direction, link.groundStationId, link.aid, block));
   if (!Showing()) return;
   const std::string label = formatters_.FlightLabel(link.aid);
   if (link.direction == kDirectionAirToGround) {

@@ -36,6 +36,9 @@ class HfnpduDecoder final : public HfnpduReceiver {
   void DecodeHfdlAcars(const LinkContext& link, std::span<const uint8_t> payload);
   void PrintUnknown(std::span<const uint8_t> payload);
   bool Showing() const;
+  // Puts what an HFNPDU held into the LPDU's record, when it has one.
+  template <typename Record>
+  static void Keep(const LinkContext& link, Record record);
 
   const Settings& settings_;
   DecodedText& text_;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "common/hfdl_records.h"
+
 namespace talvir {
 
 struct LinkContext {
@@ -13,10 +15,10 @@ struct LinkContext {
   uint8_t aid = 0;       // the current block's AID; a log-on confirm replaces it
   int icaoKnown = 0;     // 1 once a log-on LPDU supplied the ICAO address
   int icaoAddress = 0;   // 24 bits; 0 = unknown
+  // Where the HFNPDU decoder puts what it reads; null: nowhere.
+  HfnpduRecord* hfnpdu = nullptr;
 };
 
-inline constexpr int kDirectionGroundToAir = 0;
-inline constexpr int kDirectionAirToGround = 1;
 
 // Decodes one HFNPDU (two type bytes, then the payload) carried by an LPDU.
 // The bytes are valid during the call and stay within the LPDU.

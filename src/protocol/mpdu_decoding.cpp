@@ -97,10 +97,18 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
 
   std::array<LpduPlace, kMaxLpdusPerBlock> places;
   const auto lpdus = std::span(places).first(static_cast<std::size_t>(n));
+  MpduHeader header;
   if (crcOk) {
     link.groundStationId = frame[1] & 0x7F;
     link.aid = frame[2];
     frameOutcome_.store(link.aid);
+    header.direction = kDirectionAirToGround;
+    header.groundStationId = link.groundStationId;
+    header.utcSynced = frame[1] >> 7;
+    header.lpduCount = n;
+    header.aid = link.aid;
+    header.slotRequest = frame[3];
+    header.maxBitRate = frame[4] & 7;
     for (std::size_t i = 0; i < lpdus.size(); ++i) lpdus[i].length = frame[kAirLengthsOffset + i] + 1u;
     PlaceLpdus(lpdus, static_cast<std::size_t>(headerBytes + kFcsBytes));
   }
@@ -113,11 +121,11 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
                   links_.formatters.FlightLabel(link.aid).c_str(),
                   FormatRateAndSlot(burst.rateCode, burst.detectedSlotIndex).c_str());
       if (settings.On(&SettingsRecord::verbose)) {
-        const int slotRequest = frame[3];
+        const int slotRequest = header.slotRequest;
         text.Printf("Nr LPDUs = %d ", n);
         text.Printf("Ground station ID %s %s\r\n",
                     links_.formatters.GroundStationName(link.groundStationId).c_str(),
-                    SyncWord(frame[1] >> 7));
+                    SyncWord(header.utcSynced));
         text.Printf("Aircraft ID %s\r\n", AidWord(link.aid).c_str());
         const int low = slotRequest & 7;
         const int medium = (slotRequest >> 3) & 7;
@@ -128,16 +136,17 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
         } else {
           text.Printf("Slots Requested medium = %d Low = %d\r\n", medium, low);
         }
-        text.Printf("Max Bit rate %s", MaxBitRateWord(frame[4] & 7));
+        text.Printf("Max Bit rate %s", MaxBitRateWord(header.maxBitRate));
         text.Printf("U(R) = %d UR(R)vect = %d\r\n", frame[4] >> 3, frame[5]);
       }
     }
   }
 
   if (!crcOk) return;
+  links_.records.OnMpdu(burst, header);
   for (const LpduPlace& place : lpdus) {
     const auto lpdu = CutLpdu(frame, place);
-    if (!lpdu.empty()) DecodeLpdu(link, lpdu);
+    if (!lpdu.empty()) DecodeLpdu(link, lpdu, burst);
   }
 }
 
@@ -192,11 +201,17 @@ void HfdlDecoder::DecodeGroundMpdu(std::span<const uint8_t> frame, const BurstIn
     }
   }
 
+  MpduHeader header;
+  header.direction = kDirectionGroundToAir;
+  header.groundStationId = link.groundStationId;
+  header.utcSynced = frame[1] >> 7;
+  for (Block& block : blocks) header.lpduCount += static_cast<int>(block.Lpdus().size());
+  links_.records.OnMpdu(burst, header);
   for (Block& block : blocks) {
     link.aid = static_cast<uint8_t>(block.aid);
     for (const LpduPlace& place : block.Lpdus()) {
       const auto lpdu = CutLpdu(frame, place);
-      if (!lpdu.empty()) DecodeLpdu(link, lpdu);
+      if (!lpdu.empty()) DecodeLpdu(link, lpdu, burst);
     }
   }
 }

@@ -21,20 +21,25 @@
 namespace talvir {
 
 struct ProtocolStack {
-  // clock: the stamps of ACARS messages.
+  // clock: the stamps of ACARS messages; records: where the decoders' records
+  // go besides the texts.
   ProtocolStack(const Settings& settings, const LogFiles& logs, AircraftOutputs& aircraftOutputs,
-                AcarsOutputs& acarsOutputs, UtcClock clock = SystemUtcNow)
+                AcarsOutputs& acarsOutputs, UtcClock clock = SystemUtcNow,
+                RecordSink& records = RecordSink::None())
       : settings(settings),
         logs(logs),
         text(settings, &logs),
         flights(settings, aircraftOutputs),
         acarsOutputs(acarsOutputs),
-        clock(std::move(clock)) {}
+        clock(std::move(clock)),
+        records(records) {}
   ProtocolStack(const ProtocolStack&) = delete;
   ProtocolStack& operator=(const ProtocolStack&) = delete;
 
   // Where ACARS message texts go; the VHF printer takes the same.
-  AcarsMessageOutputs AcarsMessageTargets() { return {settings, text, logs, flights, acarsOutputs, clock}; }
+  AcarsMessageOutputs AcarsMessageTargets() {
+    return {settings, text, logs, flights, acarsOutputs, clock, records};
+  }
 
   const Settings& settings;
   const LogFiles& logs;
@@ -42,6 +47,7 @@ struct ProtocolStack {
   FlightDb flights;
   AcarsOutputs& acarsOutputs;
   const UtcClock clock;
+  RecordSink& records;
   GroundStations stations;
   SystemTableStore systemTable;
   TextFormatters formatters{flights, stations, systemTable};
@@ -49,7 +55,7 @@ struct ProtocolStack {
   SystemTableDecoder systemTableDecoder{text, systemTable, stations};
   HfdlAcarsPrinter acarsPrinter{AcarsMessageTargets()};
   HfnpduDecoder hfnpdu{settings, text, flights, systemTable, formatters, systemTableDecoder, acarsPrinter};
-  HfdlDecoder decoder{{settings, text, flights, stations, systemTable, formatters, utcClock, hfnpdu}};
+  HfdlDecoder decoder{{settings, text, flights, stations, systemTable, formatters, utcClock, hfnpdu, records}};
 };
 
 }  // namespace talvir

@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
+#include "common/hfdl_frame_timing.h"
 #include "protocol/text_formatters.h"
 
 namespace talvir {
 namespace {
 
 constexpr const char* kStationStatus[] = {"GS UP", "FREQ CHANGE", "CHAN DOWN", "GS DOWN"};
-constexpr int kSlotsPerFrame = 13;  // slot 0 carries the squitter
 constexpr int kFirstAssignedSlot = 3;
 
 // Acknowledged slots start at S11 three frames back.
@@ -19,8 +19,8 @@ constexpr int kFirstAckFramesBack = 3;
 
 std::string AckSlotLabel(int i) {
   const int position = kFirstAckSlot - 1 + i;  // counting S01 of N-3 as 0
-  const int slot = position % (kSlotsPerFrame - 1) + 1;
-  const int framesBack = kFirstAckFramesBack - position / (kSlotsPerFrame - 1);
+  const int slot = position % (hfdl::kSlotsPerFrame - 1) + 1;
+  const int framesBack = kFirstAckFramesBack - position / (hfdl::kSlotsPerFrame - 1);
   char text[32];
   std::snprintf(text, sizeof text, "S%.2d(N-%d)", slot, framesBack);
   return text;
@@ -28,8 +28,8 @@ std::string AckSlotLabel(int i) {
 
 std::string AssignmentSlotLabel(int i) {
   const int position = kFirstAssignedSlot - 1 + i;
-  const int slot = position % (kSlotsPerFrame - 1) + 1;
-  const int frameAhead = position / (kSlotsPerFrame - 1);
+  const int slot = position % (hfdl::kSlotsPerFrame - 1) + 1;
+  const int frameAhead = position / (hfdl::kSlotsPerFrame - 1);
   char text[32];
   std::snprintf(text, sizeof text, "S%.2d (N+%d)", slot, frameAhead);
   return text;

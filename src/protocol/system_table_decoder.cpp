@@ -109,8 +109,9 @@ void SystemTableDecoder::SystemTablePacketsReset() {
   }
 }
 
-void SystemTableDecoder::DecodeSystemTablePacket(std::span<const uint8_t> payload) {
-  if (payload.size() < kPacketHeaderBytes) return;
+std::optional<SystemTablePacket> SystemTableDecoder::DecodeSystemTablePacket(
+    std::span<const uint8_t> payload) {
+  if (payload.size() < kPacketHeaderBytes) return std::nullopt;
   const int count = (payload[0] >> 4) + 1;
   const int sequence = payload[0] & 0x0F;
   const int version = (payload[1] >> 4) + 16 * payload[2];
@@ -135,7 +136,8 @@ void SystemTableDecoder::DecodeSystemTablePacket(std::span<const uint8_t> payloa
   text_.Printf("Sequence number %d\r\n", sequence);
   text_.Printf("Version %.3X\r\n\r\n", version);
   text_.Flush();
-  if (!complete) return;
+  const SystemTablePacket packetRecord{count, sequence, version, complete};
+  if (!complete) return packetRecord;
 
   std::array<uint8_t, kSystemTableMaxPackets * kSystemTablePacketCapacity> joined;
   std::size_t joinedLength = 0;
@@ -149,6 +151,7 @@ void SystemTableDecoder::DecodeSystemTablePacket(std::span<const uint8_t> payloa
   store_.StoreSystemTable(table);
   PrintTable(table);
   SystemTablePacketsReset();
+  return packetRecord;
 }
 
 void SystemTableDecoder::PrintTable(const SystemTable& table) {

@@ -5,9 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
+#include "common/hfdl_records.h"
 #include "tracking/system_table_store.h"
 
 namespace talvir {
@@ -39,8 +41,8 @@ class SystemTableDecoder {
   SystemTableDecoder(const SystemTableDecoder&) = delete;
   SystemTableDecoder& operator=(const SystemTableDecoder&) = delete;
 
-  // payload: the HFNPDU bytes after FF D0.
-  void DecodeSystemTablePacket(std::span<const uint8_t> payload);
+  // payload: the HFNPDU bytes after FF D0. None when too short for a packet.
+  std::optional<SystemTablePacket> DecodeSystemTablePacket(std::span<const uint8_t> payload);
   // Forgets every packet collected so far.
   void SystemTablePacketsReset();
 

@@ -1,7 +1,8 @@
 #pragma once
 // The outputs an ACARS printer or the HFNPDU decoder writes to, built fresh
 // for each test: settings, logs in a temporary folder, the decoded text, the
-// aircraft database, a recording ACARS DDE item and a recording window. The
+// aircraft database, a recording ACARS DDE item, recorded records and a
+// recording window. The
 // clock stands at 2026-03-07 12:03:00 and local time is UTC.
 
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "acars/acars_message_outputs.h"
+#include "protocol/recording_record_sink.h"
 #include "support/recording_ui_link.h"
 #include "support/temp_dir.h"
 
@@ -51,7 +53,7 @@ class AcarsTestOutputs {
   }
 
   AcarsMessageOutputs Outputs() {
-    return {settings, decodedText, logs, flights, dde, [] { return kTestNow; }};
+    return {settings, decodedText, logs, flights, dde, [] { return kTestNow; }, records};
   }
 
   std::string OstraleLog() const {
@@ -69,6 +71,7 @@ class AcarsTestOutputs {
   NoExternalOutputs aircraftOutputs;
   FlightDb flights{settings, aircraftOutputs};
   RecordingAcarsDde dde;
+  RecordingRecordSink records;
   RecordingUiLink ui;
 };
 

@@ -52,6 +52,15 @@ TEST_F(VhfAcarsPrinterTest, NormalMessageReachesEveryOutput) {
   EXPECT_EQ(record->RegistrationText(), ".N123AB");
   EXPECT_EQ(record->positionTime, (12 * 3600 + 3 * 60) / 2);
   EXPECT_EQ(ui.flightList, std::vector<std::string>{"UA1234"});
+
+  ASSERT_EQ(records.vhf.size(), 1u);
+  const AcarsMessage& message = records.vhf[0];
+  EXPECT_EQ((std::vector{message.mode, message.registration, message.ack, message.label, message.blockId,
+                         message.messageNumber, message.flightId, message.text}),
+            (std::vector<std::string>{"2", ".N123AB", "<NAK>", "H1", "3", "M01A", "UA1234", "HELLO WORLD"}));
+  EXPECT_FALSE(message.uplink);
+  EXPECT_FALSE(message.more);
+  EXPECT_EQ(message.stamp, testing::kTestNow);
 }
 
 TEST_F(VhfAcarsPrinterTest, WithDisplayOffOnlyTheWindowMissesIt) {
@@ -63,6 +72,9 @@ TEST_F(VhfAcarsPrinterTest, WithDisplayOffOnlyTheWindowMissesIt) {
   EXPECT_NE(dde.published[0].find("Message content:-\nHELLO\n---"), std::string::npos);
   EXPECT_EQ(OstraleLog(), WithCrLf(dde.published[0]));
   EXPECT_GE(flights.FlightDbFindByFlightId("UA1234"), 0);
+  // ETB: more blocks follow.
+  ASSERT_EQ(records.vhf.size(), 1u);
+  EXPECT_TRUE(records.vhf[0].more);
 }
 
 TEST_F(VhfAcarsPrinterTest, EmptyContentAndBlankFlightId) {
@@ -89,6 +101,9 @@ TEST_F(VhfAcarsPrinterTest, ShortTextsPrintTheFieldsAsFarAsReceived) {
   printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02"));
   EXPECT_NE(dde.published.at(2).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
   printer.PrintVhfAcars(Bytes("\x01" "2.N1"));
+  printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02\x03"));
+  EXPECT_NE(dde.published.at(4).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
+  EXPECT_EQ(records.vhf.at(4).messageNumber, "");
   EXPECT_EQ(dde.published.at(3), "VACARS mode: 2  Aircraft reg: .N1\nMessage label:  Block id:   "
                                  "Msg. no:  Flight id: \nMessage content:-\n\n" +
                                      kTestClosingLine);

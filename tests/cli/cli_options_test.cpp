@@ -46,6 +46,27 @@ TEST(CliOptions, RefusesBadCommandLinesWithAReason) {
   EXPECT_NE(Parse({"--input", "a.wav", "--device", "USB"}).error, "");
   EXPECT_NE(Parse({"--channel-a", "hf", "--channel-b", "hf"}).error, "");
   EXPECT_NE(Parse({"--input="}).error, "");
+  EXPECT_NE(Parse({"--output", "json:tcp:host"}).error.find("HOST:PORT"), std::string::npos);
+  EXPECT_NE(Parse({"--freq", "8977kHz"}).error.find("'8977kHz'"), std::string::npos);
+  EXPECT_NE(Parse({"--freq", "-5"}).error, "");
+  EXPECT_NE(Parse({"--sbs-port", "0"}).error.find("'0'"), std::string::npos);
+  EXPECT_NE(Parse({"--station-id="}).error, "");
+}
+
+TEST(CliOptions, RecordOutputsTheirFeederAndFrequency) {
+  const CliParseResult r = Parse({"--output", "json:udp:127.0.0.1:5556", "--output=json:stdout", "--station-id",
+                                  "XX-HOME", "--freq", "8977.5", "--sbs-port", "30003"});
+  ASSERT_EQ(r.error, "");
+  ASSERT_EQ(r.options.outputs.size(), 2u);
+  EXPECT_EQ(r.options.outputs[0].port, 5556);
+  EXPECT_TRUE(r.options.JsonOnStdout());
+  EXPECT_EQ(r.options.stationId, "XX-HOME");
+  EXPECT_EQ(r.options.frequencyKhz, 8977.5);
+  EXPECT_EQ(r.options.sbsPort, 30003);
+  EXPECT_EQ(r.options.sbsHost, "127.0.0.1");
+  const CliOptions wide = Parse({"--sbs-port", "0.0.0.0:30003"}).options;
+  EXPECT_EQ((std::pair{wide.sbsHost, wide.sbsPort}), (std::pair{std::string("0.0.0.0"), std::optional(30003)}));
+  EXPECT_FALSE(Parse({"--output", "json:file:x"}).options.JsonOnStdout());
 }
 
 TEST(CliOptions, OverridesChangeOnlyWhatTheFlagsName) {

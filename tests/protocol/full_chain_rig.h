@@ -1,12 +1,14 @@
 #pragma once
 // The whole protocol decoder chain (HFNPDU, system-table and ACARS decoders
-// included) with chosen display options on and all others off.
+// included) with chosen display options on and all others off, its records
+// kept.
 
 #include <initializer_list>
 
 #include "config/settings.h"
 #include "outputs/log_files.h"
 #include "protocol/protocol_stack.h"
+#include "protocol/recording_record_sink.h"
 #include "support/recording_ui_link.h"
 #include "support/temp_dir.h"
 
@@ -32,7 +34,8 @@ struct FullChain {
   Settings settings;
   LogFiles logs{settings, DataPaths{dir.path()}};
   NoExternalOutputs outputs;
-  ProtocolStack stack{settings, logs, outputs, outputs};
+  RecordingRecordSink records;
+  ProtocolStack stack{settings, logs, outputs, outputs, SystemUtcNow, records};
 };
 
 }  // namespace talvir::testing

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <variant>
+
 #include "full_chain_rig.h"
+#include "tracking/position_text.h"
 #include "testbench_frames/recorded_frames.h"
 
 namespace talvir::testing {
@@ -17,7 +21,7 @@ struct RecordedChain : FullChain {
                    &SettingsRecord::showHfnpdu, &SettingsRecord::verbose, &SettingsRecord::showHAcars}) {}
   std::string Receive(std::string_view hex) {
     ui.decodedText.clear();
-    EXPECT_TRUE(stack.decoder.ReceiveFrame(FromHex(hex), BurstInfo{6, 1, 0, "TS(1) "}));
+    EXPECT_TRUE(stack.decoder.ReceiveFrame(FromHex(hex), BurstInfo{6, 1, 0, "TS(1) ", -2.5, 41.0f, 120}));
     return ui.AllDecodedText();
   }
 };
@@ -44,6 +48,16 @@ TEST(RecordedFrames, Squitter) {
   const std::string end = "Frame Index = 734 * Frame offset = 7\r\nLowest Priority accepted 0\r\n\r\n";
   EXPECT_EQ(text.substr(text.size() - end.size()), end);
   EXPECT_EQ(chain.stack.decoder.CurrentGroundStationId(), 3);
+
+  // The record holds what the text says, and the burst comes with it.
+  ASSERT_EQ(chain.records.squitters.size(), 1u);
+  const SquitterRecord& squitter = chain.records.squitters[0];
+  EXPECT_EQ(squitter.frameIndex, 734);
+  EXPECT_EQ(squitter.slotOffset, 7);
+  EXPECT_EQ(squitter.systemTableVersion, 26);
+  EXPECT_EQ((std::array{squitter.station1Id, squitter.station2Id, squitter.station3Id}), (std::array{3, 9, 13}));
+  EXPECT_EQ(chain.records.bursts[0].votes, 120);
+  EXPECT_DOUBLE_EQ(chain.records.bursts[0].frequencyErrorHz, -2.5);
 }
 
 // AID 71's performance report: flight SU0219 near 56 N 31 E.
@@ -63,6 +77,23 @@ TEST(RecordedFrames, AirMpduWithPerformanceData) {
   EXPECT_EQ(text.substr(0, start.size()), start);
   EXPECT_EQ(chain.ui.flightList, std::vector<std::string>{"SU0219"});
   EXPECT_EQ(chain.stack.decoder.FrameOutcomeLabel(), "SU0219");
+
+  ASSERT_EQ(chain.records.mpdus.size(), 1u);
+  EXPECT_EQ(chain.records.mpdus[0].direction, kDirectionAirToGround);
+  EXPECT_EQ(chain.records.mpdus[0].aid, 0x71);
+  EXPECT_EQ(chain.records.mpdus[0].groundStationId, 3);
+  ASSERT_EQ(chain.records.lpdus.size(), 1u);
+  const LpduRecord& lpdu = chain.records.lpdus[0];
+  EXPECT_EQ(lpdu.type, 0x0D);
+  ASSERT_TRUE(lpdu.hfnpdu.has_value());
+  EXPECT_EQ(lpdu.hfnpdu->typeId, 0xD1);
+  const auto* report = std::get_if<PositionReport>(&lpdu.hfnpdu->content);
+  ASSERT_NE(report, nullptr);
+  EXPECT_EQ(report->flightId, "SU0219");
+  EXPECT_NEAR(CoordinateDegrees(report->position.latitude), 56.351, 0.001);
+  EXPECT_NEAR(CoordinateDegrees(report->position.longitude), 31.684, 0.001);
+  EXPECT_EQ(report->flightLeg, 51);
+  EXPECT_EQ(report->squittersReceivedOk, 16);
 }
 
 // Station 3's ACARS uplink to AID 6E (registration N69154).
@@ -81,6 +112,18 @@ TEST(RecordedFrames, GroundMpduWithAcarsUplink) {
   EXPECT_NE(text.find("[Uplink]"), std::string::npos);
   EXPECT_NE(text.find("[HFNPDU ACARS FM GND TO AIR 6E]\r\n"), std::string::npos);
   EXPECT_EQ(chain.stack.decoder.FrameOutcomeLabel(), "Ground");
+
+  ASSERT_EQ(chain.records.lpdus.size(), 1u);
+  const LpduRecord& lpdu = chain.records.lpdus[0];
+  EXPECT_EQ(lpdu.direction, kDirectionGroundToAir);
+  EXPECT_EQ(lpdu.aid, 0x6E);
+  ASSERT_TRUE(lpdu.hfnpdu.has_value());
+  const auto* acars = std::get_if<AcarsMessage>(&lpdu.hfnpdu->content);
+  ASSERT_NE(acars, nullptr);
+  EXPECT_TRUE(acars->uplink);
+  EXPECT_EQ((std::array{acars->mode, acars->registration, acars->label, acars->blockId, acars->ack}),
+            (std::array<std::string, 5>{"2", ".N69154", "_<DEL>", "W", "8"}));
+  EXPECT_FALSE(acars->more);
 }
 
 }  // namespace
