@@ -77,6 +77,8 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
   const float* current = symbols_.data() + kRecordSize;
   // The weights as they stood at the previous probes, before the drift
   // aimed them at these.
+  saved_ = weights_;
+  TurnBack(saved_, -drift_);
   // The first block after training starts the drift from the turns the
   // settled training made, one every kProbes + 1 symbols.
   if (trainingTurns_ > kSettlingTurns && tracking_.driftGain > 0.0f)
@@ -84,8 +86,6 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
              static_cast<float>(kProbes + 1);
   trainingTurns_ = 0;
   trainingDrift_ = 0.0f;
-  saved_ = weights_;
-  TurnBack(saved_, -drift_);
 
   // Probes of the current block: symbol i's own sample is at 2 (45 + i).
   std::array<Complex, kProbes> fit{};
