@@ -234,16 +234,19 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
   scramblerPosition_ = (scramblerPosition_ + hfdl::kDataSymbols) % hfdl::kScramblerLength;
 
   // Both equalisers take every block; the data come from the one whose
-  // probes show the cleaner signal around them.
+  // probes have lately shown the cleaner signal.
   const RlsEqualiser::Outputs* outputs = nullptr;
   SymbolScale scale;
   float bestSnr = -1.0f;
-  for (auto& eq : equalisers_) {
-    const auto& out = eq.ProcessBlock(samples, record_);
-    const SymbolScale s = eq.DataScale();
+  for (std::size_t e = 0; e < equalisers_.size(); ++e) {
+    const auto& out = equalisers_[e].ProcessBlock(samples, record_);
+    const SymbolScale s = equalisers_[e].DataScale();
     const float snr = s.amplitude * s.amplitude / std::max(s.noiseVariance, std::numeric_limits<float>::min());
-    if (snr > bestSnr) {
-      bestSnr = snr;
+    // The first data block (counter 1) starts the average.
+    float& smoothed = smoothedSnr_[e];
+    smoothed = blockCounter_ <= 1 ? snr : kSnrMemory * smoothed + (1.0f - kSnrMemory) * snr;
+    if (smoothed > bestSnr) {
+      bestSnr = smoothed;
       outputs = &out;
       scale = s;
     }

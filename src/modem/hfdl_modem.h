@@ -110,11 +110,15 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   std::array<Complex, kCorrectedSize> corrected_{};
   SlotClock clock_;
   // Two equalisers on the same samples: one that forgets as built and
-  // follows fading channels, one that remembers four times longer and loses
-  // about 1 dB less to its own adaptation in steady noise.
+  // follows fading channels, one that remembers longer and holds its phase
+  // steadier, which loses less to its own adaptation in steady noise.
   static constexpr int kEqualisers = 2;
-  std::array<RlsEqualiser, kEqualisers> equalisers_{RlsEqualiser(UdRlsCore::kInflation),
-                                                    RlsEqualiser(UdRlsCore::kInflation / 4)};
+  std::array<RlsEqualiser, kEqualisers> equalisers_{RlsEqualiser(RlsEqualiser::kFollowing),
+                                                    RlsEqualiser(RlsEqualiser::kSteady)};
+  // Each equaliser's probe SNR, smoothed over blocks (this share of the old
+  // value stays each block): one noisy probe group should not decide.
+  static constexpr float kSnrMemory = 0.7f;
+  std::array<float, kEqualisers> smoothedSnr_{};
   Deinterleaver deinterleaver_;
   ConstellationRing ring_;
   ViterbiDecoder viterbi_;

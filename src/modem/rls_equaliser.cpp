@@ -12,9 +12,12 @@ void RlsEqualiser::Configure() {
 }
 
 void RlsEqualiser::Reset() {
-  core_.Reset(kTaps, inflation_);
+  core_.Reset(kTaps, tracking_.inflation);
   weights_.fill({});
   phase_ = {};
+  drift_ = 0.0f;
+  trainingTurns_ = 0;
+  trainingDrift_ = 0.0f;
 }
 
 Complex RlsEqualiser::Output(const std::array<Complex, kTaps>& w, const Complex* sample) {
@@ -44,13 +47,24 @@ Complex RlsEqualiser::TrainStep(const Complex* sample, float target) {
   return y * target;
 }
 
+float RlsEqualiser::AccumulatedPhase() const { return phase_ != Complex{} ? std::arg(phase_) : 0.0f; }
+
 void RlsEqualiser::RotateWeights() {
-  if (phase_ != Complex{}) {
-    const Complex u = phase_ / std::abs(phase_);
-    for (auto& w : weights_) w = MulConj(w, u);
-  }
+  const float phase = AccumulatedPhase();
+  if (++trainingTurns_ > kSettlingTurns) trainingDrift_ += phase;
+  TurnWeights(phase);
+}
+
+void RlsEqualiser::TurnWeights(float radians) {
+  TurnBack(weights_, radians);
   phase_ = {};
   updates_ = 0;
+}
+
+void RlsEqualiser::TurnBack(std::array<Complex, kTaps>& w, float radians) {
+  if (radians == 0.0f) return;
+  const Complex u{std::cos(radians), std::sin(radians)};
+  for (auto& v : w) v = MulConj(v, u);
 }
 
 const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex, kBlockSamples> samples,
@@ -61,7 +75,17 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
   std::copy(record.begin(), record.end(), symbols_.begin() + kRecordSize);
   const float* previous = symbols_.data();
   const float* current = symbols_.data() + kRecordSize;
+  // The weights as they stood at the previous probes, before the drift
+  // aimed them at these.
   saved_ = weights_;
+  TurnBack(saved_, -drift_);
+  // The first block after training starts the drift from the turns the
+  // settled training made, one every kProbes + 1 symbols.
+  if (trainingTurns_ > kSettlingTurns && tracking_.driftGain > 0.0f)
+    drift_ = trainingDrift_ / static_cast<float>(trainingTurns_ - kSettlingTurns) * static_cast<float>(kRecordSize) /
+             static_cast<float>(kProbes + 1);
+  trainingTurns_ = 0;
+  trainingDrift_ = 0.0f;
 
   // Probes of the current block: symbol i's own sample is at 2 (45 + i).
   std::array<Complex, kProbes> fit{};
@@ -72,7 +96,11 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
     fit[static_cast<std::size_t>(i)] = y * current[i];
     Adapt(sample, y, current[i]);
   }
-  RotateWeights();
+  // Turned onto these probes for the data before them, then ahead by the
+  // drift for the next probes.
+  const float phase = AccumulatedPhase();
+  drift_ += tracking_.driftGain * phase;
+  TurnWeights(tracking_.phaseGain * phase);
   earlierProbes_ = laterProbes_;
   laterProbes_ = FitProbes(fit);
 
@@ -87,6 +115,7 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
     const Complex* sample = &samples_[static_cast<std::size_t>(hfdl::kSamplesPerSymbol * (kProbes + j))];
     outputs_[static_cast<std::size_t>(j)] = Output(interpolated_, sample) * previous[kProbes + j];
   }
+  TurnBack(weights_, drift_);
   return outputs_;
 }
 
