@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "audio/input_options.h"
 #include "config/settings.h"
 
 namespace talvir {
@@ -18,7 +19,10 @@ struct CliOptions {
   enum class Action { kDecode, kHelp, kVersion, kListDevices, kSettings };
   Action action = Action::kDecode;
 
-  std::optional<std::string> input;  // a sound file, or "-" for raw PCM on stdin
+  std::optional<std::string> input;  // a sound file, "-" for raw PCM on stdin, or udp:PORT
+  InputOptions inputOptions;  // what the input is: I/Q, UDP channels
+  // The receiver's frequency: its dial for audio, the centre of the band for I/Q.
+  std::optional<double> frequencyKhz;
   std::optional<std::string> device;
   std::optional<int32_t> channelAMode;
   std::optional<int32_t> channelBMode;
@@ -39,6 +43,12 @@ struct CliOptions {
   bool printSettings = false;
 
   bool ReadsStdin() const { return input == "-"; }
+  bool ReadsUdp() const { return input && Input().ReadsUdp(); }
+  // What --input and its companions name.
+  InputSpec Input() const;
+  // The HFDL channel's frequency (its dial) in kHz, when --freq gives it: for
+  // I/Q, the centre of the band moved by --iq-dial.
+  std::optional<double> ChannelFrequencyKhz() const;
   // The port the feed listens on this run, or none.
   std::optional<int> FeedPort() const;
 };
@@ -57,6 +67,6 @@ void ApplyCliOverrides(const CliOptions& options, Settings& settings);
 // epoch, or nothing.
 std::optional<std::time_t> ParseUtcTime(std::string_view text);
 
-std::string_view CliHelpText();
+std::string CliHelpText();
 
 }  // namespace talvir

@@ -7,12 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "audio/input_options.h"
+
 namespace talvir {
 
 struct TalvirOptions {
   enum class Action { kRun, kHelp, kVersion };
   Action action = Action::kRun;
   std::optional<std::filesystem::path> input;  // played at real time instead of the sound card
+  InputOptions inputOptions;                   // what the input is: I/Q, UDP channels
   std::optional<std::filesystem::path> configDir;
   // For the documentation's pictures: after this many seconds, save the
   // window as a PNG and exit without asking.
@@ -27,6 +30,6 @@ struct TalvirParseResult {
 
 TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args);
 
-std::string_view TalvirHelpText();
+std::string TalvirHelpText();
 
 }  // namespace talvir
