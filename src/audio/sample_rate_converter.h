@@ -27,9 +27,6 @@ class SampleRateConverter {
   // produced is 0 once all of it has.
   Done Process(std::span<const float> input, std::span<float> output);
 
-  int Channels() const { return channels_; }
-  bool Ok() const { return resampler_ != nullptr; }
-
  private:
   soxr* resampler_ = nullptr;
   int channels_;
