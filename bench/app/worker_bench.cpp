@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/audio_worker.h"
-#include "audio/sound_file_reader.h"
+#include "audio/input_source.h"
 #include "audio/stream_driver.h"
 
 namespace talvir {
@@ -49,7 +49,7 @@ void BM_FileThroughCaptureCycle(benchmark::State& state) {
   for (auto _ : state) {
     std::string error;
     Settings settings;
-    StreamDriver driver(SoundFileReader::Open(wav, error), Pacing::kAsFastAsTaken);
+    StreamDriver driver(std::move(OpenInputSource({.path = wav.string()}, error)->reader), Pacing::kAsFastAsTaken);
     WaveIn waveIn(driver, settings, CloseTiming{1000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)});
     AudioWorker worker(waveIn, settings, {}, WorkerPause::kOnlyWhenIdle);
     waveIn.Allocate();

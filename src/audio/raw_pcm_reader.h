@@ -11,8 +11,7 @@ class RawPcmReader : public FrameReader {
   // Does not take ownership of fd.
   explicit RawPcmReader(int fd) : fd_(fd) {}
 
-  // Waits for data in short polls so that a stop request is seen while the
-  // pipe is quiet. A trailing partial frame at the end is dropped.
+  // A trailing partial frame at the end is dropped.
   std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>& stop) override;
 
  private:

@@ -1,7 +1,5 @@
 #include "cli/cli_app.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -9,9 +7,8 @@
 
 #include "app/application.h"
 #include "app/window_timers.h"
+#include "audio/input_source.h"
 #include "audio/portaudio_driver.h"
-#include "audio/raw_pcm_reader.h"
-#include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
 #include "cli/cli_options.h"
 #include "cli/console_ui_link.h"
@@ -48,48 +45,46 @@ int ListDevices() {
   return kExitOk;
 }
 
-// The input the options ask for: the capture driver and, for a file or
-// stdin, what the run needs to know of it.
+// The input the options ask for: the capture driver and, for a file,
+// stdin or UDP, what the run needs to know of it.
 struct Input {
   std::unique_ptr<CaptureDriver> driver;
-  const StreamDriver* stream = nullptr;  // file or stdin: `driver` itself, kept for its counts
+  const StreamDriver* stream = nullptr;  // not the sound card: `driver` itself, kept for its counts
+  bool live = false;                     // the sound card, or a stream that ends only when stopped
   int channels = 2;
   std::time_t estimatedStart = 0;  // UTC of the first frame, when not given
+  std::vector<std::string> warnings;
+  std::string description;
 };
 
 // A file's first frame: its last change less its length.
-std::time_t EstimatedStart(const std::filesystem::path& path, int64_t frames) {
+std::time_t EstimatedStart(const std::filesystem::path& path, double seconds) {
   std::error_code ec;
   const auto changed = std::filesystem::last_write_time(path, ec);
   if (ec) return std::time(nullptr);
   const std::time_t end = std::chrono::system_clock::to_time_t(
       std::chrono::time_point_cast<std::chrono::system_clock::duration>(std::chrono::file_clock::to_sys(changed)));
-  return end - static_cast<std::time_t>(frames / kSampleRate);
+  return end - static_cast<std::time_t>(seconds);
 }
 
 std::optional<Input> OpenInput(const CliOptions& options, std::string& error) {
-  const Pacing pacing = options.realtime ? Pacing::kRealTime : Pacing::kAsFastAsTaken;
   Input input;
-  std::unique_ptr<StreamDriver> stream;
-  if (options.ReadsStdin()) {
-    if (isatty(STDIN_FILENO)) {
-      error = "--input - reads raw PCM from a pipe, not from a terminal";
-      return std::nullopt;
-    }
-    stream = std::make_unique<StreamDriver>(std::make_unique<RawPcmReader>(STDIN_FILENO), pacing);
-    input.estimatedStart = std::time(nullptr);
-  } else if (options.input) {
-    auto reader = SoundFileReader::Open(*options.input, error);
-    if (!reader) return std::nullopt;
-    input.channels = reader->Channels();
-    input.estimatedStart = EstimatedStart(*options.input, reader->Frames());
-    stream = std::make_unique<StreamDriver>(std::move(reader), pacing);
-  }
-  if (stream) {
+  if (options.input) {
+    std::optional<OpenedInput> opened = OpenInputSource(options.Input(), error);
+    if (!opened) return std::nullopt;
+    const Pacing pacing = options.realtime ? Pacing::kRealTime : Pacing::kAsFastAsTaken;
+    auto stream = std::make_unique<StreamDriver>(std::move(opened->reader), pacing);
     input.stream = stream.get();
     input.driver = std::move(stream);
+    input.live = opened->live;
+    input.channels = opened->channels;
+    input.estimatedStart =
+        options.ReadsStdin() ? std::time(nullptr) : EstimatedStart(*options.input, opened->seconds);
+    input.warnings = std::move(opened->warnings);
+    input.description = std::move(opened->description);
     return input;
   }
+  input.live = true;
   if (options.device) {
     const PortAudioSession session;
     bool found = false;
@@ -176,12 +171,20 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   std::string error;
   std::optional<Input> input = OpenInput(options, error);
   if (!input) return Fail(error);
-  const StreamDriver* stream = input->stream;
+  // A recording: a file or stdin, which ends and is stamped on its own clock.
+  const StreamDriver* recording = input->live ? nullptr : input->stream;
 
   ConsoleUiLink console(options.JsonOnStdout() ? nullptr : stdout, stderr, options.verboseStatus);
   const ScopedUiLink registration(console);
+  for (const std::string& warning : input->warnings) console.Report("talvir-cli", warning);
+  if (!input->description.empty()) console.StatusLine("input", input->description);
+  if (const auto channel = options.ChannelFrequencyKhz()) {
+    char line[64];
+    std::snprintf(line, sizeof line, "the HFDL channel at %.1f kHz", *channel);
+    console.StatusLine("frequency", line);
+  }
   // The record outputs outlive the application, whose worker writes to them.
-  JsonRecordWriter json({options.stationId.value_or(""), options.frequencyKhz});
+  JsonRecordWriter json({options.stationId.value_or(""), options.ChannelFrequencyKhz()});
   if (!json.Open(options.outputs, [&console](const std::string& text) { console.Report("json", text); }, error)) {
     return Fail(error);
   }
@@ -195,7 +198,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     records.Add(sbs);
     console.StatusLine("sbs", options.sbsHost + " port " + std::to_string(sbs.Port()));
   }
-  const bool fasterThanRealTime = stream != nullptr && !options.realtime;
+  const bool fasterThanRealTime = recording != nullptr && !options.realtime;
   // The decoders' fixed buffers come to about a megabyte: on the heap, not
   // on the stack.
   const auto application = std::make_unique<Application>(
@@ -216,7 +219,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     console.Report("talvir-cli", *options.input + " is mono: it is channel A, which is set to none, and channel B "
                                                   "gets silence; nothing will decode (see --channel-a)");
   }
-  if (stream != nullptr) {
+  if (recording != nullptr) {
     app.stamps().StartOnAudio(options.startTime.value_or(input->estimatedStart),
                               options.startTime ? StampClock::Source::kGivenStart
                                                 : StampClock::Source::kEstimatedStart);
@@ -258,11 +261,11 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   // What the last seconds changed reaches the files too.
   if (options.kml) protocol.flights.FlightDbPublish(0);
 
-  if (ended && stream != nullptr) {
-    if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, json, stream->SourceFrames());
+  if (ended && recording != nullptr) {
+    if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, json, recording->SourceFrames());
     return kExitOk;
   }
-  return stream != nullptr ? kExitInterrupted : kExitOk;
+  return recording != nullptr ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace talvir

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -90,6 +91,32 @@ std::optional<std::vector<Settings::IntField>> ParseShowList(std::string_view li
   }
 }
 
+// A positive number for option `name`, or the reason in error.
+std::optional<double> ParsePositive(std::string_view name, std::string_view text, std::string_view unit,
+                                    std::string& error) {
+  double value = 0;
+  const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size() || !std::isfinite(value) || value <= 0) {
+    error = std::string(name) + ": '" + std::string(text) + "' is not a positive number of " + std::string(unit);
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The I/Q and UDP options make sense only with the input they describe.
+std::string InputCompanionError(const CliOptions& options) {
+  const bool iq = options.inputOptions.Iq();
+  if (std::string mismatch = InputOptionsMismatch(options.input, options.inputOptions); !mismatch.empty())
+    return mismatch;
+  if (options.ReadsUdp() && options.realtime) return "--realtime paces a file; UDP audio comes at its own pace";
+  if (options.ReadsUdp() && options.startTime) return "--start-time dates a recording; UDP audio is stamped as it comes";
+  // I/Q becomes one channel of HF audio.
+  if (iq && ((options.channelAMode && *options.channelAMode != kChannelHf) ||
+             (options.channelBMode && *options.channelBMode != kChannelNone)))
+    return "I/Q input is HF only: it is channel A (hf) and channel B is none";
+  return {};
+}
+
 }  // namespace
 
 CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
@@ -129,6 +156,12 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
         }
         options.input = std::string(*v);
       }
+    } else if (const InputOptionKind kind = InputOptionKindOf(arg); kind != InputOptionKind::kOther) {
+      if (kind == InputOptionKind::kFlag && attached) error = std::string(arg) + " takes no value";
+      const auto v = kind == InputOptionKind::kFlag ? std::optional<std::string_view>("") : value();
+      if (v && error.empty()) error = SetInputOption(arg, *v, options.inputOptions);
+    } else if (arg == "--freq") {
+      if (auto v = value()) options.frequencyKhz = ParsePositive(arg, *v, "kHz", error);
     } else if (arg == "--device") {
       if (auto v = value()) options.device = std::string(*v);
     } else if (arg == "--channel-a" || arg == "--channel-b") {
@@ -175,15 +208,6 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
         if (v->empty()) error = "--station-id needs a name";
         options.stationId = std::string(*v);
       }
-    } else if (arg == "--freq") {
-      if (auto v = value()) {
-        double khz = 0.0;
-        const auto parsed = std::from_chars(v->data(), v->data() + v->size(), khz);
-        if (parsed.ec != std::errc() || parsed.ptr != v->data() + v->size() || !(khz > 0.0) || khz > 1e7) {
-          error = "--freq: '" + std::string(*v) + "' is not a frequency in kHz, such as 8977";
-        }
-        options.frequencyKhz = khz;
-      }
     } else if (arg == "--sbs-port") {
       if (auto v = value()) {
         const std::size_t colon = v->rfind(':');
@@ -217,6 +241,8 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
     error = "only one channel can be hf";
   else if (options.startTime && !options.input)
     error = "--start-time dates a recording: it needs --input";
+  else
+    error = InputCompanionError(options);
   if (options.action == CliOptions::Action::kDecode && (options.saveSettings || options.printSettings)) {
     if (options.input) error = "--save-settings and --print-settings do not decode: leave out --input";
     options.action = CliOptions::Action::kSettings;
@@ -231,16 +257,27 @@ bool CliOptions::JsonOnStdout() const {
   return false;
 }
 
+InputSpec CliOptions::Input() const { return inputOptions.Spec(input.value_or("")); }
+
+std::optional<double> CliOptions::ChannelFrequencyKhz() const {
+  if (!frequencyKhz) return std::nullopt;
+  return *frequencyKhz + (inputOptions.Iq() ? inputOptions.iqDialHz.value_or(0) / 1000.0 : 0.0);
+}
+
 std::optional<int> CliOptions::FeedPort() const {
   if (ddeOff) return std::nullopt;
   if (ddePort) return ddePort;
   // A file decoded at full speed is over before a client could follow it;
-  // stdin is mostly a receiver's live audio.
-  if (input && !ReadsStdin() && !realtime) return std::nullopt;
+  // stdin and UDP are mostly a receiver's live audio.
+  if (input && !ReadsStdin() && !ReadsUdp() && !realtime) return std::nullopt;
   return kDefaultDdePort;
 }
 
 void ApplyCliOverrides(const CliOptions& options, Settings& settings) {
+  if (options.inputOptions.Iq()) {
+    settings.Set(&SettingsRecord::channelAMode, kChannelHf);
+    settings.Set(&SettingsRecord::channelBMode, kChannelNone);
+  }
   if (options.channelAMode) settings.Set(&SettingsRecord::channelAMode, *options.channelAMode);
   if (options.channelBMode) settings.Set(&SettingsRecord::channelBMode, *options.channelBMode);
   // One channel named hf by a flag takes HF away from the other, which may
@@ -301,16 +338,20 @@ std::optional<std::time_t> ParseUtcTime(std::string_view text) {
   return time;
 }
 
-std::string_view CliHelpText() {
+std::string CliHelpText() {
   return R"(Usage: talvir-cli [OPTION]...
-Decode HFDL and VHF ACARS from a sound card, a sound file or raw PCM on stdin,
-and print the decoded traffic on stdout.
+Decode HFDL and VHF ACARS from a sound card, a sound file, an I/Q recording,
+raw PCM on stdin or UDP audio, and print the decoded traffic on stdout.
 
 Input (default: the sound card named in the settings, else the default input):
-  --input PATH        decode a sound file (WAV, FLAC, ...; 48000 Hz; mono or
-                      stereo, a mono file is channel A)
+  --input PATH        decode a sound file (WAV, FLAC and whatever else
+                      libsndfile reads; any sample rate, resampled to 48000
+                      Hz; mono or stereo, a mono file is channel A)
   --input -           decode raw 16-bit little-endian stereo PCM at 48000
                       frames/s from stdin
+)" + std::string(InputOptionsHelp()) + R"(  --freq KHZ          the receiver's frequency in kHz: the dial for audio,
+                      the centre of the band for I/Q; the JSON records
+                      carry the channel's dial in Hz
   --realtime          pace file or stdin input at 48000 frames/s instead of
                       decoding as fast as possible
   --start-time UTC    when the recording began, e.g. 2026-12-07T11:00:00Z:
@@ -352,8 +393,6 @@ Outputs:
                       cannot be sent is dropped, said once on stderr and
                       counted in the --summary
   --station-id NAME   name this receiver in the JSON records
-  --freq KHZ          the receiver's frequency in kHz (the dial of an SSB
-                      receiver), given in the JSON records in Hz
   --sbs-port PORT     serve aircraft positions as Basestation (SBS) lines on
                       127.0.0.1 port PORT, for map programs; ADDRESS:PORT
                       listens on that address instead (0.0.0.0: every one)
@@ -377,11 +416,11 @@ defaults (channel A hf, channel B none). The options above change them for
 this run only: talvir-cli never writes the settings file unless told to with
 --save-settings.
 
-Sound card input runs until interrupted (Ctrl-C). Exit status: 0 at the end
-of the input or when capture from a sound card is interrupted; 130 when a file
-or stdin decode is interrupted before its end; 2 for a bad option, an
-unusable input file or a capture device that cannot be opened; 1 when the
-settings cannot be written.
+Sound card and UDP input run until interrupted (Ctrl-C). Exit status: 0 at
+the end of the input or when capture from a sound card or UDP is interrupted;
+130 when a file or stdin decode is interrupted before its end; 2 for a bad
+option, an unusable input file, a UDP port that cannot be listened on or a
+capture device that cannot be opened; 1 when the settings cannot be written.
 )";
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "audio/input_options.h"
 #include "config/settings.h"
 #include "outputs/json/output_target.h"
 
@@ -19,7 +20,10 @@ struct CliOptions {
   enum class Action { kDecode, kHelp, kVersion, kListDevices, kSettings };
   Action action = Action::kDecode;
 
-  std::optional<std::string> input;  // a sound file, or "-" for raw PCM on stdin
+  std::optional<std::string> input;  // a sound file, "-" for raw PCM on stdin, or udp:PORT
+  InputOptions inputOptions;  // what the input is: I/Q, UDP channels
+  // The receiver's frequency: its dial for audio, the centre of the band for I/Q.
+  std::optional<double> frequencyKhz;
   std::optional<std::string> device;
   std::optional<int32_t> channelAMode;
   std::optional<int32_t> channelBMode;
@@ -48,6 +52,12 @@ struct CliOptions {
   bool ReadsStdin() const { return input == "-"; }
   // JSON on stdout takes the place of the decoded text there.
   bool JsonOnStdout() const;
+  bool ReadsUdp() const { return input && Input().ReadsUdp(); }
+  // What --input and its companions name.
+  InputSpec Input() const;
+  // The HFDL channel's frequency (its dial) in kHz, when --freq gives it: for
+  // I/Q, the centre of the band moved by --iq-dial.
+  std::optional<double> ChannelFrequencyKhz() const;
   // The port the feed listens on this run, or none.
   std::optional<int> FeedPort() const;
 };
@@ -66,6 +76,6 @@ void ApplyCliOverrides(const CliOptions& options, Settings& settings);
 // epoch, or nothing.
 std::optional<std::time_t> ParseUtcTime(std::string_view text);
 
-std::string_view CliHelpText();
+std::string CliHelpText();
 
 }  // namespace talvir

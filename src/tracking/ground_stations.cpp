@@ -3,6 +3,7 @@
 #include <fstream>
 #include <utility>
 
+#include "tracking/default_station_names.h"
 #include "tracking/system_table_store.h"
 
 namespace talvir {
@@ -88,6 +89,7 @@ bool GroundStations::GroundStationsTakeChanged() {
 }
 
 void GroundStationsLoad(GroundStations& stations, SystemTableStore& store, const DataPaths& paths) {
+  InstallDefaultStationNames(paths);
   stations.LoadNames(paths.StationNamesFile());
   store.Load(paths.SystemTableFile());
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/application.h"
+#include "audio/input_source.h"
 #include "audio/portaudio_driver.h"
-#include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
 #include "common/version.h"
 #include "config/data_folder.h"
@@ -60,9 +60,12 @@ int RunTalvir(int& argc, char** argv) {
   std::unique_ptr<CaptureDriver> driver;
   if (options.input) {
     std::string error;
-    auto reader = SoundFileReader::Open(options.input->string(), error);
-    if (!reader) return Fail(error);
-    driver = std::make_unique<StreamDriver>(std::move(reader), Pacing::kRealTime);
+    auto input = OpenInputSource(options.inputOptions.Spec(options.input->string()), error);
+    if (!input) return Fail(error);
+    for (const std::string& warning : input->warnings) std::fprintf(stderr, "talvir: %s\n", warning.c_str());
+    // A live stream comes at its own pace.
+    driver = std::make_unique<StreamDriver>(std::move(input->reader), input->live ? Pacing::kAsFastAsTaken
+                                                                                  : Pacing::kRealTime);
   } else {
     driver = std::make_unique<PortAudioDriver>();
   }

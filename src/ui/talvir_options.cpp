@@ -56,23 +56,31 @@ TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args) {
       } else {
         options.feedPort = port;
       }
+    } else if (const InputOptionKind kind = InputOptionKindOf(arg); kind != InputOptionKind::kOther) {
+      const std::optional<std::string_view> text = kind == InputOptionKind::kFlag ? std::string_view() : value();
+      if (!text) return result;
+      result.error = SetInputOption(arg, *text, options.inputOptions);
+      if (!result.error.empty()) return result;
     } else {
       result.error = "unknown option '" + std::string(arg) + "'";
       return result;
     }
   }
+  const std::optional<std::string> input = options.input ? std::optional(options.input->string()) : std::nullopt;
+  result.error = InputOptionsMismatch(input, options.inputOptions);
   return result;
 }
 
-std::string_view TalvirHelpText() {
+std::string TalvirHelpText() {
   return "Usage: talvir [OPTIONS]\n"
          "The HFDL and ACARS receiver-decoder's window. It captures from the sound card\n"
          "chosen in the settings (left channel HF, right channel VHF airband, as set).\n"
          "\n"
          "Options:\n"
-         "  --input FILE       play a WAV or FLAC recording at real time through the same\n"
-         "                     capture path instead of the sound card, to try the window\n"
-         "                     without a receiver\n"
+         "  --input FILE       play a recording (WAV, FLAC, ...; any sample rate) at real\n"
+         "                     time through the same capture path instead of the sound\n"
+         "                     card, to try the window without a receiver\n" +
+         std::string(InputOptionsHelp()) +
          "  --config-dir DIR   keep configs/ and logfiles/ under DIR instead of the\n"
          "                     current folder\n"
          "  --user-data        keep them in the user's data folder instead,\n"

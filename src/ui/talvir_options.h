@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "outputs/publishing/dde_protocol.h"
+#include "audio/input_options.h"
 
 namespace talvir {
 
@@ -15,6 +16,7 @@ struct TalvirOptions {
   enum class Action { kRun, kHelp, kVersion };
   Action action = Action::kRun;
   std::optional<std::filesystem::path> input;  // played at real time instead of the sound card
+  InputOptions inputOptions;                   // what the input is: I/Q, UDP channels
   std::optional<std::filesystem::path> configDir;
   bool userData = false;  // configs/ and logfiles/ in the user's data folder
   // For the documentation's pictures: after this many seconds, save the
@@ -34,6 +36,6 @@ struct TalvirParseResult {
 
 TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args);
 
-std::string_view TalvirHelpText();
+std::string TalvirHelpText();
 
 }  // namespace talvir

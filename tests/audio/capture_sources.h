@@ -1,11 +1,14 @@
 #pragma once
-// Audio for the capture layer made by the test: frames generated in memory
-// and sound files written with libsndfile.
+// Audio for the capture layer made by the test (frames generated in memory,
+// sound files written with libsndfile), and what a reader delivers, read back
+// and measured.
 
 #include <sndfile.h>
 
 #include <array>
+#include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <functional>
 #include <stdexcept>
 #include <vector>
@@ -62,6 +65,52 @@ inline std::filesystem::path WriteSoundFile(const std::filesystem::path& path, i
   sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()) / channels);
   sf_close(file);
   return path;
+}
+
+// Everything a reader delivers until its end, as interleaved left, right.
+inline std::vector<int16_t> ReadAllSamples(FrameReader& reader) {
+  std::vector<int16_t> samples;
+  std::vector<uint8_t> block(kCaptureBufferBytes);
+  const std::atomic<bool> stop{false};
+  for (;;) {
+    const std::size_t frames = reader.ReadFrames(block, stop);
+    for (std::size_t k = 0; k < 2 * frames; ++k) {
+      samples.push_back(static_cast<int16_t>(static_cast<uint16_t>(block[2 * k] | block[2 * k + 1] << 8)));
+    }
+    if (frames < kBlockFrames) return samples;
+  }
+}
+
+// Channel 0 (left) or 1 (right) of interleaved frames, at +-1.0.
+inline std::vector<float> ChannelOf(const std::vector<int16_t>& frames, std::size_t channel) {
+  std::vector<float> out;
+  for (std::size_t k = channel; k < frames.size(); k += 2) out.push_back(static_cast<float>(frames[k]) / 32768.0F);
+  return out;
+}
+
+struct ToneFit {
+  double amplitude = 0;    // of the best-fitting sine at the frequency
+  double residualRms = 0;  // of what is left once it is taken away
+};
+
+// The sine of `hz` that best fits x at 48000 samples/s (over whole cycles of
+// a long stretch, sine and cosine are orthogonal enough to fit apart).
+inline ToneFit FitTone(std::span<const float> x, double hz) {
+  const double w = 2.0 * std::numbers::pi * hz / kSampleRate;
+  double c = 0;
+  double s = 0;
+  for (std::size_t n = 0; n < x.size(); ++n) {
+    c += static_cast<double>(x[n]) * std::cos(w * static_cast<double>(n));
+    s += static_cast<double>(x[n]) * std::sin(w * static_cast<double>(n));
+  }
+  c *= 2.0 / static_cast<double>(x.size());
+  s *= 2.0 / static_cast<double>(x.size());
+  double residual = 0;
+  for (std::size_t n = 0; n < x.size(); ++n) {
+    const double e = static_cast<double>(x[n]) - c * std::cos(w * static_cast<double>(n)) - s * std::sin(w * static_cast<double>(n));
+    residual += e * e;
+  }
+  return {std::hypot(c, s), std::sqrt(residual / static_cast<double>(x.size()))};
 }
 
 }  // namespace talvir::testing

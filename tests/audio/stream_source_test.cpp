@@ -1,18 +1,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sndfile.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <thread>
 #include <vector>
 
 #include "audio/raw_pcm_reader.h"
-#include "audio/sound_file_reader.h"
 #include "audio/stream_driver.h"
 #include "audio/wave_in.h"
 #include "capture_sources.h"
-#include "support/temp_dir.h"
 
 namespace talvir {
 namespace {
@@ -58,74 +54,6 @@ TEST(StreamDriver, DeliversTheInputPaddedThenHalfASecondOfSilence) {
     EXPECT_TRUE(std::equal(input.begin(), input.end(), out.begin())) << "blocks in order, unchanged";
     EXPECT_TRUE(std::all_of(out.begin() + static_cast<std::ptrdiff_t>(input.size()), out.end(),
                             [](uint8_t b) { return b == 0; }));
-  }
-}
-
-class SoundFileTest : public ::testing::Test {
- protected:
-  std::filesystem::path Write(const char* name, int format, int rate, int channels,
-                              const std::vector<int16_t>& samples) {
-    return testing::WriteSoundFile(dir.path() / name, format, rate, channels, samples);
-  }
-  std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
-    std::string error;
-    auto reader = SoundFileReader::Open(path, error);
-    EXPECT_NE(reader, nullptr) << error;
-    if (!reader) return {};
-    std::vector<uint8_t> bytes(kCaptureBufferBytes);
-    std::atomic<bool> stop{false};
-    bytes.resize(reader->ReadFrames(bytes, stop) * kCaptureBytesPerFrame);
-    return bytes;
-  }
-  std::string OpenError(const std::filesystem::path& path) {
-    std::string error;
-    EXPECT_EQ(SoundFileReader::Open(path, error), nullptr);
-    return error;
-  }
-
-  testing::TempDir dir;
-};
-
-TEST_F(SoundFileTest, StereoKeepsLeftAndRightMonoFeedsChannelAOnly) {
-  const std::vector<int16_t> samples{1, -1, 32767, -32768, 258, 0};
-  EXPECT_EQ(ReadAll(Write("s.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 2, samples)),
-            FrameBytes(samples));
-  EXPECT_EQ(ReadAll(Write("m.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kSampleRate, 1, {100, -200, 300})),
-            FrameBytes({100, 0, -200, 0, 300, 0}));
-}
-
-TEST_F(SoundFileTest, RefusesWhatItCannotDecode) {
-  const auto slow = Write("slow.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, {1, 2});
-  EXPECT_NE(OpenError(slow).find("44100 Hz"), std::string::npos);
-  EXPECT_NE(OpenError(dir.path() / "missing.wav").find("no such file"), std::string::npos);
-  std::ofstream(dir.path() / "notes.txt") << "not audio\n";
-  EXPECT_NE(OpenError(dir.path() / "notes.txt").find("notes.txt"), std::string::npos);
-  const auto surround = Write("six.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 6, std::vector<int16_t>(12));
-  EXPECT_NE(OpenError(surround).find("6 channels"), std::string::npos);
-  EXPECT_NE(OpenError(dir.path()).find("directory"), std::string::npos);
-}
-
-TEST(SoundFileReader, ReadsTheOnAirRecordingsAsChannelA) {
-  const std::filesystem::path recordings = TALVIR_RECORDINGS_DIR;
-  if (!std::filesystem::is_directory(recordings)) GTEST_SKIP() << "no recordings at " << recordings;
-  for (const char* name : {"hfdl-squitter-gs3.wav", "vhf-acars-01.wav"}) {
-    SCOPED_TRACE(name);
-    SF_INFO info{};
-    SNDFILE* file = sf_open((recordings / name).c_str(), SFM_READ, &info);
-    ASSERT_NE(file, nullptr);
-    std::vector<int16_t> mono(static_cast<std::size_t>(info.frames));
-    sf_readf_short(file, mono.data(), info.frames);
-    sf_close(file);
-    std::vector<int16_t> expected;
-    for (const int16_t sample : mono) expected.insert(expected.end(), {sample, 0});
-
-    std::string error;
-    auto reader = SoundFileReader::Open(recordings / name, error);
-    ASSERT_NE(reader, nullptr) << error;
-    const std::vector<uint8_t> delivered = DrainThroughCapture(std::move(reader));
-    const std::vector<uint8_t> bytes = FrameBytes(expected);
-    ASSERT_GE(delivered.size(), bytes.size());
-    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), delivered.begin()));
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "outputs/publishing/dde_protocol.h"
+
 namespace talvir {
 namespace {
 
@@ -138,6 +140,51 @@ TEST(CliOptions, NamingOneChannelHfTakesHfFromTheOther) {
   ApplyCliOverrides(Parse({"--channel-b", "hf"}).options, settings);
   EXPECT_EQ(settings.Get(&SettingsRecord::channelAMode), kChannelNone);
   EXPECT_EQ(settings.Get(&SettingsRecord::channelBMode), kChannelHf);
+}
+
+TEST(CliOptions, IqAndUdpInputsTakeTheirCompanionsAndMakeChannelAHf) {
+  const CliParseResult raw = Parse({"--input", "-", "--iq-format", "cu8", "--iq-rate=2400000", "--iq-dial", "-1500.5",
+                                    "--freq", "8977"});
+  ASSERT_EQ(raw.error, "");
+  const InputSpec spec = raw.options.Input();
+  EXPECT_TRUE(spec.iq) << "a raw form implies I/Q";
+  EXPECT_EQ(spec.iqFormat, IqFormat::kCu8);
+  EXPECT_EQ(spec.iqRate, 2400000.0);
+  EXPECT_EQ(spec.iqDialHz, -1500.5);
+  EXPECT_EQ(raw.options.frequencyKhz, 8977.0);
+  EXPECT_NEAR(raw.options.ChannelFrequencyKhz().value_or(0), 8975.4995, 1e-9) << "the dial, below the band's centre";
+  EXPECT_EQ(Parse({"--input", "a.wav", "--freq", "8977"}).options.ChannelFrequencyKhz(), 8977.0);
+  Settings settings;
+  settings.Set(&SettingsRecord::channelAMode, kChannelVhf);
+  settings.Set(&SettingsRecord::channelBMode, kChannelHf);
+  ApplyCliOverrides(raw.options, settings);
+  EXPECT_EQ(settings.Get(&SettingsRecord::channelAMode), kChannelHf);
+  EXPECT_EQ(settings.Get(&SettingsRecord::channelBMode), kChannelNone);
+
+  const CliParseResult udp = Parse({"--input", "udp:7355", "--udp-channels", "2"});
+  ASSERT_EQ(udp.error, "");
+  EXPECT_TRUE(udp.options.ReadsUdp());
+  EXPECT_EQ(udp.options.Input().udpChannels, 2);
+  EXPECT_EQ(udp.options.FeedPort(), kDefaultDdePort) << "UDP audio is live";
+  EXPECT_EQ(Parse({"--input", "x.wav"}).options.FeedPort(), std::nullopt);
+
+  const std::pair<std::vector<std::string_view>, const char*> refused[] = {
+      {{"--input", "x", "--iq-format", "cs8"}, "'cs8'"},
+      {{"--input", "x", "--iq-format", "cs16", "--iq-rate", "0"}, "positive"},
+      {{"--input", "x", "--iq", "--iq-dial", "1k"}, "'1k'"},
+      {{"--input", "udp:1", "--udp-channels", "3"}, "1 or 2"},
+      {{"--freq", "-5"}, "positive"},
+      {{"--iq"}, "give it"},
+      {{"--input", "x.wav", "--iq-rate", "8000"}, "add --iq"},
+      {{"--input", "x.wav", "--udp-channels", "2"}, "udp:PORT"},
+      {{"--input", "udp:1", "--realtime"}, "own pace"},
+      {{"--input", "x", "--iq", "--channel-b", "vhf"}, "HF only"},
+      {{"--input", "x", "--iq=yes"}, "takes no value"},
+  };
+  for (const auto& [args, says] : refused) {
+    const std::string error = ParseCliOptions(args).error;
+    EXPECT_NE(error.find(says), std::string::npos) << error;
+  }
 }
 
 }  // namespace

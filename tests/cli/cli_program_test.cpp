@@ -1,8 +1,15 @@
 // Runs the built talvir-cli as a user would.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <thread>
 
 #include "audio/capture_sources.h"
 #include "cli/program_run.h"
@@ -56,7 +63,9 @@ TEST_F(CliProgramTest, BadInputGivesOneErrorLineAndStatusTwo) {
   std::ofstream(dir.path() / "notes.txt") << "this is not audio\n";
   // Each case with a word of the message that says what to do.
   const std::pair<const char*, const char*> cases[] = {
-      {"--input slow.wav", "44100"},
+      {"--input slow.wav --iq --iq-dial 30000", "upper sideband"},
+      {"--input raw.cs16 --iq-format cs16", "--iq-rate"},
+      {"--input udp:99999", "udp:PORT"},
       {"--input missing.wav", "no such file"},
       {"--input notes.txt", "--input - <"},
       {"--device 'No Such Card'", "--list-devices"},
@@ -78,6 +87,57 @@ TEST_F(CliProgramTest, BadInputGivesOneErrorLineAndStatusTwo) {
     EXPECT_NE(run.err.find(advice), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
   }
+}
+
+// A receiver's audio sent over UDP decodes as it arrives, a pause in it is
+// silence, and Ctrl-C ends it as it ends sound-card capture.
+TEST_F(CliProgramTest, UdpAudioDecodesUntilInterrupted) {
+  const int probe = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof to;
+  ASSERT_EQ(bind(probe, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+  getsockname(probe, reinterpret_cast<sockaddr*>(&to), &length);
+  close(probe);  // the port the program listens on
+  const std::string port = std::to_string(ntohs(to.sin_port));
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const std::string command = "cd '" + dir.path().string() + "' && TZ=UTC exec '" TALVIR_CLI_PATH
+                                "' --input udp:" + port + " --dde-port off --verbose-status >out.txt 2>err.txt";
+    execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+    _exit(127);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  // The demo's first 55 s of HF (left), which end with a squitter and a
+  // logon, as mono at eight times real time; then a pause.
+  SF_INFO info{};
+  SNDFILE* demo = sf_open(TALVIR_DEMO_WAV, SFM_READ, &info);
+  ASSERT_NE(demo, nullptr);
+  const int sender = socket(AF_INET, SOCK_DGRAM, 0);
+  std::vector<int16_t> stereo(2 * 4800);
+  std::vector<int16_t> mono(4800);
+  for (int chunk = 0; chunk < 550; ++chunk) {
+    sf_readf_short(demo, stereo.data(), 4800);
+    for (std::size_t k = 0; k < mono.size(); ++k) mono[k] = stereo[2 * k];
+    sendto(sender, mono.data(), mono.size() * 2, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    std::this_thread::sleep_for(std::chrono::microseconds(12500));
+  }
+  sf_close(demo);
+  close(sender);
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  kill(child, SIGINT);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  const std::string out = ReadFile(dir.path() / "out.txt");
+  const std::string err = ReadFile(dir.path() / "err.txt");
+  EXPECT_NE(err.find("input: UDP audio on 127.0.0.1 port " + port + ", mono"), std::string::npos) << err;
+  EXPECT_NE(out.find("GND 10:59:48 UTC SHANNON - IRELAND"), std::string::npos) << out << err;
+  // Live input runs its clock on the wall clock, here slower than the audio.
+  EXPECT_NE(out.find(" AIR LOGON SLOT 1 300 BPS ]"), std::string::npos) << out << err;
 }
 
 TEST_F(CliProgramTest, AMonoFileWithChannelANoneSaysOnceThatNothingWillDecode) {
@@ -114,7 +174,7 @@ TEST_F(CliProgramTest, SettingsAreSavedFromTheFlagsAndPrintedByName) {
 TEST_F(CliProgramTest, HelpVersionAndDeviceListWorkWithoutASoundCard) {
   const CliRun help = Cli("--help");
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--input", "--device", "--list-devices", "--channel-a", "--channel-b", "--show",
+  for (const char* option : {"--input", "udp:PORT", "--iq-format", "--iq-dial", "--freq", "--device", "--list-devices", "--channel-a", "--channel-b", "--show",
                              "--realtime", "--config-dir", "--logs", "--verbose-status", "--version",
                              "never writes the settings file"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;

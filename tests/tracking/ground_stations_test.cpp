@@ -4,9 +4,11 @@
 
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <utility>
 
 #include "support/temp_dir.h"
+#include "tracking/default_station_names.h"
 #include "tracking/system_table_store.h"
 
 namespace talvir::testing {
@@ -44,6 +46,36 @@ TEST(GroundStations, NamesFileReplacesAllNames) {
   GroundStations missing;
   EXPECT_FALSE(missing.LoadNames(dir.path() / "nothing.txt"));
   EXPECT_EQ(missing.GroundStationName(7), "SHANNON - IRELAND");
+}
+
+// The names file of today's network reaches a configs/ folder without one,
+// never one the user has not made, and never replaces the user's own.
+TEST(GroundStations, TheShippedNamesFileGoesIntoAConfigsFolderThatHasNone) {
+  EXPECT_EQ(DefaultStationNames(), ReadFile(std::filesystem::path(TALVIR_SOURCE_DIR) / "data/configs/talvir.txt"));
+  TempDir dir;
+  const DataPaths paths{dir.path()};
+  GroundStations stations;
+  SystemTableStore store;
+  GroundStationsLoad(stations, store, paths);
+  EXPECT_FALSE(std::filesystem::exists(paths.ConfigDir()));
+  EXPECT_EQ(stations.GroundStationName(7), "SHANNON - IRELAND");
+
+  std::filesystem::create_directories(paths.ConfigDir());
+  GroundStationsLoad(stations, store, paths);
+  EXPECT_EQ(ReadFile(paths.StationNamesFile()), DefaultStationNames());
+  const std::pair<int, const char*> today[] = {{3, "Reykjavik, Iceland"}, {7, "Shannon, Ireland"},
+                                               {10, "UNKNOWN"},           {15, "Al Muharraq, Bahrain"},
+                                               {17, "Canarias, Spain"},   {18, "UNKNOWN"}};
+  for (const auto& [id, name] : today) EXPECT_EQ(stations.GroundStationName(id), name) << id;
+  std::istringstream lines{std::string(DefaultStationNames())};
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_LE(line.size(), static_cast<std::size_t>(kGroundStationNameLength)) << line;
+  }
+
+  WriteFile(paths.StationNamesFile(), "MINE\n");
+  GroundStationsLoad(stations, store, paths);
+  EXPECT_EQ(ReadFile(paths.StationNamesFile()), "MINE\n");
+  EXPECT_EQ(stations.GroundStationName(0), "MINE");
 }
 
 TEST(GroundStations, LongNameLinesAreCutWithoutShiftingLaterIds) {

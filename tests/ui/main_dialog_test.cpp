@@ -20,7 +20,7 @@
 
 #include "app/application.h"
 #include "audio/fake_capture_driver.h"
-#include "audio/sound_file_reader.h"
+#include "audio/input_source.h"
 #include "audio/stream_driver.h"
 #include "app_window_test.h"
 #include "ui/information_windows.h"
@@ -207,9 +207,9 @@ TEST_F(MainDialogTest, HelpOpensTheManualOrSaysItIsMissing) {
 
 TEST_F(MainDialogTest, PlaysTheDemoIntoEveryWindowAndAsksBeforeExit) {
   std::string error;
-  auto reader = SoundFileReader::Open(TALVIR_DEMO_WAV, error);
-  ASSERT_NE(reader, nullptr) << error;
-  auto stream = std::make_unique<StreamDriver>(std::move(reader), Pacing::kAsFastAsTaken);
+  auto input = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
+  ASSERT_TRUE(input) << error;
+  auto stream = std::make_unique<StreamDriver>(std::move(input->reader), Pacing::kAsFastAsTaken);
   const StreamDriver& driver = *stream;
   const auto app = MakeApp(std::move(stream));
   CMainDialog window(*app);

@@ -33,10 +33,17 @@ TEST(TalvirOptions, ReadsEveryOptionAndRefusesBadOnesPlainly) {
   EXPECT_EQ(Parse({"--seconds", "0"}).error, "--seconds: must be a whole number from 1 to 3600, not '0'");
   EXPECT_EQ(Parse({"--seconds", "5s"}).error, "--seconds: must be a whole number from 1 to 3600, not '5s'");
   EXPECT_EQ(Parse({"--fast"}).error, "unknown option '--fast'");
+
+  // The input options are the command-line program's.
+  const auto iq = Parse({"--input", "rec.cs16", "--iq-format", "cs16", "--iq-rate", "12000"});
+  ASSERT_EQ(iq.error, "");
+  EXPECT_EQ(iq.options.inputOptions.Spec("rec.cs16").iqRate, 12000.0);
+  EXPECT_TRUE(iq.options.inputOptions.Iq());
+  EXPECT_NE(Parse({"--input", "a.wav", "--iq-dial", "100"}).error.find("add --iq"), std::string::npos);
 }
 
 TEST(TalvirOptions, HelpNamesEveryOptionAndBadInputExitsTwoBeforeAnyWindow) {
-  for (const char* option : {"--input FILE", "--config-dir DIR", "--screenshot PNG", "--map-screenshot PNG", "--dde-port PORT", "--seconds N", "--version"}) {
+  for (const char* option : {"--input FILE", "--iq-format FMT", "--config-dir DIR", "--screenshot PNG", "--map-screenshot PNG", "--dde-port PORT", "--seconds N", "--version"}) {
     EXPECT_NE(TalvirHelpText().find(option), std::string_view::npos) << option;
   }
   std::string program = "talvir";

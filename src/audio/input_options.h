@@ -1,0 +1,38 @@
+#pragma once
+// The options beside --input that say what it is, parsed the same way by
+// both programs: --iq, --iq-format FMT, --iq-rate HZ, --iq-dial HZ and
+// --udp-channels N.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "audio/input_source.h"
+
+namespace talvir {
+
+struct InputOptions {
+  bool iq = false;
+  std::optional<IqFormat> iqFormat{};
+  std::optional<double> iqRate{};
+  std::optional<double> iqDialHz{};
+  std::optional<int> udpChannels{};
+
+  bool Iq() const { return iq || iqFormat.has_value(); }
+  InputSpec Spec(std::string path) const;
+};
+
+enum class InputOptionKind { kOther, kFlag, kValue };
+InputOptionKind InputOptionKindOf(std::string_view name);
+
+// Sets the option `name` (a kFlag or kValue option; a flag's value is
+// ignored). Returns the reason when the value is bad, else "".
+std::string SetInputOption(std::string_view name, std::string_view value, InputOptions& options);
+
+// Options that do not fit the input (none: no --input): the reason, or "".
+std::string InputOptionsMismatch(const std::optional<std::string>& input, const InputOptions& options);
+
+// The help lines of the options, 80 columns.
+std::string_view InputOptionsHelp();
+
+}  // namespace talvir

@@ -1,0 +1,44 @@
+#pragma once
+// What --input and its companion options name, opened as a FrameReader for
+// the capture layer: a sound file at any rate, raw PCM on stdin, I/Q (a
+// 2-channel sound file or raw samples, from a file or stdin) turned into the
+// upper sideband's audio, or UDP audio.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "audio/frame_reader.h"
+#include "audio/raw_iq_samples.h"
+
+namespace talvir {
+
+inline constexpr int kDefaultUdpChannels = 1;
+
+struct InputSpec {
+  std::string path;  // a sound file, "-" for stdin, or "udp:[ADDRESS:]PORT"
+  bool iq = false;   // the input holds I and Q
+  std::optional<IqFormat> iqFormat{};  // raw I/Q in this form; a sound file when none
+  std::optional<double> iqRate{};    // raw I/Q's samples per second
+  double iqDialHz = 0;               // the dial's offset from the I/Q band's centre
+  int udpChannels = kDefaultUdpChannels;
+
+  bool ReadsStdin() const { return path == "-"; }
+  bool ReadsUdp() const { return std::string_view(path).starts_with("udp:"); }
+};
+
+struct OpenedInput {
+  std::unique_ptr<FrameReader> reader;
+  int channels = 2;     // 1: channel A only, channel B silent
+  double seconds = 0;   // the recording's length as its header says, when a file
+  bool live = false;    // a stream that ends only when stopped (UDP)
+  std::vector<std::string> warnings;  // what was mended on the way in
+  std::string description;            // one line for the status: what is decoded
+};
+
+// Nothing, with a one-line reason in error, when the input cannot be used.
+std::optional<OpenedInput> OpenInputSource(const InputSpec& spec, std::string& error);
+
+}  // namespace talvir

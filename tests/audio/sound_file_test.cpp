@@ -1,0 +1,200 @@
+// Sound files as listeners have them: any rate and sample form libsndfile
+// reads, and two kinds of damaged WAV file.
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <numbers>
+
+#include "audio/input_source.h"
+#include "capture_sources.h"
+#include "support/read_file.h"
+#include "support/temp_dir.h"
+
+namespace talvir {
+namespace {
+
+using testing::ChannelOf;
+using testing::FitTone;
+using testing::FrameBytes;
+
+class SoundFileTest : public ::testing::Test {
+ protected:
+  std::filesystem::path Write(const char* name, int format, int rate, int channels,
+                              const std::vector<int16_t>& samples) {
+    return testing::WriteSoundFile(dir.path() / name, format, rate, channels, samples);
+  }
+  std::optional<OpenedInput> Open(const std::filesystem::path& path) {
+    std::string error;
+    auto input = OpenInputSource({.path = path.string()}, error);
+    EXPECT_TRUE(input) << error;
+    return input;
+  }
+  std::vector<int16_t> ReadAll(const std::filesystem::path& path) {
+    auto input = Open(path);
+    return input ? testing::ReadAllSamples(*input->reader) : std::vector<int16_t>{};
+  }
+  std::string OpenError(const std::filesystem::path& path) {
+    std::string error;
+    EXPECT_FALSE(OpenInputSource({.path = path.string()}, error));
+    return error;
+  }
+
+  testing::TempDir dir;
+};
+
+// Samples of `hz` at `rate`, amplitude 0.5 of full scale.
+std::vector<float> Sine(double hz, int rate, double seconds) {
+  std::vector<float> x(static_cast<std::size_t>(seconds * rate));
+  for (std::size_t n = 0; n < x.size(); ++n) {
+    x[n] = static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(n) / rate));
+  }
+  return x;
+}
+
+TEST_F(SoundFileTest, At48000StereoKeepsLeftAndRightMonoFeedsChannelAOnly) {
+  const std::vector<int16_t> samples{1, -1, 32767, -32768, 258, 0};
+  EXPECT_EQ(ReadAll(Write("s.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 2, samples)), samples);
+  const auto mono = Open(Write("m.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kSampleRate, 1, {100, -200, 300}));
+  ASSERT_TRUE(mono);
+  EXPECT_EQ(mono->channels, 1);
+  EXPECT_EQ(testing::ReadAllSamples(*mono->reader), (std::vector<int16_t>{100, 0, -200, 0, 300, 0}));
+}
+
+// A wrong rate shifts the tone, a wrong scale changes its level, a swap puts
+// it on the other channel, and a poor filter leaves a residue.
+TEST_F(SoundFileTest, AnyRateAndSampleFormBecomes48000WithTheSameTones) {
+  struct Case {
+    const char* name;
+    int format;
+    int rate;
+    int channels;
+  };
+  const Case cases[] = {
+      {"cd.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 44100, 2},
+      {"sdr.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12600, 1},
+      {"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 2},
+      {"studio.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_32, 96000, 1},
+  };
+  constexpr double kSeconds = 2.0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto left = Sine(1000, c.rate, kSeconds);
+    const auto right = Sine(1700, c.rate, kSeconds);
+    std::vector<float> interleaved;
+    for (std::size_t n = 0; n < left.size(); ++n) {
+      interleaved.push_back(left[n]);
+      if (c.channels == 2) interleaved.push_back(right[n]);
+    }
+    SF_INFO info{};
+    info.samplerate = c.rate;
+    info.channels = c.channels;
+    info.format = c.format;
+    SNDFILE* file = sf_open((dir.path() / c.name).c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(left.size()));
+    sf_close(file);
+
+    const auto frames = ReadAll(dir.path() / c.name);
+    EXPECT_NEAR(static_cast<double>(frames.size() / 2), kSeconds * kSampleRate, 2.0);
+    // Away from the ends, where the filter starts and stops.
+    const auto a = ChannelOf(frames, 0);
+    const auto b = ChannelOf(frames, 1);
+    const std::span middleA = std::span(a).subspan(kSampleRate / 2, kSampleRate);
+    const std::span middleB = std::span(b).subspan(kSampleRate / 2, kSampleRate);
+    const auto toneA = FitTone(middleA, 1000);
+    EXPECT_NEAR(toneA.amplitude, 0.5, 0.005);
+    EXPECT_LT(toneA.residualRms, 1e-3);
+    if (c.channels == 2) {
+      const auto toneB = FitTone(middleB, 1700);
+      EXPECT_NEAR(toneB.amplitude, 0.5, 0.005);
+      EXPECT_LT(toneB.residualRms, 1e-3);
+    } else {
+      EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](float x) { return x == 0; })) << "mono: channel B silent";
+    }
+  }
+}
+
+TEST_F(SoundFileTest, RefusesWhatItCannotDecode) {
+  EXPECT_NE(OpenError(dir.path() / "missing.wav").find("no such file"), std::string::npos);
+  std::ofstream(dir.path() / "notes.txt") << "not audio\n";
+  EXPECT_NE(OpenError(dir.path() / "notes.txt").find("notes.txt"), std::string::npos);
+  const auto surround = Write("six.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 6, std::vector<int16_t>(12));
+  EXPECT_NE(OpenError(surround).find("6 channels"), std::string::npos);
+  EXPECT_NE(OpenError(dir.path()).find("directory"), std::string::npos);
+}
+
+// The little-endian 32-bit word at `at` of a file's image.
+void Put32(std::string& image, std::size_t at, uint32_t value) {
+  for (std::size_t k = 0; k < 4; ++k) image[at + k] = static_cast<char>(value >> (8 * k));
+}
+
+// A recorder that died before it wrote the sizes leaves 0 in the data
+// chunk's header; the samples are all there.
+TEST_F(SoundFileTest, AHeaderThatSaysNoSamplesIsReadToTheFileEndWithAWarning) {
+  std::vector<int16_t> samples(2 * 7777);
+  for (std::size_t n = 0; n < samples.size(); ++n) samples[n] = static_cast<int16_t>(n * 31 - 9000);
+  const auto path = Write("open.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 2, samples);
+  std::string image = testing::ReadFile(path);
+  const std::size_t data = image.find("data");
+  ASSERT_NE(data, std::string::npos);
+  Put32(image, 4, 0);         // RIFF size
+  Put32(image, data + 4, 0);  // data size
+  std::ofstream(path, std::ios::binary) << image;
+
+  const auto input = Open(path);
+  ASSERT_TRUE(input);
+  ASSERT_EQ(input->warnings.size(), 1u);
+  EXPECT_NE(input->warnings[0].find("holds no samples"), std::string::npos) << input->warnings[0];
+  EXPECT_EQ(testing::ReadAllSamples(*input->reader), samples);
+}
+
+// Some SDR programs write float samples under a header that says 32-bit
+// integers; read as integers they are a roar. Real integer files are not
+// taken for floats.
+TEST_F(SoundFileTest, FloatSamplesUnderAnIntegerHeaderAreReadAsFloats) {
+  const std::vector<float> values{1206.3F, -1951.29F, 0.0F, 32767.0F, -32768.0F, 0.4F};
+  std::vector<float> floats;
+  std::vector<int16_t> expected;
+  for (int repeat = 0; repeat < 100; ++repeat) {
+    for (const float v : values) {
+      floats.push_back(v);
+      expected.insert(expected.end(), {static_cast<int16_t>(std::nearbyint(v)), 0});
+    }
+  }
+  std::string image = "RIFF....WAVEfmt ";
+  image.append(20, '\0');
+  image += "data....";
+  Put32(image, 4, static_cast<uint32_t>(image.size() - 8 + floats.size() * 4));
+  Put32(image, 16, 16);
+  image[20] = 1;  // PCM, not IEEE float
+  image[22] = 1;  // mono
+  Put32(image, 24, kSampleRate);
+  Put32(image, 28, kSampleRate * 4);
+  image[32] = 4;
+  image[34] = 32;
+  Put32(image, 40, static_cast<uint32_t>(floats.size() * 4));
+  image.append(reinterpret_cast<const char*>(floats.data()), floats.size() * 4);
+  const auto mislabelled = dir.path() / "s32.wav";
+  std::ofstream(mislabelled, std::ios::binary) << image;
+
+  const auto input = Open(mislabelled);
+  ASSERT_TRUE(input);
+  ASSERT_EQ(input->warnings.size(), 1u);
+  EXPECT_NE(input->warnings[0].find("floating-point"), std::string::npos) << input->warnings[0];
+  EXPECT_EQ(testing::ReadAllSamples(*input->reader), expected);
+
+  std::vector<int16_t> ramp(4000);
+  for (std::size_t n = 0; n < ramp.size(); ++n) ramp[n] = static_cast<int16_t>(n * 16 - 32000);
+  const auto integers = Write("i32.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_32, kSampleRate, 1, ramp);
+  const auto plain = Open(integers);
+  ASSERT_TRUE(plain);
+  EXPECT_TRUE(plain->warnings.empty());
+  EXPECT_EQ(ChannelOf(testing::ReadAllSamples(*plain->reader), 0).at(100), static_cast<float>(ramp[100]) / 32768.0F);
+}
+
+}  // namespace
+}  // namespace talvir

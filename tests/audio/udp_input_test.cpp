@@ -1,0 +1,123 @@
+// UDP audio from a sender on 127.0.0.1, as SDR programs send it.
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "audio/input_source.h"
+#include "audio/udp_pcm_reader.h"
+#include "capture_sources.h"
+
+namespace talvir {
+namespace {
+
+class UdpSender {
+ public:
+  explicit UdpSender(int port) : fd_(socket(AF_INET, SOCK_DGRAM, 0)) {
+    to_.sin_family = AF_INET;
+    to_.sin_port = htons(static_cast<uint16_t>(port));
+    to_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  }
+  ~UdpSender() { close(fd_); }
+  void Send(const std::vector<int16_t>& samples) {
+    sendto(fd_, samples.data(), samples.size() * 2, 0, reinterpret_cast<const sockaddr*>(&to_), sizeof to_);
+  }
+
+ private:
+  int fd_;
+  sockaddr_in to_{};
+};
+
+std::vector<int16_t> Counting(std::size_t count, int16_t from) {
+  std::vector<int16_t> samples(count);
+  for (std::size_t n = 0; n < count; ++n) samples[n] = static_cast<int16_t>(from + static_cast<int16_t>(n));
+  return samples;
+}
+
+// Frames of a block, left and right, from a reader that keeps going.
+std::vector<int16_t> NextBlock(FrameReader& reader, const std::atomic<bool>& stop) {
+  std::vector<uint8_t> block(kCaptureBufferBytes);
+  const std::size_t frames = reader.ReadFrames(block, stop);
+  std::vector<int16_t> samples;
+  for (std::size_t k = 0; k < 2 * frames; ++k) {
+    samples.push_back(static_cast<int16_t>(static_cast<uint16_t>(block[2 * k] | block[2 * k + 1] << 8)));
+  }
+  return samples;
+}
+
+// A gap in the stream becomes silence of about its length, and the audio
+// after it follows; a block never waits for a stream that has stopped.
+TEST(UdpInput, StereoAudioThenSilenceForAGapThenAudioAgain) {
+  std::string error;
+  auto reader = UdpPcmReader::Open("127.0.0.1", 0, 2, error);
+  ASSERT_NE(reader, nullptr) << error;
+  UdpSender sender(reader->Port());
+  const auto first = Counting(2 * 1000, 1);
+  sender.Send(first);
+  const std::atomic<bool> stop{false};
+  std::vector<int16_t> got = NextBlock(*reader, stop);  // waits for the gap
+  ASSERT_EQ(got.size(), 2u * kBlockFrames);
+  EXPECT_TRUE(std::equal(first.begin(), first.end(), got.begin()));
+  EXPECT_TRUE(std::all_of(got.begin() + static_cast<std::ptrdiff_t>(first.size()), got.end(),
+                          [](int16_t x) { return x == 0; }));
+
+  // Some 0.25 s of silence at most before the next audio is taken.
+  const auto second = Counting(2 * 3000, -3000);
+  std::thread later([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    sender.Send(second);
+  });
+  std::vector<int16_t> all;
+  while (all.size() < 2u * 48000 / 2) {
+    const auto block = NextBlock(*reader, stop);
+    all.insert(all.end(), block.begin(), block.end());
+  }
+  later.join();
+  const auto start = std::search(all.begin(), all.end(), second.begin(), second.end());
+  ASSERT_NE(start, all.end()) << "the second datagram arrives whole";
+  const auto silentFrames = (start - all.begin()) / 2;
+  EXPECT_LT(silentFrames, kSampleRate * 3 / 10);
+  EXPECT_TRUE(std::all_of(all.begin(), start, [](int16_t x) { return x == 0; }));
+}
+
+TEST(UdpInput, MonoIsChannelAAndAStopEndsTheWait) {
+  std::string error;
+  auto reader = UdpPcmReader::Open("127.0.0.1", 0, 1, error);
+  ASSERT_NE(reader, nullptr) << error;
+  UdpSender sender(reader->Port());
+  sender.Send(Counting(kBlockFrames + 1, 100));
+  std::atomic<bool> stop{false};
+  const auto block = NextBlock(*reader, stop);
+  ASSERT_EQ(block.size(), 2u * kBlockFrames);
+  EXPECT_EQ(block[0], 100);
+  EXPECT_EQ(block[1], 0);
+  EXPECT_EQ(block[2 * (kBlockFrames - 1)], 100 + kBlockFrames - 1);
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    stop = true;
+  });
+  const auto rest = NextBlock(*reader, stop);
+  stopper.join();
+  EXPECT_LT(rest.size(), 2u * kBlockFrames);
+  ASSERT_GE(rest.size(), 2u);
+  EXPECT_EQ(rest[0], static_cast<int16_t>(100 + kBlockFrames));
+}
+
+TEST(UdpInput, RefusesAnAddressOrPortItCannotUse) {
+  std::string error;
+  EXPECT_FALSE(OpenInputSource({.path = "udp:70000"}, error));
+  EXPECT_NE(error.find("udp:PORT"), std::string::npos) << error;
+  EXPECT_FALSE(OpenInputSource({.path = "udp:localhost:7355"}, error));
+  EXPECT_NE(error.find("IPv4"), std::string::npos) << error;
+  auto taken = UdpPcmReader::Open("127.0.0.1", 0, 1, error);
+  ASSERT_NE(taken, nullptr);
+  EXPECT_FALSE(OpenInputSource({.path = "udp:" + std::to_string(taken->Port())}, error));
+  EXPECT_NE(error.find("cannot listen"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace talvir
