@@ -15,7 +15,7 @@
 #include <random>
 
 #include "app/application.h"
-#include "audio/sound_file_reader.h"
+#include "audio/input_source.h"
 #include "audio/stream_driver.h"
 #include "ui/constellation_surface.h"
 #include "ui/dialog_template.h"
@@ -85,13 +85,13 @@ void BM_DemoAtRealTime(benchmark::State& state) {
   const auto playFor = std::chrono::seconds(state.range(0));
   for (auto _ : state) {
     std::string error;
-    auto reader = SoundFileReader::Open(TALVIR_DEMO_WAV, error);
-    if (!reader) {
+    auto input = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
+    if (!input) {
       state.SkipWithError(error.c_str());
       return;
     }
     Application app(DataPaths{std::filesystem::temp_directory_path() / "talvir-bench-ui"},
-                    std::make_unique<StreamDriver>(std::move(reader), Pacing::kRealTime));
+                    std::make_unique<StreamDriver>(std::move(input->reader), Pacing::kRealTime));
     app.settings().Set(&SettingsRecord::settingsLoaded, 1);
     app.settings().Set(&SettingsRecord::channelAMode, kChannelHf);
     app.settings().Set(&SettingsRecord::channelBMode, kChannelVhf);

@@ -39,7 +39,6 @@ struct CliOptions {
   bool kml = false;  // aircraft.kml and groundstation.kml in the data folder
   std::vector<OutputTarget> outputs;     // JSON records, in the order given
   std::optional<std::string> stationId;  // names the feeder in the records
-  std::optional<double> frequencyKhz;    // the receiver's frequency
   std::optional<int> sbsPort;            // Basestation lines served on this port
   std::string sbsHost = "127.0.0.1";     // and address
   std::optional<std::time_t> startTime;  // UTC of the input's first frame

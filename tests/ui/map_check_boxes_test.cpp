@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "audio/fake_capture_driver.h"
-#include "audio/sound_file_reader.h"
+#include "audio/input_source.h"
 #include "audio/stream_driver.h"
 #include "app_window_test.h"
 #include "ui/main_dialog.h"
@@ -94,9 +94,9 @@ TEST_F(MapCheckBoxTest, NoMapWindowGivesTheWarningAndGoogleEarthWritesTheFiles) 
 
 TEST_F(MapCheckBoxTest, TheDemosAircraftAndStationsReachTheMap) {
   std::string error;
-  auto reader = SoundFileReader::Open(TALVIR_DEMO_WAV, error);
-  ASSERT_NE(reader, nullptr) << error;
-  auto stream = std::make_unique<StreamDriver>(std::move(reader), Pacing::kAsFastAsTaken);
+  auto input = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
+  ASSERT_TRUE(input) << error;
+  auto stream = std::make_unique<StreamDriver>(std::move(input->reader), Pacing::kAsFastAsTaken);
   const StreamDriver& driver = *stream;
   const auto app = StartApp(std::move(stream));
   CMainDialog window(*app);

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "audio/sound_file_reader.h"
+#include "audio/input_source.h"
 #include "audio/stream_driver.h"
 #include "ui/information_windows.h"
 #include "ui/main_dialog.h"
@@ -116,8 +116,8 @@ int Run(int argc, char** argv) {
   std::error_code ec;
   std::filesystem::create_directories(output, ec);
   std::string error;
-  auto reader = SoundFileReader::Open(input, error);
-  if (!reader) {
+  auto opened = OpenInputSource({.path = input}, error);
+  if (!opened) {
     std::fprintf(stderr, "talvir-screenshots: %s\n", error.c_str());
     return 2;
   }
@@ -126,7 +126,7 @@ int Run(int argc, char** argv) {
   // Settings of their own, so the user's stay untouched.
   const QTemporaryDir configDir;
   const auto app = std::make_unique<Application>(DataPaths{configDir.path().toStdString()},
-                                                 std::make_unique<StreamDriver>(std::move(reader), Pacing::kRealTime));
+                                                 std::make_unique<StreamDriver>(std::move(opened->reader), Pacing::kRealTime));
   Settings& settings = app->settings();
   settings.Set(&SettingsRecord::channelAMode, kChannelHf);
   settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
