@@ -29,6 +29,8 @@ class MapCheckBoxTest : public testing::AppWindowTest {
   std::unique_ptr<Application> StartApp(std::unique_ptr<CaptureDriver> driver) {
     auto app = MakeApp(std::move(driver));
     app->LoadSettings();
+    // These tests are about the map, not the first start's warning.
+    app->settings().Set(&SettingsRecord::settingsLoaded, 1);
     return app;
   }
   static QCheckBox* Box(const CMainDialog& window, int id) { return static_cast<QCheckBox*>(window.control(id)); }
