@@ -6,11 +6,11 @@
 #include <string>
 
 #include "app/application.h"
+#include "common/hfdl_frame_timing.h"
 
 namespace talvir {
 namespace {
 
-constexpr int kSlotsPerFrame = 13;
 constexpr int kCurrentFrameFirstSlot = 3;
 constexpr int kNextFrameSlotsAt = 10;  // S01, S02 of the next frame
 
@@ -108,7 +108,7 @@ void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
   const SquitterHistory::Snapshot squitters = decoder.Squitters();
   strip.assignments[1] = squitters.previous.slotAssignments[kNextFrameSlotsAt];
   strip.assignments[2] = squitters.previous.slotAssignments[kNextFrameSlotsAt + 1];
-  for (int slot = kCurrentFrameFirstSlot; slot < kSlotsPerFrame; ++slot) {
+  for (int slot = kCurrentFrameFirstSlot; slot < hfdl::kSlotsPerFrame; ++slot) {
     strip.assignments[slot] = squitters.latest.slotAssignments[slot - kCurrentFrameFirstSlot];
   }
   QCoreApplication::postEvent(&window_, block.release());

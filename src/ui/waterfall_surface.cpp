@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/hfdl_frame_timing.h"
 #include "ui/dialog_template.h"
 
 namespace talvir {
@@ -16,7 +17,6 @@ const QColor kSlotOffset(0, 255, 0);
 constexpr int kNewColumn = 2;
 const QPoint kSlotNumberAt(5, 64);
 const QPoint kSlotOffsetAt(5, 5);
-constexpr int kSlotsPerFrame = 13;
 constexpr uint8_t kRandomAccess = 0xFE;
 constexpr uint8_t kReserved = 0xFF;
 
@@ -55,7 +55,7 @@ void WaterfallSurface::DrawSlotStrip(const SlotStripState& strip, bool showOffse
   if (columnsInSlot_++ != columnsInPreviousSlot_ / 2 + 4) return;
   QPainter painter(&image_);
   painter.setFont(SurfaceFont());
-  const uint8_t code = strip.assignments[static_cast<std::size_t>(slot % kSlotsPerFrame)];
+  const uint8_t code = strip.assignments[static_cast<std::size_t>(slot % hfdl::kSlotsPerFrame)];
   const bool open = slot != 0 && (code == kRandomAccess || code == kReserved);
   painter.setPen(open ? kOpenSlot : kAssignedSlot);
   const QFontMetrics metrics(painter.font());
@@ -63,7 +63,7 @@ void WaterfallSurface::DrawSlotStrip(const SlotStripState& strip, bool showOffse
   if (showOffsets) {
     painter.setPen(kSlotOffset);
     painter.drawText(kSlotOffsetAt + QPoint(0, metrics.ascent()),
-                     QString::number((strip.squitterSlotOffset + slot) % kSlotsPerFrame));
+                     QString::number((strip.squitterSlotOffset + slot) % hfdl::kSlotsPerFrame));
   }
 }
 

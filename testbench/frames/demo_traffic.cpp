@@ -20,7 +20,6 @@ namespace {
 
 constexpr int kFirstFrameIndex = 1237;  // 10:59:44 UTC
 constexpr int kSlotOffset = 2;
-constexpr int kFrameSeconds = 32;
 constexpr int kTableVersion = 52;
 constexpr int kTablePackets = 2;
 constexpr int kSquitterVersion = 1;
@@ -145,8 +144,8 @@ int SlotsOf(int rateCode) { return hfdl::Rate(rateCode).longInterleaver ? 2 : 1;
 
 // The time the squitters announce for the start of the frame, plus the slot.
 int SecondsOfDay(int frame, int slot) {
-  return (kFirstFrameIndex + frame) * kFrameSeconds +
-         (kSlotOffset + slot) * kFrameSeconds / hfdl::kSlotsPerFrame;
+  return (kFirstFrameIndex + frame) * hfdl::kSecondsPerFrame +
+         (kSlotOffset + slot) * hfdl::kSecondsPerFrame / hfdl::kSlotsPerFrame;
 }
 
 PositionField PositionOf(const Flight& f, int frame, int slot) {
