@@ -6,6 +6,7 @@
 
 #include "common/ui_link.h"
 #include "modem/burst_report.h"
+#include "modem/direction_blend.h"
 #include "modem/known_symbols.h"
 
 namespace talvir {
@@ -215,6 +216,9 @@ void HfdlModem::ReceiveStep() {
   CandidatePath& path = paths_[static_cast<std::size_t>(activePath_)];
   Complex* newest = path.window().data() + CandidatePath::kNewestStart;
   path.FrequencyRotate(newest, newest, CandidatePath::kNewSamples);
+  if (blockCounter_ == 0)
+    backward_.Begin(std::span<const Complex, hfdl::kBlockPathSamples>(path.window().data() + dataStart_ - hfdl::kBlockPathSamples,
+                                                                     hfdl::kBlockPathSamples));
   const int remaining =
       ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples>(path.window().data() + dataStart_, hfdl::kBlockPathSamples));
   if (remaining >= 1) return;
@@ -232,33 +236,61 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
     record_[static_cast<std::size_t>(hfdl::kProbeSymbols + j)] =
         known::kScrambler[static_cast<std::size_t>((scramblerPosition_ + j) % hfdl::kScramblerLength)];
   scramblerPosition_ = (scramblerPosition_ + hfdl::kDataSymbols) % hfdl::kScramblerLength;
+  backward_.Store(samples);
 
-  // Both equalisers take every block; the data come from the one whose
-  // probes have lately shown the cleaner signal.
-  const RlsEqualiser::Outputs* outputs = nullptr;
-  SymbolScale scale;
-  float bestSnr = -1.0f;
+  // Both equalisers take every block and keep what they made of it until
+  // the burst is complete. The ring shows the one whose probes have lately
+  // shown the cleaner signal.
+  const int block = std::min(blockCounter_, hfdl::kMaxDataBlocks);
+  ForwardBlock& kept = forward_[static_cast<std::size_t>(block)];
+  std::size_t shown = kFollowing;
   for (std::size_t e = 0; e < equalisers_.size(); ++e) {
-    const auto& out = equalisers_[e].ProcessBlock(samples, record_);
-    const SymbolScale s = equalisers_[e].DataScale();
-    const float snr = s.amplitude * s.amplitude / std::max(s.noiseVariance, std::numeric_limits<float>::min());
+    kept.outputs[e] = equalisers_[e].ProcessBlock(samples, record_);
+    kept.scales[e] = equalisers_[e].DataScale();
     // The first data block (counter 1) starts the average.
     float& smoothed = smoothedSnr_[e];
-    smoothed = blockCounter_ <= 1 ? snr : kSnrMemory * smoothed + (1.0f - kSnrMemory) * snr;
-    if (smoothed > bestSnr) {
-      bestSnr = smoothed;
-      outputs = &out;
-      scale = s;
-    }
+    smoothed = blockCounter_ <= 1 ? kept.scales[e].Snr() : kSnrMemory * smoothed + (1.0f - kSnrMemory) * kept.scales[e].Snr();
+    kept.smoothedSnr[e] = smoothed;
+    if (smoothed > kept.smoothedSnr[shown]) shown = e;
   }
+  followingFits_[static_cast<std::size_t>(block)] = equalisers_[kFollowing].LastProbeFits();
   // The first block's outputs belong to no data block.
-  if (blockCounter_ > 0)
-    for (const Complex z : *outputs) remainingSoftBits_ -= slicer_(z, scale, deinterleaver_, ring_);
+  if (blockCounter_ > 0) {
+    const auto& rate = hfdl::Rate(GetRateCode());
+    if (rate.modulation != hfdl::Modulation::k8psk)
+      for (const Complex z : kept.outputs[shown]) ring_.Push(z);
+    remainingSoftBits_ -= hfdl::kDataSymbols * rate.bitsPerSymbol;
+  }
   ++blockCounter_;
   return remainingSoftBits_;
 }
 
+// The following equaliser's two directions blended, or the steady one where
+// its probes have lately shown the cleaner signal.
+void HfdlModem::SliceBlock(int block, float& smoothedSnr) {
+  const ForwardBlock& kept = forward_[static_cast<std::size_t>(block)];
+  const DirectionBlend blend =
+      BlendDirections(kept.scales[kFollowing], backward_.Scale(block),
+                      std::span<const RlsEqualiser::ProbeFits, 2>(followingFits_.data() + block - 1, 2),
+                      backward_.FitsAround(block));
+  smoothedSnr = block <= 1 ? blend.scale.Snr() : kSnrMemory * smoothedSnr + (1.0f - kSnrMemory) * blend.scale.Snr();
+  if (smoothedSnr < kept.smoothedSnr[kSteady]) {
+    for (const Complex z : kept.outputs[kSteady]) slicer_(z, kept.scales[kSteady], deinterleaver_);
+    return;
+  }
+  const auto& forward = kept.outputs[kFollowing];
+  const auto& backward = backward_.Data(block);
+  for (std::size_t j = 0; j < forward.size(); ++j)
+    slicer_(blend.forward * forward[j] + blend.backward * backward[j], blend.scale, deinterleaver_);
+}
+
 void HfdlModem::ModemCompleteFrame() {
+  const int blocks = blockCounter_ - 1;
+  backward_.Run(blocks, equalisers_[kFollowing].weights());
+  deinterleaver_.Rewind();
+  float smoothedSnr = 0.0f;
+  for (int k = 1; k <= blocks; ++k) SliceBlock(k, smoothedSnr);
+
   viterbi_.Reset();
   deinterleaver_.Rewind();
   const int code = GetRateCode();

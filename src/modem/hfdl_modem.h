@@ -6,7 +6,7 @@
 // burst is decoded and handed to the frame receiver.
 //
 // Runs on the worker thread; the accessors below may be called from any
-// thread. The object is large (about 0.6 MB): create it on the heap.
+// thread. The object is large (about 1 MB): create it on the heap.
 
 #include <array>
 #include <atomic>
@@ -16,6 +16,7 @@
 #include <string>
 
 #include "common/decoder_links.h"
+#include "modem/backward_equaliser.h"
 #include "modem/candidate_path.h"
 #include "modem/carrier_notch.h"
 #include "modem/constellation_ring.h"
@@ -97,6 +98,7 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   void BurstBegin();
   void ReceiveStep();
   int ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samples);
+  void SliceBlock(int block, float& smoothedSnr);
   void ModemCompleteFrame();
   void SetStatus(std::string line);
 
@@ -119,6 +121,21 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   // value stays each block): one noisy probe group should not decide.
   static constexpr float kSnrMemory = 0.7f;
   std::array<float, kEqualisers> smoothedSnr_{};
+  // What the equalisers made of each data block, kept until the burst is
+  // complete and the backward pass has run.
+  struct ForwardBlock {
+    std::array<RlsEqualiser::Outputs, kEqualisers> outputs{};
+    std::array<SymbolScale, kEqualisers> scales{};
+    std::array<float, kEqualisers> smoothedSnr{};
+  };
+  static constexpr int kFollowing = 0;
+  static constexpr int kSteady = 1;
+  std::array<ForwardBlock, hfdl::kMaxDataBlocks + 1> forward_{};
+  // The following equaliser's probe fits, group k after data block k.
+  std::array<RlsEqualiser::ProbeFits, hfdl::kMaxDataBlocks + 1> followingFits_{};
+
+  BackwardEqualiser backward_;
+
   Deinterleaver deinterleaver_;
   ConstellationRing ring_;
   ViterbiDecoder viterbi_;

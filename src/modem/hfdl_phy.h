@@ -138,6 +138,7 @@ inline constexpr int kSquitterRateCode = 6;  // every burst in slot 0 is a squit
 inline constexpr int kMaxSoftBits = 15120;
 inline constexpr int kMaxViterbiSteps = 7560;
 inline constexpr int kMaxFrameBytes = 945;
+inline constexpr int kMaxDataBlocks = 168;
 
 // --- Interleaver ----------------------------------------------------------------
 
@@ -166,7 +167,7 @@ struct InterleaverCursor {
 
 constexpr bool RateTableConsistent() {
   for (const auto& r : kRateTable) {
-    if (r.softBits != kInterleaverRows * r.columns) return false;
+    if (r.softBits != kInterleaverRows * r.columns || r.dataBlocks > kMaxDataBlocks) return false;
     if (r.softBits != r.dataBlocks * kDataSymbols * r.bitsPerSymbol) return false;
     if (r.viterbiSteps != r.softBits / (2 * r.repetition) || r.frameBytes != r.viterbiSteps / 8) return false;
   }

@@ -67,6 +67,10 @@ void RlsEqualiser::TurnBack(std::array<Complex, kTaps>& w, float radians) {
   for (auto& v : w) v = MulConj(v, u);
 }
 
+void RlsEqualiser::Preload(std::span<const Complex, kBlockSamples> samples) {
+  std::copy(samples.begin(), samples.end(), samples_.begin() + kBlockSamples);
+}
+
 const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex, kBlockSamples> samples,
                                                         Record record) {
   std::copy(samples_.begin() + kBlockSamples, samples_.end(), samples_.begin());
@@ -88,12 +92,11 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
   trainingDrift_ = 0.0f;
 
   // Probes of the current block: symbol i's own sample is at 2 (45 + i).
-  std::array<Complex, kProbes> fit{};
   for (int i = 0; i < kProbes; ++i) {
     const Complex* sample = &samples_[static_cast<std::size_t>(hfdl::kSamplesPerSymbol * (kRecordSize + i))];
     const Complex y = Output(weights_, sample);
     phase_ += y * previous[i];
-    fit[static_cast<std::size_t>(i)] = y * current[i];
+    fit_[static_cast<std::size_t>(i)] = y * current[i];
     Adapt(sample, y, current[i]);
   }
   // Turned onto these probes for the data before them, then ahead by the
@@ -102,7 +105,7 @@ const RlsEqualiser::Outputs& RlsEqualiser::ProcessBlock(std::span<const Complex,
   drift_ += tracking_.driftGain * phase;
   TurnWeights(tracking_.phaseGain * phase);
   earlierProbes_ = laterProbes_;
-  laterProbes_ = FitProbes(fit);
+  laterProbes_ = FitProbes(fit_);
 
   // Data of the previous block, between the weights before and after the
   // probes that follow it.

@@ -61,6 +61,9 @@ class RlsEqualiser {
   // One adaptation on a known symbol whose own sample is *sample; the 16
   // samples before and 15 after it must be readable. Returns y * target.
   Complex TrainStep(const Complex* sample, float target);
+  // Takes the samples just before the first reception block as its history,
+  // without adapting, so that the first probes see the whole span of taps.
+  void Preload(std::span<const Complex, kBlockSamples> samples);
   // One reception block: 90 new samples and their record. Returns the 30
   // descrambled outputs of the previous block.
   const Outputs& ProcessBlock(std::span<const Complex, kBlockSamples> samples, Record record);
@@ -69,6 +72,13 @@ class RlsEqualiser {
   // The scale of the outputs ProcessBlock last returned, from the probe
   // groups before and after them.
   SymbolScale DataScale() const;
+
+  // The last probe group's outputs before adaptation, as y * target.
+  using ProbeFits = std::array<Complex, kProbes>;
+  const ProbeFits& LastProbeFits() const { return fit_; }
+  // From probe outputs before adaptation, as y * target: their mean is the
+  // point's amplitude, their spread the noise.
+  static SymbolScale FitProbes(std::span<const Complex, kProbes> fit);
 
   std::span<const Complex, kTaps> weights() const { return weights_; }
   std::span<Complex, kTaps> weights() { return weights_; }
@@ -91,9 +101,7 @@ class RlsEqualiser {
   std::array<Complex, 2 * kBlockSamples> samples_{};  // previous block, current block
   std::array<float, 2 * kRecordSize> symbols_{};      // previous record, current record
   Outputs outputs_{};
-  // From the probe outputs before adaptation, as y * target: their mean is
-  // the point's amplitude, their spread the noise.
-  static SymbolScale FitProbes(std::span<const Complex, kProbes> fit);
+  ProbeFits fit_{};
   SymbolScale earlierProbes_;
   SymbolScale laterProbes_;
   Complex phase_{};

@@ -4,7 +4,6 @@
 #include <limits>
 #include <span>
 
-#include "modem/constellation_ring.h"
 #include "modem/deinterleaver.h"
 
 namespace talvir {
@@ -43,18 +42,15 @@ float BitLikelihood(Complex z, SymbolScale scale, std::span<const hfdl::Point> p
   return LikelihoodScale(scale) * (best0 - best1);
 }
 
-int SliceBpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver, ConstellationRing& ring) {
-  ring.Push(z);
+int SliceBpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver) {
   return WriteLikelihoods(z, scale, hfdl::kBpskPoints, 1, deinterleaver);
 }
 
-int SliceQpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver, ConstellationRing& ring) {
-  ring.Push(z);
+int SliceQpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver) {
   return WriteLikelihoods(z, scale, hfdl::kQpskPoints, 2, deinterleaver);
 }
 
-// The ring keeps showing the preamble's training outputs during 8PSK bursts.
-int Slice8psk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver, ConstellationRing& /*ring*/) {
+int Slice8psk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver) {
   return WriteLikelihoods(z, scale, hfdl::k8pskPoints, 3, deinterleaver);
 }
 

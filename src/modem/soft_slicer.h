@@ -12,7 +12,6 @@
 
 namespace talvir {
 
-class ConstellationRing;
 class Deinterleaver;
 
 // Log-likelihood ratio of bit `bit` (0 = least significant) of the
@@ -20,13 +19,12 @@ class Deinterleaver;
 float BitLikelihood(Complex z, SymbolScale scale, std::span<const hfdl::Point> points, int bit);
 
 // The slicers of the rate codes: write 1, 2 or 3 soft bits, most significant
-// first, and return how many. BPSK and QPSK symbols are also shown in the
-// constellation ring.
-int SliceBpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver, ConstellationRing& ring);
-int SliceQpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver, ConstellationRing& ring);
-int Slice8psk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver, ConstellationRing& ring);
+// first, and return how many.
+int SliceBpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver);
+int SliceQpsk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver);
+int Slice8psk(Complex z, SymbolScale scale, Deinterleaver& deinterleaver);
 
-using SoftSlicer = int (*)(Complex, SymbolScale, Deinterleaver&, ConstellationRing&);
+using SoftSlicer = int (*)(Complex, SymbolScale, Deinterleaver&);
 SoftSlicer SlicerFor(int rateCode);
 
 }  // namespace talvir

@@ -1,5 +1,6 @@
 // The UD-RLS core against the covariance it stands for, and the equaliser's
-// rotation and interpolation timing.
+// rotation and interpolation timing, its backward run and the blend of the
+// two directions.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,10 @@
 #include <random>
 #include <vector>
 
+#include "modem/backward_equaliser.h"
+#include "modem/direction_blend.h"
 #include "modem/hfdl_phy.h"
+#include "modem/known_symbols.h"
 #include "modem/rls_equaliser.h"
 #include "modem/ud_rls_core.h"
 
@@ -164,8 +168,9 @@ TEST(RlsEqualiser, BlockOutputsComeOneBlockLateWithInterpolatedWeights) {
   }
 }
 
-// Known symbols through a clean channel turning by `hertz` plus complex
-// noise of variance v per sample, BPSK data between the probes.
+// Known symbols through a channel turning by `hertz`, with an echo one
+// symbol late, plus complex noise of variance v per sample; BPSK data
+// between the probes.
 struct ProbeChannel {
   std::vector<float> sent;
   std::vector<Complex> received;
@@ -173,7 +178,7 @@ struct ProbeChannel {
   int Blocks() const { return (static_cast<int>(sent.size()) - kPreamble) / RlsEqualiser::kRecordSize; }
 };
 
-ProbeChannel MakeProbeChannel(int blocks, float variance, double hertz, uint32_t seed) {
+ProbeChannel MakeProbeChannel(int blocks, float variance, double hertz, uint32_t seed, Complex echo = {}) {
   std::mt19937 random(seed);
   std::normal_distribution<float> gauss(0.0f, std::sqrt(variance / 2.0f));
   std::uniform_int_distribution<int> bit(0, 1);
@@ -189,9 +194,11 @@ ProbeChannel MakeProbeChannel(int blocks, float variance, double hertz, uint32_t
   c.received.resize(static_cast<std::size_t>(2 * symbols + 32));
   for (auto& v : c.received) v = {gauss(random), gauss(random)};
   const double turn = 2.0 * 3.141592653589793 * hertz / hfdl::kSymbolRate;
-  for (int k = 0; k < symbols; ++k)
+  for (int k = 0; k < symbols; ++k) {
+    const float previous = k > 0 ? c.sent[static_cast<std::size_t>(k - 1)] : 0.0f;
     c.received[static_cast<std::size_t>(16 + 2 * k)] +=
-        c.sent[static_cast<std::size_t>(k)] * std::polar(1.0f, static_cast<float>(turn * k));
+        (c.sent[static_cast<std::size_t>(k)] + echo * previous) * std::polar(1.0f, static_cast<float>(turn * k));
+  }
   return c;
 }
 
@@ -263,6 +270,80 @@ TEST(RlsEqualiser, PhaseLoopsFollowAResidualOffsetAndTheSteadyOneJittersLess) {
   for (const auto tracking : {RlsEqualiser::kFollowing, RlsEqualiser::kSteady})
     for (const double hertz : {1.0, -1.0}) EXPECT_LT(DataPhaseError(tracking, 0.01f, hertz), 3.0 * kDegree) << hertz;
   EXPECT_LT(DataPhaseError(RlsEqualiser::kSteady, 0.3f, 0.5), DataPhaseError(RlsEqualiser::kFollowing, 0.3f, 0.5));
+}
+
+// Run backwards from the forward equaliser's last weights over a burst with
+// an echo and a turning carrier, every data block comes out in time order,
+// descrambled: 0.1 times the sent symbol times the scrambler. The last
+// blocks (the first it sees) too, so the weights were mirrored right.
+TEST(BackwardEqualiser, SeesEveryDataBlockInTimeOrderFromTheForwardWeights) {
+  const ProbeChannel c = MakeProbeChannel(20, 0.001f, 0.5, 11, Complex{0.0f, 0.5f});
+  BackwardEqualiser backward;
+  const auto at = [&](int symbol) { return std::span<const Complex, 90>(&c.received[static_cast<std::size_t>(16 + 2 * symbol)], 90); };
+  backward.Begin(at(ProbeChannel::kPreamble - RlsEqualiser::kRecordSize));
+  std::array<Complex, RlsEqualiser::kTaps> last{};
+  Receive(c, RlsEqualiser::kFollowing, [&](const RlsEqualiser& eq, const RlsEqualiser::Outputs&, int b) {
+    backward.Store(at(ProbeChannel::kPreamble + b * RlsEqualiser::kRecordSize));
+    std::copy(eq.weights().begin(), eq.weights().end(), last.begin());
+  });
+  // Each block's data follow its probes; the last block's are not data.
+  const int dataBlocks = c.Blocks() - 1;
+  backward.Run(dataBlocks, last);
+  for (int k = 1; k <= dataBlocks; ++k) {
+    for (int j = 0; j < RlsEqualiser::kData; ++j) {
+      const float sent = c.sent[static_cast<std::size_t>(ProbeChannel::kPreamble + (k - 1) * RlsEqualiser::kRecordSize +
+                                                         RlsEqualiser::kProbes + j)] *
+                         known::kScrambler[static_cast<std::size_t>((RlsEqualiser::kData * (k - 1) + j) % hfdl::kScramblerLength)];
+      const Complex z = backward.Data(k)[static_cast<std::size_t>(j)];
+      EXPECT_NEAR(z.real(), 0.1f * sent, 0.03f) << k << " " << j;
+      EXPECT_NEAR(z.imag(), 0.0f, 0.03f) << k << " " << j;
+    }
+    EXPECT_NEAR(backward.Scale(k).amplitude, 0.1f, 0.01f) << k;
+    EXPECT_LT(backward.Scale(k).Snr(), 1e4f) << k;
+    EXPECT_GT(backward.Scale(k).Snr(), 30.0f) << k;
+  }
+  for (int g = 0; g <= dataBlocks; ++g)
+    for (const Complex z : backward.Fits(g)) EXPECT_NEAR(z.real(), 0.1f, 0.03f) << g;
+}
+
+// Probe fits a(1 + n_i): amplitude a, noise a^2 var(n).
+RlsEqualiser::ProbeFits Fits(float amplitude, const std::array<Complex, RlsEqualiser::kProbes>& n) {
+  RlsEqualiser::ProbeFits f{};
+  for (std::size_t i = 0; i < f.size(); ++i) f[i] = amplitude * (1.0f + n[i]);
+  return f;
+}
+
+// Each direction counts by its SNR, over its own amplitude. Errors the two
+// share (the same noise seen twice) stay in the blend's measured noise;
+// errors of their own partly cancel. A silent direction takes no part.
+TEST(DirectionBlend, WeighsByTheSnrAndMeasuresTheBlendOnTheProbes) {
+  std::mt19937 random(4);
+  std::normal_distribution<float> gauss(0.0f, 0.1f);
+  std::array<std::array<Complex, RlsEqualiser::kProbes>, 4> n{};
+  for (auto& group : n)
+    for (auto& v : group) v = {gauss(random), gauss(random)};
+  const SymbolScale forward{0.1f, 0.004f};   // SNR 2.5
+  const SymbolScale backward{0.2f, 0.004f};  // SNR 10
+  const std::array<RlsEqualiser::ProbeFits, 2> shared = {Fits(0.1f, n[0]), Fits(0.1f, n[1])};
+  const std::array<RlsEqualiser::ProbeFits, 2> sharedBackward = {Fits(0.2f, n[0]), Fits(0.2f, n[1])};
+  const DirectionBlend same = BlendDirections(forward, backward, shared, sharedBackward);
+  EXPECT_NEAR(same.forward, 0.2f / 0.1f, 1e-4f);
+  EXPECT_NEAR(same.backward, 0.8f / 0.2f, 1e-4f);
+  const SymbolScale one = RlsEqualiser::FitProbes(Fits(1.0f, n[0]));
+  EXPECT_NEAR(same.scale.amplitude, 1.0f, 0.05f);
+  EXPECT_NEAR(same.scale.Snr(), one.Snr(), 0.3f * one.Snr());
+
+  const std::array<RlsEqualiser::ProbeFits, 2> own = {Fits(0.2f, n[2]), Fits(0.2f, n[3])};
+  const DirectionBlend apart = BlendDirections(forward, backward, shared, own);
+  EXPECT_GT(apart.scale.Snr(), 1.2f * same.scale.Snr());
+
+  const DirectionBlend deaf = BlendDirections(forward, {0.0f, 0.0f}, shared, own);
+  EXPECT_EQ(deaf.backward, 0.0f);
+  EXPECT_NEAR(deaf.forward, 10.0f, 1e-4f);
+  const DirectionBlend none = BlendDirections({0.0f, 0.0f}, {0.0f, 0.0f}, shared, own);
+  EXPECT_EQ(none.forward, 0.0f);
+  EXPECT_EQ(none.backward, 0.0f);
+  EXPECT_EQ(none.scale.Snr(), 0.0f);
 }
 
 }  // namespace
