@@ -1,9 +1,10 @@
 #pragma once
 // The HFDL modem: from the HF channel's audio to Viterbi-decoded frame bytes.
 // Every 25 ms block it either searches the three candidate paths for a burst
-// preamble (state Searching) or equalises, slices and deinterleaves one
-// 45-symbol block of the burst being received (state Receiving); a complete
-// burst is decoded and handed to the frame receiver.
+// preamble (state Searching) or equalises one 45-symbol block of the burst
+// being received (state Receiving). A complete burst is equalised once more
+// from its end, sliced into the deinterleaver, decoded and handed to the
+// frame receiver.
 //
 // Runs on the worker thread; the accessors below may be called from any
 // thread. The object is large (about 1 MB): create it on the heap.
