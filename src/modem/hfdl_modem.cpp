@@ -274,7 +274,7 @@ void HfdlModem::SliceBlock(int block, float& smoothedSnr) {
                       std::span<const RlsEqualiser::ProbeFits, 2>(followingFits_.data() + block - 1, 2),
                       backward_.FitsAround(block));
   smoothedSnr = block <= 1 ? blend.scale.Snr() : kSnrMemory * smoothedSnr + (1.0f - kSnrMemory) * blend.scale.Snr();
-  if (smoothedSnr < kept.smoothedSnr[kSteady]) {
+  if (smoothedSnr < kBlendMargin * kept.smoothedSnr[kSteady]) {
     for (const Complex z : kept.outputs[kSteady]) slicer_(z, kept.scales[kSteady], deinterleaver_);
     return;
   }

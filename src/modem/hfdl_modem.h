@@ -129,6 +129,7 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
     std::array<SymbolScale, kEqualisers> scales{};
     std::array<float, kEqualisers> smoothedSnr{};
   };
+  static constexpr float kBlendMargin = 1.25f;
   static constexpr int kFollowing = 0;
   static constexpr int kSteady = 1;
   std::array<ForwardBlock, hfdl::kMaxDataBlocks + 1> forward_{};
