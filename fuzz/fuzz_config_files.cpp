@@ -38,8 +38,8 @@ void ReadNames(const talvir::fuzz::MemoryFile& file) {
 }
 
 void ReadSystemTable(const talvir::fuzz::MemoryFile& file) {
-  talvir::fuzz::Chain chain;
-  talvir::ProtocolStack& stack = chain.stack;
+  talvir::fuzz::Fresh<talvir::fuzz::Chain> chain;
+  talvir::ProtocolStack& stack = chain->stack;
   talvir::fuzz::Require(stack.systemTable.Load(file.Path()));
   for (int station = -1; station <= talvir::kSystemTableMaxStations; station += 7) {
     for (int number = 0; number <= talvir::kSystemTableMaxFrequencies + 1; ++number) {

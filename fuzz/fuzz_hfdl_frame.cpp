@@ -18,8 +18,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace talvir;
-  fuzz::Chain chain;
-  ProtocolStack& stack = chain.stack;
+  fuzz::Fresh<fuzz::Chain> chain;
+  ProtocolStack& stack = chain->stack;
   for (std::span<const uint8_t> piece : fuzz::Pieces({data, size})) {
     if (piece.empty()) continue;
     BurstInfo burst;

@@ -48,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static JsonFile json;
   json.file.Replace({});
   {
-    fuzz::Chain chain(json.writer);
-    VhfAcarsPrinter vhf(chain.stack.AcarsMessageTargets());
+    fuzz::Fresh<fuzz::Chain> chain(json.writer);
+    VhfAcarsPrinter vhf(chain->stack.AcarsMessageTargets());
     for (std::span<const uint8_t> piece : fuzz::Pieces({data, size})) {
       if (piece.empty()) continue;
       std::vector<uint8_t> frame(piece.begin() + 1, piece.end());
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       burst.statusLine = "TS(1) ";
       burst.frequencyErrorHz = static_cast<int8_t>(piece[0]) / 3.0;
       if (piece[0] & 0x40) fuzz::FixChecks(frame);
-      chain.stack.decoder.ReceiveFrame(frame, burst);
+      chain->stack.decoder.ReceiveFrame(frame, burst);
     }
   }
   CheckLines(json.file.Contents());

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <new>
+#include <utility>
 #include <span>
 #include <string>
 #include <vector>
@@ -50,6 +52,25 @@ struct Chain {
   LogFiles logs{settings, DataPaths{std::filesystem::path("/nonexistent-talvir-fuzz")}};
   NoExternalOutputs outputs;
   ProtocolStack stack;
+};
+
+// A fresh object for each input, built in the same memory every time: a new
+// allocation of a decoder's size costs more than most inputs' decoding. One
+// of each type at a time.
+template <typename T>
+class Fresh {
+ public:
+  template <typename... Args>
+  explicit Fresh(Args&&... args) : object_(new (storage_) T(std::forward<Args>(args)...)) {}
+  ~Fresh() { object_->~T(); }
+  Fresh(const Fresh&) = delete;
+  Fresh& operator=(const Fresh&) = delete;
+  T* operator->() { return object_; }
+  T& operator*() { return *object_; }
+
+ private:
+  alignas(T) static inline unsigned char storage_[sizeof(T)];
+  T* object_;
 };
 
 // Writes the FCS over frame[start, start + n) after it, when it fits.

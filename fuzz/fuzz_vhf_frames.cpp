@@ -1,7 +1,7 @@
 // VHF ACARS from the demodulator's two ends. As bytes: the frame assembler
 // (correcting or not) takes every byte with margins that pick the bits it
 // would doubt, and hands what passes its checks to the message printer. As
-// bits: the bytes are keyed as MSK audio after a pre-key and sync, so the
+// bits: the bytes are keyed as MSK audio after a pre-key, sync and SOH, so the
 // demodulator's bit and byte recovery sees them too.
 // First byte: bit 0 bits or bytes, bit 1 correcting; the rest seed the
 // margins. Then the stream.
@@ -37,6 +37,8 @@ class CheckedPrinter final : public talvir::VhfMessageSink {
   talvir::VhfAcarsPrinter& printer_;
 };
 
+constexpr std::size_t kKeyedBytes = 48;
+
 void FeedBytes(talvir::VhfFrameAssembler& assembler, std::span<const uint8_t> bytes, uint8_t seed) {
   uint32_t state = seed * 2654435761u + 1;
   for (uint8_t byte : bytes) {
@@ -49,8 +51,11 @@ void FeedBytes(talvir::VhfFrameAssembler& assembler, std::span<const uint8_t> by
   }
 }
 
+// After the pre-key, sync and SOH, anything.
 void FeedAudio(talvir::VhfDemodulator& demodulator, std::span<const uint8_t> bytes) {
-  std::vector<float> audio = talvir::testbench::ModulateVhfAcars(bytes, {.startSeconds = 0.01});
+  std::vector<uint8_t> block{talvir::kAcarsSoh};
+  block.insert(block.end(), bytes.begin(), bytes.end());
+  std::vector<float> audio = talvir::testbench::ModulateVhfAcars(block, {.startSeconds = 0.01});
   audio.resize(audio.size() + talvir::VhfDemodulator::kFlushBlocks * talvir::kBlockFrames, 0.0f);
   for (std::size_t at = 0; at < audio.size(); at += talvir::kBlockFrames) {
     const std::size_t n = std::min<std::size_t>(talvir::kBlockFrames, audio.size() - at);
@@ -63,14 +68,15 @@ void FeedAudio(talvir::VhfDemodulator& demodulator, std::span<const uint8_t> byt
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace talvir;
   if (size < 2 || size > 4096) return 0;
-  fuzz::Chain chain;
-  VhfAcarsPrinter printer(chain.stack.AcarsMessageTargets());
+  fuzz::Fresh<fuzz::Chain> chain;
+  VhfAcarsPrinter printer(chain->stack.AcarsMessageTargets());
   CheckedPrinter checked(printer);
   const bool correcting = (data[0] & 2) != 0;
   const std::span<const uint8_t> stream(data + 1, size - 1);
   if (data[0] & 1) {
-    VhfDemodulator demodulator(checked, correcting);
-    FeedAudio(demodulator, stream.first(std::min<std::size_t>(stream.size(), 400)));
+    // Keyed audio is slow to demodulate: a few dozen bytes reach every state.
+    fuzz::Fresh<VhfDemodulator> demodulator(checked, correcting);
+    FeedAudio(*demodulator, stream.first(std::min<std::size_t>(stream.size(), kKeyedBytes)));
   } else {
     VhfFrameAssembler assembler(checked, correcting);
     assembler.StartAfterLock();

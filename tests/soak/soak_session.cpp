@@ -62,17 +62,6 @@ std::string Percent(uint64_t part, uint64_t whole) {
   return text;
 }
 
-}  // namespace
-
-long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
-  }
-  return 0;
-}
-
 bool ParseSoakOptions(int argc, char** argv, SoakOptions& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -107,6 +96,30 @@ std::string SoakHelpText(const char* program) {
          "and logfiles/. Exit status 0 when every check held, 1 when one failed, 2 for bad options.\n";
 }
 
+}  // namespace
+
+long ResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  }
+  return 0;
+}
+
+std::optional<int> ReadSoakCommandLine(int argc, char** argv, SoakOptions& options) {
+  if (argc == 2 && std::string_view(argv[1]) == "--help") {
+    std::fputs(SoakHelpText(argv[0]).c_str(), stdout);
+    return 0;
+  }
+  std::string error;
+  if (!ParseSoakOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "%s: %s\n%s", argv[0], error.c_str(), SoakHelpText(argv[0]).c_str());
+    return 2;
+  }
+  return std::nullopt;
+}
+
 SoakSource::SoakSource(const SoakOptions& options, SoakLedger& ledger)
     : options_(options), ledger_(ledger), segments_(SegmentsFor(options.hours)) {}
 
@@ -115,8 +128,13 @@ bool SoakSource::NextSegment() {
   if (next_ % static_cast<uint64_t>(options_.sampleEverySegments) == 0) {
     const MemorySample sample{static_cast<double>(next_ * kSegmentSeconds) / 3600.0, ResidentKiB()};
     samples_.push_back(sample);
-    std::fprintf(stderr, "soak: %.2f h of %.2f h, resident %.1f MiB\n", sample.audioHours,
-                 static_cast<double>(segments_ * kSegmentSeconds) / 3600.0, sample.residentKiB / 1024.0);
+    const SoakTotals totals = ledger_.Totals();
+    std::fprintf(stderr, "soak: %.2f h of %.2f h, resident %.1f MiB; HFDL sent %llu decoded %llu, VHF sent %llu "
+                 "decoded %llu, false %llu\n", sample.audioHours,
+                 static_cast<double>(segments_ * kSegmentSeconds) / 3600.0, sample.residentKiB / 1024.0,
+                 static_cast<unsigned long long>(totals.hfdlSent), static_cast<unsigned long long>(totals.hfdlDecoded),
+                 static_cast<unsigned long long>(totals.vhfSent), static_cast<unsigned long long>(totals.vhfDecoded),
+                 static_cast<unsigned long long>(totals.falseFrames));
   }
   const Segment segment = PlanSegment(options_.seed, next_);
   ++byCondition_[static_cast<std::size_t>(segment.condition)];
@@ -257,7 +275,7 @@ int SoakSession::Finish(Application& app, const char* pipeline) {
   // The start, then the first sample of each hour.
   int shownHour = -1;
   for (const MemorySample& sample : samples) {
-    if (static_cast<int>(sample.audioHours) == shownHour && &sample != &samples[1]) continue;
+    if (static_cast<int>(sample.audioHours) == shownHour) continue;
     shownHour = static_cast<int>(sample.audioHours);
     std::printf(" %.2f h %.1f;", sample.audioHours, sample.residentKiB / 1024.0);
   }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,10 @@ struct SoakOptions {
   int sampleEverySegments = 10;
 };
 
-// Parses --hours H, --minutes M, --seed N, --folder DIR; false with a reason.
-bool ParseSoakOptions(int argc, char** argv, SoakOptions& options, std::string& error);
-std::string SoakHelpText(const char* program);
+// Reads --hours H, --minutes M, --seed N, --folder DIR and --help. Returns
+// the exit status when the program is to stop here (help shown, or a bad
+// option reported), nothing when it is to run.
+std::optional<int> ReadSoakCommandLine(int argc, char** argv, SoakOptions& options);
 
 struct MemorySample {
   double audioHours = 0;

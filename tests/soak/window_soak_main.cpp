@@ -15,15 +15,7 @@
 int main(int argc, char** argv) {
   using namespace talvir;
   soak::SoakOptions options;
-  std::string error;
-  if (argc == 2 && std::string(argv[1]) == "--help") {
-    std::fputs(soak::SoakHelpText(argv[0]).c_str(), stdout);
-    return 0;
-  }
-  if (!soak::ParseSoakOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "talvir-soak-window: %s\n%s", error.c_str(), soak::SoakHelpText(argv[0]).c_str());
-    return 2;
-  }
+  if (const auto status = soak::ReadSoakCommandLine(argc, argv, options)) return *status;
   int qtArgc = 1;
   QApplication qt(qtArgc, argv);
   soak::SoakSession session(options);
