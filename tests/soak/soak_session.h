@@ -86,7 +86,8 @@ class SoakSession {
   std::unique_ptr<CaptureDriver> driver_;
 };
 
-// The resident set of this process in KiB, 0 when /proc cannot tell.
+// The resident set of this process in KiB after free heap is handed back,
+// 0 when /proc cannot tell.
 long ResidentKiB();
 
 }  // namespace talvir::soak
