@@ -179,6 +179,10 @@ SoakSession::SoakSession(SoakOptions options) : options_(std::move(options)) {
     removeFolder_ = true;
   }
   paths_.base = folder_;
+  // Buffers as large as a segment's go back to the system when freed, not
+  // to the allocator's pool of the thread that rendered them: otherwise they
+  // read as resident memory of the receiver.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
   // As an installed receiver's folder: the system table is kept only there.
   fs::create_directories(paths_.ConfigDir());
   auto source = std::make_unique<SoakSource>(options_, ledger_);
