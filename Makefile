@@ -10,7 +10,7 @@ DEMO       ?= demo/demo.wav
 # What the demo needs, so that a newcomer sees the first decode soon.
 DEMO_TOOLS = talvir-cli talvir-signalgen
 
-.PHONY: all deps configure build demo-tools run test test-release test-asan bench fuzz screenshots deb deb-check clean
+.PHONY: all deps configure build demo-tools run test test-release test-asan bench fuzz fuzz-build fuzz-seeds soak screenshots deb deb-check clean
 
 all: build
 
@@ -52,13 +52,40 @@ bench: build
 	@for b in $(BUILD)/bench/*/talvir_bench_*; do \
 	  [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; done
 
-fuzz:
+# Each fuzz target runs FUZZ_SECONDS (default 30) on its seed corpus in
+# fuzz/corpus/ (read only); what it finds new goes to $(FUZZ_BUILD)/corpus/,
+# crashes to $(FUZZ_BUILD)/artifacts/. FUZZ_TARGETS picks some
+# (FUZZ_TARGETS="fuzz_scenario fuzz_sound_input"). The long campaign is the same
+# with hours: see bench/RESULTS.md.
+FUZZ_SECONDS ?= 30
+FUZZ_TARGETS ?= fuzz_hfdl_frame fuzz_vhf_frames fuzz_config_files fuzz_scenario fuzz_json_output \
+                fuzz_feed_protocol fuzz_command_line fuzz_sound_input
+
+fuzz-build:
 	@TALVIR_FUZZ_DEPS=1 scripts/install-deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTALVIR_FUZZ=ON -DTALVIR_BUILD_TESTS=OFF -DTALVIR_BUILD_BENCH=OFF
+	  -DTALVIR_FUZZ=ON -DTALVIR_BUILD_TESTS=OFF -DTALVIR_BUILD_BENCH=OFF -DTALVIR_BUILD_GUI=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target talvir_fuzzers
-	@for f in $(FUZZ_BUILD)/fuzz/fuzz_*; do \
-	  [ -x "$$f" ] || continue; echo "== $$f"; "$$f" -max_total_time=$${FUZZ_SECONDS:-60} || exit 1; done
+
+fuzz: fuzz-build
+	@mkdir -p $(FUZZ_BUILD)/artifacts
+	@for f in $(FUZZ_TARGETS); do \
+	  echo "== $$f ($(FUZZ_SECONDS) s)"; mkdir -p $(FUZZ_BUILD)/corpus/$$f; \
+	  $(FUZZ_BUILD)/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -timeout=25 -rss_limit_mb=2048 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$f- $(FUZZ_BUILD)/corpus/$$f fuzz/corpus/$$f || exit 1; done
+
+# The seed corpora from the test bench, after it changed.
+fuzz-seeds: fuzz-build
+	rm -rf fuzz/corpus
+	$(FUZZ_BUILD)/fuzz/make_fuzz_seeds fuzz/corpus testbench/signalgen/example-scenario.json
+
+# A day of generated audio through the console's pipeline, then the window's
+# (offscreen); SOAK_HOURS shortens it. The figures go to stdout.
+SOAK_HOURS ?= 24
+soak: configure
+	cmake --build $(BUILD) -j $(JOBS) --target talvir-soak talvir-soak-window
+	$(BUILD)/tests/soak/talvir-soak --hours $(SOAK_HOURS)
+	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/soak/talvir-soak-window --hours $(SOAK_HOURS)
 
 # The Debian package, from a release build without tests and benchmarks.
 deb: deps

@@ -210,8 +210,8 @@ Scenario ParseScenario(std::string_view text) {
   Json root;
   try {
     root = Json::parse(text);
-  } catch (const Json::parse_error& e) {
-    // The library's text starts with its own tag in brackets; keep the rest.
+  } catch (const Json::exception& e) {
+    // A syntax error, or a number too large for a double. The library's text starts with its own tag in brackets; keep the rest.
     std::string what = e.what();
     const auto close = what.find("] ");
     throw ScenarioError("not valid JSON: " + (close == std::string::npos ? what : what.substr(close + 2)));

@@ -88,6 +88,12 @@ void VhfFrameAssembler::DeliverIfItHolds() {
   const auto flip = [&](const BadCharacter& bad, uint8_t bit) {
     message_[static_cast<std::size_t>(bad.index)] ^= static_cast<uint8_t>(1u << bit);
   };
+  // The ETX or ETB itself may be the bad character: a try that makes it
+  // another character leaves a block without an end, whatever the BCS says.
+  const auto holds = [&] {
+    const uint8_t last = message_[static_cast<std::size_t>(messageLength_ - 1)] & 0x7F;
+    return Syndrome() == 0 && (last == kAcarsEtx || last == kAcarsEtb);
+  };
   switch (badCount_) {
     case 0: {
       const uint16_t syndrome = Syndrome();
@@ -104,7 +110,7 @@ void VhfFrameAssembler::DeliverIfItHolds() {
     case 1:
       for (const uint8_t bit : badCharacters_[0].weakBits) {
         flip(badCharacters_[0], bit);
-        if (Syndrome() == 0) return deliver();
+        if (holds()) return deliver();
         flip(badCharacters_[0], bit);
       }
       return;
@@ -113,7 +119,7 @@ void VhfFrameAssembler::DeliverIfItHolds() {
         for (const uint8_t second : badCharacters_[1].weakBits) {
           flip(badCharacters_[0], first);
           flip(badCharacters_[1], second);
-          if (Syndrome() == 0) return deliver();
+          if (holds()) return deliver();
           flip(badCharacters_[0], first);
           flip(badCharacters_[1], second);
         }

@@ -70,6 +70,7 @@ TEST(Scenario, BadFilesNameTheirProblem) {
     const char* expected;
   } cases[] = {
       {R"({"bursts": [{"time": 1, "rate": 6, "hex": "00"}],)", "not valid JSON"},
+      {R"({"hf": {"snr_db": 1e999}})", "not valid JSON: number overflow"},
       {R"([1, 2])", "scenario: must be an object"},
       {R"({"burst": []})", "scenario: unknown key \"burst\""},
       {R"({})", "has neither bursts nor vhf_messages"},

@@ -153,6 +153,20 @@ TEST_F(FrameAssemblerTest, CorrectingMendsUpToTwoCharactersOrOneBcsBitAmongTheLe
   EXPECT_EQ(Feed(correcting, three), kSohAt + 10);
 }
 
+// An ETX whose parity failed may be mended only into an ETX: a try that
+// makes it another character must not pass, even where the BCS holds for it.
+TEST_F(FrameAssemblerTest, CorrectingNeverTurnsTheEtxIntoAnotherCharacter) {
+  std::vector<uint8_t> block = SampleBlock("MSG");
+  const std::size_t etx = block.size() - 4;
+  block[etx] = 0x02;  // the BCS is made for an STX there
+  const uint16_t bcs = AcarsBcs(std::span<const uint8_t>(block).subspan(1, etx));
+  block[etx + 1] = static_cast<uint8_t>(bcs);
+  block[etx + 2] = static_cast<uint8_t>(bcs >> 8);
+  block[etx] = kAcarsEtx;  // even parity: bit 0 flipped back gives the STX
+  Feed(correcting, AfterSync(block), {{kSohAt + etx, 0}, {kSohAt + etx, 7}});
+  EXPECT_TRUE(sink.blocks.empty());
+}
+
 // Mending must never hand over a block that was not sent: blocks with one to
 // four bits flipped anywhere, the least sure bits chosen at random, give the
 // sent block or nothing.

@@ -1,0 +1,100 @@
+// The live feed's line protocol from both sides. Most inputs run their lines
+// through the command parser against the feed's link logic and check that
+// every text sent back frames and parses back whole. When the first byte
+// is 1, the bytes go as they are over loopback TCP to the real server
+// (partial and over-long lines, stray CRs), and what it advises, a text of
+// arbitrary bytes from the input, is read back by the client.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "dde/feed_client.h"
+#include "fuzz/fuzz_support.h"
+#include "outputs/publishing/dde_protocol.h"
+#include "outputs/publishing/dde_server.h"
+#include "outputs/publishing/dde_tcp_server.h"
+
+namespace {
+
+using talvir::DdeCommand;
+
+void CheckFraming(std::string_view item, std::string_view text) {
+  const std::string frame = talvir::DdeDataFrame("DATA", item, text);
+  const std::size_t end = frame.find('\n');
+  const auto header = talvir::ParseDdeDataHeader(std::string_view(frame).substr(0, end));
+  talvir::fuzz::Require(header && header->item == item && header->bytes == text.size() + 1);
+  talvir::fuzz::Require(frame.size() == end + 1 + header->bytes + 1);
+}
+
+void RunLines(std::string_view input) {
+  talvir::Settings settings;
+  talvir::DdeServer server(settings);
+  server.DdeServerStart();
+  while (!input.empty()) {
+    const std::size_t end = input.find('\n');
+    const std::string_view line = input.substr(0, end);
+    input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
+    const DdeCommand command = talvir::ParseDdeCommand(line);
+    switch (command.kind) {
+      case DdeCommand::Kind::kConnect: (void)server.Connect(command.first, command.second); break;
+      case DdeCommand::Kind::kAdviseStart: (void)server.AdviseStart(command.first); break;
+      case DdeCommand::Kind::kAdviseStop: (void)server.AdviseStop(command.first); break;
+      case DdeCommand::Kind::kRequest: CheckFraming(command.first, server.Request(command.first)); break;
+      case DdeCommand::Kind::kInvalid:
+        talvir::fuzz::Require(!command.error.empty());
+        // What a client cannot frame as a command, a decoder may still
+        // publish as text.
+        server.DdePublishAcars(line);
+        break;
+    }
+  }
+}
+
+struct Feed {
+  Feed() {
+    server.DdeServerStart();
+    talvir::fuzz::Require(transport.Listen(0).empty());
+  }
+  talvir::Settings settings;
+  talvir::DdeServer server{settings};
+  talvir::DdeTcpServer transport{server};
+};
+
+void RunOverTcp(std::string_view bytes, std::string_view text) {
+  static Feed feed;
+  talvir::FeedConnection client;
+  std::string error;
+  talvir::fuzz::Require(client.Open(feed.transport.Port(), error));
+  const std::string service = feed.settings.Text(&talvir::SettingsRecord::acarsDdeService);
+  const std::string topic = feed.settings.Text(&talvir::SettingsRecord::acarsDdeTopic);
+  const std::string item = feed.settings.Text(&talvir::SettingsRecord::acarsDdeItem);
+  const auto connected = client.Command("CONNECT " + talvir::QuoteDdeName(service) + " " + talvir::QuoteDdeName(topic));
+  talvir::fuzz::Require(connected == "OK");
+  client.Send(bytes);
+  // The server answers this line unless the bytes before it made it hang up.
+  client.Send("\nADVISE START " + talvir::QuoteDdeName(item) + "\n");
+  feed.server.DdePublishAcars(text);
+  feed.transport.DdePostAdvise();
+  // The answer comes after any advised text; both parse, or the server hung up.
+  (void)client.Command("REQUEST " + talvir::QuoteDdeName(item), std::chrono::seconds(2));
+  while (client.NextText(std::chrono::milliseconds(0))) {
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0 || size > 8192) return 0;
+  const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  if (data[0] == 1) {
+    const std::size_t split = rest.size() / 2;
+    RunOverTcp(rest.substr(0, split), rest.substr(split));
+  } else {
+    RunLines(rest);
+  }
+  return 0;
+}

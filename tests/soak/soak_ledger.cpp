@@ -1,0 +1,130 @@
+#include "soak_ledger.h"
+
+#include <variant>
+
+namespace talvir::soak {
+namespace {
+
+constexpr std::size_t kFalseReportsKept = 10;
+
+bool Hfdl(SentKind kind) { return kind != SentKind::kVhfAcars; }
+
+}  // namespace
+
+void SoakLedger::Sent(const std::vector<SentItem>& items) {
+  std::lock_guard lock(lock_);
+  for (const SentItem& item : items) {
+    Entry& entry = entries_[{static_cast<int>(item.kind), item.key}];
+    entry.item = item;
+    ++entry.sent;
+    if (Hfdl(item.kind)) {
+      ++totals_.hfdlSent;
+      ++totals_.sentByRate[static_cast<std::size_t>(item.rateCode)];
+      totals_.hfdlStrongSent += item.strong;
+    } else {
+      ++totals_.vhfSent;
+      totals_.vhfStrongSent += item.strong;
+    }
+  }
+}
+
+void SoakLedger::Decoded(SentKind kind, uint64_t key, const std::string& what) {
+  const auto found = entries_.find({static_cast<int>(kind), key});
+  if (found == entries_.end() || found->second.decoded >= found->second.sent) return False(what);
+  Entry& entry = found->second;
+  ++entry.decoded;
+  if (Hfdl(kind)) {
+    ++totals_.hfdlDecoded;
+    ++totals_.decodedByRate[static_cast<std::size_t>(entry.item.rateCode)];
+    totals_.hfdlStrongDecoded += entry.item.strong;
+  } else {
+    ++totals_.vhfDecoded;
+    totals_.vhfStrongDecoded += entry.item.strong;
+  }
+}
+
+void SoakLedger::False(const std::string& what) {
+  ++totals_.falseFrames;
+  if (totals_.falseReports.size() < kFalseReportsKept) totals_.falseReports.push_back(what);
+}
+
+void SoakLedger::JudgePendingMpdu() {
+  // A header sent by the soak whose LPDUs all failed their checks is a frame
+  // decoded in part, not a false one; any other header is false.
+  if (mpduPending_ && !mpduDescription_.empty()) False(mpduDescription_);
+  mpduPending_ = false;
+}
+
+void SoakLedger::OnSquitter(const BurstInfo&, const SquitterRecord& squitter) {
+  std::lock_guard lock(lock_);
+  JudgePendingMpdu();
+  ++totals_.goodFrames;
+  if (squitter.station1Id != kSoakStationId) {
+    return False("squitter of station " + std::to_string(squitter.station1Id));
+  }
+  Decoded(SentKind::kSquitter, static_cast<uint64_t>(squitter.frameIndex),
+          "squitter of frame " + std::to_string(squitter.frameIndex));
+}
+
+void SoakLedger::OnMpdu(const BurstInfo&, const MpduHeader& header) {
+  std::lock_guard lock(lock_);
+  JudgePendingMpdu();
+  ++totals_.goodFrames;
+  mpduPending_ = true;
+  const bool ours = header.groundStationId == kSoakStationId &&
+                    (header.direction == kDirectionGroundToAir || header.aid == kSoakAid);
+  mpduDescription_ = ours ? "" : "MPDU of station " + std::to_string(header.groundStationId) + " AID " +
+                                     std::to_string(header.aid);
+}
+
+void SoakLedger::OnLpdu(const BurstInfo&, const LpduRecord& lpdu) {
+  std::lock_guard lock(lock_);
+  const bool first = mpduPending_;
+  mpduPending_ = false;
+  // Only the first LPDU of an MPDU counts: the soak sends one each.
+  if (!first) return False("a second LPDU in one MPDU");
+  const auto* content = lpdu.hfnpdu ? &lpdu.hfnpdu->content : nullptr;
+  if (content != nullptr) {
+    if (const auto* packet = std::get_if<SystemTablePacket>(content)) {
+      if (packet->version == SoakSystemTableVersion()) {
+        return Decoded(SentKind::kSystemTable, static_cast<uint64_t>(packet->sequenceNumber), "table packet");
+      }
+    }
+    if (const auto* message = std::get_if<AcarsMessage>(content)) {
+      const int64_t serial = FindSerial(SentKind::kHfdlAcars, message->text);
+      if (serial >= 0) return Decoded(SentKind::kHfdlAcars, static_cast<uint64_t>(serial), message->text);
+    }
+  }
+  False("LPDU of type " + std::to_string(lpdu.type) + " carrying nothing sent");
+}
+
+void SoakLedger::OnVhfAcars(const AcarsMessage& message) {
+  std::lock_guard lock(lock_);
+  const int64_t serial = FindSerial(SentKind::kVhfAcars, message.text);
+  if (serial < 0) return False("VHF message \"" + message.text + "\"");
+  Decoded(SentKind::kVhfAcars, static_cast<uint64_t>(serial), message.text);
+}
+
+void SoakLedger::Close() {
+  std::lock_guard lock(lock_);
+  JudgePendingMpdu();
+}
+
+SoakTotals SoakLedger::Totals() const {
+  std::lock_guard lock(lock_);
+  return totals_;
+}
+
+std::vector<std::string> SoakLedger::DecodedTokens() const {
+  std::lock_guard lock(lock_);
+  std::vector<std::string> tokens;
+  for (const auto& [key, entry] : entries_) {
+    const auto kind = static_cast<SentKind>(key.first);
+    if (entry.decoded > 0 && (kind == SentKind::kHfdlAcars || kind == SentKind::kVhfAcars)) {
+      tokens.push_back(SerialToken(kind, key.second));
+    }
+  }
+  return tokens;
+}
+
+}  // namespace talvir::soak
