@@ -21,6 +21,7 @@
 
 #include "app/application.h"
 #include "app/window_timers.h"
+#include "ui/application_icon.h"
 #include "ui/information_windows.h"
 #include "ui/main_dialog_layout.h"
 #include "ui/manual_location.h"
@@ -63,6 +64,8 @@ CMainDialog::CMainDialog(Application& app, bool soundCard)
       link_(*this, *this, app),
       map_(app, [this] { static_cast<QCheckBox*>(control(main_dialog::kDxAtlas))->setChecked(false); }) {
   setWindowTitle(QString::fromLatin1(kMainDialogCaption));
+  // The information windows and dialogs take it from here.
+  setWindowIcon(ApplicationIcon());
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setFont(DialogFont());
