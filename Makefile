@@ -2,6 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+TSAN_BUILD ?= build-tsan
 DEB_BUILD  ?= build-deb
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
@@ -10,7 +11,7 @@ DEMO       ?= demo/demo.wav
 # What the demo needs, so that a newcomer sees the first decode soon.
 DEMO_TOOLS = talvir-cli talvir-signalgen
 
-.PHONY: all deps configure build demo-tools run test test-release test-asan bench fuzz fuzz-build fuzz-seeds soak screenshots deb deb-check clean
+.PHONY: all deps configure build demo-tools run test test-release test-asan tsan bench fuzz fuzz-build fuzz-seeds soak screenshots deb deb-check clean
 
 all: build
 
@@ -47,6 +48,15 @@ test-asan:
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) || status=$$?; \
 	  scripts/skipped-tests $(ASAN_BUILD); exit $${status:-0}
+
+# ThreadSanitizer: both front ends on the demo and the test programs that
+# start threads (the worker, capture, the outputs' threads, the window).
+# Not part of `make test`: it builds the tree a third time.
+TSAN_TESTS = app audio cli common outputs_json outputs_publishing outputs_sbs tracking ui
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVIR_TSAN=ON -DTALVIR_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target talvir-cli talvir-screenshots tests_cli_demo $(TSAN_TESTS:%=tests_%)
+	scripts/run-tsan $(TSAN_BUILD) $(TSAN_BUILD)/tests/cli/demo.wav $(TSAN_TESTS)
 
 bench: build
 	@for b in $(BUILD)/bench/*/talvir_bench_*; do \
@@ -105,4 +115,4 @@ screenshots: demo-tools $(DEMO)
 	xvfb-run -a -s "-screen 0 1600x1000x24" $(BUILD)/src/ui/talvir-screenshots --input $(DEMO) --output docs/images
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)

@@ -31,9 +31,10 @@ OpenResult Application::StartupSequence() {
   // starts: a reset under a running worker would race with its block.
   modem_.Reset();
   modem_.ResetFrameCounters();
-  OpenResult capture = AudioStart();
+  // The feed too: a file decode posts its advises from the worker.
   dde_.DdeServerStart();
   if (options_.ddePort) feedError_ = feed_.Listen(*options_.ddePort);
+  OpenResult capture = AudioStart();
   running_ = true;
   return capture;
 }

@@ -13,8 +13,15 @@ void UdRlsCore::Reset(int taps, double inflation) {
   inflation_ = inflation;
 }
 
-// Many equaliser steps per block: built for AVX2 where the CPU has it.
-__attribute__((target_clones("avx2", "default"))) void UdRlsCore::UpdateGain(std::span<const Complex> x) {
+// Many equaliser steps per block: built for AVX2 where the CPU has it. Not
+// under ThreadSanitizer, whose runtime is not up yet when the loader picks
+// the version.
+#if defined(__SANITIZE_THREAD__)
+#define TALVIR_AVX2_CLONES
+#else
+#define TALVIR_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+TALVIR_AVX2_CLONES void UdRlsCore::UpdateGain(std::span<const Complex> x) {
   const int n = n_;
   const double gamma = inflation_;
   const double grow = 1.0 + inflation_;

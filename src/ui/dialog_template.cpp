@@ -1,20 +1,18 @@
 #include "ui/dialog_template.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QRadioButton>
-#include <QStyle>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "ui/application_icon.h"
 #include "ui/up_down_control.h"
 
 namespace talvir {
@@ -75,9 +73,7 @@ QWidget* MakeControl(QWidget& parent, const ControlSpec& spec) {
     case ControlKind::kDropDownList: return new QComboBox(&parent);
     case ControlKind::kIcon: {
       auto* icon = new QLabel(&parent);
-      QIcon image = QApplication::windowIcon();
-      if (image.isNull()) image = parent.style()->standardIcon(QStyle::SP_MessageBoxInformation);
-      icon->setPixmap(image.pixmap(kIconPixels, kIconPixels));
+      icon->setPixmap(ApplicationIcon().pixmap(kIconPixels, kIconPixels));
       return icon;
     }
     case ControlKind::kListBox: return new QListWidget(&parent);

@@ -21,10 +21,12 @@
 
 #include "app/application.h"
 #include "app/window_timers.h"
+#include "ui/application_icon.h"
 #include "ui/information_windows.h"
 #include "ui/main_dialog_layout.h"
 #include "ui/manual_location.h"
 #include "ui/settings_dialogs.h"
+#include "ui/thread_handover.h"
 #include "ui/sound_card_dialog.h"
 #include "ui/up_down_control.h"
 
@@ -63,6 +65,8 @@ CMainDialog::CMainDialog(Application& app, bool soundCard)
       link_(*this, *this, app),
       map_(app, [this] { static_cast<QCheckBox*>(control(main_dialog::kDxAtlas))->setChecked(false); }) {
   setWindowTitle(QString::fromLatin1(kMainDialogCaption));
+  // The information windows and dialogs take it from here.
+  setWindowIcon(ApplicationIcon());
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setFont(DialogFont());
@@ -289,8 +293,7 @@ void CMainDialog::StartTimers() {
   publishTimer_.start();
   // A good squitter sets the clock on the worker; its next tick comes a
   // second later.
-  protocol.utcClock.SetRestartHandler(
-      [this] { QMetaObject::invokeMethod(&clockTimer_, qOverload<>(&QTimer::start), Qt::QueuedConnection); });
+  protocol.utcClock.SetRestartHandler([this] { link_.PostToWindow([this] { clockTimer_.start(); }); });
 }
 
 bool CMainDialog::ConfirmExit() {
@@ -385,6 +388,8 @@ void CMainDialog::DrawSpectrum(const SpectrumBlock& block) {
 }
 
 bool CMainDialog::event(QEvent* event) {
+  // Even its type is written on the worker for the events it posts.
+  TakeFromOtherThread(event);
   switch (static_cast<int>(event->type())) {
     case kSpectrumBlockEvent:
       link_.SpectrumBlockTaken();

@@ -7,6 +7,7 @@
 
 #include "app/application.h"
 #include "common/hfdl_frame_timing.h"
+#include "ui/thread_handover.h"
 
 namespace talvir {
 namespace {
@@ -21,31 +22,43 @@ QString FromUtf8(const std::string& text) { return QString::fromStdString(text);
 QtUiLink::QtUiLink(QObject& window, WindowNotifications& notifications, Application& app)
     : window_(window), notifications_(notifications), app_(app) {}
 
+struct WindowCall : QEvent {
+  explicit WindowCall(std::function<void()> call) : QEvent(kWindowCallEvent), call(std::move(call)) {}
+  std::function<void()> call;
+};
+
 void QtUiLink::CallOnWindow(std::function<void()> call) {
-  if (QThread::currentThread() == window_.thread()) {
+  if (QThread::currentThread() == thread()) {
     call();
     return;
   }
-  struct Pending {
-    bool done = false;
-  };
-  auto pending = std::make_shared<Pending>();
-  {
-    std::lock_guard lock(lock_);
-    if (closed_) return;
-  }
-  QMetaObject::invokeMethod(&window_, [this, pending, call = std::move(call)] {
-    {
-      std::lock_guard lock(lock_);
-      if (closed_) return;
-    }
+  bool done = false;
+  PostToWindow([this, &done, call = std::move(call)] {
     call();
     std::lock_guard lock(lock_);
-    pending->done = true;
+    done = true;
     done_.notify_all();
-  }, Qt::QueuedConnection);
+  });
   std::unique_lock lock(lock_);
-  done_.wait(lock, [&] { return pending->done || closed_; });
+  done_.wait(lock, [&] { return done || closed_; });
+}
+
+void QtUiLink::PostToWindow(std::function<void()> call) {
+  std::lock_guard lock(lock_);
+  if (!closed_) PostAcrossThreads(*this, new WindowCall(std::move(call)));
+}
+
+bool QtUiLink::event(QEvent* event) {
+  TakeFromOtherThread(event);
+  if (event->type() != kWindowCallEvent) return QObject::event(event);
+  {
+    // Closed meanwhile: the worker no longer waits, and what the call
+    // refers to may be gone.
+    std::lock_guard lock(lock_);
+    if (closed_) return true;
+  }
+  static_cast<WindowCall*>(event)->call();
+  return true;
 }
 
 void QtUiLink::Close() {
@@ -81,7 +94,7 @@ void QtUiLink::AppendDecodedText(std::string_view text) {
 }
 
 void QtUiLink::PostSquitterUpdate() {
-  QCoreApplication::postEvent(&window_, new SquitterUpdate(app_.protocol().decoder.Squitters()));
+  PostAcrossThreads(window_, new SquitterUpdate(app_.protocol().decoder.Squitters()));
 }
 
 void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
@@ -111,7 +124,7 @@ void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
   for (int slot = kCurrentFrameFirstSlot; slot < hfdl::kSlotsPerFrame; ++slot) {
     strip.assignments[slot] = squitters.latest.slotAssignments[slot - kCurrentFrameFirstSlot];
   }
-  QCoreApplication::postEvent(&window_, block.release());
+  PostAcrossThreads(window_, block.release());
 }
 
 void QtUiLink::PostConstellationUpdate(int withSlotCaption) {
@@ -125,9 +138,9 @@ void QtUiLink::PostConstellationUpdate(int withSlotCaption) {
     frame.topCaption = decoder.SquitterSeen() == 1 ? QStringLiteral("TS(0) Squitter")
                                                    : FromUtf8(view.slotText + decoder.FrameOutcomeLabel());
   }
-  QCoreApplication::postEvent(&window_, update.release());
+  PostAcrossThreads(window_, update.release());
 }
 
-void QtUiLink::PostStatisticsUpdate() { QCoreApplication::postEvent(&window_, new QEvent(kStatisticsUpdateEvent)); }
+void QtUiLink::PostStatisticsUpdate() { PostAcrossThreads(window_, new QEvent(kStatisticsUpdateEvent)); }
 
 }  // namespace talvir

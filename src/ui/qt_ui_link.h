@@ -27,6 +27,8 @@ inline constexpr QEvent::Type kSquitterUpdateEvent = static_cast<QEvent::Type>(1
 inline constexpr QEvent::Type kSpectrumBlockEvent = static_cast<QEvent::Type>(1035);
 inline constexpr QEvent::Type kConstellationUpdateEvent = static_cast<QEvent::Type>(1036);
 inline constexpr QEvent::Type kStatisticsUpdateEvent = static_cast<QEvent::Type>(1038);
+// A worker's direct notification, run by the link on the window thread.
+inline constexpr QEvent::Type kWindowCallEvent = static_cast<QEvent::Type>(QEvent::User + 1);
 
 struct SquitterUpdate : QEvent {
   explicit SquitterUpdate(const SquitterHistory::Snapshot& copy) : QEvent(kSquitterUpdateEvent), squitters(copy) {}
@@ -70,7 +72,13 @@ class QtUiLink final : public QObject, public UiLink {
   int SpectrumBlocksDropped() const { return spectrumDropped_.load(); }
   // From now on direct notifications return at once without running: the
   // window is about to wait for the worker, which must not wait for it.
+  // On the window thread, so that no call is running meanwhile.
   void Close();
+  // Runs call on the window thread later, from any thread; not after Close.
+  void PostToWindow(std::function<void()> call);
+
+ protected:
+  bool event(QEvent* event) override;
 
  private:
   // Runs call on the window thread and waits for it, unless closed.
