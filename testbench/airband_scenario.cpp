@@ -1,10 +1,13 @@
 #include "testbench/airband_scenario.h"
 
 #include <algorithm>
+#include <fstream>
+#include <stdexcept>
 #include <cmath>
 #include <numbers>
 
 #include "common/decoder_links.h"
+#include "testbench/frames/acars_block.h"
 #include "testbench/gaussian_source.h"
 #include "testbench/msk_modulator.h"
 
@@ -63,6 +66,57 @@ std::vector<std::complex<float>> RenderAirband(const AirbandScenario& scenario) 
     }
   }
   return band;
+}
+
+AirbandScenario AirbandDemoScenario(uint64_t seed) {
+  AirbandScenario scenario{.centreMhz = 131.0, .sampleRate = 2.4e6, .noiseRms = 0.01, .seed = seed, .channels = {}};
+  const double snrDb[] = {14, 22, 35, 50};
+  const double offsetHz[] = {1500, -2500, 0, 800};
+  const char* flights[][2] = {{"BA0304", "BA0305"}, {"EI0152", "EI0153"}, {"LH0400", "LH0401"}, {"AF0012", "AF0013"}};
+  for (std::size_t c = 0; c < std::size(kAirbandDemoChannelsMhz); ++c) {
+    AirbandChannelSignal channel{
+        .frequencyMhz = kAirbandDemoChannelsMhz[c], .snrDb = snrDb[c], .offsetHz = offsetHz[c], .transmissions = {}};
+    for (std::size_t m = 0; m < 2; ++m) {
+      const std::string flight = flights[c][m];
+      const std::vector<uint8_t> block = BuildVhfAcarsBlock({.registration = ".G-EUUB", .label = "5Z",
+                                                             .messageNumber = "M01A", .flightId = flight,
+                                                             .text = "/DUB OS ETA1712 STAND 30" + std::to_string(c)});
+      channel.transmissions.push_back(
+          {.startSeconds = 0.1 + 0.25 * static_cast<double>(c) + 1.2 * static_cast<double>(m), .block = block,
+           .flightId = flight});
+    }
+    scenario.channels.push_back(channel);
+  }
+  scenario.channels.push_back(
+      {.frequencyMhz = 131.550, .snrDb = 55, .transmissions = {{.startSeconds = 0.2,
+                                                                .block = BuildVhfAcarsBlock({.registration = ".N123AB",
+                                                                                             .label = "H1",
+                                                                                             .messageNumber = "M02A",
+                                                                                             .flightId = "UA0001",
+                                                                                             .text = "NEIGHBOUR"}),
+                                                                .flightId = "UA0001"}}});
+  return scenario;
+}
+
+std::size_t WriteCs16File(const std::filesystem::path& path, std::span<const std::complex<float>> band) {
+  std::vector<uint8_t> bytes(band.size() * 4);
+  std::size_t clipped = 0;
+  const auto put = [&](std::size_t at, float value) {
+    const float scaled = std::round(value * 32767.0f);
+    const float limited = std::clamp(scaled, -32768.0f, 32767.0f);
+    clipped += limited != scaled ? 1 : 0;
+    const auto word = static_cast<uint16_t>(static_cast<int16_t>(limited));
+    bytes[at] = static_cast<uint8_t>(word & 0xFF);
+    bytes[at + 1] = static_cast<uint8_t>(word >> 8);
+  };
+  for (std::size_t n = 0; n < band.size(); ++n) {
+    put(4 * n, band[n].real());
+    put(4 * n + 2, band[n].imag());
+  }
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+  return clipped;
 }
 
 }  // namespace talvir::testbench

@@ -6,7 +6,10 @@
 // the whole band.
 
 #include <complex>
+#include <span>
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 namespace talvir::testbench {
@@ -14,6 +17,7 @@ namespace talvir::testbench {
 struct AirbandTransmission {
   double startSeconds = 0.0;
   std::vector<uint8_t> block;  // SOH .. ETX or ETB, BCS, DEL
+  std::string flightId;        // what the block says, for checking
 };
 
 struct AirbandChannelSignal {
@@ -38,5 +42,16 @@ struct AirbandScenario {
 
 // The band's I/Q, the same for the same scenario and seed.
 std::vector<std::complex<float>> RenderAirband(const AirbandScenario& scenario);
+
+// A few seconds around 131 MHz at 2.4 MS/s: four ACARS channels from weak to
+// strong, each a little off its frequency, two messages on each, and a
+// strong transmission on 131.550 MHz, which is not an ACARS channel.
+AirbandScenario AirbandDemoScenario(uint64_t seed);
+inline constexpr double kAirbandDemoChannelsMhz[] = {131.525, 131.725, 130.025, 131.825};
+
+// Raw I/Q as SDR programs write it: interleaved signed 16-bit little-endian
+// I and Q, full scale 1.0. Returns the samples clipped; throws
+// std::runtime_error naming the file when it cannot be written.
+std::size_t WriteCs16File(const std::filesystem::path& path, std::span<const std::complex<float>> band);
 
 }  // namespace talvir::testbench

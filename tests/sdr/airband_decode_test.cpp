@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -8,36 +9,9 @@
 #include "app/airband_channels.h"
 #include "app/airband_decoders.h"
 #include "testbench/airband_scenario.h"
-#include "testbench/frames/acars_block.h"
 
 namespace talvir {
 namespace {
-
-std::vector<uint8_t> Block(const std::string& flight, const std::string& text) {
-  return testbench::BuildVhfAcarsBlock({.registration = ".N123AB", .label = "H1", .messageNumber = "M01A",
-                                        .flightId = flight, .text = text});
-}
-
-// Each listed channel at its own level and transmitter error, two
-// transmissions on each, flight ids naming the channel; a strong
-// transmission on an unlisted channel beside one of them.
-testbench::AirbandScenario FourChannels() {
-  testbench::AirbandScenario scenario{.centreMhz = 131.0, .sampleRate = 2.4e6, .noiseRms = 0.01, .seed = 7, .channels = {}};
-  const double megahertz[] = {131.525, 131.725, 130.025, 131.825};
-  const double snrDb[] = {14, 22, 35, 50};
-  const double offsetHz[] = {1500, -2500, 0, 800};
-  for (int c = 0; c < 4; ++c) {
-    testbench::AirbandChannelSignal channel{.frequencyMhz = megahertz[c], .snrDb = snrDb[c], .offsetHz = offsetHz[c], .transmissions = {}};
-    for (int m = 0; m < 2; ++m) {
-      const std::string flight = "CH" + std::to_string(c) + "M" + std::to_string(m) + "X";
-      channel.transmissions.push_back({.startSeconds = 0.1 + 0.25 * c + 1.2 * m, .block = Block(flight, "ON CHANNEL")});
-    }
-    scenario.channels.push_back(channel);
-  }
-  scenario.channels.push_back({.frequencyMhz = 131.550, .snrDb = 55,
-                               .transmissions = {{.startSeconds = 0.2, .block = Block("NOTME1", "NEIGHBOUR")}}});
-  return scenario;
-}
 
 class AirbandDecode : public ::testing::Test, protected testing::AcarsTestOutputs {};
 
@@ -47,9 +21,10 @@ TEST_F(AirbandDecode, EveryChannelDecodesItsOwnMessagesUnderItsFrequency) {
   for (const double rate : {2.4e6, 2.048e6}) {
     SCOPED_TRACE(rate);
     records.vhf.clear();
-    testbench::AirbandScenario scenario = FourChannels();
+    testbench::AirbandScenario scenario = testbench::AirbandDemoScenario(7);
     scenario.sampleRate = rate;
-    const std::vector<double> listedMhz = {131.525, 131.725, 130.025, 131.825};
+    const std::vector<double> listedMhz(std::begin(testbench::kAirbandDemoChannelsMhz),
+                                        std::end(testbench::kAirbandDemoChannelsMhz));
     std::vector<double> listedHz;
     for (const double mhz : listedMhz) listedHz.push_back(mhz * 1e6);
     std::string error;
@@ -71,13 +46,16 @@ TEST_F(AirbandDecode, EveryChannelDecodesItsOwnMessagesUnderItsFrequency) {
       EXPECT_EQ(listedMhz.at(static_cast<std::size_t>(*message.channel)), *message.frequencyMhz);
       EXPECT_TRUE(heard.emplace(message.flightId, *message.frequencyMhz).second) << message.flightId << " twice";
     }
+    // Every listed channel's messages, none from the unlisted neighbour.
     std::map<std::string, double> sent;
-    for (int c = 0; c < 4; ++c) {
-      for (int m = 0; m < 2; ++m) sent["CH" + std::to_string(c) + "M" + std::to_string(m) + "X"] = listedMhz[c];
+    for (const auto& channel : scenario.channels) {
+      if (std::find(listedMhz.begin(), listedMhz.end(), channel.frequencyMhz) == listedMhz.end()) continue;
+      for (const auto& transmission : channel.transmissions) sent[transmission.flightId] = channel.frequencyMhz;
     }
+    EXPECT_EQ(sent.size(), 8u);
     EXPECT_EQ(heard, sent);
   }
-  EXPECT_NE(ui.AllDecodedText().find("Aircraft reg: .N123AB  [131.825 MHz]\r\n"), std::string::npos);
+  EXPECT_NE(ui.AllDecodedText().find("Aircraft reg: .G-EUUB  [131.825 MHz]\r\n"), std::string::npos);
 }
 
 TEST(AirbandChannels, RefusesChannelsOutsideTheBandAndSlowBands) {
