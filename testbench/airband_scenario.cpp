@@ -73,12 +73,13 @@ AirbandScenario AirbandDemoScenario(uint64_t seed) {
   const double snrDb[] = {14, 22, 35, 50};
   const double offsetHz[] = {1500, -2500, 0, 800};
   const char* flights[][2] = {{"BA0304", "BA0305"}, {"EI0152", "EI0153"}, {"LH0400", "LH0401"}, {"AF0012", "AF0013"}};
+  const char* registrations[] = {".G-EUUB", ".EI-DVM", ".D-AIZA", ".F-GKXA"};
   for (std::size_t c = 0; c < std::size(kAirbandDemoChannelsMhz); ++c) {
     AirbandChannelSignal channel{
         .frequencyMhz = kAirbandDemoChannelsMhz[c], .snrDb = snrDb[c], .offsetHz = offsetHz[c], .transmissions = {}};
     for (std::size_t m = 0; m < 2; ++m) {
       const std::string flight = flights[c][m];
-      const std::vector<uint8_t> block = BuildVhfAcarsBlock({.registration = ".G-EUUB", .label = "5Z",
+      const std::vector<uint8_t> block = BuildVhfAcarsBlock({.registration = registrations[c], .label = "5Z",
                                                              .messageNumber = "M01A", .flightId = flight,
                                                              .text = "/DUB OS ETA1712 STAND 30" + std::to_string(c)});
       channel.transmissions.push_back(

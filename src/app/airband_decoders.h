@@ -28,7 +28,7 @@ class AirbandDecoders final : public ChannelAudioSink {
     VhfAcarsPrinter printer;
     VhfDemodulator demodulator;
   };
-  // On the heap: each demodulator's fixed buffers come to ~150 kB.
+  // On the heap: each demodulator's fixed buffers come to about 100 kB.
   std::vector<std::unique_ptr<Channel>> channels_;
 };
 

@@ -104,7 +104,8 @@ std::optional<OpenedInput> OpenAirbandInput(const InputSpec& spec, double centre
   if (!channels) return std::nullopt;
   OpenedInput input;
   char description[96];
-  std::snprintf(description, sizeof description, "I/Q at %g Hz around %.3f MHz: ACARS on ", rate, centreHz / 1e6);
+  std::snprintf(description, sizeof description, "I/Q at %.0f samples/s around %.3f MHz: ACARS on ", rate,
+                centreHz / 1e6);
   input.description = description + list + " MHz";
   input.seconds = iq->seconds;
   input.warnings = std::move(iq->warnings);

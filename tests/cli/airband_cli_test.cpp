@@ -64,7 +64,7 @@ TEST_F(AirbandProgramTest, EveryChannelDecodesIntoTextAndRecordsThatNameIt) {
   MakeBand();
   const testing::ProgramRun text = Cli(band + "--acars-freqs 131.525,131.725,130.025,131.825 --summary");
   ASSERT_EQ(text.status, 0) << text.err;
-  EXPECT_NE(text.out.find("Aircraft reg: .G-EUUB  [130.025 MHz]\nMessage label: 5Z Block id: 1  Msg. no: M01A "
+  EXPECT_NE(text.out.find("Aircraft reg: .D-AIZA  [130.025 MHz]\nMessage label: 5Z Block id: 1  Msg. no: M01A "
                           "Flight id: LH0400\n"),
             std::string::npos)
       << text.out;

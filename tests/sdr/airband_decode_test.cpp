@@ -55,7 +55,7 @@ TEST_F(AirbandDecode, EveryChannelDecodesItsOwnMessagesUnderItsFrequency) {
     EXPECT_EQ(sent.size(), 8u);
     EXPECT_EQ(heard, sent);
   }
-  EXPECT_NE(ui.AllDecodedText().find("Aircraft reg: .G-EUUB  [131.825 MHz]\r\n"), std::string::npos);
+  EXPECT_NE(ui.AllDecodedText().find("Aircraft reg: .F-GKXA  [131.825 MHz]\r\n"), std::string::npos);
 }
 
 TEST(AirbandChannels, RefusesChannelsOutsideTheBandAndSlowBands) {

@@ -1,0 +1,60 @@
+// Cutting runs for every hop of a band of millions of samples a second: once
+// made, the cutter and the airband chain must not touch the heap. Counts
+// every allocation of this test program.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "app/airband_channels.h"
+#include "sdr/channel_cutter.h"
+
+namespace {
+std::atomic<long> g_allocations{0};
+}  // namespace
+
+// GCC cannot see that these replacements pair malloc with free throughout.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(std::size_t size) {
+  ++g_allocations;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace talvir {
+namespace {
+
+struct Counting final : BasebandSink, ChannelAudioSink {
+  void OnBaseband(std::size_t, std::span<const std::complex<float>> samples) override { values += samples.size(); }
+  void OnChannelAudio(std::size_t, std::span<const float> audio) override { values += audio.size(); }
+  std::size_t values = 0;
+};
+
+TEST(SdrNoAllocation, CuttingAndDemodulatingAllocateNothing) {
+  std::vector<std::complex<float>> band(200000, {0.01f, -0.02f});
+  const std::vector<double> channels = {-300e3, 0.0, 450e3};
+  std::string error;
+  auto cutter = ChannelCutter::Create(2.4e6, {.decimation = 50, .passHz = 7000, .stopHz = 14000}, channels, error);
+  // 2.048 MS/s is resampled to 48000/s as well.
+  auto airband = AirbandChannels::Create(2.048e6, 131e6, std::vector<double>{131.2e6, 130.9e6}, error);
+  ASSERT_TRUE(cutter && airband) << error;
+  Counting sink;
+
+  const long before = g_allocations.load();
+  for (std::size_t at = 0; at < band.size(); at += 7777) {
+    const auto piece = std::span(band).subspan(at, std::min<std::size_t>(7777, band.size() - at));
+    cutter->Process(piece, sink);
+    airband->Process(piece, sink);
+  }
+  EXPECT_EQ(g_allocations.load() - before, 0);
+  EXPECT_GT(sink.values, 0u);
+}
+
+}  // namespace
+}  // namespace talvir
