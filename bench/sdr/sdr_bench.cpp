@@ -10,36 +10,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "app/airband_channels.h"
 #include "app/airband_decoders.h"
 #include "outputs/output_sinks.h"
 #include "sdr/channel_cutter.h"
+#include "support/counting_new.h"
 #include "testbench/airband_scenario.h"
 #include "testbench/gaussian_source.h"
-
-namespace {
-
-// Bytes asked of operator new while counting is on.
-std::atomic<bool> counting{false};
-std::atomic<std::size_t> counted{0};
-
-}  // namespace
-
-// GCC cannot see that these replacements pair malloc with free throughout.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t bytes) {
-  if (counting.load(std::memory_order_relaxed)) counted.fetch_add(bytes, std::memory_order_relaxed);
-  if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace talvir {
 namespace {
@@ -48,11 +27,9 @@ namespace {
 // added by the caller from the sizes).
 template <typename Make>
 auto Counted(std::size_t& bytes, Make make) {
-  counted = 0;
-  counting = true;
+  const std::size_t before = testing::allocatedBytes.load();
   auto made = make();
-  counting = false;
-  bytes = counted.load();
+  bytes = testing::allocatedBytes.load() - before;
   return made;
 }
 

@@ -86,6 +86,7 @@ void AirbandChannels::Resample(std::size_t channel, std::span<const float> audio
     if (done.produced > 0) sink_->OnChannelAudio(channel, std::span(resampled_).first(done.produced));
     audio = audio.subspan(done.consumed);
     if (draining ? done.produced == 0 : audio.empty() && done.produced < resampled_.size()) return;
+    if (done.consumed == 0 && done.produced == 0) return;  // the converter failed: never spin
   }
 }
 

@@ -5,13 +5,11 @@
 
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "cli/cli_options.h"
 #include "cli/program_run.h"
+#include "outputs_json/schema_check.h"
 #include "support/temp_dir.h"
-
-#include <nlohmann/json.hpp>
 
 namespace talvir {
 namespace {
@@ -71,12 +69,11 @@ TEST_F(AirbandProgramTest, EveryChannelDecodesIntoTextAndRecordsThatNameIt) {
   EXPECT_NE(text.err.find("ACARS messages 8,"), std::string::npos) << text.err;
 
   // One channel listed: only its messages, under its index and frequency.
-  const testing::ProgramRun json = Cli(band + "--acars-freqs 131.825 --output json:stdout");
+  const testing::ProgramRun json = Cli(band + "--acars-freqs 131.825 --output json:stdout --station-id XX-HOME");
   ASSERT_EQ(json.status, 0) << json.err;
   std::map<std::string, double> flights;
-  std::istringstream lines(json.out);
-  for (std::string line; std::getline(lines, line);) {
-    const auto record = nlohmann::json::parse(line);
+  for (const testing::Json& record : testing::ParseLines(json.out)) {
+    EXPECT_EQ(testing::RecordMismatch(record), "") << record.dump();
     EXPECT_EQ(record.at("channel"), 0);
     flights[record.at("flight")] = record.at("freq");
   }

@@ -4,28 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "app/airband_channels.h"
 #include "sdr/channel_cutter.h"
-
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-// GCC cannot see that these replacements pair malloc with free throughout.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "support/counting_new.h"
 
 namespace talvir {
 namespace {
@@ -46,13 +29,13 @@ TEST(SdrNoAllocation, CuttingAndDemodulatingAllocateNothing) {
   ASSERT_TRUE(cutter && airband) << error;
   Counting sink;
 
-  const long before = g_allocations.load();
+  const long before = testing::allocations.load();
   for (std::size_t at = 0; at < band.size(); at += 7777) {
     const auto piece = std::span(band).subspan(at, std::min<std::size_t>(7777, band.size() - at));
     cutter->Process(piece, sink);
     airband->Process(piece, sink);
   }
-  EXPECT_EQ(g_allocations.load() - before, 0);
+  EXPECT_EQ(testing::allocations.load() - before, 0);
   EXPECT_GT(sink.values, 0u);
 }
 
