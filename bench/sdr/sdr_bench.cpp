@@ -69,13 +69,15 @@ void BM_AirbandAcars(benchmark::State& state) {
   FlightDb flights(settings, none);
   std::string error;
   std::size_t channelBytes = 0, decoderBytes = 0;
-  auto channels = Counted(channelBytes, [&] { return AirbandChannels::Create(kAirbandRate, kAirbandCentreHz, hz, error); });
+  auto channels =
+      Counted(channelBytes, [&] { return AirbandChannels::Create(kAirbandRate, kAirbandCentreHz, hz, error); });
   auto decoders = Counted(decoderBytes, [&] {
     return std::make_unique<AirbandDecoders>(AcarsMessageOutputs{settings, text, logs, flights, none}, mhz);
   });
   for (auto _ : state) channels->Process(band, *decoders);
   state.counters["x_realtime"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * static_cast<double>(band.size()) / kAirbandRate, benchmark::Counter::kIsRate);
+      static_cast<double>(state.iterations()) * static_cast<double>(band.size()) / kAirbandRate,
+      benchmark::Counter::kIsRate);
   state.counters["heap_bytes"] = static_cast<double>(channelBytes + decoderBytes);
 }
 BENCHMARK(BM_AirbandAcars)->Arg(1)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
@@ -91,7 +93,8 @@ void CutterOnly(benchmark::State& state, double rate, const ChannelShape& shape,
       static_cast<double>(state.iterations()) * static_cast<double>(band.size()) / rate, benchmark::Counter::kIsRate);
   // The forward FFT's two buffers and the inverse FFT's two, FFTW's own.
   const std::size_t fftBytes =
-      2 * sizeof(std::complex<float>) * (cutter->HopSamples() * 4 / 3 + cutter->HopSamples() * 4 / 3 / shape.decimation);
+      2 * sizeof(std::complex<float>) *
+      (cutter->HopSamples() * 4 / 3 + cutter->HopSamples() * 4 / 3 / static_cast<std::size_t>(shape.decimation));
   state.counters["heap_bytes"] = static_cast<double>(bytes + fftBytes);
 }
 
@@ -100,7 +103,9 @@ void BM_AirbandCutter(benchmark::State& state) {
                            .passHz = AirbandChannels::kPassHz,
                            .stopHz = AirbandChannels::kStopHz};
   std::vector<double> offsets;
-  for (const double hz : AirbandChannelsHz(static_cast<std::size_t>(state.range(0)))) offsets.push_back(hz - kAirbandCentreHz);
+  for (const double hz : AirbandChannelsHz(static_cast<std::size_t>(state.range(0)))) {
+    offsets.push_back(hz - kAirbandCentreHz);
+  }
   CutterOnly(state, kAirbandRate, shape, offsets, AirbandBand());
 }
 BENCHMARK(BM_AirbandCutter)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
