@@ -206,7 +206,8 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     console.StatusLine("sbs", options.sbsHost + " port " + std::to_string(sbs.Port()));
   }
   const bool fasterThanRealTime = recording != nullptr && !options.realtime;
-  // Write to the application's outputs from its worker, so they outlive it.
+  // The airband decoders write to the application's outputs, from its worker;
+  // declared before it, so they outlive the worker that feeds them.
   std::unique_ptr<AirbandDecoders> airbandDecoders;
   // The decoders' fixed buffers come to about a megabyte: on the heap, not
   // on the stack.
