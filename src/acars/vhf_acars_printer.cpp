@@ -1,6 +1,7 @@
 #include "acars/vhf_acars_printer.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,15 @@ void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> received) {
     AppendReceivedText(message.text, shown.subspan(kContentOffset), LineBreaks::kReceived);
   }
 
-  std::string text = "VACARS mode: " + message.mode + "  Aircraft reg: " + message.registration +
-                     "\nMessage label: " + message.label + " Block id: " + message.blockId;
+  std::string text = "VACARS mode: " + message.mode + "  Aircraft reg: " + message.registration;
+  if (channel_) {
+    message.channel = channel_->index;
+    message.frequencyMhz = channel_->frequencyMhz;
+    char frequency[32];
+    std::snprintf(frequency, sizeof frequency, "  [%.3f MHz]", channel_->frequencyMhz);
+    text += frequency;
+  }
+  text += "\nMessage label: " + message.label + " Block id: " + message.blockId;
   if (uplink) {
     text += "  [Uplink]\nMessage content:-\n";
   } else {

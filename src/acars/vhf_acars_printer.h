@@ -5,6 +5,7 @@
 // carry no message number or flight id: their whole text is shown.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "acars/acars_message_outputs.h"
@@ -19,12 +20,20 @@ class VhfAcarsPrinter final : public VhfMessageSink {
   static constexpr std::size_t kTextCapacity = 352;
 
   explicit VhfAcarsPrinter(AcarsMessageOutputs outputs) : outputs_(outputs) {}
+  // One of several channels cut from a band: the text and the record say
+  // which.
+  struct Channel {
+    int index = 0;
+    double frequencyMhz = 0;
+  };
+  VhfAcarsPrinter(AcarsMessageOutputs outputs, Channel channel) : outputs_(outputs), channel_(channel) {}
 
   // block: SOH through the ETX or ETB, parity bits still set.
   void PrintVhfAcars(std::span<const uint8_t> block) override;
 
  private:
   AcarsMessageOutputs outputs_;
+  std::optional<Channel> channel_;
 };
 
 }  // namespace talvir

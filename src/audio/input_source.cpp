@@ -120,6 +120,13 @@ std::optional<OpenedInput> OpenIq(const InputSpec& spec, std::string& error) {
 
 }  // namespace
 
+std::optional<OpenedIq> OpenIqBand(const InputSpec& spec, std::string& error) {
+  OpenedInput input;
+  std::unique_ptr<FloatFrameSource> iq = OpenIqSamples(spec, input, error);
+  if (!iq) return std::nullopt;
+  return OpenedIq{std::move(iq), input.seconds, std::move(input.warnings)};
+}
+
 std::optional<OpenedInput> OpenInputSource(const InputSpec& spec, std::string& error) {
   if (spec.ReadsUdp()) return OpenUdp(spec, error);
   if (spec.iq || spec.iqFormat) return OpenIq(spec, error);

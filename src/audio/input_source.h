@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "audio/float_frame_source.h"
 #include "audio/frame_reader.h"
 #include "audio/raw_iq_samples.h"
 
@@ -40,5 +41,14 @@ struct OpenedInput {
 
 // Nothing, with a one-line reason in error, when the input cannot be used.
 std::optional<OpenedInput> OpenInputSource(const InputSpec& spec, std::string& error);
+
+// I/Q as it is, at its own rate, for a band whose channels are cut out
+// (spec.iq or spec.iqFormat set).
+struct OpenedIq {
+  std::unique_ptr<FloatFrameSource> samples;
+  double seconds = 0;  // the recording's length as its header says, when a file
+  std::vector<std::string> warnings;
+};
+std::optional<OpenedIq> OpenIqBand(const InputSpec& spec, std::string& error);
 
 }  // namespace talvir

@@ -2,9 +2,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "app/airband_decoders.h"
+#include "app/airband_feed.h"
 #include "app/application.h"
 #include "app/window_timers.h"
 #include "audio/input_source.h"
@@ -55,6 +58,7 @@ struct Input {
   std::time_t estimatedStart = 0;  // UTC of the first frame, when not given
   std::vector<std::string> warnings;
   std::string description;
+  AirbandFeed* airband = nullptr;  // the band's channels, owned by the driver
 };
 
 // A file's first frame: its last change less its length.
@@ -70,7 +74,10 @@ std::time_t EstimatedStart(const std::filesystem::path& path, double seconds) {
 std::optional<Input> OpenInput(const CliOptions& options, std::string& error) {
   Input input;
   if (options.input) {
-    std::optional<OpenedInput> opened = OpenInputSource(options.Input(), error);
+    std::optional<OpenedInput> opened =
+        options.Airband()
+            ? OpenAirbandInput(options.Input(), *options.frequencyKhz * 1e3, options.acarsFreqsMhz, input.airband, error)
+            : OpenInputSource(options.Input(), error);
     if (!opened) return std::nullopt;
     const Pacing pacing = options.realtime ? Pacing::kRealTime : Pacing::kAsFastAsTaken;
     auto stream = std::make_unique<StreamDriver>(std::move(opened->reader), pacing);
@@ -178,7 +185,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   const ScopedUiLink registration(console);
   for (const std::string& warning : input->warnings) console.Report("talvir-cli", warning);
   if (!input->description.empty()) console.StatusLine("input", input->description);
-  if (const auto channel = options.ChannelFrequencyKhz()) {
+  if (const auto channel = options.ChannelFrequencyKhz(); channel && !options.Airband()) {
     char line[64];
     std::snprintf(line, sizeof line, "the HFDL channel at %.1f kHz", *channel);
     console.StatusLine("frequency", line);
@@ -199,6 +206,9 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     console.StatusLine("sbs", options.sbsHost + " port " + std::to_string(sbs.Port()));
   }
   const bool fasterThanRealTime = recording != nullptr && !options.realtime;
+  // The airband decoders write to the application's outputs, from its worker;
+  // declared before it, so they outlive the worker that feeds them.
+  std::unique_ptr<AirbandDecoders> airbandDecoders;
   // The decoders' fixed buffers come to about a megabyte: on the heap, not
   // on the stack.
   const auto application = std::make_unique<Application>(
@@ -244,7 +254,16 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     app.stamps().AlignToTimeOfDay(protocol.utcClock.Seconds(), app.worker().BlocksProcessed() * kBlockFrames);
   });
 
-  if (fasterThanRealTime) RunTimersOnAudioClock(app.worker(), timers);
+  std::function<void()> decodeBand;
+  if (input->airband != nullptr) {
+    airbandDecoders = std::make_unique<AirbandDecoders>(protocol.AcarsMessageTargets(), options.acarsFreqsMhz);
+    decodeBand = [feed = input->airband, decoders = airbandDecoders.get()] { feed->DecodeBlock(*decoders); };
+  }
+  if (fasterThanRealTime) {
+    RunTimersOnAudioClock(app.worker(), timers, decodeBand);
+  } else if (decodeBand) {
+    app.worker().SetAfterBlock([decodeBand](uint64_t) { decodeBand(); });
+  }
   const OpenResult opened = app.StartupSequence();
   if (!opened.Ok()) {
     app.ShutdownSequence();  // the worker is joined while the timers still exist

@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -103,6 +104,45 @@ std::optional<double> ParsePositive(std::string_view name, std::string_view text
   return value;
 }
 
+// The VHF airband: where ACARS is heard.
+constexpr double kAirbandLowMhz = 118.0;
+constexpr double kAirbandHighMhz = 137.0;
+
+// "131.525,131.725": ACARS channels in MHz, each once.
+std::vector<double> ParseAcarsFrequencies(std::string_view list, std::string& error) {
+  std::vector<double> frequencies;
+  for (;;) {
+    const std::size_t comma = list.find(',');
+    const std::string_view item = TrimBlanks(list.substr(0, comma));
+    double mhz = 0;
+    const auto parsed = std::from_chars(item.data(), item.data() + item.size(), mhz);
+    if (item.empty() || parsed.ec != std::errc() || parsed.ptr != item.data() + item.size() ||
+        !(mhz >= kAirbandLowMhz && mhz <= kAirbandHighMhz)) {
+      error = "--acars-freqs: '" + std::string(item) + "' is not a frequency of the VHF airband in MHz (118 to 137)";
+      return {};
+    }
+    if (std::find(frequencies.begin(), frequencies.end(), mhz) != frequencies.end()) {
+      error = "--acars-freqs: " + std::string(item) + " is listed twice";
+      return {};
+    }
+    frequencies.push_back(mhz);
+    if (comma == std::string_view::npos) return frequencies;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+// --acars-freqs takes an I/Q band whose centre --freq gives, instead of one
+// HF channel.
+std::string AirbandError(const CliOptions& options) {
+  if (!options.Airband()) return {};
+  if (!options.inputOptions.Iq()) return "--acars-freqs cuts channels out of I/Q: give --iq or --iq-format";
+  if (!options.frequencyKhz) return "--acars-freqs needs --freq KHZ, the centre of the I/Q band";
+  if (options.inputOptions.iqDialHz) return "--iq-dial picks one HF channel of the I/Q; --acars-freqs decodes ACARS instead";
+  if (options.channelAMode || options.channelBMode)
+    return "--channel-a and --channel-b name what audio carries; with --acars-freqs the I/Q band is decoded";
+  return {};
+}
+
 // The I/Q and UDP options make sense only with the input they describe.
 std::string InputCompanionError(const CliOptions& options) {
   const bool iq = options.inputOptions.Iq();
@@ -110,8 +150,9 @@ std::string InputCompanionError(const CliOptions& options) {
     return mismatch;
   if (options.ReadsUdp() && options.realtime) return "--realtime paces a file; UDP audio comes at its own pace";
   if (options.ReadsUdp() && options.startTime) return "--start-time dates a recording; UDP audio is stamped as it comes";
+  if (std::string airband = AirbandError(options); !airband.empty()) return airband;
   // I/Q becomes one channel of HF audio.
-  if (iq && ((options.channelAMode && *options.channelAMode != kChannelHf) ||
+  if (iq && !options.Airband() && ((options.channelAMode && *options.channelAMode != kChannelHf) ||
              (options.channelBMode && *options.channelBMode != kChannelNone)))
     return "I/Q input is HF only: it is channel A (hf) and channel B is none";
   return {};
@@ -162,6 +203,8 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
       if (v && error.empty()) error = SetInputOption(arg, *v, options.inputOptions);
     } else if (arg == "--freq") {
       if (auto v = value()) options.frequencyKhz = ParsePositive(arg, *v, "kHz", error);
+    } else if (arg == "--acars-freqs") {
+      if (auto v = value()) options.acarsFreqsMhz = ParseAcarsFrequencies(*v, error);
     } else if (arg == "--device") {
       if (auto v = value()) options.device = std::string(*v);
     } else if (arg == "--channel-a" || arg == "--channel-b") {
@@ -275,7 +318,9 @@ std::optional<int> CliOptions::FeedPort() const {
 
 void ApplyCliOverrides(const CliOptions& options, Settings& settings) {
   if (options.inputOptions.Iq()) {
-    settings.Set(&SettingsRecord::channelAMode, kChannelHf);
+    // An airband band's channels have decoders of their own; the sound
+    // channels carry only silence.
+    settings.Set(&SettingsRecord::channelAMode, options.Airband() ? kChannelNone : kChannelHf);
     settings.Set(&SettingsRecord::channelBMode, kChannelNone);
   }
   if (options.channelAMode) settings.Set(&SettingsRecord::channelAMode, *options.channelAMode);
@@ -352,6 +397,12 @@ Input (default: the sound card named in the settings, else the default input):
 )" + std::string(InputOptionsHelp()) + R"(  --freq KHZ          the receiver's frequency in kHz: the dial for audio,
                       the centre of the band for I/Q; the JSON records
                       carry the channel's dial in Hz
+  --acars-freqs LIST  decode VHF ACARS on these channels of an airband I/Q
+                      band (MHz, comma-separated, e.g. 131.525,131.725),
+                      each cut out and AM-demodulated; --freq is the band's
+                      centre (e.g. 131000), and every channel must lie
+                      within the band less 7 kHz at its edges. Decoded texts
+                      and JSON records name each message's channel
   --realtime          pace file or stdin input at 48000 frames/s instead of
                       decoding as fast as possible
   --start-time UTC    when the recording began, e.g. 2026-12-07T11:00:00Z:

@@ -25,6 +25,9 @@ struct CliOptions {
   // The receiver's frequency: its dial for audio, the centre of the band for I/Q.
   std::optional<double> frequencyKhz;
   std::optional<std::string> device;
+  // ACARS channels cut from the I/Q band around --freq, in MHz; none: the
+  // I/Q is one HF channel.
+  std::vector<double> acarsFreqsMhz;
   std::optional<int32_t> channelAMode;
   std::optional<int32_t> channelBMode;
   std::optional<std::vector<Settings::IntField>> shown;  // display options switched on
@@ -49,6 +52,7 @@ struct CliOptions {
   bool printSettings = false;
 
   bool ReadsStdin() const { return input == "-"; }
+  bool Airband() const { return !acarsFreqsMhz.empty(); }
   // JSON on stdout takes the place of the decoded text there.
   bool JsonOnStdout() const;
   bool ReadsUdp() const { return input && Input().ReadsUdp(); }

@@ -12,8 +12,11 @@ constexpr std::chrono::milliseconds kWallClockPoll{10};
 
 TimerTime AudioClock(uint64_t blocks) { return TimerTime(static_cast<int64_t>(blocks) * kBlockFrames); }
 
-void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers) {
-  worker.SetAfterBlock([&timers](uint64_t blocks) { timers.Advance(AudioClock(blocks)); });
+void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers, std::function<void()> decodeFirst) {
+  worker.SetAfterBlock([&timers, decodeFirst = std::move(decodeFirst)](uint64_t blocks) {
+    if (decodeFirst) decodeFirst();
+    timers.Advance(AudioClock(blocks));
+  });
 }
 
 bool RunDecodeLoop(Application& app, WindowTimers& timers, TimerClock clock, const std::atomic<int>& stopSignal) {

@@ -3,6 +3,7 @@
 // decodes, until the input ends or a signal arrives.
 
 #include <atomic>
+#include <functional>
 
 #include "app/application.h"
 #include "app/window_timers.h"
@@ -19,8 +20,10 @@ TimerTime AudioClock(uint64_t blocks);
 
 // On the audio clock the worker itself runs every tick due after each block,
 // before it takes the next, so every tick sees the same decoded audio however
-// fast the machine is and whatever else runs. Call once before start-up.
-void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers);
+// fast the machine is and whatever else runs. decodeFirst, when set, runs
+// before the ticks: decoders fed beside the capture block. Call once before
+// start-up.
+void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers, std::function<void()> decodeFirst = {});
 
 // Returns true when the input ended, false when stopSignal was set. On the
 // wall clock it advances the timers itself.

@@ -25,6 +25,10 @@ struct AcarsMessage {
   // VHF only, when the demodulator reports them.
   std::optional<double> levelDb;
   std::optional<int> correctedBits;
+  // VHF from a band of many channels: which one, as listed, and its
+  // frequency.
+  std::optional<int> channel;
+  std::optional<double> frequencyMhz;
 };
 
 }  // namespace talvir

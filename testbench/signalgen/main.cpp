@@ -12,6 +12,7 @@
 
 #include "common/decoder_links.h"
 #include "common/version.h"
+#include "testbench/airband_scenario.h"
 #include "testbench/demo_scenario.h"
 #include "testbench/scenario.h"
 #include "testbench/scenario_renderer.h"
@@ -26,6 +27,7 @@ constexpr int kExitBadInput = 2;
 constexpr const char* kUsage =
     "Usage: talvir-signalgen --scenario FILE --output OUT.wav [--seed N] [--quiet]\n"
     "       talvir-signalgen --demo --output OUT.wav [--seed N] [--quiet]\n"
+    "       talvir-signalgen --airband-demo --output OUT.cs16 [--seed N] [--quiet]\n"
     "\n"
     "Writes a 48000 Hz 16-bit WAV file of HFDL bursts (left channel) and VHF\n"
     "ACARS messages (right channel) as an HF SSB receiver and a VHF airband\n"
@@ -40,7 +42,11 @@ constexpr const char* kUsage =
     "                   log-ons, positions, ACARS, a system table) with moderate\n"
     "                   fading, 25 dB SNR, a 17.5 Hz carrier offset, and VHF\n"
     "                   ACARS on the right channel\n"
-    "  --output FILE    the WAV file to write (its folder is created)\n"
+    "  --airband-demo   instead of audio, 3.2 s of I/Q from an SDR tuned to\n"
+    "                   131 MHz at 2.4 MS/s, raw signed 16-bit I and Q: ACARS\n"
+    "                   on 131.525, 131.725, 130.025 and 131.825 MHz at 14 to\n"
+    "                   50 dB SNR, and a strong neighbour on 131.550 MHz\n"
+    "  --output FILE    the file to write (its folder is created)\n"
     "  --seed N         noise and fading seed (default: the scenario's, or 1);\n"
     "                   the same seed gives the same file\n"
     "  --quiet          no progress lines on stderr\n"
@@ -53,6 +59,7 @@ constexpr const char* kUsage =
 struct Arguments {
   std::optional<std::string> scenario;
   bool demo = false;
+  bool airbandDemo = false;
   std::optional<std::string> output;
   std::optional<uint64_t> seed;
   bool quiet = false;
@@ -79,6 +86,8 @@ std::optional<std::string> Parse(int argc, char** argv, Arguments& args) {
       args.version = true;
     } else if (arg == "--demo") {
       args.demo = true;
+    } else if (arg == "--airband-demo") {
+      args.airbandDemo = true;
     } else if (arg == "--quiet") {
       args.quiet = true;
     } else if (arg == "--scenario" || arg == "--output" || arg == "--seed") {
@@ -99,9 +108,30 @@ std::optional<std::string> Parse(int argc, char** argv, Arguments& args) {
     }
   }
   if (args.help || args.version) return std::nullopt;
-  if (args.demo == args.scenario.has_value()) return "give either --demo or --scenario FILE (see --help)";
+  if ((args.demo ? 1 : 0) + (args.airbandDemo ? 1 : 0) + (args.scenario ? 1 : 0) != 1)
+    return "give one of --demo, --airband-demo or --scenario FILE (see --help)";
   if (!args.output) return "--output FILE is missing (see --help)";
   return std::nullopt;
+}
+
+template <typename Progress>
+int WriteAirbandDemo(const std::filesystem::path& output, uint64_t seed, const Progress& progress) {
+  const talvir::testbench::AirbandScenario scenario = talvir::testbench::AirbandDemoScenario(seed);
+  const auto band = talvir::testbench::RenderAirband(scenario);
+  try {
+    if (output.has_parent_path()) std::filesystem::create_directories(output.parent_path());
+    if (talvir::testbench::WriteCs16File(output, band) > 0) {
+      std::fprintf(stderr, "talvir-signalgen: warning: samples clipped at full scale\n");
+    }
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "talvir-signalgen: %s\n", e.what());
+    return kExitWriteFailed;
+  }
+  char summary[96];
+  std::snprintf(summary, sizeof summary, " (%.1f s of cs16 I/Q at %.0f samples/s around %.3f MHz)",
+                static_cast<double>(band.size()) / scenario.sampleRate, scenario.sampleRate, scenario.centreMhz);
+  progress("wrote " + output.string() + summary);
+  return kExitOk;
 }
 
 }  // namespace
@@ -122,6 +152,9 @@ int main(int argc, char** argv) {
     if (!args.quiet) std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
   };
 
+  const std::filesystem::path output = *args.output;
+  if (args.airbandDemo) return WriteAirbandDemo(output, args.seed.value_or(1), progress);
+
   Scenario scenario;
   RenderedScenario audio;
   try {
@@ -134,7 +167,6 @@ int main(int argc, char** argv) {
     return BadInput(std::string(args.demo ? "demo" : *args.scenario) + ": " + e.what());
   }
 
-  const std::filesystem::path output = *args.output;
   try {
     if (output.has_parent_path()) std::filesystem::create_directories(output.parent_path());
     WriteWavFile(output, audio.left, audio.right);

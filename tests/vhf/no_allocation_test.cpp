@@ -3,27 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "support/counting_new.h"
 #include "vhf_signals.h"
-
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-// GCC cannot see that these replacements pair malloc with free throughout.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace talvir {
 namespace {
@@ -40,12 +23,12 @@ TEST(VhfNoAllocation, DemodulatingMessagesAndNoiseAllocatesNothing) {
   } counting;
   VhfDemodulator demodulator(counting);
 
-  const long before = g_allocations.load();
+  const long before = testing::allocations.load();
   // Chunks of 1000 go through the gathering of whole blocks as well.
   for (std::size_t at = 0; at < audio.size(); at += 1000)
     demodulator.ProcessBlock(
         std::span<const float>(audio).subspan(at, std::min<std::size_t>(1000, audio.size() - at)));
-  EXPECT_EQ(g_allocations.load() - before, 0);
+  EXPECT_EQ(testing::allocations.load() - before, 0);
   EXPECT_EQ(counting.messages, 2);
 }
 

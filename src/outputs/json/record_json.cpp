@@ -255,12 +255,14 @@ json LpduJson(const JsonFeeder& feeder, JsonStamp stamp, const BurstInfo& burst,
   return {{"hfdl", hfdl}};
 }
 
-// --freq is the HF receiver's dial: the VHF channel comes from another radio,
-// so its records carry no frequency.
+// Audio's --freq is the HF receiver's dial: a VHF channel from another radio
+// carries no frequency. A channel cut from an airband band carries its own.
 json VhfAcarsJson(const JsonFeeder& feeder, const AcarsMessage& m) {
   json object;
   object["timestamp"] = static_cast<double>(m.stamp);
   if (!feeder.stationId.empty()) object["station_id"] = feeder.stationId;
+  if (m.channel) object["channel"] = *m.channel;
+  if (m.frequencyMhz) object["freq"] = Rounded(*m.frequencyMhz);
   if (m.levelDb) object["level"] = *m.levelDb;
   if (m.correctedBits) object["error"] = *m.correctedBits;
   object["mode"] = m.mode;

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "acars/acars_test_outputs.h"
+#include "app/airband_channels.h"
+#include "app/airband_decoders.h"
+#include "testbench/airband_scenario.h"
+
+namespace talvir {
+namespace {
+
+class AirbandDecode : public ::testing::Test, protected testing::AcarsTestOutputs {};
+
+TEST_F(AirbandDecode, EveryChannelDecodesItsOwnMessagesUnderItsFrequency) {
+  settings.Set(&SettingsRecord::showVAcars, 1);
+  // 2.4 MS/s cuts to 48000/s exactly; 2.048 MS/s to 48762/s, resampled.
+  for (const double rate : {2.4e6, 2.048e6}) {
+    SCOPED_TRACE(rate);
+    records.vhf.clear();
+    testbench::AirbandScenario scenario = testbench::AirbandDemoScenario(7);
+    scenario.sampleRate = rate;
+    const std::vector<double> listedMhz(std::begin(testbench::kAirbandDemoChannelsMhz),
+                                        std::end(testbench::kAirbandDemoChannelsMhz));
+    std::vector<double> listedHz;
+    for (const double mhz : listedMhz) listedHz.push_back(mhz * 1e6);
+    std::string error;
+    auto channels = AirbandChannels::Create(rate, scenario.centreMhz * 1e6, listedHz, error);
+    ASSERT_NE(channels, nullptr) << error;
+    AirbandDecoders decoders(Outputs(), listedMhz);
+    const auto band = testbench::RenderAirband(scenario);
+    // In pieces of a size no hop divides.
+    for (std::size_t at = 0; at < band.size(); at += 100003) {
+      channels->Process(std::span(band).subspan(at, std::min<std::size_t>(100003, band.size() - at)), decoders);
+    }
+    channels->Finish(decoders);
+    decoders.Flush();
+
+    std::map<std::string, double> heard;  // flight id -> frequency
+    for (const AcarsMessage& message : records.vhf) {
+      ASSERT_TRUE(message.frequencyMhz.has_value());
+      ASSERT_TRUE(message.channel.has_value());
+      EXPECT_EQ(listedMhz.at(static_cast<std::size_t>(*message.channel)), *message.frequencyMhz);
+      EXPECT_TRUE(heard.emplace(message.flightId, *message.frequencyMhz).second) << message.flightId << " twice";
+    }
+    // Every listed channel's messages, none from the unlisted neighbour.
+    std::map<std::string, double> sent;
+    for (const auto& channel : scenario.channels) {
+      if (std::find(listedMhz.begin(), listedMhz.end(), channel.frequencyMhz) == listedMhz.end()) continue;
+      for (const auto& transmission : channel.transmissions) sent[transmission.flightId] = channel.frequencyMhz;
+    }
+    EXPECT_EQ(sent.size(), 8u);
+    EXPECT_EQ(heard, sent);
+  }
+  EXPECT_NE(ui.AllDecodedText().find("Aircraft reg: .F-GKXA  [131.825 MHz]\r\n"), std::string::npos);
+}
+
+TEST(AirbandChannels, RefusesChannelsOutsideTheBandAndSlowBands) {
+  std::string error;
+  const std::vector<double> outside = {131.525e6, 132.5e6};
+  EXPECT_EQ(AirbandChannels::Create(2.4e6, 131.0e6, outside, error), nullptr);
+  EXPECT_NE(error.find("132.500 MHz lies outside the I/Q band, 129.807 MHz to 132.193 MHz"), std::string::npos)
+      << error;
+  const std::vector<double> one = {131.525e6};
+  EXPECT_EQ(AirbandChannels::Create(24000, 131.525e6, one, error), nullptr);
+  EXPECT_NE(error.find("at least 48000"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace talvir

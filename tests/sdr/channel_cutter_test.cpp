@@ -1,0 +1,155 @@
+#include "sdr/channel_cutter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <vector>
+
+namespace talvir {
+namespace {
+
+// Each channel's baseband, gathered.
+struct Collected final : BasebandSink {
+  std::vector<std::vector<std::complex<float>>> channels;
+  explicit Collected(std::size_t count) : channels(count) {}
+  void OnBaseband(std::size_t channel, std::span<const std::complex<float>> samples) override {
+    channels.at(channel).insert(channels.at(channel).end(), samples.begin(), samples.end());
+  }
+};
+
+std::vector<std::complex<float>> Tones(double rate, std::size_t length,
+                                       std::initializer_list<std::pair<double, double>> hzAndAmplitude) {
+  std::vector<std::complex<float>> band(length);
+  for (std::size_t n = 0; n < length; ++n) {
+    std::complex<double> sum;
+    for (const auto& [hz, amplitude] : hzAndAmplitude) {
+      sum += std::polar(amplitude, 2.0 * std::numbers::pi * hz * static_cast<double>(n) / rate);
+    }
+    band[n] = std::complex<float>(sum);
+  }
+  return band;
+}
+
+std::unique_ptr<ChannelCutter> MakeCutter(double rate, ChannelShape shape, std::vector<double> offsets) {
+  std::string error;
+  auto cutter = ChannelCutter::Create(rate, shape, offsets, error);
+  EXPECT_NE(cutter, nullptr) << error;
+  return cutter;
+}
+
+// Worst distance of the output, past the filter's settling, from the one tone
+// it should be: amplitude and a phase that runs on evenly across hops.
+double WorstToneError(const std::vector<std::complex<float>>& out, double hz, double amplitude, double rate) {
+  const std::size_t settled = out.size() / 4;
+  const std::complex<double> step = std::polar(1.0, 2.0 * std::numbers::pi * hz / rate);
+  std::complex<double> expected = std::complex<double>(out[settled]) / std::abs(std::complex<double>(out[settled])) * amplitude;
+  double worst = 0;
+  for (std::size_t n = settled; n < out.size(); ++n) {
+    worst = std::max(worst, std::abs(std::complex<double>(out[n]) - expected));
+    expected *= step;
+  }
+  return worst;
+}
+
+double Rms(const std::vector<std::complex<float>>& out) {
+  double sum = 0;
+  for (std::size_t n = out.size() / 4; n < out.size(); ++n) sum += std::norm(std::complex<double>(out[n]));
+  return std::sqrt(sum / static_cast<double>(out.size() - out.size() / 4));
+}
+
+struct Band {
+  const char* name;
+  double rate;
+  ChannelShape shape;
+  double spacingHz;  // to the next channel
+};
+
+// An airband channel from an RTL-SDR's usual rate, and HFDL channels at two
+// rates a modem might take.
+const Band kBands[] = {
+    {"airband", 2.4e6, {.decimation = 50, .passHz = 7000, .stopHz = 14000}, 25000},
+    {"hf 10 kS/s", 250e3, {.decimation = 25, .passHz = 1700, .stopHz = 3200}, 5000},
+    {"hf 7353 S/s", 250e3, {.decimation = 34, .passHz = 1700, .stopHz = 3200}, 5000},
+};
+
+TEST(ChannelCutter, EachChannelIsItsOwnToneMovedToBaseband) {
+  for (const Band& band : kBands) {
+    SCOPED_TRACE(band.name);
+    // Centres off the bin grid on both sides of the band's centre; each
+    // channel's tone a little off its centre and at its own level, the other
+    // channels' tones one spacing away.
+    const std::vector<double> centres = {-3.1 * band.spacingHz, 1234.5, 2.37 * band.spacingHz};
+    const double within = band.shape.passHz * 0.6;
+    auto cutter = MakeCutter(band.rate, band.shape, centres);
+    ASSERT_NE(cutter, nullptr);
+    EXPECT_DOUBLE_EQ(cutter->OutputRate(), band.rate / band.shape.decimation);
+    const auto input = Tones(band.rate, 40 * cutter->HopSamples(),
+                             {{centres[0] + within, 0.5}, {centres[1] - within, 0.05}, {centres[2] + 17.0, 0.01}});
+    Collected out(3);
+    cutter->Process(input, out);
+    const double outRate = cutter->OutputRate();
+    for (const auto& channel : out.channels) EXPECT_EQ(channel.size(), 40 * cutter->HopSamples() / band.shape.decimation);
+    // 0.01 dB of ripple is 0.1 % of the amplitude; the other tones are 70 dB
+    // down, 0.03 % of theirs.
+    EXPECT_LT(WorstToneError(out.channels[0], within, 0.5, outRate), 0.5 * 2e-3);
+    EXPECT_LT(WorstToneError(out.channels[1], -within, 0.05, outRate), 0.05 * 2e-3 + 0.5 * 4e-4);
+    EXPECT_LT(WorstToneError(out.channels[2], 17.0, 0.01, outRate), 0.01 * 2e-3 + 0.5 * 4e-4);
+  }
+}
+
+TEST(ChannelCutter, NeighbourOneSpacingAwayIsStopped) {
+  for (const Band& band : kBands) {
+    SCOPED_TRACE(band.name);
+    auto cutter = MakeCutter(band.rate, band.shape, {0.0});
+    ASSERT_NE(cutter, nullptr);
+    Collected out(1);
+    // Either side, and where a decimated neighbour would fold onto the centre.
+    const double outRate = cutter->OutputRate();
+    cutter->Process(Tones(band.rate, 30 * cutter->HopSamples(),
+                          {{band.spacingHz, 1.0}, {-band.spacingHz, 1.0}, {outRate + 100.0, 1.0}}),
+                    out);
+    EXPECT_LT(20 * std::log10(Rms(out.channels[0])), -65.0);
+  }
+}
+
+TEST(ChannelCutter, SameOutputHoweverTheBandArrivesInPieces) {
+  const Band& band = kBands[0];
+  auto whole = MakeCutter(band.rate, band.shape, {-50000.0, 130000.0});
+  auto pieces = MakeCutter(band.rate, band.shape, {-50000.0, 130000.0});
+  const auto input = Tones(band.rate, 5 * whole->HopSamples() + 777, {{-47000.0, 0.3}, {131000.0, 0.2}});
+  Collected a(2), b(2);
+  whole->Process(input, a);
+  std::span<const std::complex<float>> rest(input);
+  for (std::size_t piece = 1; !rest.empty(); piece = piece * 3 + 1) {
+    const std::size_t take = std::min(rest.size(), piece);
+    pieces->Process(rest.first(take), b);
+    rest = rest.subspan(take);
+  }
+  EXPECT_EQ(a.channels, b.channels);
+  EXPECT_EQ(a.channels[0].size(), 5 * whole->HopSamples() / band.shape.decimation);
+}
+
+TEST(ChannelCutter, RefusesWhatCannotBeCut) {
+  std::string error;
+  const std::vector<double> centre = {0.0};
+  EXPECT_EQ(ChannelCutter::Create(0.0, kBands[0].shape, centre, error), nullptr);
+  EXPECT_EQ(ChannelCutter::Create(2.4e6, {.decimation = 0, .passHz = 7000, .stopHz = 14000}, centre, error), nullptr);
+  // The stop edge beyond what the channel rate can hold without folding.
+  EXPECT_EQ(ChannelCutter::Create(2.4e6, {.decimation = 50, .passHz = 7000, .stopHz = 42000}, centre, error), nullptr);
+  EXPECT_EQ(ChannelCutter::Create(2.4e6, {.decimation = 50, .passHz = 7000, .stopHz = 7000}, centre, error), nullptr);
+  const std::vector<double> outside = {0.0, 1.195e6};
+  EXPECT_EQ(ChannelCutter::Create(2.4e6, kBands[0].shape, outside, error), nullptr);
+  EXPECT_NE(error.find("1.195e+06 Hz"), std::string::npos) << error;
+}
+
+TEST(ChannelCutter, DecimationKeepsTheRateAtLeastAsAsked) {
+  EXPECT_EQ(DecimationFor(2.4e6, 48000), 50);
+  EXPECT_EQ(DecimationFor(2.048e6, 48000), 42);
+  EXPECT_EQ(DecimationFor(250e3, 7200), 34);
+  EXPECT_EQ(DecimationFor(8000, 48000), 1);
+}
+
+}  // namespace
+}  // namespace talvir
