@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "common/ui_link.h"
 #include "modem/burst_report.h"
@@ -265,8 +264,8 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
   return remainingSoftBits_;
 }
 
-// The following equaliser's two directions blended, or the steady one where
-// its probes have lately shown the cleaner signal.
+// The following equaliser's two directions blended, or the steady one unless
+// the blend's probes have lately shown a clearly cleaner signal.
 void HfdlModem::SliceBlock(int block, float& smoothedSnr) {
   const ForwardBlock& kept = forward_[static_cast<std::size_t>(block)];
   const DirectionBlend blend =

@@ -129,6 +129,9 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
     std::array<SymbolScale, kEqualisers> scales{};
     std::array<float, kEqualisers> smoothedSnr{};
   };
+  // The blend's smoothed probe SNR must beat the steady equaliser's by this
+  // factor (1 dB): in steady noise the two measure close, and the steady
+  // one decodes better there.
   static constexpr float kBlendMargin = 1.25f;
   static constexpr int kFollowing = 0;
   static constexpr int kSteady = 1;
