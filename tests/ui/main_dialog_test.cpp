@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <stdexcept>
 #include <string_view>
@@ -190,14 +191,15 @@ TEST_F(MainDialogTest, WorkerNotificationsWaitForTheWindowAndCloseReleasesThem) 
   const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
   CMainDialog window(*app);
   auto* list = static_cast<QListWidget*>(window.control(main_dialog::kFlightList));
-  int position = -2;
+  // Polled while the worker runs.
+  std::atomic<int> position{-2};
   std::thread worker([&] {
     UiSetModemStatus("1800 BPS");
     position = UiFlightListInsert("BAW123");
   });
-  while (position == -2) QTest::qWait(5);
+  while (position.load() == -2) QTest::qWait(5);
   worker.join();
-  EXPECT_EQ(position, 0);
+  EXPECT_EQ(position.load(), 0);
   EXPECT_EQ(list->item(0)->text(), "BAW123");
   EXPECT_EQ(static_cast<QLabel*>(window.control(main_dialog::kModemStatus))->text(), "1800 BPS");
 
