@@ -21,7 +21,7 @@ class VhfAcarsPrinter final : public VhfMessageSink {
   explicit VhfAcarsPrinter(AcarsMessageOutputs outputs) : outputs_(outputs) {}
 
   // block: SOH through the ETX or ETB, parity bits still set.
-  void PrintVhfAcars(std::span<const uint8_t> block) override;
+  void PrintVhfAcars(std::span<const uint8_t> block, const VhfBlockQuality& quality) override;
 
  private:
   AcarsMessageOutputs outputs_;
