@@ -31,7 +31,7 @@ constexpr double kHighestSnrDb = 20.0;
 
 class CollectingSink : public VhfMessageSink {
  public:
-  void PrintVhfAcars(std::span<const uint8_t> block) override {
+  void PrintVhfAcars(std::span<const uint8_t> block, const VhfBlockQuality&) override {
     blocks.emplace_back(block.begin(), block.end());
   }
   std::vector<std::vector<uint8_t>> blocks;

@@ -21,7 +21,7 @@ bool IsUplinkBlockId(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && 
 
 }  // namespace
 
-void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> received) {
+void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> received, const VhfBlockQuality& quality) {
   const std::vector<uint8_t> block = AcarsCharactersWithoutParity(received);
   // The text ends in the ETX or ETB, which is not printed. A text longer than
   // the area is cut there and has no terminator left to drop.
@@ -37,6 +37,8 @@ void VhfAcarsPrinter::PrintVhfAcars(std::span<const uint8_t> received) {
   // An uplink's text starts at once: it carries no message number or flight id.
   AcarsMessage message = ReadAcarsFields(characters, uplink, !uplink);
   message.more = !block.empty() && block.back() == kAcarsEtb;
+  message.levelDb = quality.levelDb;
+  message.correctedBits = quality.correctedBits;
   if (uplink) {
     AppendReceivedText(message.text, shown, LineBreaks::kReceived);
   } else if (shown.size() > kContentOffset) {

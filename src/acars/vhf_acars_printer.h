@@ -29,7 +29,7 @@ class VhfAcarsPrinter final : public VhfMessageSink {
   VhfAcarsPrinter(AcarsMessageOutputs outputs, Channel channel) : outputs_(outputs), channel_(channel) {}
 
   // block: SOH through the ETX or ETB, parity bits still set.
-  void PrintVhfAcars(std::span<const uint8_t> block) override;
+  void PrintVhfAcars(std::span<const uint8_t> block, const VhfBlockQuality& quality) override;
 
  private:
   AcarsMessageOutputs outputs_;

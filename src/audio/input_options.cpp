@@ -16,6 +16,11 @@ std::optional<double> ParseNumber(std::string_view text) {
 
 }  // namespace
 
+std::optional<double> InputOptions::ChannelKhz(std::optional<double> receiverKhz) const {
+  if (!receiverKhz) return std::nullopt;
+  return *receiverKhz + (Iq() ? iqDialHz.value_or(0) / 1000.0 : 0.0);
+}
+
 InputSpec InputOptions::Spec(std::string path) const {
   return {.path = std::move(path),
           .iq = Iq(),

@@ -19,6 +19,9 @@ struct InputOptions {
   std::optional<int> udpChannels{};
 
   bool Iq() const { return iq || iqFormat.has_value(); }
+  // The HFDL channel's dial in kHz for a receiver tuned to `receiverKhz`
+  // (--freq): for I/Q, the centre of the band moved by --iq-dial.
+  std::optional<double> ChannelKhz(std::optional<double> receiverKhz) const;
   InputSpec Spec(std::string path) const;
 };
 

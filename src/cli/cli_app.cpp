@@ -20,8 +20,7 @@
 #include "common/version.h"
 #include "config/data_folder.h"
 #include "config/settings_text.h"
-#include "outputs/json/json_record_writer.h"
-#include "outputs/sbs/sbs_server.h"
+#include "outputs/records/record_outputs.h"
 
 namespace talvir {
 namespace {
@@ -76,7 +75,7 @@ std::optional<Input> OpenInput(const CliOptions& options, std::string& error) {
   if (options.input) {
     std::optional<OpenedInput> opened =
         options.Airband()
-            ? OpenAirbandInput(options.Input(), *options.frequencyKhz * 1e3, options.acarsFreqsMhz, input.airband, error)
+            ? OpenAirbandInput(options.Input(), *options.records.frequencyKhz * 1e3, options.acarsFreqsMhz, input.airband, error)
             : OpenInputSource(options.Input(), error);
     if (!opened) return std::nullopt;
     const Pacing pacing = options.realtime ? Pacing::kRealTime : Pacing::kAsFastAsTaken;
@@ -146,7 +145,7 @@ int AircraftInList(const FlightDb& flights) {
   return count;
 }
 
-void ReportEndOfInput(ConsoleUiLink& console, Application& app, const JsonRecordWriter& json,
+void ReportEndOfInput(ConsoleUiLink& console, Application& app, const RecordOutputs& records,
                       uint64_t sourceFrames) {
   char line[80];
   std::snprintf(line, sizeof line, "%.2f s of audio decoded", static_cast<double>(sourceFrames) / kSampleRate);
@@ -154,7 +153,7 @@ void ReportEndOfInput(ConsoleUiLink& console, Application& app, const JsonRecord
   const DecodeTotals totals{app.modem().Counters(), app.AcarsMessagesDecoded(),
                             AircraftInList(app.protocol().flights)};
   for (const std::string& summary : DecodeSummaryLines(totals)) console.Report("summary", summary);
-  for (const std::string& dropped : json.DropReports()) console.Report("summary", dropped);
+  for (const std::string& dropped : records.DropReports()) console.Report("summary", dropped);
 }
 
 }  // namespace
@@ -181,7 +180,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   // A recording: a file or stdin, which ends and is stamped on its own clock.
   const StreamDriver* recording = input->live ? nullptr : input->stream;
 
-  ConsoleUiLink console(options.JsonOnStdout() ? nullptr : stdout, stderr, options.verboseStatus);
+  ConsoleUiLink console(options.records.JsonOnStdout() ? nullptr : stdout, stderr, options.verboseStatus);
   const ScopedUiLink registration(console);
   for (const std::string& warning : input->warnings) console.Report("talvir-cli", warning);
   if (!input->description.empty()) console.StatusLine("input", input->description);
@@ -191,20 +190,11 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
     console.StatusLine("frequency", line);
   }
   // The record outputs outlive the application, whose worker writes to them.
-  JsonRecordWriter json({options.stationId.value_or(""), options.ChannelFrequencyKhz()});
-  if (!json.Open(options.outputs, [&console](const std::string& text) { console.Report("json", text); }, error)) {
-    return Fail(error);
-  }
-  SbsServer sbs;
-  RecordFanOut records;
-  if (!json.Empty()) records.Add(json);
-  if (options.sbsPort) {
-    if (const std::string why = sbs.Listen(options.sbsHost, *options.sbsPort); !why.empty()) {
-      return Fail("--sbs-port: cannot listen on " + why);
-    }
-    records.Add(sbs);
-    console.StatusLine("sbs", options.sbsHost + " port " + std::to_string(sbs.Port()));
-  }
+  RecordOutputs records;
+  error = records.Open(options.records, options.ChannelFrequencyKhz(),
+                       [&console](const std::string& text) { console.Report("json", text); });
+  if (!error.empty()) return Fail(error);
+  if (const auto sbs = records.SbsAddress()) console.StatusLine("sbs", *sbs);
   const bool fasterThanRealTime = recording != nullptr && !options.realtime;
   // The airband decoders write to the application's outputs, from its worker;
   // declared before it, so they outlive the worker that feeds them.
@@ -217,10 +207,9 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
                          .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass,
                          .ddePort = options.FeedPort(),
                          .kmlFolder = options.kml ? std::optional(paths.base) : std::nullopt,
-                         .records = records.Empty() ? nullptr : &records});
+                         .records = records.Sink()});
   Application& app = *application;
-  json.SetClock([&app] { return app.StampNow(); });
-  sbs.SetClock([&app] { return app.StampNow(); });
+  records.SetClock([&app] { return app.StampNow(); });
   if (!app.LoadSettings()) {
     console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
   }
@@ -281,7 +270,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   if (options.kml) protocol.flights.FlightDbPublish(0);
 
   if (ended && recording != nullptr) {
-    if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, json, recording->SourceFrames());
+    if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, records, recording->SourceFrames());
     return kExitOk;
   }
   return recording != nullptr ? kExitInterrupted : kExitOk;

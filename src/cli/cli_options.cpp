@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -49,16 +47,6 @@ std::optional<int32_t> ParseChannelMode(std::string_view value) {
 constexpr std::string_view kShowItems =
     "preamble, spdu, mpdu, lpdu, bdu, hfnpdu, vacars, hacars, hex, verbose, all";
 
-// A TCP port, 1 to 65535.
-std::optional<int> ParsePort(std::string_view text) {
-  int port = 0;
-  const auto parsed = std::from_chars(text.data(), text.data() + text.size(), port);
-  if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size() || port < 1 || port > 65535) {
-    return std::nullopt;
-  }
-  return port;
-}
-
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -90,18 +78,6 @@ std::optional<std::vector<Settings::IntField>> ParseShowList(std::string_view li
     if (comma == std::string_view::npos) return shown;
     list.remove_prefix(comma + 1);
   }
-}
-
-// A positive number for option `name`, or the reason in error.
-std::optional<double> ParsePositive(std::string_view name, std::string_view text, std::string_view unit,
-                                    std::string& error) {
-  double value = 0;
-  const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size() || !std::isfinite(value) || value <= 0) {
-    error = std::string(name) + ": '" + std::string(text) + "' is not a positive number of " + std::string(unit);
-    return std::nullopt;
-  }
-  return value;
 }
 
 // The VHF airband: where ACARS is heard.
@@ -136,7 +112,7 @@ std::vector<double> ParseAcarsFrequencies(std::string_view list, std::string& er
 std::string AirbandError(const CliOptions& options) {
   if (!options.Airband()) return {};
   if (!options.inputOptions.Iq()) return "--acars-freqs cuts channels out of I/Q: give --iq or --iq-format";
-  if (!options.frequencyKhz) return "--acars-freqs needs --freq KHZ, the centre of the I/Q band";
+  if (!options.records.frequencyKhz) return "--acars-freqs needs --freq KHZ, the centre of the I/Q band";
   if (options.inputOptions.iqDialHz) return "--iq-dial picks one HF channel of the I/Q; --acars-freqs decodes ACARS instead";
   if (options.channelAMode || options.channelBMode)
     return "--channel-a and --channel-b name what audio carries; with --acars-freqs the I/Q band is decoded";
@@ -201,8 +177,8 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
       if (kind == InputOptionKind::kFlag && attached) error = std::string(arg) + " takes no value";
       const auto v = kind == InputOptionKind::kFlag ? std::optional<std::string_view>("") : value();
       if (v && error.empty()) error = SetInputOption(arg, *v, options.inputOptions);
-    } else if (arg == "--freq") {
-      if (auto v = value()) options.frequencyKhz = ParsePositive(arg, *v, "kHz", error);
+    } else if (IsRecordOutputOption(arg)) {
+      if (auto v = value()) error = SetRecordOutputOption(arg, *v, options.records);
     } else if (arg == "--acars-freqs") {
       if (auto v = value()) options.acarsFreqsMhz = ParseAcarsFrequencies(*v, error);
     } else if (arg == "--device") {
@@ -232,7 +208,7 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
       }
     } else if (arg == "--dde-port") {
       if (auto v = value()) {
-        const auto port = ParsePort(*v);
+        const auto port = ParsePortNumber(*v);
         if (*v == "off") {
           options.ddeOff = true;
         } else if (!port) {
@@ -240,24 +216,6 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
         } else {
           options.ddePort = port;
           options.ddeOff = false;
-        }
-      }
-    } else if (arg == "--output") {
-      if (auto v = value()) {
-        if (auto target = ParseOutputTarget(*v, error)) options.outputs.push_back(std::move(*target));
-      }
-    } else if (arg == "--station-id") {
-      if (auto v = value()) {
-        if (v->empty()) error = "--station-id needs a name";
-        options.stationId = std::string(*v);
-      }
-    } else if (arg == "--sbs-port") {
-      if (auto v = value()) {
-        const std::size_t colon = v->rfind(':');
-        if (colon != std::string_view::npos) options.sbsHost = std::string(v->substr(0, colon));
-        options.sbsPort = ParsePort(colon == std::string_view::npos ? *v : v->substr(colon + 1));
-        if (!options.sbsPort) {
-          error = "--sbs-port: '" + std::string(*v) + "' is not a port number (1 to 65535), or ADDRESS:PORT";
         }
       }
     } else if (arg == "--kml") {
@@ -293,19 +251,7 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
   return result;
 }
 
-bool CliOptions::JsonOnStdout() const {
-  for (const OutputTarget& target : outputs) {
-    if (target.kind == OutputTarget::Kind::kStdout) return true;
-  }
-  return false;
-}
-
 InputSpec CliOptions::Input() const { return inputOptions.Spec(input.value_or("")); }
-
-std::optional<double> CliOptions::ChannelFrequencyKhz() const {
-  if (!frequencyKhz) return std::nullopt;
-  return *frequencyKhz + (inputOptions.Iq() ? inputOptions.iqDialHz.value_or(0) / 1000.0 : 0.0);
-}
 
 std::optional<int> CliOptions::FeedPort() const {
   if (ddeOff) return std::nullopt;
@@ -394,10 +340,7 @@ Input (default: the sound card named in the settings, else the default input):
                       Hz; mono or stereo, a mono file is channel A)
   --input -           decode raw 16-bit little-endian stereo PCM at 48000
                       frames/s from stdin
-)" + std::string(InputOptionsHelp()) + R"(  --freq KHZ          the receiver's frequency in kHz: the dial for audio,
-                      the centre of the band for I/Q; the JSON records
-                      carry the channel's dial in Hz
-  --acars-freqs LIST  decode VHF ACARS on these channels of an airband I/Q
+)" + std::string(InputOptionsHelp()) + R"(  --acars-freqs LIST  decode VHF ACARS on these channels of an airband I/Q
                       band (MHz, comma-separated, e.g. 131.525,131.725),
                       each cut out and AM-demodulated; --freq is the band's
                       centre (e.g. 131000), and every channel must lie
@@ -435,19 +378,7 @@ Outputs:
   --dde-port off      no live feed
   --kml               write aircraft.kml and groundstation.kml (for Google
                       Earth or Marble) into DIR, rewritten as they change
-  --output TARGET     also write every decoded PDU and message as one JSON
-                      object a line, as HFDL and ACARS aggregators read them;
-                      TARGET is json:stdout (instead of the decoded text),
-                      json:file:PATH (appended), json:udp:HOST:PORT or
-                      json:tcp:HOST:PORT; give it once for each target. A
-                      peer that is down or slow is never waited for: what
-                      cannot be sent is dropped, said once on stderr and
-                      counted in the --summary
-  --station-id NAME   name this receiver in the JSON records
-  --sbs-port PORT     serve aircraft positions as Basestation (SBS) lines on
-                      127.0.0.1 port PORT, for map programs; ADDRESS:PORT
-                      listens on that address instead (0.0.0.0: every one)
-
+)" + std::string(RecordOutputOptionsHelp()) + R"(
 Settings and files:
   --config-dir DIR    where configs/ and logfiles/ are (default: the working
                       directory)

@@ -12,7 +12,7 @@
 
 #include "audio/input_options.h"
 #include "config/settings.h"
-#include "outputs/json/output_target.h"
+#include "outputs/records/record_output_options.h"
 
 namespace talvir {
 
@@ -22,8 +22,6 @@ struct CliOptions {
 
   std::optional<std::string> input;  // a sound file, "-" for raw PCM on stdin, or udp:PORT
   InputOptions inputOptions;  // what the input is: I/Q, UDP channels
-  // The receiver's frequency: its dial for audio, the centre of the band for I/Q.
-  std::optional<double> frequencyKhz;
   std::optional<std::string> device;
   // ACARS channels cut from the I/Q band around --freq, in MHz; none: the
   // I/Q is one HF channel.
@@ -40,10 +38,7 @@ struct CliOptions {
   std::optional<int> ddePort;
   bool ddeOff = false;
   bool kml = false;  // aircraft.kml and groundstation.kml in the data folder
-  std::vector<OutputTarget> outputs;     // JSON records, in the order given
-  std::optional<std::string> stationId;  // names the feeder in the records
-  std::optional<int> sbsPort;            // Basestation lines served on this port
-  std::string sbsHost = "127.0.0.1";     // and address
+  RecordOutputOptions records;  // JSON, Basestation lines, --freq
   std::optional<std::time_t> startTime;  // UTC of the input's first frame
   std::optional<std::filesystem::path> configDir;
   bool userData = false;  // configs/ and logfiles/ in the user's data folder
@@ -53,14 +48,11 @@ struct CliOptions {
 
   bool ReadsStdin() const { return input == "-"; }
   bool Airband() const { return !acarsFreqsMhz.empty(); }
-  // JSON on stdout takes the place of the decoded text there.
-  bool JsonOnStdout() const;
   bool ReadsUdp() const { return input && Input().ReadsUdp(); }
   // What --input and its companions name.
   InputSpec Input() const;
-  // The HFDL channel's frequency (its dial) in kHz, when --freq gives it: for
-  // I/Q, the centre of the band moved by --iq-dial.
-  std::optional<double> ChannelFrequencyKhz() const;
+  // The HFDL channel's frequency (its dial) in kHz, when --freq gives it.
+  std::optional<double> ChannelFrequencyKhz() const { return inputOptions.ChannelKhz(records.frequencyKhz); }
   // The port the feed listens on this run, or none.
   std::optional<int> FeedPort() const;
 };

@@ -37,6 +37,10 @@ struct BurstInfo {
   double frequencyErrorHz = 0.0;  // carrier minus 1440 Hz
   float magnitude = 0.0f;         // the preamble's correlation peak
   int votes = 0;                  // training outputs that agreed, of 127
+  // dB relative to a full-scale tone: the burst's mean power and the noise
+  // floor between bursts.
+  double signalLevelDb = 0.0;
+  double noiseLevelDb = 0.0;
 };
 
 // Receives the Viterbi-decoded bytes of one HFDL burst. Decodes them, closes
@@ -56,12 +60,20 @@ class SlotClockControl {
   virtual void SlotClockReset() = 0;
 };
 
+// How a VHF ACARS block was received.
+struct VhfBlockQuality {
+  // Mean in-band power over the block, in dB on the scale ACARS feeders
+  // report (VhfLevelMeter); 0 until the demodulator measures it.
+  double levelDb = 0.0;
+  int correctedBits = 0;  // bits mended under the BCS
+};
+
 // Receives every VHF ACARS block whose BCS matched: bytes from SOH through the
 // ETX or ETB, parity bits still set. Valid during the call.
 class VhfMessageSink {
  public:
   virtual ~VhfMessageSink() = default;
-  virtual void PrintVhfAcars(std::span<const uint8_t> block) = 0;
+  virtual void PrintVhfAcars(std::span<const uint8_t> block, const VhfBlockQuality& quality) = 0;
 };
 
 }  // namespace talvir

@@ -67,6 +67,7 @@ void HfdlModem::SetStatus(std::string line) {
 }
 
 void HfdlModem::ModemProcessBlock(Resampler::Block block) {
+  levels_.Measure(block, State() == ModemState::kReceiving);
   notch_.Process(block, notched_);
   for (auto& path : paths_) {
     path.MixAndNormalise(notched_);
@@ -205,6 +206,7 @@ void HfdlModem::ReportBurst(int code, int path, float omega, int votes, float ma
 // --- Reception ---------------------------------------------------------------------
 
 void HfdlModem::BurstBegin() {
+  levels_.BurstBegin();
   scramblerPosition_ = 0;
   remainingSoftBits_ = hfdl::Rate(GetRateCode()).softBits;
   blockCounter_ = 0;
@@ -318,7 +320,9 @@ void HfdlModem::ModemCompleteFrame() {
                         burstReport_,
                         burstQuality_.frequencyErrorHz,
                         burstQuality_.magnitude,
-                        burstQuality_.votes};
+                        burstQuality_.votes,
+                        levels_.SignalDb(),
+                        levels_.NoiseDb()};
   const bool decodedOk = receiver_.ReceiveFrame(std::span<const uint8_t>(frame_.data(), static_cast<std::size_t>(bytes)), burst);
   PostConstellationUpdate(1);
   counters_.CountFrame(code, GetCurrentSlot(), decodedOk);

@@ -18,6 +18,7 @@
 
 #include "common/decoder_links.h"
 #include "modem/backward_equaliser.h"
+#include "modem/burst_levels.h"
 #include "modem/candidate_path.h"
 #include "modem/carrier_notch.h"
 #include "modem/constellation_ring.h"
@@ -162,6 +163,7 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   std::array<uint8_t, hfdl::kMaxViterbiSteps> bits_{};
   std::array<uint8_t, hfdl::kMaxFrameBytes> frame_{};
   std::string burstReport_;  // the status line of the burst being received
+  BurstLevels levels_;
   struct {
     double frequencyErrorHz = 0.0;
     float magnitude = 0.0f;

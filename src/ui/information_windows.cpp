@@ -54,7 +54,13 @@ CStatisticsDialog::CStatisticsDialog(std::function<Counters()> read, std::functi
 
 void CStatisticsDialog::Refresh() {
   const Counters counters = read_();
-  controlAs<QPlainTextEdit>(kInformationText)->setPlainText(ControlText(RenderStatisticsWindow(counters)));
+  const std::string text = RenderStatisticsWindow(counters) + (following_ ? following_() : std::string());
+  controlAs<QPlainTextEdit>(kInformationText)->setPlainText(ControlText(text));
+}
+
+void CStatisticsDialog::SetFollowingText(std::function<std::string()> read) {
+  following_ = std::move(read);
+  Refresh();
 }
 
 }  // namespace talvir

@@ -41,10 +41,13 @@ class CStatisticsDialog final : public TemplateDialog {
   CStatisticsDialog(std::function<Counters()> read, std::function<void()> reset, QWidget* parent);
 
   void Refresh();
+  // Text to show after the frame counts, read at each refresh.
+  void SetFollowingText(std::function<std::string()> read);
 
  private:
   std::function<Counters()> read_;
   std::function<void()> reset_;
+  std::function<std::string()> following_;
 };
 
 }  // namespace talvir

@@ -19,6 +19,7 @@
 #include "ui/main_dialog.h"
 #include "ui/main_dialog_layout.h"
 #include "ui/talvir_options.h"
+#include "ui/window_record_outputs.h"
 
 namespace talvir {
 namespace {
@@ -70,6 +71,10 @@ int RunTalvir(int& argc, char** argv) {
     driver = std::make_unique<PortAudioDriver>();
   }
 
+  // The record outputs outlive the application, whose worker writes to them.
+  RecordOutputs records;
+  if (const std::string error = OpenWindowRecordOutputs(options, records); !error.empty()) return Fail(error);
+
   QApplication qt(argc, argv);
   // "Google Earth" hands the KML files to a globe viewer; the status line
   // says when there is none.
@@ -83,10 +88,12 @@ int RunTalvir(int& argc, char** argv) {
       LaunchDetached);
   // The decoders' fixed buffers come to about a megabyte: on the heap.
   const auto app = std::make_unique<Application>(
-      paths, std::move(driver), ApplicationOptions{.ddePort = options.feedPort, .kmlViewer = &viewer});
+      paths, std::move(driver),
+      ApplicationOptions{.ddePort = options.feedPort, .kmlViewer = &viewer, .records = records.Sink()});
   app->LoadSettings();
   CMainDialog window(*app, !options.input);
   shown = &window;
+  AttachWindowRecordOutputs(records, *app, window.statisticsWindow());
   window.show();
   window.StartUp();
   if (!app->FeedError().empty()) {

@@ -46,11 +46,10 @@ TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args) {
     } else if (arg == "--dde-port") {
       const std::optional<std::string_view> text = value();
       if (!text) return result;
-      int port = 0;
-      const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), port);
+      const std::optional<int> port = ParsePortNumber(*text);
       if (*text == "off") {
         options.feedPort.reset();
-      } else if (ec != std::errc() || end != text->data() + text->size() || port < 1 || port > 65535) {
+      } else if (!port) {
         result.error = "--dde-port: '" + std::string(*text) + "' is not a port number (1 to 65535) or off";
         return result;
       } else {
@@ -60,6 +59,11 @@ TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args) {
       const std::optional<std::string_view> text = kind == InputOptionKind::kFlag ? std::string_view() : value();
       if (!text) return result;
       result.error = SetInputOption(arg, *text, options.inputOptions);
+      if (!result.error.empty()) return result;
+    } else if (IsRecordOutputOption(arg)) {
+      const std::optional<std::string_view> text = value();
+      if (!text) return result;
+      result.error = SetRecordOutputOption(arg, *text, options.records);
       if (!result.error.empty()) return result;
     } else {
       result.error = "unknown option '" + std::string(arg) + "'";
@@ -87,7 +91,8 @@ std::string TalvirHelpText() {
          "                     $XDG_DATA_HOME/talvir or ~/.local/share/talvir (made\n"
          "                     when missing), as the desktop menu starts talvir\n"
          "  --dde-port PORT    serve the live feed on 127.0.0.1 port PORT (default 8650)\n"
-         "  --dde-port off     no live feed\n"
+         "  --dde-port off     no live feed\n" +
+         std::string(RecordOutputOptionsHelp()) +
          "  --screenshot PNG   save a picture of the window after --seconds (default 30)\n"
          "                     and exit without asking; for the documentation\n"
          "  --map-screenshot PNG\n"

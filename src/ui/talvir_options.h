@@ -9,6 +9,7 @@
 
 #include "outputs/publishing/dde_protocol.h"
 #include "audio/input_options.h"
+#include "outputs/records/record_output_options.h"
 
 namespace talvir {
 
@@ -17,6 +18,7 @@ struct TalvirOptions {
   Action action = Action::kRun;
   std::optional<std::filesystem::path> input;  // played at real time instead of the sound card
   InputOptions inputOptions;                   // what the input is: I/Q, UDP channels
+  RecordOutputOptions records;                 // JSON, Basestation lines, --freq
   std::optional<std::filesystem::path> configDir;
   bool userData = false;  // configs/ and logfiles/ in the user's data folder
   // For the documentation's pictures: after this many seconds, save the

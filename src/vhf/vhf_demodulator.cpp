@@ -28,7 +28,8 @@ std::array<VhfDetectorBranch, sizeof...(kIndex)> MakeBranches(VhfMessageSink& si
 
 VhfDemodulator::VhfDemodulator(VhfMessageSink& sink, bool correcting)
     : duplicateFilter_(sink),
-      branches_(MakeBranches(duplicateFilter_, correcting, std::make_index_sequence<kVhfBranchTilts.size()>())) {}
+      levelMeter_(duplicateFilter_),
+      branches_(MakeBranches(levelMeter_, correcting, std::make_index_sequence<kVhfBranchTilts.size()>())) {}
 
 void VhfDemodulator::ProcessBlock(std::span<const float> samples) {
   while (!samples.empty()) {
@@ -106,6 +107,7 @@ void VhfDemodulator::DemodulatePreviousOutputs() {
   for (int i = 0; i < kVhfDecimatedPerBlock; ++i) {
     const auto k = static_cast<std::size_t>(i);
     duplicateFilter_.Tick();
+    levelMeter_.Push(filteredI_[k + kVhfMatchedFilterDelay], filteredQ_[k + kVhfMatchedFilterDelay]);
     for (VhfDetectorBranch& branch : branches_) branch.Step({matchedI_[k], matchedQ_[k]});
   }
 }

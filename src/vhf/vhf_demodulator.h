@@ -5,7 +5,7 @@
 // matched sample to detector branches of different tone tilts; each
 // decides the bits at every sample position until the sync sequence shows,
 // then reads the locked position byte by byte into its frame assemblers. A
-// block decoded more than once is handed over once. Lags its input by about
+// block decoded more than once is handed over once, with its level. Lags its input by about
 // two blocks (0.1 s). One object per channel; no shared state.
 
 #include <array>
@@ -17,6 +17,7 @@
 #include "vhf/dc_blocker.h"
 #include "vhf/vhf_detector_branch.h"
 #include "vhf/vhf_duplicate_filter.h"
+#include "vhf/vhf_level_meter.h"
 
 namespace talvir {
 
@@ -71,6 +72,7 @@ class VhfDemodulator : public VhfBlockSink {
   int pendingCount_ = 0;
 
   VhfDuplicateFilter duplicateFilter_;
+  VhfLevelMeter levelMeter_;
   std::array<VhfDetectorBranch, kVhfBranchTilts.size()> branches_;
 };
 

@@ -20,7 +20,7 @@ class VhfDuplicateFilter : public VhfMessageSink {
   // The demodulator's clock: one tick per sample at 24000 samples/s.
   void Tick() { ++now_; }
 
-  void PrintVhfAcars(std::span<const uint8_t> block) override;
+  void PrintVhfAcars(std::span<const uint8_t> block, const VhfBlockQuality& quality) override;
 
  private:
   VhfMessageSink& sink_;

@@ -84,7 +84,9 @@ uint16_t VhfFrameAssembler::Syndrome() const {
 }
 
 void VhfFrameAssembler::DeliverIfItHolds() {
-  const auto deliver = [&] { sink_.PrintVhfAcars(std::span<const uint8_t>(message_).first(messageLength_)); };
+  const auto deliver = [&](int correctedBits) {
+    sink_.PrintVhfAcars(std::span<const uint8_t>(message_).first(messageLength_), {.correctedBits = correctedBits});
+  };
   const auto flip = [&](const BadCharacter& bad, uint8_t bit) {
     message_[static_cast<std::size_t>(bad.index)] ^= static_cast<uint8_t>(1u << bit);
   };
@@ -98,11 +100,11 @@ void VhfFrameAssembler::DeliverIfItHolds() {
     case 0: {
       const uint16_t syndrome = Syndrome();
       if (syndrome == 0) {
-        deliver();
+        deliver(0);
       } else if (correcting_) {
         // The text is right and one BCS bit was misread.
         for (const uint8_t bit : Weakest<2>(bcsMargins_)) {
-          if (syndrome == (1u << bit)) deliver();
+          if (syndrome == (1u << bit)) deliver(1);
         }
       }
       return;
@@ -110,7 +112,7 @@ void VhfFrameAssembler::DeliverIfItHolds() {
     case 1:
       for (const uint8_t bit : badCharacters_[0].weakBits) {
         flip(badCharacters_[0], bit);
-        if (holds()) return deliver();
+        if (holds()) return deliver(1);
         flip(badCharacters_[0], bit);
       }
       return;
@@ -119,7 +121,7 @@ void VhfFrameAssembler::DeliverIfItHolds() {
         for (const uint8_t second : badCharacters_[1].weakBits) {
           flip(badCharacters_[0], first);
           flip(badCharacters_[1], second);
-          if (holds()) return deliver();
+          if (holds()) return deliver(2);
           flip(badCharacters_[0], first);
           flip(badCharacters_[1], second);
         }

@@ -32,7 +32,7 @@ class VhfAcarsPrinterTest : public ::testing::Test, protected testing::AcarsTest
 
 TEST_F(VhfAcarsPrinterTest, NormalMessageReachesEveryOutput) {
   settings.Set(&SettingsRecord::showVAcars, 1);
-  printer.PrintVhfAcars(VhfBlock("M01AUA1234HELLO WORLD"));
+  printer.PrintVhfAcars(VhfBlock("M01AUA1234HELLO WORLD"), {});
 
   const std::string expected =
       "VACARS mode: 2  Aircraft reg: .N123AB\n"
@@ -65,7 +65,7 @@ TEST_F(VhfAcarsPrinterTest, NormalMessageReachesEveryOutput) {
 
 TEST_F(VhfAcarsPrinterTest, WithDisplayOffOnlyTheWindowMissesIt) {
   settings.Set(&SettingsRecord::showVAcars, 0);
-  printer.PrintVhfAcars(VhfBlock("M01AUA1234HELLO", '\x17'));
+  printer.PrintVhfAcars(VhfBlock("M01AUA1234HELLO", '\x17'), {});
   EXPECT_TRUE(ui.decodedText.empty());
   EXPECT_EQ(decodedText.Length(), 0);
   ASSERT_EQ(dde.published.size(), 1u);
@@ -78,7 +78,7 @@ TEST_F(VhfAcarsPrinterTest, WithDisplayOffOnlyTheWindowMissesIt) {
 }
 
 TEST_F(VhfAcarsPrinterTest, EmptyContentAndBlankFlightId) {
-  printer.PrintVhfAcars(VhfBlock("M02B      "));
+  printer.PrintVhfAcars(VhfBlock("M02B      "), {});
   EXPECT_EQ(dde.published.at(0),
             "VACARS mode: 2  Aircraft reg: .N123AB\n"
             "Message label: H1 Block id: 3  Msg. no: M02B Flight id:       \n"
@@ -89,19 +89,19 @@ TEST_F(VhfAcarsPrinterTest, EmptyContentAndBlankFlightId) {
 }
 
 TEST_F(VhfAcarsPrinterTest, ShortTextsPrintTheFieldsAsFarAsReceived) {
-  printer.PrintVhfAcars(VhfBlock("M03CUA1"));
+  printer.PrintVhfAcars(VhfBlock("M03CUA1"), {});
   EXPECT_NE(dde.published.at(0).find("Msg. no: M03C Flight id: UA1\nMessage content:-\n\n---"),
             std::string::npos);
 
-  printer.PrintVhfAcars(VhfBlock("M0"));
+  printer.PrintVhfAcars(VhfBlock("M0"), {});
   EXPECT_NE(dde.published.at(1).find("Msg. no: M0 Flight id: \nMessage content:-\n\n---"),
             std::string::npos);
 
   // No text at all, and a block cut inside the label.
-  printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02"));
+  printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02"), {});
   EXPECT_NE(dde.published.at(2).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
-  printer.PrintVhfAcars(Bytes("\x01" "2.N1"));
-  printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02\x03"));
+  printer.PrintVhfAcars(Bytes("\x01" "2.N1"), {});
+  printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02\x03"), {});
   EXPECT_NE(dde.published.at(4).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
   EXPECT_EQ(records.vhf.at(4).messageNumber, "");
   EXPECT_EQ(dde.published.at(3), "VACARS mode: 2  Aircraft reg: .N1\nMessage label:  Block id:   "
@@ -111,14 +111,14 @@ TEST_F(VhfAcarsPrinterTest, ShortTextsPrintTheFieldsAsFarAsReceived) {
 
 TEST_F(VhfAcarsPrinterTest, TextsLongerThanTheAreaAreCut) {
   const std::string content(400, 'x');
-  printer.PrintVhfAcars(VhfBlock("M04DUA1234" + content));
+  printer.PrintVhfAcars(VhfBlock("M04DUA1234" + content), {});
   // 352 characters of text: the number, the flight id and 342 of content.
   EXPECT_NE(dde.published.at(0).find("Message content:-\n" + std::string(342, 'x') + "\n---"),
             std::string::npos);
   EXPECT_EQ(dde.published.at(0).find(std::string(343, 'x')), std::string::npos);
 
   // Exactly filling the area: the terminator is the last character kept.
-  printer.PrintVhfAcars(VhfBlock("M04DUA1234" + std::string(341, 'y')));
+  printer.PrintVhfAcars(VhfBlock("M04DUA1234" + std::string(341, 'y')), {});
   EXPECT_NE(dde.published.at(1).find("Message content:-\n" + std::string(341, 'y') + "\n---"),
             std::string::npos);
 }
@@ -127,7 +127,7 @@ TEST_F(VhfAcarsPrinterTest, ControlBytesAreNamedAndLineBreaksKept) {
   settings.Set(&SettingsRecord::showVAcars, 1);
   std::vector<uint8_t> block = VhfBlock("M05EUA1234A\r\nB\rC\nD\x7f\x1b[31m");
   block[4] = 0x9B;  // registration: ESC with its parity bit
-  printer.PrintVhfAcars(block);
+  printer.PrintVhfAcars(block, {});
   const std::string& text = dde.published.at(0);
   EXPECT_NE(text.find("Aircraft reg: .N<ESC>23AB\n"), std::string::npos);
   EXPECT_NE(text.find("Message content:-\nA\nB\nC\nD<DEL><ESC>[31m\n---"), std::string::npos);
@@ -141,7 +141,7 @@ TEST_F(VhfAcarsPrinterTest, UplinkShowsItsWholeTextAndNoFlightId) {
   std::vector<uint8_t> block = testbench::BuildVhfAcarsBlock(
       {.registration = "N123AB", .label = "H1", .blockId = 'A', .downlink = false, .text = "UPLINK TEXT"});
   block.resize(block.size() - 3);  // the demodulator hands over SOH .. ETX
-  printer.PrintVhfAcars(block);
+  printer.PrintVhfAcars(block, {});
   const std::string expected =
       "VACARS mode: 2  Aircraft reg: .N123AB\n"
       "Message label: H1 Block id: A  [Uplink]\n"

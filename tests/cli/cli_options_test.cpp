@@ -59,16 +59,16 @@ TEST(CliOptions, RecordOutputsTheirFeederAndFrequency) {
   const CliParseResult r = Parse({"--output", "json:udp:127.0.0.1:5556", "--output=json:stdout", "--station-id",
                                   "XX-HOME", "--freq", "8977.5", "--sbs-port", "30003"});
   ASSERT_EQ(r.error, "");
-  ASSERT_EQ(r.options.outputs.size(), 2u);
-  EXPECT_EQ(r.options.outputs[0].port, 5556);
-  EXPECT_TRUE(r.options.JsonOnStdout());
-  EXPECT_EQ(r.options.stationId, "XX-HOME");
-  EXPECT_EQ(r.options.frequencyKhz, 8977.5);
-  EXPECT_EQ(r.options.sbsPort, 30003);
-  EXPECT_EQ(r.options.sbsHost, "127.0.0.1");
+  ASSERT_EQ(r.options.records.outputs.size(), 2u);
+  EXPECT_EQ(r.options.records.outputs[0].port, 5556);
+  EXPECT_TRUE(r.options.records.JsonOnStdout());
+  EXPECT_EQ(r.options.records.stationId, "XX-HOME");
+  EXPECT_EQ(r.options.records.frequencyKhz, 8977.5);
+  EXPECT_EQ(r.options.records.sbsPort, 30003);
+  EXPECT_EQ(r.options.records.sbsHost, "127.0.0.1");
   const CliOptions wide = Parse({"--sbs-port", "0.0.0.0:30003"}).options;
-  EXPECT_EQ((std::pair{wide.sbsHost, wide.sbsPort}), (std::pair{std::string("0.0.0.0"), std::optional(30003)}));
-  EXPECT_FALSE(Parse({"--output", "json:file:x"}).options.JsonOnStdout());
+  EXPECT_EQ((std::pair{wide.records.sbsHost, wide.records.sbsPort}), (std::pair{std::string("0.0.0.0"), std::optional(30003)}));
+  EXPECT_FALSE(Parse({"--output", "json:file:x"}).options.records.JsonOnStdout());
 }
 
 TEST(CliOptions, OverridesChangeOnlyWhatTheFlagsName) {
@@ -151,7 +151,7 @@ TEST(CliOptions, IqAndUdpInputsTakeTheirCompanionsAndMakeChannelAHf) {
   EXPECT_EQ(spec.iqFormat, IqFormat::kCu8);
   EXPECT_EQ(spec.iqRate, 2400000.0);
   EXPECT_EQ(spec.iqDialHz, -1500.5);
-  EXPECT_EQ(raw.options.frequencyKhz, 8977.0);
+  EXPECT_EQ(raw.options.records.frequencyKhz, 8977.0);
   EXPECT_NEAR(raw.options.ChannelFrequencyKhz().value_or(0), 8975.4995, 1e-9) << "the dial, below the band's centre";
   EXPECT_EQ(Parse({"--input", "a.wav", "--freq", "8977"}).options.ChannelFrequencyKhz(), 8977.0);
   Settings settings;

@@ -97,6 +97,16 @@ TEST(JsonRecords, HfdlRecordingsAgreeWithTheSamples) {
 
   const std::vector<Json> both = DecodeToJson(kRecordings / "hfdl-downlink-uplink-gs3.wav", "--channel-a hf");
   ASSERT_EQ(both.size(), 3u);
+  // The burst figures on the same scales: levels within a dB, the skew within
+  // half a hertz of the other decoder's reading.
+  const auto sameFigures = [](const Json& ours, const Json& sample) {
+    for (const char* level : {"sig_level", "noise_level"}) {
+      EXPECT_NEAR(ours["hfdl"][level].get<double>(), sample["hfdl"][level].get<double>(), 1.0) << level;
+    }
+    EXPECT_NEAR(ours["hfdl"]["freq_skew"].get<double>(), sample["hfdl"]["freq_skew"].get<double>(), 0.5);
+  };
+  sameFigures(squitter[0], samples[0]);
+  for (std::size_t i = 0; i < both.size(); ++i) sameFigures(both[i], samples[i + 1]);
   sameSquitter(both[0], samples[1]);
   const Json& performance = both[1]["hfdl"]["lpdu"];
   const Json& expected = samples[2]["hfdl"]["lpdu"];
@@ -124,10 +134,13 @@ TEST(JsonRecords, VhfRecordingsAgreeWithTheSamples) {
     const auto records =
         DecodeToJson(kRecordings / ("vhf-acars-" + std::string(number) + ".wav"), "--channel-a vhf");
     ASSERT_EQ(records.size(), 1u) << number;
+    EXPECT_EQ(records[0]["error"], 0) << "every recording holds a correct block";
     if (!sampled.contains(number)) continue;
-    for (const char* field : {"mode", "label", "block_id", "ack", "tail", "flight", "msgno", "text"}) {
+    for (const char* field : {"mode", "label", "block_id", "ack", "tail", "flight", "msgno", "text", "error"}) {
       EXPECT_EQ(records[0].value(field, Json()), sampled.at(number)->value(field, Json())) << number << " " << field;
     }
+    // Levels on the same scale: within a dB of the other decoder's reading.
+    EXPECT_NEAR(records[0]["level"].get<double>(), (*sampled.at(number))["level"].get<double>(), 1.0) << number;
   }
 }
 

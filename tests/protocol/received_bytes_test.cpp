@@ -112,10 +112,10 @@ TEST(ReceivedBytes, NoRawControlByteReachesAnyOutput) {
         burst);
     auto block = AcarsBlock(i, true);
     block.resize(block.size() - 3);  // the demodulator hands over SOH .. ETX
-    vhf.PrintVhfAcars(block);
+    vhf.PrintVhfAcars(block, {});
     block = AcarsBlock(i, false);
     block.resize(block.size() - 3);
-    vhf.PrintVhfAcars(block);
+    vhf.PrintVhfAcars(block, {});
   }
   for (int first = 0; first < 256; first += tb::kFlightIdChars) {
     stack.decoder.ReceiveFrame(

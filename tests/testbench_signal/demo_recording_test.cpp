@@ -41,7 +41,7 @@ class FrameLog : public HfdlFrameReceiver {
 class MessageLog : public VhfMessageSink {
  public:
   std::vector<Bytes> blocks;
-  void PrintVhfAcars(std::span<const uint8_t> block) override { blocks.emplace_back(block.begin(), block.end()); }
+  void PrintVhfAcars(std::span<const uint8_t> block, const VhfBlockQuality&) override { blocks.emplace_back(block.begin(), block.end()); }
 };
 
 TEST(DemoRecording, SignalgenWritesItTheSameAndTheReceiversDecodeIt) {

@@ -40,10 +40,23 @@ TEST(TalvirOptions, ReadsEveryOptionAndRefusesBadOnesPlainly) {
   EXPECT_EQ(iq.options.inputOptions.Spec("rec.cs16").iqRate, 12000.0);
   EXPECT_TRUE(iq.options.inputOptions.Iq());
   EXPECT_NE(Parse({"--input", "a.wav", "--iq-dial", "100"}).error.find("add --iq"), std::string::npos);
+
+  // So are the record outputs; the channel's dial follows --iq-dial.
+  const auto records = Parse({"--output", "json:udp:127.0.0.1:5556", "--output", "json:file:x.jsonl", "--station-id",
+                              "XX-HOME", "--freq", "8966", "--sbs-port", "0.0.0.0:30003", "--input", "rec.cu8",
+                              "--iq-format", "cu8", "--iq-rate", "1200000", "--iq-dial", "11000"});
+  ASSERT_EQ(records.error, "");
+  ASSERT_EQ(records.options.records.outputs.size(), 2u);
+  EXPECT_EQ(records.options.records.stationId, "XX-HOME");
+  EXPECT_EQ(records.options.records.sbsHost, "0.0.0.0");
+  EXPECT_EQ(records.options.inputOptions.ChannelKhz(records.options.records.frequencyKhz), 8977.0);
+  EXPECT_EQ(Parse({"--sbs-port", "http"}).error, "--sbs-port: 'http' is not a port number (1 to 65535), or ADDRESS:PORT");
+  EXPECT_EQ(Parse({"--freq", "-1"}).error, "--freq: '-1' is not a positive number of kHz");
+  EXPECT_EQ(Parse({"--output"}).error, "--output needs a value");
 }
 
 TEST(TalvirOptions, HelpNamesEveryOptionAndBadInputExitsTwoBeforeAnyWindow) {
-  for (const char* option : {"--input FILE", "--iq-format FMT", "--config-dir DIR", "--screenshot PNG", "--map-screenshot PNG", "--dde-port PORT", "--seconds N", "--version"}) {
+  for (const char* option : {"--input FILE", "--iq-format FMT", "--config-dir DIR", "--screenshot PNG", "--map-screenshot PNG", "--dde-port PORT", "--seconds N", "--version", "--output TARGET", "--station-id NAME", "--freq KHZ", "--sbs-port PORT"}) {
     EXPECT_NE(TalvirHelpText().find(option), std::string_view::npos) << option;
   }
   std::string program = "talvir";

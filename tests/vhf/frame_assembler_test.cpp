@@ -114,7 +114,8 @@ TEST_F(FrameAssemblerTest, GivesUpAfter300BytesWithoutSohButASohRestartsTheCount
 constexpr std::size_t kSohAt = 3;
 
 // Characters whose parity failed are mended where one of their two least
-// sure bits gives a matching BCS; a misread BCS bit likewise.
+// sure bits gives a matching BCS; a misread BCS bit likewise. The block says
+// how many bits were mended.
 TEST_F(FrameAssemblerTest, CorrectingMendsUpToTwoCharactersOrOneBcsBitAmongTheLeastSureBits) {
   const std::vector<uint8_t> block = SampleBlock("POSITION REPORT");
   const std::vector<uint8_t> sent = AfterSync(block);
@@ -124,28 +125,35 @@ TEST_F(FrameAssemblerTest, CorrectingMendsUpToTwoCharactersOrOneBcsBitAmongTheLe
     const char* what;
     std::vector<std::pair<std::size_t, int>> errors;
     std::set<std::pair<std::size_t, int>> unsure;
-    bool mended;
+    int mendedBits;  // -1: not handed over
   } cases[] = {
-      {"one character, its weakest bit", {{text, 3}}, {{text, 3}}, true},
-      {"one character, its second weakest bit", {{text, 6}}, {{text, 2}, {text, 6}}, true},
-      {"one character, a sure bit", {{text, 5}}, {{text, 2}, {text, 6}}, false},
-      {"two characters", {{text, 1}, {kSohAt + 4, 7}}, {{text, 1}, {kSohAt + 4, 7}}, true},
-      {"the parity bit of the ETX", {{bcsLow - 1, 7}}, {{bcsLow - 1, 7}}, true},
-      {"one BCS bit, weakest", {{bcsLow + 1, 4}}, {{bcsLow + 1, 4}}, true},
-      {"one BCS bit, sure", {{bcsLow, 4}}, {{bcsLow + 1, 2}}, false},
-      {"two bits of one character: parity holds", {{text, 1}, {text, 2}}, {{text, 1}, {text, 2}}, false},
+      {"no error", {}, {{text, 3}}, 0},
+      {"one character, its weakest bit", {{text, 3}}, {{text, 3}}, 1},
+      {"one character, its second weakest bit", {{text, 6}}, {{text, 2}, {text, 6}}, 1},
+      {"one character, a sure bit", {{text, 5}}, {{text, 2}, {text, 6}}, -1},
+      {"two characters", {{text, 1}, {kSohAt + 4, 7}}, {{text, 1}, {kSohAt + 4, 7}}, 2},
+      {"the parity bit of the ETX", {{bcsLow - 1, 7}}, {{bcsLow - 1, 7}}, 1},
+      {"one BCS bit, weakest", {{bcsLow + 1, 4}}, {{bcsLow + 1, 4}}, 1},
+      {"one BCS bit, sure", {{bcsLow, 4}}, {{bcsLow + 1, 2}}, -1},
+      {"two bits of one character: parity holds", {{text, 1}, {text, 2}}, {{text, 1}, {text, 2}}, -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<uint8_t> received = sent;
     for (const auto& [at, bit] : c.errors) received[at] ^= static_cast<uint8_t>(1u << bit);
     sink.blocks.clear();
+    sink.qualities.clear();
     EXPECT_EQ(Feed(correcting, received, c.unsure), received.size() - 1) << "ends after the BCS";
-    EXPECT_EQ(sink.blocks, c.mended ? std::vector<std::vector<uint8_t>>{DeliveredPart(block)}
-                                    : std::vector<std::vector<uint8_t>>{});
+    if (c.mendedBits < 0) {
+      EXPECT_TRUE(sink.blocks.empty());
+      continue;
+    }
+    EXPECT_EQ(sink.blocks, std::vector<std::vector<uint8_t>>{DeliveredPart(block)});
+    ASSERT_EQ(sink.qualities.size(), 1u);
+    EXPECT_EQ(sink.qualities[0].correctedBits, c.mendedBits);
     sink.blocks.clear();
     Feed(received);
-    EXPECT_TRUE(sink.blocks.empty()) << "the strict assembler mends nothing";
+    EXPECT_EQ(sink.blocks.size(), c.mendedBits == 0 ? 1u : 0u) << "the strict assembler mends nothing";
   }
   // A third bad character ends the attempt there.
   std::vector<uint8_t> three = sent;

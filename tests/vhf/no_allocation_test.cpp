@@ -18,7 +18,7 @@ TEST(VhfNoAllocation, DemodulatingMessagesAndNoiseAllocatesNothing) {
   audio.resize(audio.size() + 5 * kBlockFrames + 123, 0.0f);
 
   struct CountingSink : VhfMessageSink {
-    void PrintVhfAcars(std::span<const uint8_t>) override { ++messages; }
+    void PrintVhfAcars(std::span<const uint8_t>, const VhfBlockQuality&) override { ++messages; }
     int messages = 0;
   } counting;
   VhfDemodulator demodulator(counting);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct OnAirMessage {
   // The first characters after the STX. The two VH-OGE blocks carry no
   // block id, so the STX sits one byte early there.
   const char* textStart;
+  // What another decoder gives as the level of the same message, where we
+  // have it.
+  std::optional<double> feederLevelDb;
 };
 
 void PrintTo(const OnAirMessage& m, std::ostream* os) { *os << m.file; }
@@ -34,8 +38,11 @@ TEST_P(VhfRecordings, DeliversTheOneMessageWithItsRegistrationAndFlightAlsoOffZe
   ASSERT_EQ(wav.sampleRate, kSampleRate);
   ASSERT_EQ(wav.channels, 1);
 
-  const auto delivered = testing::Demodulate(wav.samples[0]);
+  const testing::RecordingVhfSink received = testing::DemodulateWithQuality(wav.samples[0]);
+  const auto& delivered = received.blocks;
   ASSERT_EQ(delivered.size(), 1u);
+  EXPECT_EQ(received.qualities[0].correctedBits, 0) << "sent with a correct BCS, received cleanly";
+  if (expected.feederLevelDb) EXPECT_NEAR(received.qualities[0].levelDb, *expected.feederLevelDb, 1.0);
   // Half of full scale off zero, as some receivers and sound cards deliver
   // it: the same block, once.
   std::vector<float> offZero = wav.samples[0];
@@ -51,10 +58,10 @@ TEST_P(VhfRecordings, DeliversTheOneMessageWithItsRegistrationAndFlightAlsoOffZe
 }
 
 INSTANTIATE_TEST_SUITE_P(OnAir, VhfRecordings,
-                         ::testing::Values(OnAirMessage{"vhf-acars-01.wav", "..GXONE", "M56AGS0001"},
-                                           OnAirMessage{"vhf-acars-02.wav", "..GXONE", "M57AGS0001"},
+                         ::testing::Values(OnAirMessage{"vhf-acars-01.wav", "..GXONE", "M56AGS0001", -22.1},
+                                           OnAirMessage{"vhf-acars-02.wav", "..GXONE", "M57AGS0001", -23.7},
                                            OnAirMessage{"vhf-acars-03.wav", "..GXONE", "M58AGS0001"},
-                                           OnAirMessage{"vhf-acars-04.wav", "..GXONE", "M59AGS0001"},
+                                           OnAirMessage{"vhf-acars-04.wav", "..GXONE", "M59AGS0001", -2.1},
                                            OnAirMessage{"vhf-acars-05.wav", ".VH-OGE", "4026QF0039/MEL"},
                                            OnAirMessage{"vhf-acars-06.wav", ".VH-OGE", "D029QF0039#1BBTKO"}));
 

@@ -20,7 +20,10 @@ namespace talvir::testing {
 // Keeps every block the demodulator hands over.
 class RecordingVhfSink : public VhfMessageSink {
  public:
-  void PrintVhfAcars(std::span<const uint8_t> block) override { blocks.emplace_back(block.begin(), block.end()); }
+  void PrintVhfAcars(std::span<const uint8_t> block, const VhfBlockQuality& quality) override {
+    blocks.emplace_back(block.begin(), block.end());
+    qualities.push_back(quality);
+  }
 
   // A block with the parity bits cleared, as text.
   static std::string Text(const std::vector<uint8_t>& block) {
@@ -30,6 +33,7 @@ class RecordingVhfSink : public VhfMessageSink {
   }
 
   std::vector<std::vector<uint8_t>> blocks;
+  std::vector<VhfBlockQuality> qualities;
 };
 
 // A downlink as airline traffic looks.
@@ -88,8 +92,8 @@ inline std::vector<float> AsSoundCard(std::vector<float> audio, int bits = 16) {
 }
 
 // Feeds `audio` in chunks of `chunk` samples, then enough silence to push
-// everything through.
-inline std::vector<std::vector<uint8_t>> Demodulate(std::span<const float> audio, std::size_t chunk = 0) {
+// everything through; the blocks with how they were received.
+inline RecordingVhfSink DemodulateWithQuality(std::span<const float> audio, std::size_t chunk = 0) {
   RecordingVhfSink sink;
   VhfDemodulator demodulator(sink);
   if (chunk == 0) chunk = std::max<std::size_t>(audio.size(), 1);
@@ -97,7 +101,11 @@ inline std::vector<std::vector<uint8_t>> Demodulate(std::span<const float> audio
     demodulator.ProcessBlock(audio.subspan(at, std::min(chunk, audio.size() - at)));
   const std::vector<float> silence(VhfDemodulator::kFlushBlocks * kBlockFrames, 0.0f);
   demodulator.ProcessBlock(silence);
-  return sink.blocks;
+  return sink;
+}
+
+inline std::vector<std::vector<uint8_t>> Demodulate(std::span<const float> audio, std::size_t chunk = 0) {
+  return DemodulateWithQuality(audio, chunk).blocks;
 }
 
 }  // namespace talvir::testing

@@ -43,15 +43,19 @@ void JsonRecordWriter::Write(const nlohmann::ordered_json& object) {
   for (const auto& sink : sinks_) sink->Send(line);
 }
 
-std::vector<std::string> JsonRecordWriter::DropReports() const {
-  std::vector<std::string> reports;
+std::vector<std::string> JsonRecordWriter::PeerCounts(bool onlyDropping) const {
+  std::vector<std::string> counts;
   for (const NetworkLineSink* peer : network_) {
     const DropCounts dropped = peer->Dropped();
-    if (dropped.Total() == 0) continue;
-    reports.push_back(peer->Target().spec + " " + std::to_string(dropped.Total()) + " records dropped (peer down " +
-                      std::to_string(dropped.peerDown) + ", too slow " + std::to_string(dropped.queueFull) + ")");
+    if (onlyDropping && dropped.Total() == 0) continue;
+    std::string line = peer->Target().spec + " " + std::to_string(peer->Sent()) + " records sent";
+    if (dropped.Total() > 0) {
+      line += ", " + std::to_string(dropped.Total()) + " dropped (peer down " + std::to_string(dropped.peerDown) +
+              ", too slow " + std::to_string(dropped.queueFull) + ")";
+    }
+    counts.push_back(std::move(line));
   }
-  return reports;
+  return counts;
 }
 
 }  // namespace talvir

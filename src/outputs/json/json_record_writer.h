@@ -28,9 +28,10 @@ class JsonRecordWriter final : public RecordSink {
   void OnVhfAcars(const AcarsMessage& message) override;
 
   bool Empty() const { return sinks_.empty(); }
-  // Each network destination's drops so far, "json:tcp:HOST:PORT N dropped
-  // (peer down M, too slow K)"; only those that dropped any.
-  std::vector<std::string> DropReports() const;
+  // Each network destination's counts so far, "json:tcp:HOST:PORT N records
+  // sent, M dropped (peer down K, too slow L)"; the drops only when there
+  // are any. `onlyDropping`: only the destinations that dropped records.
+  std::vector<std::string> PeerCounts(bool onlyDropping) const;
 
  private:
   JsonStamp Stamp() const { return {clock_ ? clock_() : std::time(nullptr), 0}; }

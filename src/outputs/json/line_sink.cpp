@@ -84,6 +84,11 @@ DropCounts NetworkLineSink::Dropped() const {
   return dropped_;
 }
 
+uint64_t NetworkLineSink::Sent() const {
+  std::lock_guard lock(lock_);
+  return sent_;
+}
+
 void NetworkLineSink::DropPeerDown(std::size_t lines) {
   bool warn = false;
   {
@@ -113,14 +118,17 @@ void NetworkLineSink::Run() {
       line = std::move(queue_.front());
       queue_.pop_front();
     }
-    if (!Connect() || !Transmit(line)) {
-      Disconnect();
-      DropPeerDown(1);
+    if (Connect() && Transmit(line)) {
       std::lock_guard lock(lock_);
-      if (stopping_) {
-        dropped_.peerDown += queue_.size();
-        return;
-      }
+      ++sent_;
+      continue;
+    }
+    Disconnect();
+    DropPeerDown(1);
+    std::lock_guard lock(lock_);
+    if (stopping_) {
+      dropped_.peerDown += queue_.size();
+      return;
     }
   }
 }

@@ -66,6 +66,7 @@ class NetworkLineSink final : public LineSink {
 
   void Send(std::string_view line) override;
   DropCounts Dropped() const;
+  uint64_t Sent() const;  // records the peer took
   const OutputTarget& Target() const { return target_; }
 
  private:
@@ -86,6 +87,7 @@ class NetworkLineSink final : public LineSink {
   std::condition_variable wake_;
   std::deque<std::string> queue_;
   DropCounts dropped_;
+  uint64_t sent_ = 0;
   bool stopping_ = false;
   bool warnedPeerDown_ = false;
   bool warnedQueueFull_ = false;

@@ -23,6 +23,10 @@ constexpr std::string_view kAircraft = "Aircraft";
 constexpr double kHzPerKhz = 1000.0;
 constexpr int kSecondsPerTimeUnit = 2;
 constexpr int kFrequencyMaskBits = 20;
+// HFDL feeders' freq_skew reads half the carrier's offset in Hz: the demo,
+// sent 17.5 Hz off, reads 8.7 there, and the recordings likewise half of
+// ours. The offset in Hz is in our own figures.
+constexpr double kSkewPerHz = 0.5;
 
 // Per-rate counts are kept 1800 first; the layout names them by rate.
 constexpr std::array<std::string_view, 4> kRateCountNames = {"1800bps", "1200bps", "600bps", "300bps"};
@@ -91,7 +95,9 @@ json Burst(const JsonFeeder& feeder, JsonStamp stamp, const BurstInfo& burst) {
   if (feeder.frequencyKhz) hfdl["freq"] = std::llround(*feeder.frequencyKhz * kHzPerKhz);
   const bool known = burst.rateCode >= 0 && burst.rateCode < hfdl::kRateCodes;
   if (known) hfdl["bit_rate"] = hfdl::Rate(burst.rateCode).bitRate;
-  hfdl["freq_skew"] = Rounded(burst.frequencyErrorHz);
+  hfdl["sig_level"] = Rounded(burst.signalLevelDb);
+  hfdl["noise_level"] = Rounded(burst.noiseLevelDb);
+  hfdl["freq_skew"] = Rounded(kSkewPerHz * burst.frequencyErrorHz);
   if (known) hfdl["slot"] = hfdl::Rate(burst.rateCode).longInterleaver ? "D" : "S";
   hfdl["talvir"] = {{"votes", burst.votes},
                     {"magnitude", Rounded(burst.magnitude)},
@@ -263,7 +269,7 @@ json VhfAcarsJson(const JsonFeeder& feeder, const AcarsMessage& m) {
   if (!feeder.stationId.empty()) object["station_id"] = feeder.stationId;
   if (m.channel) object["channel"] = *m.channel;
   if (m.frequencyMhz) object["freq"] = Rounded(*m.frequencyMhz);
-  if (m.levelDb) object["level"] = *m.levelDb;
+  if (m.levelDb) object["level"] = std::round(*m.levelDb * 10.0) / 10.0;  // as ACARS feeders give it
   if (m.correctedBits) object["error"] = *m.correctedBits;
   object["mode"] = m.mode;
   object["label"] = LabelText(m.label);

@@ -1,0 +1,120 @@
+// The window's record outputs: the same options as talvir-cli, the same
+// records for the same recording, and each peer's counts in the Statistics
+// window.
+
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app_window_test.h"
+#include "audio/input_source.h"
+#include "audio/stream_driver.h"
+#include "cli/program_run.h"
+#include "support/loopback_listeners.h"
+#include "support/temp_dir.h"
+#include "ui/information_windows_layout.h"
+#include "ui/main_dialog.h"
+#include "ui/main_dialog_layout.h"
+#include "ui/window_record_outputs.h"
+
+namespace talvir {
+namespace {
+
+using Json = nlohmann::json;
+using WindowRecordsTest = testing::AppWindowTest;
+
+// What two runs of the same recording share: everything but when it was heard.
+Json WithoutStamps(Json record) {
+  if (record.contains("hfdl")) {
+    record["hfdl"].erase("t");
+  } else {
+    record.erase("timestamp");
+  }
+  return record;
+}
+
+std::vector<Json> Records(const std::string& lines) {
+  std::vector<Json> records;
+  for (std::size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
+    records.push_back(Json::parse(lines.substr(start, end - start)));
+  }
+  return records;
+}
+
+std::vector<Json> CliRecords(const std::string& options) {
+  testing::TempDir dir;
+  const testing::ProgramRun run =
+      testing::RunProgram(dir.path(), TALVIR_CLI_PATH,
+                          std::string("--input '") + TALVIR_DEMO_WAV +
+                              "' --channel-a hf --channel-b vhf --output json:file:records.jsonl " + options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  return Records(testing::ReadFile(dir.path() / "records.jsonl"));
+}
+
+TEST_F(WindowRecordsTest, TheDemoThroughTheWindowGivesTalvirCliRecordsToAUdpPeer) {
+  constexpr std::time_t kRecordingStart = 1796641200;  // 2026-12-07 11:00:00 UTC
+  const std::string feeder = "--station-id TEST-STATION --freq 8977";
+  const std::vector<Json> expected = CliRecords(feeder);
+  ASSERT_GT(expected.size(), 20u);
+
+  testing::UdpListener listener;
+  const std::string target = "json:udp:127.0.0.1:" + std::to_string(listener.port());
+  const std::vector<std::string> words = {"--output", target, "--station-id", "TEST-STATION", "--freq", "8977"};
+  const std::vector<std::string_view> args(words.begin(), words.end());
+  const TalvirParseResult parsed = ParseTalvirOptions(args);
+  ASSERT_EQ(parsed.error, "");
+  RecordOutputs outputs;
+  ASSERT_EQ(OpenWindowRecordOutputs(parsed.options, outputs), "");
+
+  std::string error;
+  auto input = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
+  ASSERT_TRUE(input) << error;
+  auto stream = std::make_unique<StreamDriver>(std::move(input->reader), Pacing::kAsFastAsTaken);
+  const auto app = std::make_unique<Application>(
+      DataPaths{base_}, std::move(stream), ApplicationOptions{.ddePort = std::nullopt, .records = outputs.Sink()});
+  app->settings().Set(&SettingsRecord::settingsLoaded, 1);
+  app->settings().Set(&SettingsRecord::channelAMode, kChannelHf);
+  app->settings().Set(&SettingsRecord::channelBMode, kChannelVhf);
+  app->stamps().StartOnAudio(kRecordingStart, StampClock::Source::kGivenStart);
+  CMainDialog window(*app);
+  AttachWindowRecordOutputs(outputs, *app, window.statisticsWindow());
+  window.show();
+  ASSERT_TRUE(window.StartUp().Ok());
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+  while (listener.Lines() < expected.size() && std::chrono::steady_clock::now() < deadline) QTest::qWait(50);
+  const std::vector<Json> received = Records(listener.Received());
+  ASSERT_EQ(received.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(WithoutStamps(received[i]), WithoutStamps(expected[i])) << "record " << i;
+  }
+  // Stamped by the window's clock, here set to the recording's start.
+  for (const Json& record : received) {
+    const std::time_t heard = record.contains("hfdl") ? record["hfdl"]["t"]["sec"].get<std::time_t>()
+                                                      : static_cast<std::time_t>(record["timestamp"].get<double>());
+    EXPECT_GE(heard, kRecordingStart);
+    EXPECT_LE(heard, kRecordingStart + 100);  // the demo's length
+  }
+
+  window.menuCommand(main_dialog::kShowFrameStatistics)->trigger();
+  window.statisticsWindow().Refresh();
+  const std::string statistics =
+      window.statisticsWindow().controlAs<QPlainTextEdit>(kInformationText)->toPlainText().toStdString();
+  EXPECT_NE(statistics.find("\n\n" + target + " " + std::to_string(expected.size()) + " records sent"),
+            std::string::npos)
+      << statistics;
+  // Closed as a user closes it, which ends the application.
+  const testing::MessageBoxAnswer yes(QMessageBox::Yes);
+  window.reject();
+  EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace talvir
