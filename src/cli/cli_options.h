@@ -24,6 +24,11 @@ struct CliOptions {
   InputOptions inputOptions;  // what the input is: I/Q, UDP channels
   // The receiver's frequency: its dial for audio, the centre of the band for I/Q.
   std::optional<double> frequencyKhz;
+  // Many HFDL channels of an I/Q band: their dials in kHz, or (empty with
+  // hfdlChannelsFromTable) every frequency of the stored system table inside
+  // the band.
+  std::optional<std::vector<double>> hfdlChannelsKhz;
+  bool hfdlChannelsFromTable = false;
   std::optional<std::string> device;
   std::optional<int32_t> channelAMode;
   std::optional<int32_t> channelBMode;
@@ -49,6 +54,7 @@ struct CliOptions {
   bool printSettings = false;
 
   bool ReadsStdin() const { return input == "-"; }
+  bool DecodesBand() const { return hfdlChannelsKhz.has_value(); }
   // JSON on stdout takes the place of the decoded text there.
   bool JsonOnStdout() const;
   bool ReadsUdp() const { return input && Input().ReadsUdp(); }

@@ -10,10 +10,14 @@ constexpr std::chrono::milliseconds kWallClockPoll{10};
 
 }  // namespace
 
-TimerTime AudioClock(uint64_t blocks) { return TimerTime(static_cast<int64_t>(blocks) * kBlockFrames); }
+TimerTime AudioClock(uint64_t blocks, double frameRate) {
+  const auto frames = static_cast<int64_t>(blocks) * kBlockFrames;
+  if (frameRate == kSampleRate) return TimerTime(frames);
+  return TimerTime(static_cast<int64_t>(static_cast<double>(frames) * kSampleRate / frameRate));
+}
 
-void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers) {
-  worker.SetAfterBlock([&timers](uint64_t blocks) { timers.Advance(AudioClock(blocks)); });
+void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers, double frameRate) {
+  worker.SetAfterBlock([&timers, frameRate](uint64_t blocks) { timers.Advance(AudioClock(blocks, frameRate)); });
 }
 
 bool RunDecodeLoop(Application& app, WindowTimers& timers, TimerClock clock, const std::atomic<int>& stopSignal) {

@@ -4,6 +4,7 @@
 // nothing of the protocol layer, and tests can record what they hand over.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -37,6 +38,9 @@ struct BurstInfo {
   double frequencyErrorHz = 0.0;  // carrier minus 1440 Hz
   float magnitude = 0.0f;         // the preamble's correlation peak
   int votes = 0;                  // training outputs that agreed, of 127
+  // The channel's dial in kHz, where the receiver knows it (one of many
+  // channels of an SDR).
+  std::optional<double> frequencyKhz{};
 };
 
 // Receives the Viterbi-decoded bytes of one HFDL burst. Decodes them, closes
