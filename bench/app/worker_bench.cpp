@@ -25,7 +25,7 @@ void BM_ConvertAndRouteBlock(benchmark::State& state) {
   settings.Set(&SettingsRecord::channelAMode, kChannelHf);
   settings.Set(&SettingsRecord::spectrumChannel, kSpectrumSum);
   NullHf hf;
-  ChannelRouter router(settings, {&hf, nullptr, nullptr});
+  ChannelRouter router(settings, {{&hf, nullptr}, nullptr, nullptr});
   CaptureBlock block;
   for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(i * 131);
   for (auto _ : state) router.ProcessBlock(block);
@@ -51,7 +51,7 @@ void BM_FileThroughCaptureCycle(benchmark::State& state) {
     Settings settings;
     StreamDriver driver(std::move(OpenInputSource({.path = wav.string()}, error)->reader), Pacing::kAsFastAsTaken);
     WaveIn waveIn(driver, settings, CloseTiming{1000, std::chrono::milliseconds(1), std::chrono::milliseconds(0)});
-    AudioWorker worker(waveIn, settings, {}, WorkerPause::kOnlyWhenIdle);
+    AudioWorker worker(waveIn, settings, {}, UiLink::None(), WorkerPause::kOnlyWhenIdle);
     waveIn.Allocate();
     waveIn.AudioCaptureOpen();
     worker.Start();

@@ -20,6 +20,8 @@ struct AcarsMessageOutputs {
   AcarsOutputs& dde;
   UtcClock clock = SystemUtcNow;
   RecordSink& records = RecordSink::None();
+  // The HFDL channel whose messages these are; kNoHfChannel for VHF.
+  int hfChannel = kNoHfChannel;
 
   // DDE and Ostrale log always; the text window (as one flush) when `show`
   // is on.

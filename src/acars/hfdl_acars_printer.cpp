@@ -31,7 +31,7 @@ AcarsMessage HfdlAcarsPrinter::PrintHfdlAcars(int direction, int groundStationId
       // A block cut inside the flight id would put a wrong one into the list.
       if (block.size() >= kDownlinkTextOffset) {
         outputs_.flights.FlightDbUpdateFromAcars(1, groundStationId, aid, message.flightId,
-                                                 message.registration);
+                                                 message.registration, outputs_.hfChannel);
       }
       text += "\nMessage content:-\n";
       if (block.size() > kDownlinkTextOffset) {

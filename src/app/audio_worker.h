@@ -23,9 +23,9 @@ enum class WorkerPause { kAfterEveryPass, kOnlyWhenIdle };
 
 class AudioWorker {
  public:
-  AudioWorker(WaveIn& waveIn, const Settings& settings, DecoderSinks sinks,
+  AudioWorker(WaveIn& waveIn, const Settings& settings, DecoderSinks sinks, UiLink& ui,
               WorkerPause pause = WorkerPause::kAfterEveryPass)
-      : waveIn_(waveIn), router_(settings, sinks), pause_(pause) {}
+      : waveIn_(waveIn), router_(settings, sinks, ui), pause_(pause) {}
   // Ends and joins the thread if it still runs.
   ~AudioWorker();
   AudioWorker(const AudioWorker&) = delete;

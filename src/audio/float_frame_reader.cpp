@@ -7,8 +7,8 @@
 
 namespace talvir {
 
-FloatFrameReader::FloatFrameReader(std::unique_ptr<FloatFrameSource> source)
-    : source_(AtRate(std::move(source), kSampleRate)),
+FloatFrameReader::FloatFrameReader(std::unique_ptr<FloatFrameSource> source, double rate)
+    : source_(AtRate(std::move(source), rate)),
       channels_(source_->Channels()) {}
 
 std::size_t FloatFrameReader::ReadFrames(std::span<uint8_t> out, const std::atomic<bool>& stop) {

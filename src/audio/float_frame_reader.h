@@ -7,13 +7,15 @@
 #include <memory>
 
 #include "audio/float_frame_source.h"
+#include "common/decoder_links.h"
 #include "audio/frame_reader.h"
 
 namespace talvir {
 
 class FloatFrameReader : public FrameReader {
  public:
-  explicit FloatFrameReader(std::unique_ptr<FloatFrameSource> source);
+  // rate: the frames' rate; an SDR band keeps its own.
+  explicit FloatFrameReader(std::unique_ptr<FloatFrameSource> source, double rate = kSampleRate);
 
   std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>& stop) override;
 

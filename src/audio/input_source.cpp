@@ -103,6 +103,12 @@ std::optional<OpenedInput> OpenIq(const InputSpec& spec, std::string& error) {
   std::unique_ptr<FloatFrameSource> iq = OpenIqSamples(spec, input, error);
   if (!iq) return std::nullopt;
   const double rate = iq->Rate();
+  if (spec.band) {
+    input.description = "I/Q band at " + Hz(rate);
+    input.reader = std::make_unique<FloatFrameReader>(std::move(iq), rate);
+    input.rate = rate;
+    return input;
+  }
   // The sideband from the dial up must lie inside the band.
   if (spec.iqDialHz < -rate / 2 || spec.iqDialHz + kSidebandWidthHz > rate / 2) {
     error = "--iq-dial " + Hz(spec.iqDialHz) + ": the " + Hz(kSidebandWidthHz) +

@@ -25,6 +25,9 @@ struct InputSpec {
   std::optional<double> iqRate{};    // raw I/Q's samples per second
   double iqDialHz = 0;               // the dial's offset from the I/Q band's centre
   int udpChannels = kDefaultUdpChannels;
+  // I/Q passed on as it is, I left and Q right at the band's own rate, for
+  // a decoder of many channels; else the upper sideband above the dial.
+  bool band = false;
 
   bool ReadsStdin() const { return path == "-"; }
   bool ReadsUdp() const { return std::string_view(path).starts_with("udp:"); }
@@ -34,6 +37,7 @@ struct OpenedInput {
   std::unique_ptr<FrameReader> reader;
   int channels = 2;     // 1: channel A only, channel B silent
   double seconds = 0;   // the recording's length as its header says, when a file
+  double rate = 48000;  // frames per second: 48000, or a band's rate
   bool live = false;    // a stream that ends only when stopped (UDP)
   std::vector<std::string> warnings;  // what was mended on the way in
   std::string description;            // one line for the status: what is decoded

@@ -5,10 +5,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "app/airband_decoders.h"
 #include "app/airband_feed.h"
 #include "app/application.h"
+#include "app/hfdl_band_plan.h"
 #include "app/window_timers.h"
 #include "audio/input_source.h"
 #include "audio/portaudio_driver.h"
@@ -54,6 +56,7 @@ struct Input {
   const StreamDriver* stream = nullptr;  // not the sound card: `driver` itself, kept for its counts
   bool live = false;                     // the sound card, or a stream that ends only when stopped
   int channels = 2;
+  double rate = kSampleRate;  // frames per second: an I/Q band keeps its own
   std::time_t estimatedStart = 0;  // UTC of the first frame, when not given
   std::vector<std::string> warnings;
   std::string description;
@@ -84,6 +87,7 @@ std::optional<Input> OpenInput(const CliOptions& options, std::string& error) {
     input.driver = std::move(stream);
     input.live = opened->live;
     input.channels = opened->channels;
+    input.rate = opened->rate;
     input.estimatedStart =
         options.ReadsStdin() ? std::time(nullptr) : EstimatedStart(*options.input, opened->seconds);
     input.warnings = std::move(opened->warnings);
@@ -148,12 +152,43 @@ int AircraftInList(const FlightDb& flights) {
 void ReportEndOfInput(ConsoleUiLink& console, Application& app, const RecordOutputs& records,
                       uint64_t sourceFrames) {
   char line[80];
-  std::snprintf(line, sizeof line, "%.2f s of audio decoded", static_cast<double>(sourceFrames) / kSampleRate);
+  std::snprintf(line, sizeof line, "%.2f s of %s decoded", static_cast<double>(sourceFrames) / app.FrameRate(),
+                app.FrameRate() != kSampleRate ? "I/Q" : "audio");
   console.Report("end of input", line);
-  const DecodeTotals totals{app.modem().Counters(), app.AcarsMessagesDecoded(),
-                            AircraftInList(app.protocol().flights)};
+  const DecodeTotals totals{app.FrameCountsAllChannels(), app.AcarsMessagesDecoded(),
+                            AircraftInList(app.shared().flights)};
   for (const std::string& summary : DecodeSummaryLines(totals)) console.Report("summary", summary);
   for (const std::string& dropped : records.DropReports()) console.Report("summary", dropped);
+}
+
+// The HFDL channels of an I/Q band: those --freqs lists, or every frequency
+// of the stored system table inside the band.
+std::optional<HfdlBandOptions> BandPlan(const CliOptions& options, double rate, const DataPaths& paths,
+                                        std::string& error) {
+  HfdlBandOptions band{.rate = rate,
+                       .centreKhz = *options.records.frequencyKhz,
+                       .dialsKhz = *options.hfdlChannelsKhz,
+                       .threads = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()))};
+  if (!options.hfdlChannelsFromTable) {
+    error = HfdlBandError(rate, band.centreKhz, band.dialsKhz);
+    if (!error.empty()) return std::nullopt;
+    return band;
+  }
+  SystemTableStore store;
+  if (!store.Load(paths.SystemTableFile())) {
+    error = "--freqs table: no stored system table at " + paths.SystemTableFile().string() +
+            " (decode a while on one channel first, or list the frequencies)";
+    return std::nullopt;
+  }
+  band.dialsKhz = HfdlDialsInBand(store.Snapshot(), band.centreKhz, rate);
+  if (band.dialsKhz.empty()) {
+    char text[160];
+    std::snprintf(text, sizeof text, "--freqs table: the stored system table has no HFDL frequency between %g and %g kHz",
+                  band.centreKhz - rate / 2000.0, band.centreKhz + rate / 2000.0);
+    error = text;
+    return std::nullopt;
+  }
+  return band;
 }
 
 }  // namespace
@@ -181,17 +216,31 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   const StreamDriver* recording = input->live ? nullptr : input->stream;
 
   ConsoleUiLink console(options.records.JsonOnStdout() ? nullptr : stdout, stderr, options.verboseStatus);
-  const ScopedUiLink registration(console);
   for (const std::string& warning : input->warnings) console.Report("talvir-cli", warning);
   if (!input->description.empty()) console.StatusLine("input", input->description);
-  if (const auto channel = options.ChannelFrequencyKhz(); channel && !options.Airband()) {
+  std::optional<HfdlBandOptions> band;
+  if (options.DecodesBand()) {
+    band = BandPlan(options, input->rate, paths, error);
+    if (!band) return Fail(error);
+    std::vector<std::string> names;
+    std::string list;
+    for (const double dial : band->dialsKhz) {
+      char name[32];
+      std::snprintf(name, sizeof name, "%g kHz", dial);
+      names.emplace_back(name);
+      list += (list.empty() ? "" : ", ") + names.back();
+    }
+    console.NameHfChannels(names);
+    console.StatusLine("frequency", std::to_string(names.size()) + " HFDL channels: " + list);
+  } else if (const auto channel = options.ChannelFrequencyKhz(); channel && !options.Airband()) {
     char line[64];
     std::snprintf(line, sizeof line, "the HFDL channel at %.1f kHz", *channel);
     console.StatusLine("frequency", line);
   }
   // The record outputs outlive the application, whose worker writes to them.
   RecordOutputs records;
-  error = records.Open(options.records, options.ChannelFrequencyKhz(),
+  // A channel of a band puts its own frequency into its records.
+  error = records.Open(options.records, band ? std::nullopt : options.ChannelFrequencyKhz(),
                        [&console](const std::string& text) { console.Report("json", text); });
   if (!error.empty()) return Fail(error);
   if (const auto sbs = records.SbsAddress()) console.StatusLine("sbs", *sbs);
@@ -207,13 +256,22 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
                          .workerPause = fasterThanRealTime ? WorkerPause::kOnlyWhenIdle : WorkerPause::kAfterEveryPass,
                          .ddePort = options.FeedPort(),
                          .kmlFolder = options.kml ? std::optional(paths.base) : std::nullopt,
-                         .records = records.Sink()});
+                         .records = records.Sink(),
+                         .band = band});
   Application& app = *application;
+  const ScopedUiLink registration(app.ui(), console);
   records.SetClock([&app] { return app.StampNow(); });
   if (!app.LoadSettings()) {
     console.StatusLine("settings", paths.SettingsFile().string() + " not found, using the defaults");
   }
   ApplyCliOverrides(options, app.settings());
+  // Two HF receivers: their texts and status lines say which channel.
+  if (app.settings().Get(&SettingsRecord::channelAMode) == kChannelHf &&
+      app.settings().Get(&SettingsRecord::channelBMode) == kChannelHf) {
+    console.NameHfChannels({"A", "B"});
+    app.hfChannel(0).decoders.text.SetHeading("[channel A]\r\n");
+    app.hfChannel(1).decoders.text.SetHeading("[channel B]\r\n");
+  }
   if (input->channels == 1 && app.settings().Get(&SettingsRecord::channelAMode) == kChannelNone) {
     console.Report("talvir-cli", *options.input + " is mono: it is channel A, which is set to none, and channel B "
                                                   "gets silence; nothing will decode (see --channel-a)");
@@ -225,31 +283,31 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   }
 
   WindowTimers timers;
-  ProtocolStack& protocol = app.protocol();
-  timers.Register(kAgeingTimerId, kAgeingPeriod, [&protocol] { protocol.flights.FlightDbAgeTick(); });
-  timers.Register(kPublishTimerId, kPublishPeriod, [&app, &protocol] {
+  FlightDb& flights = app.shared().flights;
+  timers.Register(kAgeingTimerId, kAgeingPeriod, [&flights] { flights.FlightDbAgeTick(); });
+  timers.Register(kPublishTimerId, kPublishPeriod, [&app, &flights] {
     app.DdePostAdvise();
-    protocol.flights.FlightDbPublish(0);
+    flights.FlightDbPublish(0);
   });
-  timers.Register(kClockTimerId, kClockPeriod, [&app, &protocol] {
-    protocol.utcClock.UtcClockTick();
+  timers.Register(kClockTimerId, kClockPeriod, [&app] {
+    app.TickUtcClocks();
     app.kml().KmlRefreshGroundStations();
   });
-  // A good squitter sets the clock; its next tick comes a second later. The
-  // first one also gives the stamps of a file of unknown start their time of
-  // day.
-  protocol.utcClock.SetRestartHandler([&timers, &app, &protocol] {
+  // A good squitter sets its channel's clock; the next tick comes a second
+  // later. The first one also gives the stamps of a file of unknown start
+  // their time of day.
+  app.SetUtcClockRestartHandler([&timers, &app](const HfdlUtcClock& clock) {
     timers.Restart(kClockTimerId);
-    app.stamps().AlignToTimeOfDay(protocol.utcClock.Seconds(), app.worker().BlocksProcessed() * kBlockFrames);
+    app.stamps().AlignToTimeOfDay(clock.Seconds(), app.AudioFramesDecoded());
   });
 
   std::function<void()> decodeBand;
   if (input->airband != nullptr) {
-    airbandDecoders = std::make_unique<AirbandDecoders>(protocol.AcarsMessageTargets(), options.acarsFreqsMhz);
+    airbandDecoders = std::make_unique<AirbandDecoders>(app.VhfAcarsTargets(), options.acarsFreqsMhz);
     decodeBand = [feed = input->airband, decoders = airbandDecoders.get()] { feed->DecodeBlock(*decoders); };
   }
   if (fasterThanRealTime) {
-    RunTimersOnAudioClock(app.worker(), timers, decodeBand);
+    RunTimersOnAudioClock(app.worker(), timers, app.FrameRate(), decodeBand);
   } else if (decodeBand) {
     app.worker().SetAfterBlock([decodeBand](uint64_t) { decodeBand(); });
   }
@@ -267,7 +325,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   const bool ended = RunDecodeLoop(app, timers, fasterThanRealTime ? TimerClock::kAudio : TimerClock::kWall, stopSignal);
   app.ShutdownSequence();
   // What the last seconds changed reaches the files too.
-  if (options.kml) protocol.flights.FlightDbPublish(0);
+  if (options.kml) flights.FlightDbPublish(0);
 
   if (ended && recording != nullptr) {
     if (options.verboseStatus || options.summary) ReportEndOfInput(console, app, records, recording->SourceFrames());

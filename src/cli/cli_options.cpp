@@ -119,6 +119,44 @@ std::string AirbandError(const CliOptions& options) {
   return {};
 }
 
+// --freqs: dials in kHz, comma-separated (blanks after commas allowed), or
+// "table".
+std::optional<std::vector<double>> ParseChannelList(std::string_view list, bool& fromTable, std::string& error) {
+  if (TrimBlanks(list) == "table") {
+    fromTable = true;
+    return std::vector<double>{};
+  }
+  std::vector<double> dials;
+  while (error.empty()) {
+    const std::size_t comma = list.find(',');
+    const std::string_view item = TrimBlanks(list.substr(0, comma));
+    const auto dial = ParsePositiveNumber(item);
+    if (!dial) {
+      error = "--freqs: '" + std::string(item) + "' is not a positive number of kHz";
+      return std::nullopt;
+    }
+    if (std::find(dials.begin(), dials.end(), *dial) != dials.end()) {
+      error = "--freqs: " + std::string(item) + " kHz is listed twice";
+      return std::nullopt;
+    }
+    dials.push_back(*dial);
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return dials;
+}
+
+// What many channels of an I/Q band need, and what does not fit them.
+std::string BandError(const CliOptions& options) {
+  if (!options.DecodesBand()) return {};
+  if (options.Airband()) return "--freqs and --acars-freqs decode different bands: give one of them";
+  if (!options.inputOptions.Iq()) return "--freqs cuts channels out of an I/Q band: it needs --iq or --iq-format";
+  if (!options.records.frequencyKhz) return "--freqs needs the band's centre: --freq KHZ";
+  if (options.inputOptions.iqDialHz) return "--iq-dial picks one channel; with --freqs each channel is its own dial";
+  if (options.realtime) return "--freqs decodes an I/Q band as fast as it comes; leave out --realtime";
+  return {};
+}
+
 // The I/Q and UDP options make sense only with the input they describe.
 std::string InputCompanionError(const CliOptions& options) {
   const bool iq = options.inputOptions.Iq();
@@ -181,6 +219,8 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
       if (auto v = value()) error = SetRecordOutputOption(arg, *v, options.records);
     } else if (arg == "--acars-freqs") {
       if (auto v = value()) options.acarsFreqsMhz = ParseAcarsFrequencies(*v, error);
+    } else if (arg == "--freqs") {
+      if (auto v = value()) options.hfdlChannelsKhz = ParseChannelList(*v, options.hfdlChannelsFromTable, error);
     } else if (arg == "--device") {
       if (auto v = value()) options.device = std::string(*v);
     } else if (arg == "--channel-a" || arg == "--channel-b") {
@@ -238,10 +278,10 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
 
   if (options.input && options.input->empty()) error = "--input needs a file name, or - for stdin";
   else if (options.input && options.device) error = "--input and --device exclude each other";
-  else if (options.channelAMode == kChannelHf && options.channelBMode == kChannelHf)
-    error = "only one channel can be hf";
   else if (options.startTime && !options.input)
     error = "--start-time dates a recording: it needs --input";
+  else if (std::string band = BandError(options); !band.empty())
+    error = std::move(band);
   else
     error = InputCompanionError(options);
   if (options.action == CliOptions::Action::kDecode && (options.saveSettings || options.printSettings)) {
@@ -251,7 +291,11 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
   return result;
 }
 
-InputSpec CliOptions::Input() const { return inputOptions.Spec(input.value_or("")); }
+InputSpec CliOptions::Input() const {
+  InputSpec spec = inputOptions.Spec(input.value_or(""));
+  spec.band = DecodesBand();
+  return spec;
+}
 
 std::optional<int> CliOptions::FeedPort() const {
   if (ddeOff) return std::nullopt;
@@ -272,7 +316,8 @@ void ApplyCliOverrides(const CliOptions& options, Settings& settings) {
   if (options.channelAMode) settings.Set(&SettingsRecord::channelAMode, *options.channelAMode);
   if (options.channelBMode) settings.Set(&SettingsRecord::channelBMode, *options.channelBMode);
   // One channel named hf by a flag takes HF away from the other, which may
-  // have it from the settings file: the modem takes one channel.
+  // have it from the settings file (channel A by default): two HF receivers
+  // are asked for by naming both.
   if (options.channelAMode == kChannelHf && !options.channelBMode &&
       settings.Get(&SettingsRecord::channelBMode) == kChannelHf)
     settings.Set(&SettingsRecord::channelBMode, kChannelNone);
@@ -346,6 +391,13 @@ Input (default: the sound card named in the settings, else the default input):
                       centre (e.g. 131000), and every channel must lie
                       within the band less 7 kHz at its edges. Decoded texts
                       and JSON records name each message's channel
+  --freqs LIST        with I/Q: decode every HFDL channel of the list at
+                      once, each its own modem (dials in kHz, comma-
+                      separated: --freqs 8927,8942,8977); --freqs table takes
+                      every frequency of the stored system table inside the
+                      band. --freq is the band's centre; each text block
+                      starts with its channel, "[8927 kHz]", and the JSON
+                      records carry the channel's dial
   --realtime          pace file or stdin input at 48000 frames/s instead of
                       decoding as fast as possible
   --start-time UTC    when the recording began, e.g. 2026-12-07T11:00:00Z:
@@ -359,7 +411,7 @@ Input (default: the sound card named in the settings, else the default input):
 Decoding:
   --channel-a MODE    what the left channel carries: hf, vhf or none
   --channel-b MODE    what the right channel carries: hf, vhf or none
-                      (at most one channel is hf)
+                      (both hf: two HF receivers, each its own modem)
   --show LIST         what to print, comma-separated: preamble, spdu, mpdu,
                       lpdu, bdu, hfnpdu, vacars, hacars, hex, verbose; all
                       adds every item (the items not listed are not printed;

@@ -22,6 +22,11 @@ struct CliOptions {
 
   std::optional<std::string> input;  // a sound file, "-" for raw PCM on stdin, or udp:PORT
   InputOptions inputOptions;  // what the input is: I/Q, UDP channels
+  // Many HFDL channels of an I/Q band: their dials in kHz, or (empty with
+  // hfdlChannelsFromTable) every frequency of the stored system table inside
+  // the band.
+  std::optional<std::vector<double>> hfdlChannelsKhz;
+  bool hfdlChannelsFromTable = false;
   std::optional<std::string> device;
   // ACARS channels cut from the I/Q band around --freq, in MHz; none: the
   // I/Q is one HF channel.
@@ -48,6 +53,7 @@ struct CliOptions {
 
   bool ReadsStdin() const { return input == "-"; }
   bool Airband() const { return !acarsFreqsMhz.empty(); }
+  bool DecodesBand() const { return hfdlChannelsKhz.has_value(); }
   bool ReadsUdp() const { return input && Input().ReadsUdp(); }
   // What --input and its companions name.
   InputSpec Input() const;

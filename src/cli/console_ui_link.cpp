@@ -14,9 +14,20 @@ void ConsoleUiLink::FlightListClear() {
   flightListLines_ = 0;
 }
 
-void ConsoleUiLink::SetSquitterLine(std::string_view text) { StatusLine("squitter", text); }
+std::string ConsoleUiLink::ChannelLabel(std::string_view label, int hfChannel) const {
+  std::string named(label);
+  if (hfChannel >= 0 && static_cast<std::size_t>(hfChannel) < hfChannelNames_.size())
+    named += " " + hfChannelNames_[static_cast<std::size_t>(hfChannel)];
+  return named;
+}
 
-void ConsoleUiLink::SetModemStatus(std::string_view text) { StatusLine("modem", text); }
+void ConsoleUiLink::SetSquitterLine(int hfChannel, std::string_view text) {
+  StatusLine(ChannelLabel("squitter", hfChannel), text);
+}
+
+void ConsoleUiLink::SetModemStatus(int hfChannel, std::string_view text) {
+  StatusLine(ChannelLabel("modem", hfChannel), text);
+}
 
 void ConsoleUiLink::SetFlightDetails(std::string_view text) { StatusLine("details", text); }
 

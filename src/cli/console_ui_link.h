@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/ui_link.h"
 
@@ -19,17 +20,21 @@ class ConsoleUiLink : public UiLink {
   ConsoleUiLink(std::FILE* text, std::FILE* status, bool verboseStatus)
       : text_(text), status_(status), verboseStatus_(verboseStatus) {}
 
+  // With more than one HFDL channel, the modem and squitter lines name the
+  // channel: "modem A: ...", "squitter 8927 kHz: ...". Set before decoding.
+  void NameHfChannels(std::vector<std::string> names) { hfChannelNames_ = std::move(names); }
+
   int FlightListInsert(std::string_view text) override;
   void FlightListClear() override;
-  void SetSquitterLine(std::string_view text) override;
-  void SetModemStatus(std::string_view text) override;
+  void SetSquitterLine(int hfChannel, std::string_view text) override;
+  void SetModemStatus(int hfChannel, std::string_view text) override;
   void SetFlightDetails(std::string_view text) override;
   void AppendDecodedText(std::string_view text) override;
   // Nothing to draw on a console.
-  void PostSquitterUpdate() override {}
+  void PostSquitterUpdate(int) override {}
   void PostSpectrumBlock(std::span<const float>, int) override {}
-  void PostConstellationUpdate(int) override {}
-  void PostStatisticsUpdate() override {}
+  void PostConstellationUpdate(int, int) override {}
+  void PostStatisticsUpdate(int) override {}
 
   // Status lines of the front end itself, same stream and rules.
   void StatusLine(std::string_view label, std::string_view text);
@@ -37,21 +42,15 @@ class ConsoleUiLink : public UiLink {
   void Report(std::string_view label, std::string_view text);
 
  private:
+  std::string ChannelLabel(std::string_view label, int hfChannel) const;
+
+  std::vector<std::string> hfChannelNames_;
   std::mutex lock_;  // keeps lines whole when the worker and main thread print
   std::FILE* text_;
   std::FILE* status_;
   const bool verboseStatus_;
   int flightListLines_ = 0;
   bool pendingCarriageReturn_ = false;
-};
-
-// Registers a front end for as long as it lives.
-class ScopedUiLink {
- public:
-  explicit ScopedUiLink(UiLink& link) { RegisterUiLink(&link); }
-  ~ScopedUiLink() { RegisterUiLink(nullptr); }
-  ScopedUiLink(const ScopedUiLink&) = delete;
-  ScopedUiLink& operator=(const ScopedUiLink&) = delete;
 };
 
 }  // namespace talvir

@@ -10,12 +10,17 @@ constexpr std::chrono::milliseconds kWallClockPoll{10};
 
 }  // namespace
 
-TimerTime AudioClock(uint64_t blocks) { return TimerTime(static_cast<int64_t>(blocks) * kBlockFrames); }
+TimerTime AudioClock(uint64_t blocks, double frameRate) {
+  const auto frames = static_cast<int64_t>(blocks) * kBlockFrames;
+  if (frameRate == kSampleRate) return TimerTime(frames);
+  return TimerTime(static_cast<int64_t>(static_cast<double>(frames) * kSampleRate / frameRate));
+}
 
-void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers, std::function<void()> decodeFirst) {
-  worker.SetAfterBlock([&timers, decodeFirst = std::move(decodeFirst)](uint64_t blocks) {
+void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers, double frameRate,
+                           std::function<void()> decodeFirst) {
+  worker.SetAfterBlock([&timers, frameRate, decodeFirst = std::move(decodeFirst)](uint64_t blocks) {
     if (decodeFirst) decodeFirst();
-    timers.Advance(AudioClock(blocks));
+    timers.Advance(AudioClock(blocks, frameRate));
   });
 }
 

@@ -15,15 +15,16 @@ enum class TimerClock {
   kAudio,  // a file decoded faster than real time: 48000 frames taken = 1 s
 };
 
-// Audio time at the end of that many blocks.
-TimerTime AudioClock(uint64_t blocks);
+// Audio time at the end of that many blocks of frames at frameRate.
+TimerTime AudioClock(uint64_t blocks, double frameRate = kSampleRate);
 
 // On the audio clock the worker itself runs every tick due after each block,
 // before it takes the next, so every tick sees the same decoded audio however
-// fast the machine is and whatever else runs. decodeFirst, when set, runs
-// before the ticks: decoders fed beside the capture block. Call once before
-// start-up.
-void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers, std::function<void()> decodeFirst = {});
+// fast the machine is and whatever else runs. frameRate: the capture blocks'
+// frames per second. decodeFirst, when set, runs before the ticks: decoders
+// fed beside the capture block. Call once before start-up.
+void RunTimersOnAudioClock(AudioWorker& worker, WindowTimers& timers, double frameRate = kSampleRate,
+                           std::function<void()> decodeFirst = {});
 
 // Returns true when the input ended, false when stopSignal was set. On the
 // wall clock it advances the timers itself.

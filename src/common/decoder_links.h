@@ -4,6 +4,7 @@
 // nothing of the protocol layer, and tests can record what they hand over.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -41,6 +42,9 @@ struct BurstInfo {
   // floor between bursts.
   double signalLevelDb = 0.0;
   double noiseLevelDb = 0.0;
+  // The channel's dial in kHz, where the receiver knows it (one of many
+  // channels of an SDR).
+  std::optional<double> frequencyKhz{};
 };
 
 // Receives the Viterbi-decoded bytes of one HFDL burst. Decodes them, closes

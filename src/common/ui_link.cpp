@@ -1,56 +1,69 @@
 #include "common/ui_link.h"
 
-#include <atomic>
-
 namespace talvir {
 namespace {
-std::atomic<UiLink*> registeredLink{nullptr};
+
+class NoUiLink final : public UiLink {
+ public:
+  int FlightListInsert(std::string_view) override { return -1; }
+  void FlightListClear() override {}
+  void SetSquitterLine(int, std::string_view) override {}
+  void SetModemStatus(int, std::string_view) override {}
+  void SetFlightDetails(std::string_view) override {}
+  void AppendDecodedText(std::string_view) override {}
+  void PostSquitterUpdate(int) override {}
+  void PostSpectrumBlock(std::span<const float>, int) override {}
+  void PostConstellationUpdate(int, int) override {}
+  void PostStatisticsUpdate(int) override {}
+};
+
 }  // namespace
 
-void RegisterUiLink(UiLink* link) { registeredLink.store(link); }
+UiLink& UiLink::None() {
+  static NoUiLink none;
+  return none;
+}
 
-int UiFlightListInsert(std::string_view text) {
-  UiLink* link = registeredLink.load();
+int UiLinkRelay::FlightListInsert(std::string_view text) {
+  UiLink* link = frontEnd_.load();
   if (link == nullptr || text.empty()) return -1;
   return link->FlightListInsert(text);
 }
 
-void UiFlightListClear() {
-  if (UiLink* link = registeredLink.load()) link->FlightListClear();
+void UiLinkRelay::FlightListClear() {
+  if (UiLink* link = frontEnd_.load()) link->FlightListClear();
 }
 
-void UiSetSquitterLine(std::string_view text) {
-  if (UiLink* link = registeredLink.load()) link->SetSquitterLine(text);
+void UiLinkRelay::SetSquitterLine(int hfChannel, std::string_view text) {
+  if (UiLink* link = frontEnd_.load()) link->SetSquitterLine(hfChannel, text);
 }
 
-void UiSetListening() { UiSetModemStatus(kListeningText); }
-
-void UiSetModemStatus(std::string_view text) {
-  if (UiLink* link = registeredLink.load()) link->SetModemStatus(text);
+void UiLinkRelay::SetModemStatus(int hfChannel, std::string_view text) {
+  if (UiLink* link = frontEnd_.load()) link->SetModemStatus(hfChannel, text);
 }
 
-void UiSetFlightDetails(std::string_view text) {
-  if (UiLink* link = registeredLink.load()) link->SetFlightDetails(text);
+void UiLinkRelay::SetFlightDetails(std::string_view text) {
+  if (UiLink* link = frontEnd_.load()) link->SetFlightDetails(text);
 }
 
-void AppendDecodedText(std::string_view text) {
-  if (UiLink* link = registeredLink.load()) link->AppendDecodedText(text);
+void UiLinkRelay::AppendDecodedText(std::string_view text) {
+  if (UiLink* link = frontEnd_.load()) link->AppendDecodedText(text);
 }
 
-void PostSquitterUpdate() {
-  if (UiLink* link = registeredLink.load()) link->PostSquitterUpdate();
+void UiLinkRelay::PostSquitterUpdate(int hfChannel) {
+  if (UiLink* link = frontEnd_.load()) link->PostSquitterUpdate(hfChannel);
 }
 
-void PostSpectrumBlock(std::span<const float> samples, int channel) {
-  if (UiLink* link = registeredLink.load()) link->PostSpectrumBlock(samples, channel);
+void UiLinkRelay::PostSpectrumBlock(std::span<const float> samples, int channel) {
+  if (UiLink* link = frontEnd_.load()) link->PostSpectrumBlock(samples, channel);
 }
 
-void PostConstellationUpdate(int withSlotCaption) {
-  if (UiLink* link = registeredLink.load()) link->PostConstellationUpdate(withSlotCaption);
+void UiLinkRelay::PostConstellationUpdate(int hfChannel, int withSlotCaption) {
+  if (UiLink* link = frontEnd_.load()) link->PostConstellationUpdate(hfChannel, withSlotCaption);
 }
 
-void PostStatisticsUpdate() {
-  if (UiLink* link = registeredLink.load()) link->PostStatisticsUpdate();
+void UiLinkRelay::PostStatisticsUpdate(int hfChannel) {
+  if (UiLink* link = frontEnd_.load()) link->PostStatisticsUpdate(hfChannel);
 }
 
 }  // namespace talvir

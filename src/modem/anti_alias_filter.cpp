@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "modem/hfdl_phy.h"
+#include "modem/kaiser_window.h"
 
 namespace talvir {
 
@@ -13,16 +14,6 @@ namespace {
 // for about 70 dB outside the 2.75 .. 6.875 kHz transition.
 constexpr double kCutoffHz = hfdl::kInputRate / (2.0 * hfdl::kInputPick);
 constexpr double kKaiserBeta = 6.76;
-
-double BesselI0(double x) {
-  double sum = 1.0;
-  double term = 1.0;
-  for (int k = 1; k < 40; ++k) {
-    term *= (x / (2.0 * k)) * (x / (2.0 * k));
-    sum += term;
-  }
-  return sum;
-}
 
 std::array<float, AntiAliasFilter::kTaps> Design() {
   constexpr int kN = AntiAliasFilter::kTaps;
@@ -34,7 +25,7 @@ std::array<float, AntiAliasFilter::kTaps> Design() {
     const double t = n - kMiddle;
     const double sinc = t == 0.0 ? 2.0 * kCut : std::sin(2.0 * std::numbers::pi * kCut * t) / (std::numbers::pi * t);
     const double edge = t / kMiddle;
-    h[static_cast<std::size_t>(n)] = sinc * BesselI0(kKaiserBeta * std::sqrt(1.0 - edge * edge)) / BesselI0(kKaiserBeta);
+    h[static_cast<std::size_t>(n)] = sinc * KaiserWindow(edge, kKaiserBeta);
     sum += h[static_cast<std::size_t>(n)];
   }
   std::array<float, kN> coefficients{};

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/ui_link.h"
 #include "modem/burst_report.h"
 #include "modem/direction_blend.h"
 #include "modem/known_symbols.h"
@@ -27,7 +26,10 @@ constexpr float kCoherentScale = 0.01f;
 
 }  // namespace
 
-HfdlModem::HfdlModem(HfdlFrameReceiver& receiver) : receiver_(receiver) { Reset(); }
+HfdlModem::HfdlModem(HfdlFrameReceiver& receiver, UiLink& ui, int hfChannel)
+    : receiver_(receiver), ui_(ui), hfChannel_(hfChannel) {
+  Reset();
+}
 
 void HfdlModem::Reset() {
   for (int i = 0; i < hfdl::kCandidatePaths; ++i) paths_[static_cast<std::size_t>(i)].Reset(i);
@@ -36,6 +38,10 @@ void HfdlModem::Reset() {
 
 void HfdlModem::ModemFeedSamples(std::span<const float> samples) {
   resampler_.Feed(samples, [this](Resampler::Block block) { ModemProcessBlock(block); });
+}
+
+void HfdlModem::ModemFeedBaseband(std::span<const Complex> samples) {
+  baseband_.Feed(samples, [this](BasebandFrontEnd::Block block) { ModemProcessBlock(block); });
 }
 
 void HfdlModem::SlotClockReset() { clock_.Reset(); }
@@ -57,11 +63,11 @@ ConstellationView HfdlModem::Constellation() const {
 
 void HfdlModem::ResetFrameCounters() {
   counters_.Reset();
-  PostStatisticsUpdate();
+  ui_.PostStatisticsUpdate(hfChannel_);
 }
 
 void HfdlModem::SetStatus(std::string line) {
-  UiSetModemStatus(line);
+  ui_.SetModemStatus(hfChannel_, line);
   std::lock_guard lock(textLock_);
   statusLine_ = std::move(line);
 }
@@ -225,13 +231,13 @@ void HfdlModem::ReceiveStep() {
   if (remaining >= 1) return;
   ModemCompleteFrame();
   state_.store(ModemState::kSearching, std::memory_order_relaxed);
-  UiSetListening();
+  ui_.SetModemStatus(hfChannel_, kListeningText);
   std::lock_guard lock(textLock_);
   statusLine_ = kListeningText;
 }
 
 int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samples) {
-  PostConstellationUpdate(0);
+  ui_.PostConstellationUpdate(hfChannel_, 0);
   for (int i = 0; i < hfdl::kProbeSymbols; ++i) record_[static_cast<std::size_t>(i)] = known::kProbeRepetition[static_cast<std::size_t>(i)];
   for (int j = 0; j < hfdl::kDataSymbols; ++j)
     record_[static_cast<std::size_t>(hfdl::kProbeSymbols + j)] =
@@ -324,9 +330,9 @@ void HfdlModem::ModemCompleteFrame() {
                         levels_.SignalDb(),
                         levels_.NoiseDb()};
   const bool decodedOk = receiver_.ReceiveFrame(std::span<const uint8_t>(frame_.data(), static_cast<std::size_t>(bytes)), burst);
-  PostConstellationUpdate(1);
+  ui_.PostConstellationUpdate(hfChannel_, 1);
   counters_.CountFrame(code, GetCurrentSlot(), decodedOk);
-  PostStatisticsUpdate();
+  ui_.PostStatisticsUpdate(hfChannel_);
   deinterleaver_.Rewind();
 }
 

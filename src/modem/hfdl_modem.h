@@ -17,7 +17,9 @@
 #include <string>
 
 #include "common/decoder_links.h"
+#include "common/ui_link.h"
 #include "modem/backward_equaliser.h"
+#include "modem/baseband_front_end.h"
 #include "modem/burst_levels.h"
 #include "modem/candidate_path.h"
 #include "modem/carrier_notch.h"
@@ -49,12 +51,19 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   static constexpr int kMinVotes = 90;           // of 127 training decisions
   static constexpr float kMinCoherentPeak = 3.0f;
 
-  explicit HfdlModem(HfdlFrameReceiver& receiver);
+  // ui: where the status line, constellation and statistics notifications
+  // go, naming hfChannel.
+  explicit HfdlModem(HfdlFrameReceiver& receiver, UiLink& ui = UiLink::None(), int hfChannel = 0);
   HfdlModem(const HfdlModem&) = delete;
   HfdlModem& operator=(const HfdlModem&) = delete;
 
   // One capture buffer of the HF channel at 48000/s (any length).
   void ModemFeedSamples(std::span<const float> samples) override;
+  // Or the channel's complex baseband from an SDR, centred on the burst
+  // carrier (the dial + 1440 Hz), at the rate SetBasebandRate set.
+  void ModemFeedBaseband(std::span<const Complex> samples);
+  // 7200 to 28800 samples/s; false (nothing changed) outside.
+  bool SetBasebandRate(double samplesPerSecond) { return baseband_.SetInputRate(samplesPerSecond); }
   // A good squitter: slot 0 now.
   void SlotClockReset() override;
 
@@ -105,7 +114,10 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   void SetStatus(std::string line);
 
   HfdlFrameReceiver& receiver_;
+  UiLink& ui_;
+  const int hfChannel_;
   Resampler resampler_;
+  BasebandFrontEnd baseband_;
   CarrierNotch notch_;
   std::array<float, Resampler::kBlockSize> notched_{};
   std::array<CandidatePath, hfdl::kCandidatePaths> paths_{};

@@ -13,8 +13,8 @@
 
 namespace talvir {
 
-DecodedText::DecodedText(const Settings& settings, const LogFiles* log)
-    : settings_(settings), log_(log) {}
+DecodedText::DecodedText(const Settings& settings, const LogFiles* log, UiLink& ui)
+    : settings_(settings), log_(log), ui_(ui) {}
 
 void DecodedText::Printf(const char* format, ...) {
   char formatted[kCapacity];
@@ -95,8 +95,13 @@ void DecodedText::PrintPreambleLine(bool frameOk, std::string_view burstStatusLi
 int DecodedText::Flush() {
   if (length_ == 0) return 0;
   const int passed = length_;
-  AppendDecodedText(Text());
-  if (log_ != nullptr && settings_.On(&SettingsRecord::hfdlLogging)) log_->HfdlLogAppend(Text());
+  std::string_view text = Text();
+  if (!heading_.empty()) {
+    headed_.assign(heading_).append(text);
+    text = headed_;
+  }
+  ui_.AppendDecodedText(text);
+  if (log_ != nullptr && settings_.On(&SettingsRecord::hfdlLogging)) log_->HfdlLogAppend(text);
   length_ = 0;
   text_[0] = '\0';
   return passed;

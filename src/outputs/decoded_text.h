@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/ui_link.h"
+
 namespace talvir {
 
 class LogFiles;
@@ -22,8 +24,8 @@ class DecodedText {
   // Bytes per hex-dump line.
   static constexpr int kHexDumpBytesPerLine = 15;
 
-  // log may be null: no HFDL day log.
-  DecodedText(const Settings& settings, const LogFiles* log);
+  // log may be null: no HFDL day log. ui: the text window.
+  DecodedText(const Settings& settings, const LogFiles* log, UiLink& ui = UiLink::None());
   DecodedText(const DecodedText&) = delete;
   DecodedText& operator=(const DecodedText&) = delete;
 
@@ -39,6 +41,11 @@ class DecodedText {
   // without "[OK]".
   void PrintPreambleLine(bool frameOk, std::string_view burstStatusLine);
 
+  // A line every flush starts with, so that the texts of several channels
+  // can be told apart ("[8927 kHz]" and CR LF); empty: none. Set before
+  // decoding.
+  void SetHeading(std::string heading) { heading_ = std::move(heading); }
+
   int Length() const { return length_; }
   std::string_view Text() const { return {text_, static_cast<std::size_t>(length_)}; }
 
@@ -53,11 +60,14 @@ class DecodedText {
 
   const Settings& settings_;
   const LogFiles* log_;
+  UiLink& ui_;
   char text_[kCapacity] = {};
   int length_ = 0;
   // Reused between appends, so that they allocate only while growing.
   std::string lines_;
   std::string rendered_;
+  std::string heading_;
+  std::string headed_;  // the heading and the text of one flush
 };
 
 }  // namespace talvir

@@ -77,7 +77,10 @@ void LogFiles::AppendWithCrLf(const std::filesystem::path& file, std::string_vie
     if (c == '\n') converted.push_back('\r');
     converted.push_back(c);
   }
+  // Channels decoded on several threads append to the same files.
+  std::lock_guard lock(appendLock_);
   std::fwrite(converted.data(), 1, converted.size(), out.get());
+  out.reset();
 }
 
 }  // namespace talvir

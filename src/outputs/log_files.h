@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -52,6 +53,7 @@ class LogFiles {
   const Settings& settings_;
   DataPaths paths_;
   UtcClock clock_;
+  mutable std::mutex appendLock_;  // one whole append at a time
 };
 
 }  // namespace talvir

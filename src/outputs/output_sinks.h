@@ -11,6 +11,8 @@
 namespace talvir {
 
 inline constexpr int kTrackLength = 10;  // positions kept per aircraft
+// The HFDL channel of what was heard elsewhere (VHF ACARS).
+inline constexpr int kNoHfChannel = -1;
 
 // One heard aircraft. Coordinates are HFDL 20-bit codes; 0 = no position.
 struct AircraftRecord {
@@ -32,6 +34,9 @@ struct AircraftRecord {
   int32_t ageMinutes = 0;
   int32_t changed = 0;              // map and KML must be refreshed
   TrackPoint track[kTrackLength];  // oldest first, newest last
+  // The HFDL channel that last heard the aircraft: its AID belongs to that
+  // channel's ground station.
+  int32_t hfChannel = kNoHfChannel;
 
   std::string_view FlightIdText() const { return Field(flightId); }
   std::string_view RegistrationText() const { return Field(registration); }

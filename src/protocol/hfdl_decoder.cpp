@@ -5,7 +5,6 @@
 #include "config/settings.h"
 #include "common/crc16.h"
 #include "common/hfdl_frame_timing.h"
-#include "common/ui_link.h"
 #include "outputs/decoded_text.h"
 #include "protocol/squitter_text.h"
 #include "protocol/text_formatters.h"
@@ -18,7 +17,9 @@ namespace talvir {
 
 HfdlDecoder::HfdlDecoder(const HfdlDecoderLinks& links) : links_(links) {}
 
-bool HfdlDecoder::ReceiveFrame(std::span<const uint8_t> frame, const BurstInfo& burst) {
+bool HfdlDecoder::ReceiveFrame(std::span<const uint8_t> frame, const BurstInfo& received) {
+  BurstInfo burst = received;
+  if (frequencyKhz_) burst.frequencyKhz = frequencyKhz_;
   DecodeHfdlFrame(frame, burst);
   DecodedText& text = links_.text;
   if (links_.settings.On(&SettingsRecord::showHex)) text.HexDump(frame);
@@ -67,8 +68,8 @@ void HfdlDecoder::DecodeSquitter(std::span<const uint8_t> frame, const BurstInfo
   NoteGroundStationChange(working_.station1Id, working_.slotOffset, working_.systemTableVersion);
 
   const std::string summary = FormatSquitterSummary(working_);
-  UiSetSquitterLine(summary);
-  PostSquitterUpdate();
+  links_.ui.SetSquitterLine(links_.hfChannel, summary);
+  links_.ui.PostSquitterUpdate(links_.hfChannel);
   PrintSquitter(summary, working_, burst);
   links_.records.OnSquitter(burst, working_);
 }
@@ -77,7 +78,7 @@ void HfdlDecoder::NoteGroundStationChange(int id, int slotOffset, int version) {
   if (id != lastSquitterStation_.load() || slotOffset != lastSquitterSlotOffset_.load()) {
     links_.text.Printf("[HF GROUND STATION CHANGE -> %s]\r\n",
                        links_.formatters.GroundStationName(id).c_str());
-    links_.flights.FlightDbClear();
+    links_.flights.FlightDbClear(links_.hfChannel);
   }
   lastSquitterStation_.store(id);
   lastSquitterSlotOffset_.store(slotOffset);

@@ -7,11 +7,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "common/decoder_links.h"
 #include "common/record_sink.h"
+#include "common/ui_link.h"
 #include "protocol/link_context.h"
 #include "protocol/squitter_record.h"
 
@@ -41,6 +43,9 @@ struct HfdlDecoderLinks {
   HfdlUtcClock& utcClock;
   HfnpduReceiver& hfnpdu;
   RecordSink& records = RecordSink::None();
+  // The squitter line and the Squitters window, told which channel.
+  UiLink& ui = UiLink::None();
+  int hfChannel = 0;
 };
 
 class HfdlDecoder final : public HfdlFrameReceiver {
@@ -52,6 +57,10 @@ class HfdlDecoder final : public HfdlFrameReceiver {
   // The modem's slot clock, which each good squitter restarts. Connected once
   // the modem exists (it is built with this decoder as its frame receiver).
   void ConnectSlotClock(SlotClockControl* slotClock) { slotClock_ = slotClock; }
+
+  // The channel's dial, which each frame's records then carry; set before
+  // decoding.
+  void SetChannelFrequency(double khz) { frequencyKhz_ = khz; }
 
   // DecodeHfdlFrame, then the end of the frame: hex dump with "HEX", a blank
   // line unless "Preamble", and the flush. Returns FrameDecodedOk().
@@ -86,6 +95,7 @@ class HfdlDecoder final : public HfdlFrameReceiver {
 
   HfdlDecoderLinks links_;
   SlotClockControl* slotClock_ = nullptr;
+  std::optional<double> frequencyKhz_;
   SquitterRecord working_;
   SquitterHistory squitters_;
   std::atomic<int> frameOutcome_{kOutcomeCrcFail};

@@ -198,7 +198,7 @@ void HfnpduDecoder::DecodePerformanceData(const LinkContext& link,
     }
   }
   flights_.FlightDbUpdateFromPosition(link.groundStationId, link.aid, link.icaoAddress, r.flightId,
-                                      r.position.latitude, r.position.longitude, r.position.time);
+                                      r.position.latitude, r.position.longitude, r.position.time, link.hfChannel);
 }
 
 void HfnpduDecoder::DecodeFrequencyData(const LinkContext& link, std::span<const uint8_t> payload) {
@@ -238,7 +238,7 @@ void HfnpduDecoder::DecodeFrequencyData(const LinkContext& link, std::span<const
   }
   flights_.FlightDbUpdateFromFrequencyData(link.groundStationId, link.aid, link.icaoAddress,
                                            flightId, position.latitude, position.longitude,
-                                           position.time);
+                                           position.time, link.hfChannel);
   Keep(link, std::move(data));
 }
 

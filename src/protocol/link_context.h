@@ -15,6 +15,7 @@ struct LinkContext {
   uint8_t aid = 0;       // the current block's AID; a log-on confirm replaces it
   int icaoKnown = 0;     // 1 once a log-on LPDU supplied the ICAO address
   int icaoAddress = 0;   // 24 bits; 0 = unknown
+  int hfChannel = 0;     // the HFDL channel the MPDU was heard on
   // Where the HFNPDU decoder puts what it reads; null: nowhere.
   HfnpduRecord* hfnpdu = nullptr;
 };

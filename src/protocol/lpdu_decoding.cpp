@@ -117,7 +117,7 @@ bool HfdlDecoder::ReadLpdu(LinkContext& link, std::span<const uint8_t> lpdu, Lpd
       record.assignedAid = link.aid;
       const int txw = body[4] & 0x0F;
       const int v = body[5] | (body[6] << 8);
-      links_.flights.FlightDbUpdateFromLogon(link.groundStationId, link.aid, link.icaoAddress);
+      links_.flights.FlightDbUpdateFromLogon(link.groundStationId, link.aid, link.icaoAddress, link.hfChannel);
       if (showLpdu) {
         text.Printf(kind == kLogonConfirm ? "[LPDU LOG ON CONFIRM]\r\nICAO %.6X ID %.2X "
                                           : "[LPDU LOG ON RESUME CONFIRM]\r\nICAO %.6X AID %.2X ",

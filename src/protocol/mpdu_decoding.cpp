@@ -90,6 +90,7 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
   const Settings& settings = links_.settings;
   DecodedText& text = links_.text;
   LinkContext link;
+  link.hfChannel = links_.hfChannel;
   link.direction = kDirectionAirToGround;
   const int n = (frame[0] >> 2) & 0x0F;
   const int headerBytes = n + 6;
@@ -181,6 +182,7 @@ void HfdlDecoder::DecodeGroundMpdu(std::span<const uint8_t> frame, const BurstIn
   }
   frameOutcome_.store(kOutcomeGround);
   LinkContext link;
+  link.hfChannel = links_.hfChannel;
   link.direction = kDirectionGroundToAir;
   link.groundStationId = frame[1] & 0x7F;
   std::size_t offset = at + kFcsBytes;

@@ -35,8 +35,8 @@ int LogonKey(int groundStationId, int aid) {
   return RealAid(aid) ? groundStationId * 256 + aid : -1;
 }
 
-FlightDb::FlightDb(const Settings& settings, AircraftOutputs& outputs)
-    : settings_(settings), outputs_(outputs) {}
+FlightDb::FlightDb(const Settings& settings, AircraftOutputs& outputs, UiLink& ui)
+    : settings_(settings), outputs_(outputs), ui_(ui) {}
 
 int FlightDb::FindLocked(auto matches) const {
   for (int i = 0; i < kCapacity; ++i) {
@@ -141,7 +141,7 @@ void FlightDb::SetFlightIdLocked(int index, std::string_view flightId, PendingLi
 
 void FlightDb::ListFlight(const PendingListing& listing) {
   if (listing.index < 0) return;
-  const int line = UiFlightListInsert(listing.flightId);
+  const int line = ui_.FlightListInsert(listing.flightId);
   {
     std::lock_guard lock(lock_);
     AircraftRecord& r = records_[static_cast<std::size_t>(listing.index)];
@@ -167,10 +167,10 @@ void FlightDb::RebuildFlightList() {
         if (r.inUse == 1 && !r.FlightIdText().empty()) listed.emplace_back(i, r.FlightIdText());
       }
     }
-    UiFlightListClear();
+    ui_.FlightListClear();
     std::vector<int> lines;
     lines.reserve(listed.size());
-    for (const auto& entry : listed) lines.push_back(UiFlightListInsert(entry.second));
+    for (const auto& entry : listed) lines.push_back(ui_.FlightListInsert(entry.second));
     std::lock_guard lock(lock_);
     if (listGeneration_ != generation) continue;
     for (std::size_t k = 0; k < listed.size(); ++k)
@@ -181,7 +181,7 @@ void FlightDb::RebuildFlightList() {
 
 void FlightDb::UpdateFromPositionReport(int groundStationId, int aid, int icao,
                                         std::string_view flightId, int32_t latitude,
-                                        int32_t longitude, int32_t time) {
+                                        int32_t longitude, int32_t time, int hfChannel) {
   PendingListing listing;
   AircraftRecord published;
   {
@@ -200,6 +200,7 @@ void FlightDb::UpdateFromPositionReport(int groundStationId, int aid, int icao,
     r.track[kTrackLength - 1] = {longitude, latitude};
     r.ageMinutes = 0;
     r.changed = 1;
+    r.hfChannel = hfChannel;
     if (key != -1) {
       r.logonKey = key;
       r.aid = static_cast<uint8_t>(aid);
@@ -217,18 +218,19 @@ void FlightDb::UpdateFromPositionReport(int groundStationId, int aid, int icao,
 
 void FlightDb::FlightDbUpdateFromPosition(int groundStationId, int aid, int icao,
                                           std::string_view flightId, int32_t latitude,
-                                          int32_t longitude, int32_t time) {
-  UpdateFromPositionReport(groundStationId, aid, icao, flightId, latitude, longitude, time);
+                                          int32_t longitude, int32_t time, int hfChannel) {
+  UpdateFromPositionReport(groundStationId, aid, icao, flightId, latitude, longitude, time, hfChannel);
 }
 
 void FlightDb::FlightDbUpdateFromFrequencyData(int groundStationId, int aid, int icao,
                                                std::string_view flightId, int32_t latitude,
-                                               int32_t longitude, int32_t time) {
-  UpdateFromPositionReport(groundStationId, aid, icao, flightId, latitude, longitude, time);
+                                               int32_t longitude, int32_t time, int hfChannel) {
+  UpdateFromPositionReport(groundStationId, aid, icao, flightId, latitude, longitude, time, hfChannel);
 }
 
 void FlightDb::FlightDbUpdateFromAcars(int listFlight, int groundStationId, int aid,
-                                       std::string_view flightId, std::string_view registration) {
+                                       std::string_view flightId, std::string_view registration,
+                                       int hfChannel) {
   PendingListing listing;
   {
     std::lock_guard lock(lock_);
@@ -240,6 +242,7 @@ void FlightDb::FlightDbUpdateFromAcars(int listFlight, int groundStationId, int 
     if (index < 0) return;  // table full
     AircraftRecord& r = records_[static_cast<std::size_t>(index)];
     r.ageMinutes = 0;
+    if (hfChannel != kNoHfChannel) r.hfChannel = hfChannel;
     if (key != -1) {
       r.logonKey = key;
       r.aid = static_cast<uint8_t>(aid);
@@ -266,16 +269,18 @@ void FlightDb::FlightDbSetPositionTime(std::string_view flightId, int32_t time) 
     r.positionTime = time;
     details = FormatFlightDetails(r);
   }
-  UiSetFlightDetails(details);
+  ui_.SetFlightDetails(details);
 }
 
-void FlightDb::FlightDbUpdateFromLogon(int groundStationId, int aid, int icao) {
+void FlightDb::FlightDbUpdateFromLogon(int groundStationId, int aid, int icao, int hfChannel) {
   std::lock_guard lock(lock_);
   const int key = LogonKey(groundStationId, aid);
   if (const int known = FindByIcaoLocked(icao); known >= 0) {
     if (key != -1) {
-      records_[static_cast<std::size_t>(known)].logonKey = key;
-      records_[static_cast<std::size_t>(known)].aid = static_cast<uint8_t>(aid);
+      AircraftRecord& r = records_[static_cast<std::size_t>(known)];
+      r.logonKey = key;
+      r.aid = static_cast<uint8_t>(aid);
+      r.hfChannel = hfChannel;
     }
     return;
   }
@@ -287,14 +292,16 @@ void FlightDb::FlightDbUpdateFromLogon(int groundStationId, int aid, int icao) {
     records_[static_cast<std::size_t>(index)].logonKey = key;
   }
   records_[static_cast<std::size_t>(index)].icaoAddress = icao;
+  records_[static_cast<std::size_t>(index)].hfChannel = hfChannel;
 }
 
-void FlightDb::FlightDbClear() {
+void FlightDb::FlightDbClear(int hfChannel) {
   bool relist = false;
   {
     std::lock_guard lock(lock_);
     for (AircraftRecord& r : records_) {
-      if (r.inUse == 1) relist |= RemoveLocked(r);
+      const bool heardHere = r.hfChannel == hfChannel || r.hfChannel == kNoHfChannel;
+      if (r.inUse == 1 && heardHere) relist |= RemoveLocked(r);
     }
   }
   if (relist) RebuildFlightList();
@@ -308,7 +315,7 @@ void FlightDb::ShowDetailsWhere(auto matches) {
     if (index < 0) return;
     details = FormatFlightDetails(records_[static_cast<std::size_t>(index)]);
   }
-  UiSetFlightDetails(details);
+  ui_.SetFlightDetails(details);
 }
 
 void FlightDb::FlightDbShowDetails(int index) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/ui_link.h"
 #include "outputs/output_sinks.h"
 
 namespace talvir {
@@ -27,7 +28,8 @@ class FlightDb {
  public:
   static constexpr int kCapacity = 100;
 
-  FlightDb(const Settings& settings, AircraftOutputs& outputs);
+  // ui: the Flight list and the detail line.
+  FlightDb(const Settings& settings, AircraftOutputs& outputs, UiLink& ui = UiLink::None());
   FlightDb(const FlightDb&) = delete;
   FlightDb& operator=(const FlightDb&) = delete;
 
@@ -44,20 +46,24 @@ class FlightDb {
   // A copy of the whole table.
   std::array<AircraftRecord, kCapacity> FlightDbSnapshot() const;
 
-  // Updates from the decoders (worker thread). Coordinates are 20-bit codes,
-  // time in 2-second units since 00:00 UTC.
+  // Updates from the decoders (worker threads). Coordinates are 20-bit codes,
+  // time in 2-second units since 00:00 UTC. hfChannel: the HFDL channel the
+  // update was heard on, kNoHfChannel for VHF.
   void FlightDbUpdateFromPosition(int groundStationId, int aid, int icao,
                                   std::string_view flightId, int32_t latitude,
-                                  int32_t longitude, int32_t time);
+                                  int32_t longitude, int32_t time, int hfChannel = 0);
   void FlightDbUpdateFromFrequencyData(int groundStationId, int aid, int icao,
                                        std::string_view flightId, int32_t latitude,
-                                       int32_t longitude, int32_t time);
+                                       int32_t longitude, int32_t time, int hfChannel = 0);
   void FlightDbUpdateFromAcars(int listFlight, int groundStationId, int aid,
-                               std::string_view flightId, std::string_view registration);
+                               std::string_view flightId, std::string_view registration,
+                               int hfChannel = kNoHfChannel);
   void FlightDbSetPositionTime(std::string_view flightId, int32_t time);
-  void FlightDbUpdateFromLogon(int groundStationId, int aid, int icao);
-  // A squitter from another ground station: every record goes.
-  void FlightDbClear();
+  void FlightDbUpdateFromLogon(int groundStationId, int aid, int icao, int hfChannel = 0);
+  // A squitter from another ground station on hfChannel: the records last
+  // heard on that channel go, with those no HFDL channel heard; what the
+  // other channels heard stays.
+  void FlightDbClear(int hfChannel = 0);
 
   // Display and outputs (window thread).
   void FlightDbShowDetails(int index);
@@ -96,11 +102,12 @@ class FlightDb {
   void RebuildFlightList();
   void UpdateFromPositionReport(int groundStationId, int aid, int icao,
                                 std::string_view flightId, int32_t latitude,
-                                int32_t longitude, int32_t time);
+                                int32_t longitude, int32_t time, int hfChannel);
   void ShowDetailsWhere(auto matches);
 
   const Settings& settings_;
   AircraftOutputs& outputs_;
+  UiLink& ui_;
   mutable std::mutex lock_;
   std::array<AircraftRecord, kCapacity> records_{};
   // Bumped by every change of what the list should hold, so that a list

@@ -96,7 +96,7 @@ CMainDialog::CMainDialog(Application& app, bool soundCard)
   ConnectControls();
   ConnectInformationWindows();
   BuildSystemMenu();
-  RegisterUiLink(&link_);
+  app_.ui().Attach(&link_);
 }
 
 CMainDialog::~CMainDialog() { Shutdown(); }
@@ -141,7 +141,7 @@ void CMainDialog::ConnectControls() {
     accumulated_.clear();
     ShowText();
   });
-  FlightDb& flights = app_.protocol().flights;
+  FlightDb& flights = app_.shared().flights;
   connect(static_cast<QPushButton*>(control(main_dialog::kDeleteFlight)), &QPushButton::clicked, this,
           [this, &flights] { flights.FlightDbDeleteByListIndex(flightList_->currentRow()); });
   connect(flightList_, &QListWidget::currentRowChanged, this,
@@ -173,9 +173,9 @@ void CMainDialog::ConnectControls() {
 
 void CMainDialog::ConnectInformationWindows() {
   // Created hidden; each lives as long as the window.
-  squittersWindow_ = new CDialogSquitters(app_.settings(), app_.protocol().formatters, this);
+  squittersWindow_ = new CDialogSquitters(app_.settings(), app_.shared().formatters, this);
   systemTableWindow_ = new CDialogSystemTable(this);
-  statisticsWindow_ = new CStatisticsDialog([this] { return app_.modem().Counters(); },
+  statisticsWindow_ = new CStatisticsDialog([this] { return app_.hfChannel(kShownHfChannel).modem.Counters(); },
                                             [this] { app_.ResetFrameCounters(); }, this);
   connect(static_cast<QCheckBox*>(control(main_dialog::kSquitters)), &QCheckBox::clicked, this,
           [this](bool checked) { squittersWindow_->setVisible(checked); });
@@ -183,8 +183,8 @@ void CMainDialog::ConnectInformationWindows() {
     // Built only now: a table received while it is open shows once the box
     // is ticked again.
     if (checked) {
-      const ProtocolStack& protocol = app_.protocol();
-      systemTableWindow_->SetTableText(RenderSystemTableWindow(protocol.systemTable, protocol.stations));
+      const SharedDecoderState& shared = app_.shared();
+      systemTableWindow_->SetTableText(RenderSystemTableWindow(shared.systemTable, shared.stations));
     }
     systemTableWindow_->setVisible(checked);
   });
@@ -242,7 +242,7 @@ void CMainDialog::SelectInputLine() {
   const std::string device = ChosenDeviceName(CaptureDeviceNames(), settings.Text(&SettingsRecord::soundCardName));
   if (mixer_.MixerSelectInput(device, settings.Get(&SettingsRecord::inputLine)) || mixerNoteShown_) return;
   mixerNoteShown_ = true;
-  SetModemStatus(kNoMixerControl);
+  SetModemStatus(kShownHfChannel, kNoMixerControl);
 }
 
 void CMainDialog::ShowAbout() { CAboutDlg(this).exec(); }
@@ -252,11 +252,11 @@ void CMainDialog::OpenManual() {
   const std::vector<std::filesystem::path> candidates = ManualCandidates(programDir);
   const std::optional<std::filesystem::path> manual = FindManual(candidates);
   if (!manual) {
-    SetModemStatus(std::string("Help: ") + kManualFileName + " is not installed");
+    SetModemStatus(kShownHfChannel, std::string("Help: ") + kManualFileName + " is not installed");
     return;
   }
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual->string())))) {
-    SetModemStatus("Help: no program to open " + manual->string());
+    SetModemStatus(kShownHfChannel, "Help: no program to open " + manual->string());
   }
 }
 
@@ -275,25 +275,25 @@ OpenResult CMainDialog::StartUp() {
 }
 
 void CMainDialog::StartTimers() {
-  ProtocolStack& protocol = app_.protocol();
+  FlightDb& flights = app_.shared().flights;
   const auto start = [this](QTimer& timer, std::chrono::milliseconds period, std::function<void()> tick) {
     timer.setInterval(period);
     connect(&timer, &QTimer::timeout, this, std::move(tick));
   };
-  start(ageingTimer_, kAgeingPeriod, [&protocol] { protocol.flights.FlightDbAgeTick(); });
-  start(publishTimer_, kPublishPeriod, [this, &protocol] {
+  start(ageingTimer_, kAgeingPeriod, [&flights] { flights.FlightDbAgeTick(); });
+  start(publishTimer_, kPublishPeriod, [this, &flights] {
     app_.DdePostAdvise();
-    protocol.flights.FlightDbPublish(0);
+    flights.FlightDbPublish(0);
   });
-  start(clockTimer_, kClockPeriod, [this, &protocol] {
-    protocol.utcClock.UtcClockTick();
+  start(clockTimer_, kClockPeriod, [this] {
+    app_.TickUtcClocks();
     app_.kml().KmlRefreshGroundStations();
   });
   ageingTimer_.start();
   publishTimer_.start();
   // A good squitter sets the clock on the worker; its next tick comes a
   // second later.
-  protocol.utcClock.SetRestartHandler([this] { link_.PostToWindow([this] { clockTimer_.start(); }); });
+  app_.SetUtcClockRestartHandler([this](const HfdlUtcClock&) { link_.PostToWindow([this] { clockTimer_.start(); }); });
 }
 
 bool CMainDialog::ConfirmExit() {
@@ -316,7 +316,7 @@ bool CMainDialog::Exit(bool ask) {
 
 void CMainDialog::Shutdown() {
   // The worker may be waiting on the window: release it before joining it.
-  RegisterUiLink(nullptr);
+  app_.ui().Attach(nullptr);
   link_.Close();
   if (!running_) return;
   running_ = false;
@@ -327,7 +327,7 @@ void CMainDialog::Shutdown() {
   map_.SwitchOff();
   app_.ShutdownSequence();
   // Only now: the worker is joined and can no longer restart the clock.
-  app_.protocol().utcClock.SetRestartHandler({});
+  app_.SetUtcClockRestartHandler({});
 }
 
 void CMainDialog::reject() { Exit(); }
@@ -339,9 +339,9 @@ int CMainDialog::FlightListInsert(std::string_view text) {
 
 void CMainDialog::FlightListClear() { flightList_->clear(); }
 
-void CMainDialog::SetSquitterLine(std::string_view text) { squitterLine_->setText(ToQString(text)); }
+void CMainDialog::SetSquitterLine(int /*hfChannel*/, std::string_view text) { squitterLine_->setText(ToQString(text)); }
 
-void CMainDialog::SetModemStatus(std::string_view text) { modemStatus_->setText(ToQString(text)); }
+void CMainDialog::SetModemStatus(int /*hfChannel*/, std::string_view text) { modemStatus_->setText(ToQString(text)); }
 
 void CMainDialog::SetFlightDetails(std::string_view text) { flightDetails_->setText(ToQString(text)); }
 
@@ -404,7 +404,7 @@ bool CMainDialog::event(QEvent* event) {
     case kSquitterUpdateEvent:
       if (running_) {
         const SquitterHistory::Snapshot& squitters = static_cast<const SquitterUpdate&>(*event).squitters;
-        squittersWindow_->Refresh(squitters, app_.protocol().decoder.FormatSquitterSummary(squitters.latest));
+        squittersWindow_->Refresh(squitters, app_.hfChannel(kShownHfChannel).decoders.decoder.FormatSquitterSummary(squitters.latest));
       }
       return true;
     case kStatisticsUpdateEvent:

@@ -68,8 +68,9 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   // WindowNotifications, on the window thread.
   int FlightListInsert(std::string_view text) override;
   void FlightListClear() override;
-  void SetSquitterLine(std::string_view text) override;
-  void SetModemStatus(std::string_view text) override;
+  // The link passes on only the shown channel's lines.
+  void SetSquitterLine(int hfChannel, std::string_view text) override;
+  void SetModemStatus(int hfChannel, std::string_view text) override;
   void SetFlightDetails(std::string_view text) override;
   void AppendDecodedText(std::string_view text) override;
 

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "app/application.h"
+#include "ui/qt_ui_link.h"
 
 namespace talvir {
 
@@ -11,10 +12,10 @@ MapOutput::MapOutput(Application& app, std::function<void()> switchedOff, std::f
       switchedOff_(std::move(switchedOff)),
       automation_(std::move(land)),
       plotter_(automation_, app.settings(),
-               {.stations = [&protocol = app.protocol()] {
-                  return GroundStationPlaces(protocol.stations, protocol.systemTable);
+               {.stations = [&shared = app.shared()] {
+                  return GroundStationPlaces(shared.stations, shared.systemTable);
                 },
-                .currentStation = [&protocol = app.protocol()] { return protocol.decoder.CurrentGroundStationId(); },
+                .currentStation = [&app] { return app.hfChannel(kShownHfChannel).decoders.decoder.CurrentGroundStationId(); },
                 .warn =
                     [](std::string_view text) {
                       // No owner and no title: it stands on its own,
@@ -34,7 +35,7 @@ bool MapOutput::SwitchOn() {
     SwitchOff();
     if (switchedOff_) switchedOff_();
   };
-  app_.protocol().flights.FlightDbPublish(1);
+  app_.shared().flights.FlightDbPublish(1);
   return true;
 }
 

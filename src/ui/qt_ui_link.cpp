@@ -77,12 +77,14 @@ void QtUiLink::FlightListClear() {
   CallOnWindow([this] { notifications_.FlightListClear(); });
 }
 
-void QtUiLink::SetSquitterLine(std::string_view text) {
-  CallOnWindow([this, copy = std::string(text)] { notifications_.SetSquitterLine(copy); });
+void QtUiLink::SetSquitterLine(int hfChannel, std::string_view text) {
+  if (hfChannel != kShownHfChannel) return;
+  CallOnWindow([this, hfChannel, copy = std::string(text)] { notifications_.SetSquitterLine(hfChannel, copy); });
 }
 
-void QtUiLink::SetModemStatus(std::string_view text) {
-  CallOnWindow([this, copy = std::string(text)] { notifications_.SetModemStatus(copy); });
+void QtUiLink::SetModemStatus(int hfChannel, std::string_view text) {
+  if (hfChannel != kShownHfChannel) return;
+  CallOnWindow([this, hfChannel, copy = std::string(text)] { notifications_.SetModemStatus(hfChannel, copy); });
 }
 
 void QtUiLink::SetFlightDetails(std::string_view text) {
@@ -93,8 +95,9 @@ void QtUiLink::AppendDecodedText(std::string_view text) {
   CallOnWindow([this, copy = std::string(text)] { notifications_.AppendDecodedText(copy); });
 }
 
-void QtUiLink::PostSquitterUpdate() {
-  PostAcrossThreads(window_, new SquitterUpdate(app_.protocol().decoder.Squitters()));
+void QtUiLink::PostSquitterUpdate(int hfChannel) {
+  if (hfChannel != kShownHfChannel) return;
+  PostAcrossThreads(window_, new SquitterUpdate(app_.hfChannel(hfChannel).decoders.decoder.Squitters()));
 }
 
 void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
@@ -113,8 +116,9 @@ void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
       settings.Get(shown == kSpectrumChannelB ? &SettingsRecord::channelBMode : &SettingsRecord::channelAMode);
   SlotStripState& strip = block->strip;
   strip.hfdl = mode == kChannelHf;
-  strip.currentSlot = app_.modem().GetCurrentSlot();
-  const HfdlDecoder& decoder = app_.protocol().decoder;
+  const HfdlChannel& shownChannel = app_.hfChannel(kShownHfChannel);
+  strip.currentSlot = shownChannel.modem.GetCurrentSlot();
+  const HfdlDecoder& decoder = shownChannel.decoders.decoder;
   strip.squitterSlotOffset = decoder.LastSquitterSlotOffset();
   // Slots 1 and 2 were announced by the squitter before last; 3..12 by the
   // latest.
@@ -127,20 +131,25 @@ void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
   PostAcrossThreads(window_, block.release());
 }
 
-void QtUiLink::PostConstellationUpdate(int withSlotCaption) {
+void QtUiLink::PostConstellationUpdate(int hfChannel, int withSlotCaption) {
+  if (hfChannel != kShownHfChannel) return;
+  HfdlChannel& shownChannel = app_.hfChannel(hfChannel);
   auto update = std::make_unique<ConstellationUpdate>();
-  const ConstellationView view = app_.modem().Constellation();
+  const ConstellationView view = shownChannel.modem.Constellation();
   ConstellationFrame& frame = update->frame;
   frame.points = view.points;
   frame.bottomCaption = FromUtf8(view.modeText);
   if (withSlotCaption == 1) {
-    HfdlDecoder& decoder = app_.protocol().decoder;
+    HfdlDecoder& decoder = shownChannel.decoders.decoder;
     frame.topCaption = decoder.SquitterSeen() == 1 ? QStringLiteral("TS(0) Squitter")
                                                    : FromUtf8(view.slotText + decoder.FrameOutcomeLabel());
   }
   PostAcrossThreads(window_, update.release());
 }
 
-void QtUiLink::PostStatisticsUpdate() { PostAcrossThreads(window_, new QEvent(kStatisticsUpdateEvent)); }
+void QtUiLink::PostStatisticsUpdate(int hfChannel) {
+  if (hfChannel != kShownHfChannel) return;
+  PostAcrossThreads(window_, new QEvent(kStatisticsUpdateEvent));
+}
 
 }  // namespace talvir

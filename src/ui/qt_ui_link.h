@@ -23,6 +23,9 @@ namespace talvir {
 
 class Application;
 
+// The HFDL channel whose modem, squitters and constellation the window shows.
+inline constexpr int kShownHfChannel = 0;
+
 inline constexpr QEvent::Type kSquitterUpdateEvent = static_cast<QEvent::Type>(1034);
 inline constexpr QEvent::Type kSpectrumBlockEvent = static_cast<QEvent::Type>(1035);
 inline constexpr QEvent::Type kConstellationUpdateEvent = static_cast<QEvent::Type>(1036);
@@ -58,14 +61,15 @@ class QtUiLink final : public QObject, public UiLink {
 
   int FlightListInsert(std::string_view text) override;
   void FlightListClear() override;
-  void SetSquitterLine(std::string_view text) override;
-  void SetModemStatus(std::string_view text) override;
+  // Other channels than the shown one are not passed on.
+  void SetSquitterLine(int hfChannel, std::string_view text) override;
+  void SetModemStatus(int hfChannel, std::string_view text) override;
   void SetFlightDetails(std::string_view text) override;
   void AppendDecodedText(std::string_view text) override;
-  void PostSquitterUpdate() override;
+  void PostSquitterUpdate(int hfChannel) override;
   void PostSpectrumBlock(std::span<const float> samples, int channel) override;
-  void PostConstellationUpdate(int withSlotCaption) override;
-  void PostStatisticsUpdate() override;
+  void PostConstellationUpdate(int hfChannel, int withSlotCaption) override;
+  void PostStatisticsUpdate(int hfChannel) override;
 
   // The window calls this as it handles a spectrum block.
   void SpectrumBlockTaken() { pendingSpectrum_.fetch_sub(1); }

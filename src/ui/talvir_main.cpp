@@ -83,7 +83,7 @@ int RunTalvir(int& argc, char** argv) {
   KmlViewerLauncher viewer(
       searchPath != nullptr ? searchPath : "",
       [&shown](std::string_view text) {
-        if (shown != nullptr) shown->SetModemStatus(text);
+        if (shown != nullptr) shown->SetModemStatus(kShownHfChannel, text);
       },
       LaunchDetached);
   // The decoders' fixed buffers come to about a megabyte: on the heap.

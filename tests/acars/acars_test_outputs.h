@@ -67,12 +67,12 @@ class AcarsTestOutputs {
   DataPaths paths{temp.path()};
   Settings settings;
   LogFiles logs{settings, paths, [] { return kTestNow; }};
-  DecodedText decodedText{settings, &logs};
+  RecordingUiLink ui;
+  DecodedText decodedText{settings, &logs, ui};
   NoExternalOutputs aircraftOutputs;
-  FlightDb flights{settings, aircraftOutputs};
+  FlightDb flights{settings, aircraftOutputs, ui};
   RecordingAcarsDde dde;
   RecordingRecordSink records;
-  RecordingUiLink ui;
 };
 
 }  // namespace talvir::testing

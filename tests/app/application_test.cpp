@@ -35,7 +35,7 @@ void WaitForEnd(WaveIn const& waveIn, AudioWorker& worker) {
 // the test).
 struct FileCapture {
   explicit FileCapture(std::size_t frames, DecoderSinks sinks = {})
-      : driver(CountingFile(frames)), worker(waveIn, settings, sinks) {
+      : driver(CountingFile(frames)), worker(waveIn, settings, sinks, UiLink::None()) {
     EXPECT_TRUE(waveIn.Allocate());
     EXPECT_TRUE(waveIn.AudioCaptureOpen().Ok());
   }
@@ -56,7 +56,7 @@ TEST(AudioWorker, FeedsEverySampleOfAFileToTheModemInOrder) {
   std::vector<testing::SinkCall> calls;
   testing::RecordingSink hf("hf", calls);
   testing::RecordingSink vhfB("vhfB", calls);
-  FileCapture capture(kFrames, {&hf, nullptr, &vhfB});
+  FileCapture capture(kFrames, {{&hf, nullptr}, nullptr, &vhfB});
   capture.settings.Set(&SettingsRecord::channelAMode, kChannelHf);
   capture.settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
   capture.worker.Start();
@@ -97,6 +97,7 @@ class ApplicationTest : public ::testing::Test {
 TEST_F(ApplicationTest, RunsAFileThroughAndShutsDownCleanly) {
   Application app(Paths(), CountingFile(3 * kBlockFrames),
                   {.saveSettingsAtExit = false, .captureCloseTiming = kQuickClose});
+  const ScopedUiLink attached(app.ui(), ui);
   EXPECT_FALSE(app.LoadSettings());
   app.settings().Set(&SettingsRecord::spectrumChannel, kSpectrumChannelA);
   ASSERT_TRUE(app.StartupSequence().Ok());

@@ -32,20 +32,24 @@ bool AllEqual(const std::vector<float>& samples, float value) {
 class ChannelRouterTest : public ::testing::Test {
  protected:
   std::vector<SinkCall> calls;
-  RecordingSink hf{"hf", calls};
+  RecordingSink hf1{"hf1", calls};
+  RecordingSink hf2{"hf2", calls};
   RecordingSink vhfA{"vhfA", calls};
   RecordingSink vhfB{"vhfB", calls};
   Settings settings;
   testing::RecordingUiLink ui;
 };
 
-// The decoder a channel in this mode feeds.
-const char* Decoder(int mode, const char* vhf) {
-  return mode == kChannelVhf ? vhf : mode == kChannelHf ? "hf" : nullptr;
+// The decoder a channel in this mode feeds: the first channel set to HF
+// feeds the first modem, the second the other.
+const char* Decoder(int mode, const char* vhf, int& hfSeen) {
+  if (mode == kChannelVhf) return vhf;
+  if (mode != kChannelHf) return nullptr;
+  return hfSeen++ == 0 ? "hf1" : "hf2";
 }
 
 TEST_F(ChannelRouterTest, EveryChannelAndSpectrumCombination) {
-  ChannelRouter router(settings, {&hf, &vhfA, &vhfB});
+  ChannelRouter router(settings, {{&hf1, &hf2}, &vhfA, &vhfB}, ui);
   const CaptureBlock block = TwoToneBlock();
   for (int modeA = 0; modeA <= 2; ++modeA) {
     for (int modeB = 0; modeB <= 2; ++modeB) {
@@ -60,8 +64,9 @@ TEST_F(ChannelRouterTest, EveryChannelAndSpectrumCombination) {
 
         // A before B, each to its own decoder, never summed.
         std::vector<std::string> expected;
-        if (const char* d = Decoder(modeA, "vhfA")) expected.push_back(d);
-        if (const char* d = Decoder(modeB, "vhfB")) expected.push_back(d);
+        int hfSeen = 0;
+        if (const char* d = Decoder(modeA, "vhfA", hfSeen)) expected.push_back(d);
+        if (const char* d = Decoder(modeB, "vhfB", hfSeen)) expected.push_back(d);
         ASSERT_EQ(calls.size(), expected.size());
         for (std::size_t i = 0; i < calls.size(); ++i) {
           EXPECT_EQ(calls[i].sink, expected[i]);
@@ -82,7 +87,7 @@ TEST_F(ChannelRouterTest, EveryChannelAndSpectrumCombination) {
 }
 
 TEST_F(ChannelRouterTest, MissingDecodersAreSkipped) {
-  ChannelRouter router(settings, {});
+  ChannelRouter router(settings, {}, ui);
   settings.Set(&SettingsRecord::channelAMode, kChannelHf);
   settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
   settings.Set(&SettingsRecord::spectrumChannel, kSpectrumChannelB);
@@ -91,9 +96,10 @@ TEST_F(ChannelRouterTest, MissingDecodersAreSkipped) {
   EXPECT_TRUE(AllEqual(ui.spectrum[0].samples, kB));
 }
 
-// The one modem follows the channel; the sum starts afresh every block.
+// The first modem follows the one HF channel; the sum starts afresh every
+// block.
 TEST_F(ChannelRouterTest, ModesAreReadAgainForEveryBlockAndTheSumDoesNotCarry) {
-  ChannelRouter router(settings, {&hf, &vhfA, &vhfB});
+  ChannelRouter router(settings, {{&hf1, &hf2}, &vhfA, &vhfB}, ui);
   settings.Set(&SettingsRecord::channelAMode, kChannelHf);
   settings.Set(&SettingsRecord::spectrumChannel, kSpectrumSum);
   router.ProcessBlock(TwoToneBlock());
@@ -101,6 +107,8 @@ TEST_F(ChannelRouterTest, ModesAreReadAgainForEveryBlockAndTheSumDoesNotCarry) {
   settings.Set(&SettingsRecord::channelBMode, kChannelHf);
   router.ProcessBlock(TwoToneBlock());
   ASSERT_EQ(calls.size(), 2U);
+  EXPECT_EQ(calls[0].sink, "hf1");
+  EXPECT_EQ(calls[1].sink, "hf1");
   EXPECT_TRUE(AllEqual(calls[0].samples, kA));
   EXPECT_TRUE(AllEqual(calls[1].samples, kB));
   ASSERT_EQ(ui.spectrum.size(), 2U);

@@ -11,7 +11,6 @@
 #include "audio/input_source.h"
 #include "capture_sources.h"
 #include "demodulated_frames.h"
-#include "support/recording_ui_link.h"
 #include "support/temp_dir.h"
 #include "testbench/fft_filter.h"
 #include "testbench/hfdl_modulator.h"
@@ -131,7 +130,6 @@ Iq Analytic(std::span<const float> audio) {
 }
 
 TEST(IqInput, AnHfdlBurstRecordedAsIqDecodesToItsBytes) {
-  testing::RecordingUiLink ui;
   testing::TempDir dir;
   constexpr int kRateCode = 0;  // 1800 bps 8-PSK: the least margin for a poor filter
   const auto frame = testing::RandomFrame(kRateCode, 4242);

@@ -8,7 +8,6 @@
 
 #include "audio/input_source.h"
 #include "demodulated_frames.h"
-#include "support/recording_ui_link.h"
 
 namespace talvir {
 namespace {
@@ -52,7 +51,6 @@ double Likeness(const std::vector<int16_t>& a, const std::vector<int16_t>& b) {
 TEST(OriginalRecordings, DecodeToTheBytesOfTheirConvertedCopies) {
   const std::filesystem::path dir = TALVIR_RECORDINGS_DIR;
   if (!std::filesystem::is_directory(dir / "orig")) GTEST_SKIP() << "no original recordings at " << dir / "orig";
-  testing::RecordingUiLink ui;
   struct Pair {
     const char* original;  // what it is
     const char* converted;

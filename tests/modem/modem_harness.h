@@ -27,8 +27,11 @@ class RecordingFrameReceiver : public HfdlFrameReceiver {
 };
 
 struct ModemHarness {
+  // ui: where the modem's notifications go.
+  explicit ModemHarness(UiLink& ui = UiLink::None()) : modem(std::make_unique<HfdlModem>(receiver, ui)) {}
+
   RecordingFrameReceiver receiver;
-  std::unique_ptr<HfdlModem> modem = std::make_unique<HfdlModem>(receiver);
+  std::unique_ptr<HfdlModem> modem;
 
   // Feeds whole capture blocks; a partial last block is padded with silence.
   void Feed(std::span<const float> audio) {

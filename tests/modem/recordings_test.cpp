@@ -32,10 +32,11 @@ class Recordings : public ::testing::Test {
   testing::RecordingUiLink ui;
 };
 
-std::vector<testing::RecordingFrameReceiver::Frame> DecodeRecording(const std::string& name) {
+std::vector<testing::RecordingFrameReceiver::Frame> DecodeRecording(const std::string& name,
+                                                                    UiLink& ui = UiLink::None()) {
   const auto wav = testbench::ReadWavFile(std::filesystem::path(TALVIR_RECORDINGS_DIR) / name);
   EXPECT_EQ(wav.sampleRate, kSampleRate);
-  testing::ModemHarness harness;
+  testing::ModemHarness harness(ui);
   harness.Feed(wav.samples.at(0));
   harness.FeedSilence(4.0);  // let the last burst finish
   return harness.receiver.frames;
@@ -44,7 +45,7 @@ std::vector<testing::RecordingFrameReceiver::Frame> DecodeRecording(const std::s
 constexpr int kSquitterFcsOffset = 64;
 
 TEST_F(Recordings, SquitterFromGroundStation3Decodes) {
-  const auto frames = DecodeRecording("hfdl-squitter-gs3.wav");
+  const auto frames = DecodeRecording("hfdl-squitter-gs3.wav", ui);
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(Hex(frames[0].bytes),
             "0083de720000006e0100000000000000700100000000000000000000710100000000000000000000fe686bfefefefefefefefefe00"

@@ -37,7 +37,7 @@ class Robustness : public ::testing::Test {
   void ExpectStillDecodes();
 
   testing::RecordingUiLink ui;
-  testing::ModemHarness harness;
+  testing::ModemHarness harness{ui};
 };
 
 void Robustness::ExpectStillDecodes() {

@@ -116,7 +116,7 @@ class AtlasPlotterTest : public ::testing::Test {
                                          [this](std::string_view text) { warnings.emplace_back(text); }}};
   DdeServer dde{settings};
   ExternalOutputs outputs{dde};
-  FlightDb flights{settings, outputs};
+  FlightDb flights{settings, outputs, ui};
 };
 
 TEST_F(AtlasPlotterTest, StartPlacesTheWindowAndRestoresTheViewThatStopSaved) {

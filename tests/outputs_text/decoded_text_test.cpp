@@ -21,7 +21,7 @@ struct TextRig {
   }
   RecordingUiLink ui;
   Settings settings;
-  DecodedText text{settings, nullptr};
+  DecodedText text{settings, nullptr, ui};
 };
 
 std::string Dump(std::span<const uint8_t> bytes) {
@@ -108,7 +108,7 @@ TEST(DecodedText, FlushPassesTheTextOnceAndLogsWhileLoggingIsOn) {
   std::filesystem::create_directories(dir.path() / "logfiles");
   TextRig rig;
   const LogFiles logs(rig.settings, DataPaths{dir.path()});
-  DecodedText text(rig.settings, &logs);
+  DecodedText text(rig.settings, &logs, rig.ui);
 
   EXPECT_EQ(text.Flush(), 0);  // nothing pending: no window call, no log file
   EXPECT_TRUE(rig.ui.decodedText.empty());

@@ -35,7 +35,7 @@ struct FullChain {
   LogFiles logs{settings, DataPaths{dir.path()}};
   NoExternalOutputs outputs;
   RecordingRecordSink records;
-  ProtocolStack stack{settings, logs, outputs, outputs, SystemUtcNow, records};
+  ProtocolStack stack{settings, logs, outputs, outputs, SystemUtcNow, records, ui};
 };
 
 }  // namespace talvir::testing

@@ -67,16 +67,16 @@ struct ProtocolRig {
 
   RecordingUiLink ui;
   Settings settings;
-  DecodedText text{settings, nullptr};
+  DecodedText text{settings, nullptr, ui};
   NoExternalOutputs outputs;
-  FlightDb flights{settings, outputs};
+  FlightDb flights{settings, outputs, ui};
   GroundStations stations;
   SystemTableStore systemTable;
   TextFormatters formatters{flights, stations, systemTable};
   HfdlUtcClock clock;
   RecordingHfnpdu hfnpdu;
   RecordingSlotClock slotClock;
-  HfdlDecoder decoder{{settings, text, flights, stations, systemTable, formatters, clock, hfnpdu}};
+  HfdlDecoder decoder{{settings, text, flights, stations, systemTable, formatters, clock, hfnpdu, RecordSink::None(), ui}};
   BurstInfo burst;
   bool lastOk = false;
 };

@@ -95,7 +95,7 @@ TEST(ReceivedBytes, NoRawControlByteReachesAnyOutput) {
   settings.Set(&SettingsRecord::ostraleLogging, 1);
   LogFiles logs{settings, DataPaths{dir.path()}, [] { return std::time_t{1772884980}; }};  // one day's files
   RecordingFeed feed;
-  ProtocolStack stack{settings, logs, feed, feed};
+  ProtocolStack stack{settings, logs, feed, feed, SystemUtcNow, RecordSink::None(), ui};
   VhfAcarsPrinter vhf{stack.AcarsMessageTargets()};
   const BurstInfo burst{6, 1, 0, "TS(1) "};
 

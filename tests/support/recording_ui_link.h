@@ -1,5 +1,6 @@
 #pragma once
-// A front end for tests: registers itself and records every notification.
+// A front end for tests: records every notification. Hand it to the objects
+// under test, or attach it to an application's link.
 
 #include <mutex>
 #include <string>
@@ -16,8 +17,7 @@ class RecordingUiLink : public UiLink {
     int channel;
   };
 
-  RecordingUiLink() { RegisterUiLink(this); }
-  ~RecordingUiLink() override { RegisterUiLink(nullptr); }
+  RecordingUiLink() = default;
   RecordingUiLink(const RecordingUiLink&) = delete;
   RecordingUiLink& operator=(const RecordingUiLink&) = delete;
 
@@ -31,20 +31,21 @@ class RecordingUiLink : public UiLink {
     flightList.clear();
     ++flightListClears;
   }
-  void SetSquitterLine(std::string_view text) override { Keep(squitterLines, text); }
-  void SetModemStatus(std::string_view text) override { Keep(modemStatus, text); }
+  void SetSquitterLine(int hfChannel, std::string_view text) override { Keep(squitterLines, hfChannel, text); }
+  void SetModemStatus(int hfChannel, std::string_view text) override { Keep(modemStatus, hfChannel, text); }
   void SetFlightDetails(std::string_view text) override { Keep(flightDetails, text); }
   void AppendDecodedText(std::string_view text) override { Keep(decodedText, text); }
-  void PostSquitterUpdate() override { Count(squitterUpdates); }
+  void PostSquitterUpdate(int) override { Count(squitterUpdates); }
   void PostSpectrumBlock(std::span<const float> samples, int channel) override {
     std::lock_guard lock(mutex);
     spectrum.push_back({{samples.begin(), samples.end()}, channel});
   }
-  void PostConstellationUpdate(int withSlotCaption) override {
+  void PostConstellationUpdate(int hfChannel, int withSlotCaption) override {
     std::lock_guard lock(mutex);
     constellationUpdates.push_back(withSlotCaption);
+    constellationChannels.push_back(hfChannel);
   }
-  void PostStatisticsUpdate() override { Count(statisticsUpdates); }
+  void PostStatisticsUpdate(int) override { Count(statisticsUpdates); }
 
   // All decoded text appended so far, in order.
   std::string AllDecodedText() const {
@@ -58,15 +59,23 @@ class RecordingUiLink : public UiLink {
   std::vector<std::string> flightList;
   int flightListClears = 0;
   std::vector<std::string> squitterLines;
+  std::vector<int> squitterLineChannels;
   std::vector<std::string> modemStatus;
+  std::vector<int> modemStatusChannels;
   std::vector<std::string> flightDetails;
   std::vector<std::string> decodedText;
   std::vector<SpectrumPost> spectrum;
   std::vector<int> constellationUpdates;
+  std::vector<int> constellationChannels;
   int squitterUpdates = 0;
   int statisticsUpdates = 0;
 
  private:
+  void Keep(std::vector<std::string>& into, int hfChannel, std::string_view text) {
+    std::lock_guard lock(mutex);
+    into.emplace_back(text);
+    (&into == &squitterLines ? squitterLineChannels : modemStatusChannels).push_back(hfChannel);
+  }
   void Keep(std::vector<std::string>& into, std::string_view text) {
     std::lock_guard lock(mutex);
     into.emplace_back(text);

@@ -28,7 +28,7 @@ struct DbRig {
   RecordingUiLink ui;
   Settings settings;
   RecordingOutputs outputs;
-  FlightDb db{settings, outputs};
+  FlightDb db{settings, outputs, ui};
 
   void Position(int gs, int aid, int icao, const char* flight, int lat = 0, int lon = 0, int time = 0) {
     db.FlightDbUpdateFromPosition(gs, aid, icao, flight, lat, lon, time);

@@ -194,8 +194,9 @@ TEST_F(MainDialogTest, WorkerNotificationsWaitForTheWindowAndCloseReleasesThem) 
   // Polled while the worker runs.
   std::atomic<int> position{-2};
   std::thread worker([&] {
-    UiSetModemStatus("1800 BPS");
-    position = UiFlightListInsert("BAW123");
+    app->ui().SetModemStatus(kShownHfChannel, "1800 BPS");
+    app->ui().SetModemStatus(kShownHfChannel + 1, "another channel's burst");
+    position = app->ui().FlightListInsert("BAW123");
   });
   while (position.load() == -2) QTest::qWait(5);
   worker.join();
@@ -206,7 +207,7 @@ TEST_F(MainDialogTest, WorkerNotificationsWaitForTheWindowAndCloseReleasesThem) 
   // A worker waiting on a window that has started to shut down returns.
   std::atomic<bool> returned{false};
   std::thread late([&] {
-    AppendDecodedText("late\r\n");
+    app->ui().AppendDecodedText("late\r\n");
     returned = true;
   });
   // The window thread does not pump events meanwhile.

@@ -106,14 +106,14 @@ TEST_F(MapCheckBoxTest, TheDemosAircraftAndStationsReachTheMap) {
   QTest::mouseClick(Box(window, main_dialog::kDxAtlas), Qt::LeftButton);
   while (!driver.Exhausted()) QTest::qWait(20);
   QTest::qWait(300);
-  app->protocol().flights.FlightDbPublish(1);
+  app->shared().flights.FlightDbPublish(1);
 
   const MapWindow& map = *window.map().window();
   ASSERT_EQ(map.layers().size(), 3u);
   EXPECT_FALSE(map.layers()[0]->points().empty());
   const std::vector<AtlasPoint>& stations = map.layers()[2]->points();
   ASSERT_FALSE(stations.empty());
-  const int heard = app->protocol().decoder.CurrentGroundStationId();
+  const int heard = app->hfChannel(kShownHfChannel).decoders.decoder.CurrentGroundStationId();
   EXPECT_EQ(std::count_if(stations.begin(), stations.end(),
                           [&](const AtlasPoint& p) { return p.label == "GS" + std::to_string(heard) + "A"; }),
             1);

@@ -92,7 +92,9 @@ json Burst(const JsonFeeder& feeder, JsonStamp stamp, const BurstInfo& burst) {
   json hfdl = {{"app", App()}};
   if (!feeder.stationId.empty()) hfdl["station"] = feeder.stationId;
   hfdl["t"] = {{"sec", stamp.seconds}, {"usec", stamp.microseconds}};
-  if (feeder.frequencyKhz) hfdl["freq"] = std::llround(*feeder.frequencyKhz * kHzPerKhz);
+  // A channel of many says its own frequency; one channel is the receiver's.
+  if (const auto khz = burst.frequencyKhz ? burst.frequencyKhz : feeder.frequencyKhz)
+    hfdl["freq"] = std::llround(*khz * kHzPerKhz);
   const bool known = burst.rateCode >= 0 && burst.rateCode < hfdl::kRateCodes;
   if (known) hfdl["bit_rate"] = hfdl::Rate(burst.rateCode).bitRate;
   hfdl["sig_level"] = Rounded(burst.signalLevelDb);

@@ -21,16 +21,21 @@ std::string SetSbsPort(std::string_view value, RecordOutputOptions& options) {
 }
 
 std::string SetFrequency(std::string_view value, RecordOutputOptions& options) {
-  double khz = 0;
-  const auto parsed = std::from_chars(value.data(), value.data() + value.size(), khz);
-  if (parsed.ec != std::errc() || parsed.ptr != value.data() + value.size() || !std::isfinite(khz) || khz <= 0) {
-    return "--freq: '" + std::string(value) + "' is not a positive number of kHz";
-  }
-  options.frequencyKhz = khz;
+  options.frequencyKhz = ParsePositiveNumber(value);
+  if (!options.frequencyKhz) return "--freq: '" + std::string(value) + "' is not a positive number of kHz";
   return {};
 }
 
 }  // namespace
+
+std::optional<double> ParsePositiveNumber(std::string_view text) {
+  double value = 0;
+  const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size() || !std::isfinite(value) || value <= 0) {
+    return std::nullopt;
+  }
+  return value;
+}
 
 bool RecordOutputOptions::JsonOnStdout() const {
   for (const OutputTarget& target : outputs) {

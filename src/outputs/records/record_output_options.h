@@ -30,6 +30,9 @@ bool IsRecordOutputOption(std::string_view name);
 // Sets the option `name`. Returns the reason when the value is bad, else "".
 std::string SetRecordOutputOption(std::string_view name, std::string_view value, RecordOutputOptions& options);
 
+// A finite number above zero, the whole text.
+std::optional<double> ParsePositiveNumber(std::string_view text);
+
 // A TCP or UDP port, 1 to 65535.
 std::optional<int> ParsePortNumber(std::string_view text);
 
