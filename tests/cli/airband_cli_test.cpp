@@ -38,6 +38,7 @@ TEST(AirbandOptions, ChannelsInMhzFromAnIqBandWhoseCentreIsGiven) {
       {{"--input", "x", "--iq", "--acars-freqs", "131.525"}, "--freq"},
       {{"--input", "x", "--iq", "--freq", "131000", "--iq-dial", "100", "--acars-freqs", "131.525"}, "--iq-dial"},
       {{"--input", "x", "--iq", "--freq", "131000", "--channel-b", "vhf", "--acars-freqs", "131.525"}, "--channel-b"},
+      {{"--input", "x", "--iq", "--freq", "131000", "--freqs", "131010", "--acars-freqs", "131.525"}, "one of them"},
   };
   for (const auto& [args, reason] : refused) {
     const CliParseResult bad = ParseCliOptions(args);
