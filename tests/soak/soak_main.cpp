@@ -18,10 +18,10 @@ int main(int argc, char** argv) {
   app->LoadSettings();
   session.Prepare(*app);
   WindowTimers timers;
-  ProtocolStack& protocol = app->protocol();
-  timers.Register(kAgeingTimerId, kAgeingPeriod, [&protocol] { protocol.flights.FlightDbAgeTick(); });
-  timers.Register(kPublishTimerId, kPublishPeriod, [&protocol] { protocol.flights.FlightDbPublish(0); });
-  timers.Register(kClockTimerId, kClockPeriod, [&protocol] { protocol.utcClock.UtcClockTick(); });
+  FlightDb& flights = app->shared().flights;
+  timers.Register(kAgeingTimerId, kAgeingPeriod, [&flights] { flights.FlightDbAgeTick(); });
+  timers.Register(kPublishTimerId, kPublishPeriod, [&flights] { flights.FlightDbPublish(0); });
+  timers.Register(kClockTimerId, kClockPeriod, [&app] { app->TickUtcClocks(); });
   RunTimersOnAudioClock(app->worker(), timers);
   if (!app->StartupSequence().Ok()) {
     std::fprintf(stderr, "talvir-soak: the generated input did not open\n");

@@ -215,7 +215,7 @@ void SoakSession::Prepare(Application& app) {
 int SoakSession::Finish(Application& app, const char* pipeline) {
   ledger_.Close();
   const SoakTotals totals = ledger_.Totals();
-  const FrameCounters::Values counters = app.modem().Counters();
+  const FrameCounters::Values counters = app.FrameCountsAllChannels();
   const auto all = static_cast<uint64_t>(counters[FrameCounters::kAllFrames]);
   const auto failed = static_cast<uint64_t>(counters[FrameCounters::kAllFailed]);
   const std::vector<MemorySample>& samples = source_->Samples();

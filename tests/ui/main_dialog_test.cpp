@@ -93,14 +93,14 @@ TEST_F(MainDialogTest, EachDisplayCheckBoxSwitchesItsFieldAndTheNextFrameFollows
   // The second VHF message; the demodulator hands over SOH .. ETX.
   std::vector<uint8_t> vhfBlock = traffic.vhfMessages.at(1).block;
   vhfBlock.resize(vhfBlock.size() - 3);
-  VhfAcarsPrinter vhf(app->protocol().AcarsMessageTargets());
+  VhfAcarsPrinter vhf(app->VhfAcarsTargets());
   const BurstInfo burst{.rateCode = 6, .detectedSlotIndex = 1, .statusLine = "TS(1) 300bps 1.8s "};
   const auto feedAndRead = [&](std::string_view burstName) {
     QTest::mouseClick(window.control(main_dialog::kClearText), Qt::LeftButton);
     if (burstName.empty()) {
-      vhf.PrintVhfAcars(vhfBlock);
+      vhf.PrintVhfAcars(vhfBlock, {});
     } else {
-      app->protocol().decoder.ReceiveFrame(DemoBurstNamed(traffic, burstName).frame, burst);
+      app->hfChannel(0).decoders.decoder.ReceiveFrame(DemoBurstNamed(traffic, burstName).frame, burst);
     }
     return text->toPlainText();
   };
