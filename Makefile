@@ -52,7 +52,7 @@ test-asan:
 # ThreadSanitizer: both front ends on the demo and the test programs that
 # start threads (the worker, capture, the outputs' threads, the window).
 # Not part of `make test`: it builds the tree a third time.
-TSAN_TESTS = app audio cli common outputs_json outputs_publishing outputs_sbs tracking ui
+TSAN_TESTS = app audio cli common outputs_json outputs_publishing outputs_sbs sdr tracking ui
 tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVIR_TSAN=ON -DTALVIR_BUILD_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target talvir-cli talvir-screenshots tests_cli_demo $(TSAN_TESTS:%=tests_%)
