@@ -23,7 +23,8 @@ namespace talvir {
 
 class Application;
 
-// The HFDL channel whose modem, squitters and constellation the window shows.
+// The HFDL channel the window shows at start; a band's channel list picks
+// another (Application::ShowHfChannel).
 inline constexpr int kShownHfChannel = 0;
 
 inline constexpr QEvent::Type kSquitterUpdateEvent = static_cast<QEvent::Type>(1034);
@@ -61,7 +62,7 @@ class QtUiLink final : public QObject, public UiLink {
 
   int FlightListInsert(std::string_view text) override;
   void FlightListClear() override;
-  // Other channels than the shown one are not passed on.
+  // Other channels than the one the application shows are not passed on.
   void SetSquitterLine(int hfChannel, std::string_view text) override;
   void SetModemStatus(int hfChannel, std::string_view text) override;
   void SetFlightDetails(std::string_view text) override;
