@@ -144,15 +144,12 @@ HfdlBandScenario HfdlBandDemoScenario(uint64_t seed) {
       scenario.channels[2].bursts.push_back({start, burst.rateCode, burst.frame});
     }
   }
-  // Two other stations, each a squitter at the start of its frame and one
-  // more a frame later, as if heard a frame apart.
+  // Two other stations' squitters, in slot 0 as on the air.
   for (int c = 1; c < 3; ++c) {
-    for (int repeat = 0; repeat < 2; ++repeat) {
-      SquitterFields fields;
-      fields.stations[0] = {.id = c == 1 ? 3 : 4, .utcSynced = true, .frequencyMask = 1 << c};
-      fields.frameIndex = 1200 + repeat;
-      scenario.channels[c].bursts.push_back({0.1 + repeat * kLastSlot * kSlotSeconds, 6, BuildSquitter(fields)});
-    }
+    SquitterFields fields;
+    fields.stations[0] = {.id = c == 1 ? 3 : 4, .utcSynced = true, .frequencyMask = 1 << c};
+    fields.frameIndex = 1200;
+    scenario.channels[c].bursts.push_back({0.1, 6, BuildSquitter(fields)});
   }
   for (HfdlBandChannel& channel : scenario.channels) {
     std::sort(channel.bursts.begin(), channel.bursts.end(),

@@ -1,9 +1,11 @@
 #pragma once
 // The waterfall of one channel of a band: its baseband turned back into the
 // audio a receiver tuned to its dial would give (the carrier at 1440 Hz),
-// posted to the window a spectrum block at a time. The window's transform
-// then spans the channel's own rate instead of 48 kHz, so a burst fills the
-// column. Worker thread only, apart from the shown channel.
+// its level held steady as a receiver's AGC would (an SDR's channel is far
+// quieter than a receiver's line output), posted to the window a spectrum
+// block at a time. The window's transform then spans the channel's own rate
+// instead of 48 kHz, so a burst fills the column. Worker thread only, apart
+// from the shown channel.
 
 #include <array>
 #include <atomic>
@@ -33,6 +35,7 @@ class ChannelSpectrum final : public ChannelTap {
   std::complex<double> phase_{1.0, 0.0};
   std::array<float, kPoints> audio_{};
   std::size_t filled_ = 0;
+  double level_ = 0;  // the columns' mean power, followed slowly; 0: none yet
 };
 
 }  // namespace talvir

@@ -1,6 +1,7 @@
 #include "ui/channel_list.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 #include "app/application.h"
 #include "app/channel_options.h"
@@ -10,7 +11,7 @@ namespace talvir {
 namespace {
 
 // Rows a glance takes in; more scroll.
-constexpr int kVisibleRows = 6;
+constexpr int kVisibleRows = 8;
 constexpr std::chrono::seconds kRefreshPeriod{1};
 
 // "hh:mm:ss" UTC; empty for never.
@@ -42,8 +43,9 @@ ChannelList::ChannelList(Application& app, QWidget* parent)
     for (const Column column : {kGoodFrames, kFailedFrames}) SetCell(row, column, QStringLiteral("0"));
   }
   resizeColumnsToContents();
-  setMinimumHeight(horizontalHeader()->sizeHint().height() + kVisibleRows * verticalHeader()->defaultSectionSize() +
-                   2 * frameWidth());
+  const int rows = std::min(rowCount(), kVisibleRows);
+  setFixedHeight(horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize() +
+                 2 * frameWidth());
   selectRow(app.ShownHfChannel());
   connect(this, &QTableWidget::itemSelectionChanged, this, [this] {
     if (const QList<QTableWidgetItem*> chosen = selectedItems(); !chosen.isEmpty()) {

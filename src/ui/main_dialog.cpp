@@ -395,13 +395,14 @@ void CMainDialog::DrawSpectrum(const SpectrumBlock& block) {
 }
 
 void CMainDialog::ShowChosenChannel() {
-  squitterLine_->clear();
-  modemStatus_->setText(QString::fromLatin1(kListeningText.data(), static_cast<qsizetype>(kListeningText.size())));
-  constellation_.Draw(ConstellationFrame{});
-  constellationBox_->update();
   const HfdlDecoder& decoder = app_.hfChannel(app_.ShownHfChannel()).decoders.decoder;
   const SquitterHistory::Snapshot squitters = decoder.Squitters();
-  squittersWindow_->Refresh(squitters, decoder.FormatSquitterSummary(squitters.latest));
+  const std::string summary = decoder.FormatSquitterSummary(squitters.latest);
+  squitterLine_->setText(squitters.latest.crcOk == 1 ? ToQString(summary) : QString());
+  modemStatus_->setText(ToQString(kListeningText));
+  constellation_.Draw(ConstellationFrame{});
+  constellationBox_->update();
+  squittersWindow_->Refresh(squitters, summary);
   statisticsWindow_->Refresh();
 }
 

@@ -28,12 +28,21 @@ TEST(ChannelSpectrum, TheCarrierComesOutAt1440HzInWholeColumnsOfTheShownChannel)
     ASSERT_EQ(post.samples.size(), ChannelSpectrum::kPoints);
     EXPECT_EQ(post.channel, 0);
   }
-  // The receiver's audio: the carrier at 1440 Hz, its phase running on from
-  // column to column (a jump would smear the waterfall).
+  // The receiver's audio: the carrier at 1440 Hz at the level of a
+  // receiver's line output, its phase running on from column to column (a
+  // jump would smear the waterfall).
   for (std::size_t k = 0; k < 2 * ChannelSpectrum::kPoints; ++k) {
-    const float expected = 0.5F * static_cast<float>(std::cos(2 * std::numbers::pi * 1440.0 * k / kRate));
-    ASSERT_NEAR(ui.spectrum[k / ChannelSpectrum::kPoints].samples[k % ChannelSpectrum::kPoints], expected, 1e-4F) << k;
+    const float expected = 0.05F * std::sqrt(2.0F) * static_cast<float>(std::cos(2 * std::numbers::pi * 1440.0 * k / kRate));
+    ASSERT_NEAR(ui.spectrum[k / ChannelSpectrum::kPoints].samples[k % ChannelSpectrum::kPoints], expected, 1e-3F) << k;
   }
+  // A channel a hundred times weaker comes out alike: an SDR's levels are
+  // not a receiver's.
+  const std::vector<std::complex<float>> weak(2 * ChannelSpectrum::kPoints, {0.005F, 0.0F});
+  ChannelSpectrum quiet(ui);
+  quiet.OnTappedBaseband(weak, kRate);
+  for (std::size_t k = 0; k < ChannelSpectrum::kPoints; ++k)
+    ASSERT_NEAR(ui.spectrum[2].samples[k], ui.spectrum[0].samples[k], 1e-3F) << k;
+  ui.spectrum.resize(2);
 
   // Another channel chosen: what waited of the first is dropped, not drawn
   // as the new one's.

@@ -98,6 +98,7 @@ TEST_F(ChannelListTest, EveryChannelCountsItsOwnBurstsAndTheChosenOneIsShown) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                     list->visualItemRect(list->item(2, ChannelList::kFrequency)).center());
   EXPECT_EQ(app->ShownHfChannel(), 2);
+  EXPECT_TRUE(static_cast<QLabel*>(window.control(main_dialog::kSquitterLine))->text().contains("RIVERHEAD"));
   auto* status = static_cast<QLabel*>(window.control(main_dialog::kModemStatus));
   EXPECT_EQ(status->text(), "Listening");
   app->ui().SetModemStatus(0, "1800 BPS on 8912");
