@@ -144,8 +144,9 @@ std::string HfdlChannelName(double dialKhz) {
 }
 
 std::string_view ChannelOptionsHelp() {
-  return R"(  --device soapy:ARGS a live SDR receiver through SoapySDR instead of --input:
-                      ARGS are its key=value pairs (driver=rtlsdr,
+  return R"(  --device soapy:ARGS
+                      a live SDR receiver through SoapySDR instead of
+                      --input: ARGS are its key=value pairs (driver=rtlsdr,
                       serial=..., or empty for the first device found);
                       tuned to --freq, its I/Q is decoded as an I/Q
                       recording would be: one HF channel (see --iq-dial),

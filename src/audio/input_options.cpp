@@ -80,7 +80,8 @@ std::string InputOptionsMismatch(const std::optional<std::string>& input, const 
       return "--iq, --iq-format, --iq-rate and --udp-channels describe --input; a receiver's rate is --sdr-rate";
     return {};
   }
-  if (options.sdrRate || options.sdrGainDb) return "--sdr-rate and --sdr-gain set up a receiver: give --device soapy:ARGS";
+  if (options.sdrRate || options.sdrGainDb)
+    return "--sdr-rate and --sdr-gain set up a receiver: give --device soapy:ARGS";
   if ((options.Iq() || options.iqRate || options.iqDialHz || options.udpChannels) && !input)
     return "--iq, --iq-format, --iq-rate, --iq-dial and --udp-channels describe --input: give it";
   const bool udp = input && options.Spec(*input).ReadsUdp();

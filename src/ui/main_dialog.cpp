@@ -423,7 +423,8 @@ bool CMainDialog::event(QEvent* event) {
     case kSquitterUpdateEvent:
       if (running_) {
         const SquitterHistory::Snapshot& squitters = static_cast<const SquitterUpdate&>(*event).squitters;
-        squittersWindow_->Refresh(squitters, app_.hfChannel(app_.ShownHfChannel()).decoders.decoder.FormatSquitterSummary(squitters.latest));
+        const HfdlDecoder& decoder = app_.hfChannel(app_.ShownHfChannel()).decoders.decoder;
+        squittersWindow_->Refresh(squitters, decoder.FormatSquitterSummary(squitters.latest));
       }
       return true;
     case kStatisticsUpdateEvent:

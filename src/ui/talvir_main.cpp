@@ -109,7 +109,8 @@ int RunTalvir(int& argc, char** argv) {
   app->LoadSettings();
   if (airband != nullptr) {
     airbandDecoders = std::make_unique<AirbandDecoders>(app->VhfAcarsTargets(), options.channels.acarsFreqsMhz);
-    app->worker().SetAfterBlock([airband, decoders = airbandDecoders.get()](uint64_t) { airband->DecodeBlock(*decoders); });
+    app->worker().SetAfterBlock(
+        [airband, decoders = airbandDecoders.get()](uint64_t) { airband->DecodeBlock(*decoders); });
   }
   CMainDialog window(*app, soundCard);
   shown = &window;

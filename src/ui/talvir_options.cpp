@@ -106,8 +106,8 @@ std::string TalvirHelpText() {
          "                     time through the same capture path instead of the sound\n"
          "                     card, to try the window without a receiver\n" +
          std::string(InputOptionsHelp()) + std::string(ChannelOptionsHelp()) +
-         "                     The window lists the channels of --freqs: choose one\n"
-         "                     to see its status, constellation and waterfall\n" +
+         "                      The window lists the channels of --freqs: choose one\n"
+         "                      to see its status, constellation and waterfall\n" +
          "  --config-dir DIR   keep configs/ and logfiles/ under DIR instead of the\n"
          "                     current folder\n"
          "  --user-data        keep them in the user's data folder instead,\n"

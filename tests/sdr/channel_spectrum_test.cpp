@@ -32,7 +32,8 @@ TEST(ChannelSpectrum, TheCarrierComesOutAt1440HzInWholeColumnsOfTheShownChannel)
   // receiver's line output, its phase running on from column to column (a
   // jump would smear the waterfall).
   for (std::size_t k = 0; k < 2 * ChannelSpectrum::kPoints; ++k) {
-    const float expected = 0.05F * std::sqrt(2.0F) * static_cast<float>(std::cos(2 * std::numbers::pi * 1440.0 * k / kRate));
+    const float expected =
+        0.05F * std::sqrt(2.0F) * static_cast<float>(std::cos(2 * std::numbers::pi * 1440.0 * k / kRate));
     ASSERT_NEAR(ui.spectrum[k / ChannelSpectrum::kPoints].samples[k % ChannelSpectrum::kPoints], expected, 1e-3F) << k;
   }
   // A channel a hundred times weaker comes out alike: an SDR's levels are

@@ -5,7 +5,8 @@ namespace talvir {
 bool SdrDevicesSupported() { return false; }
 
 std::optional<OpenedSdr> OpenSdrDevice(const SdrDeviceSpec& /*spec*/, std::string& error) {
-  error = "this build of TALVIR has no SDR device support: install libsoapysdr-dev (scripts/install-deps) and build again";
+  error =
+      "this build of TALVIR has no SDR device support: install libsoapysdr-dev (scripts/install-deps) and build again";
   return std::nullopt;
 }
 

@@ -67,7 +67,8 @@ std::optional<OpenedSdr> OpenSdrDevice(const SdrDeviceSpec& spec, std::string& e
     device = SoapySDR::Device::make(spec.args);
   } catch (const std::exception& e) {
     error = "no SDR device matches soapy:" + spec.args + " (" + e.what() +
-            "); is the device plugged in and its SoapySDR module installed? SoapySDRUtil --find lists what is found";
+            "); is the device plugged in and its SoapySDR module installed? SoapySDRUtil --find "
+            "(soapysdr-tools) lists what is found";
     return std::nullopt;
   }
   if (device == nullptr) {
