@@ -414,19 +414,22 @@ bool CMainDialog::event(QEvent* event) {
       link_.SpectrumBlockTaken();
       DrawSpectrum(static_cast<const SpectrumBlock&>(*event));
       return true;
-    case kConstellationUpdateEvent:
-      if (running_) {
-        constellation_.Draw(static_cast<const ConstellationUpdate&>(*event).frame);
+    case kConstellationUpdateEvent: {
+      const auto& update = static_cast<const ConstellationUpdate&>(*event);
+      if (running_ && update.hfChannel == app_.ShownHfChannel()) {
+        constellation_.Draw(update.frame);
         constellationBox_->update();
       }
       return true;
-    case kSquitterUpdateEvent:
-      if (running_) {
-        const SquitterHistory::Snapshot& squitters = static_cast<const SquitterUpdate&>(*event).squitters;
-        const HfdlDecoder& decoder = app_.hfChannel(app_.ShownHfChannel()).decoders.decoder;
-        squittersWindow_->Refresh(squitters, decoder.FormatSquitterSummary(squitters.latest));
+    }
+    case kSquitterUpdateEvent: {
+      const auto& update = static_cast<const SquitterUpdate&>(*event);
+      if (running_ && update.hfChannel == app_.ShownHfChannel()) {
+        const HfdlDecoder& decoder = app_.hfChannel(update.hfChannel).decoders.decoder;
+        squittersWindow_->Refresh(update.squitters, decoder.FormatSquitterSummary(update.squitters.latest));
       }
       return true;
+    }
     case kStatisticsUpdateEvent:
       if (running_) statisticsWindow_->Refresh();
       return true;

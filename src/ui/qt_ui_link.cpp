@@ -97,7 +97,7 @@ void QtUiLink::AppendDecodedText(std::string_view text) {
 
 void QtUiLink::PostSquitterUpdate(int hfChannel) {
   if (hfChannel != app_.ShownHfChannel()) return;
-  PostAcrossThreads(window_, new SquitterUpdate(app_.hfChannel(hfChannel).decoders.decoder.Squitters()));
+  PostAcrossThreads(window_, new SquitterUpdate(app_.hfChannel(hfChannel).decoders.decoder.Squitters(), hfChannel));
 }
 
 void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
@@ -134,7 +134,7 @@ void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
 void QtUiLink::PostConstellationUpdate(int hfChannel, int withSlotCaption) {
   if (hfChannel != app_.ShownHfChannel()) return;
   HfdlChannel& shownChannel = app_.hfChannel(hfChannel);
-  auto update = std::make_unique<ConstellationUpdate>();
+  auto update = std::make_unique<ConstellationUpdate>(hfChannel);
   const ConstellationView view = shownChannel.modem.Constellation();
   ConstellationFrame& frame = update->frame;
   frame.points = view.points;

@@ -34,9 +34,13 @@ inline constexpr QEvent::Type kStatisticsUpdateEvent = static_cast<QEvent::Type>
 // A worker's direct notification, run by the link on the window thread.
 inline constexpr QEvent::Type kWindowCallEvent = static_cast<QEvent::Type>(QEvent::User + 1);
 
+// Both name their HFDL channel: one posted just before another channel was
+// chosen is not drawn as the new one's.
 struct SquitterUpdate : QEvent {
-  explicit SquitterUpdate(const SquitterHistory::Snapshot& copy) : QEvent(kSquitterUpdateEvent), squitters(copy) {}
+  SquitterUpdate(const SquitterHistory::Snapshot& copy, int hfChannel)
+      : QEvent(kSquitterUpdateEvent), squitters(copy), hfChannel(hfChannel) {}
   SquitterHistory::Snapshot squitters;
+  int hfChannel;
 };
 
 struct SpectrumBlock : QEvent {
@@ -47,8 +51,9 @@ struct SpectrumBlock : QEvent {
 };
 
 struct ConstellationUpdate : QEvent {
-  ConstellationUpdate() : QEvent(kConstellationUpdateEvent) {}
+  explicit ConstellationUpdate(int hfChannel) : QEvent(kConstellationUpdateEvent), hfChannel(hfChannel) {}
   ConstellationFrame frame;
+  int hfChannel;
 };
 
 class QtUiLink final : public QObject, public UiLink {

@@ -94,10 +94,15 @@ TEST_F(ChannelListTest, EveryChannelCountsItsOwnBurstsAndTheChosenOneIsShown) {
   }
 
   // Choosing a channel moves the status line, constellation and waterfall
-  // to it: its notifications reach the window, the others' no longer do.
+  // to it: its notifications reach the window, the others' no longer do,
+  // not even one still on its way.
+  app->ui().PostConstellationUpdate(0, 1);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                     list->visualItemRect(list->item(2, ChannelList::kFrequency)).center());
   EXPECT_EQ(app->ShownHfChannel(), 2);
+  const QImage cleared = window.constellationImage();
+  QTest::qWait(50);
+  EXPECT_EQ(window.constellationImage(), cleared) << "channel 0's constellation drawn as channel 2's";
   EXPECT_TRUE(static_cast<QLabel*>(window.control(main_dialog::kSquitterLine))->text().contains("RIVERHEAD"));
   auto* status = static_cast<QLabel*>(window.control(main_dialog::kModemStatus));
   EXPECT_EQ(status->text(), "Listening");
