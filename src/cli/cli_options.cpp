@@ -80,8 +80,9 @@ std::optional<std::vector<Settings::IntField>> ParseShowList(std::string_view li
   }
 }
 
-// What the channels of a band need that only this program has.
-std::string BandError(const CliOptions& options) {
+// Only this program names what the sound channels carry: an airband band
+// has decoders of its own.
+std::string AirbandModeError(const CliOptions& options) {
   if (!options.Airband()) return {};
   if (options.channelAMode || options.channelBMode)
     return "--channel-a and --channel-b name what audio carries; with --acars-freqs the I/Q band is decoded";
@@ -214,8 +215,8 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
                                                       options.records.frequencyKhz);
            !channels.empty())
     error = std::move(channels);
-  else if (std::string band = BandError(options); !band.empty())
-    error = std::move(band);
+  else if (std::string modes = AirbandModeError(options); !modes.empty())
+    error = std::move(modes);
   else
     error = InputCompanionError(options);
   if (options.action == CliOptions::Action::kDecode && (options.saveSettings || options.printSettings)) {
