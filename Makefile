@@ -111,8 +111,14 @@ deb-check: deb
 
 # The pictures of docs/images: the demo played through the real window.
 screenshots: demo-tools $(DEMO)
-	cmake --build $(BUILD) -j $(JOBS) --target talvir-screenshots
+	cmake --build $(BUILD) -j $(JOBS) --target talvir-screenshots talvir
 	xvfb-run -a -s "-screen 0 1600x1000x24" $(BUILD)/src/ui/talvir-screenshots --input $(DEMO) --output docs/images
+	@mkdir -p $(BUILD)/channel-list
+	$(BUILD)/testbench/signalgen/talvir-signalgen --hfdl-band-demo --quiet --output $(BUILD)/channel-list/band.cs16
+	$(BUILD)/src/cli/talvir-cli --config-dir $(BUILD)/channel-list --show all --save-settings
+	xvfb-run -a -s "-screen 0 1600x1000x24" $(BUILD)/src/ui/talvir --config-dir $(BUILD)/channel-list \
+	    --dde-port off --input $(BUILD)/channel-list/band.cs16 --iq-format cs16 --iq-rate 96000 --freq 8950 \
+	    --freqs 8912,8942,8977 --screenshot docs/images/talvir-channel-list.png --seconds 18
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)

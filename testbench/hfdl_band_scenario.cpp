@@ -6,6 +6,8 @@
 
 #include "common/decoder_links.h"
 #include "modem/hfdl_phy.h"
+#include "testbench/frames/demo_traffic.h"
+#include "testbench/frames/squitter_builder.h"
 #include "testbench/gaussian_source.h"
 #include "testbench/hf_channel.h"
 #include "testbench/hfdl_modulator.h"
@@ -121,6 +123,39 @@ std::vector<std::complex<float>> RenderHfdlBand(const HfdlBandScenario& scenario
     }
   }
   return band;
+}
+
+HfdlBandScenario HfdlBandDemoScenario(uint64_t seed) {
+  constexpr double kSlotSeconds = 32.0 / 13.0;
+  constexpr int kLastSlot = 6;  // the demo's first seven slots: about 17 s
+  HfdlBandScenario scenario{.centreKhz = kHfdlBandDemoCentreKhz, .sampleRate = 96000.0, .seed = seed};
+  const double snrDb[] = {22.0, 28.0, 16.0};
+  const FadingPreset fading[] = {FadingPreset::kModerate, FadingPreset::kQuiet, FadingPreset::kModerate};
+  for (int c = 0; c < 3; ++c) {
+    scenario.channels.push_back({.dialKhz = kHfdlBandDemoDialsKhz[c], .snrDb = snrDb[c], .fading = fading[c],
+                                 .carrierOffsetHz = 12.0 * (c - 1)});
+  }
+  const DemoTraffic demo = BuildDemoTraffic();
+  for (const DemoBurst& burst : demo.bursts) {
+    const double start = 0.1 + burst.slot * kSlotSeconds;
+    if (burst.frameNumber == 0 && burst.slot <= kLastSlot) {
+      scenario.channels[0].bursts.push_back({start, burst.rateCode, burst.frame});
+    } else if (burst.frameNumber == 1 && burst.slot >= 2 && burst.slot <= kLastSlot) {
+      scenario.channels[2].bursts.push_back({start, burst.rateCode, burst.frame});
+    }
+  }
+  // Two other stations' squitters, in slot 0 as on the air.
+  for (int c = 1; c < 3; ++c) {
+    SquitterFields fields;
+    fields.stations[0] = {.id = c == 1 ? 3 : 4, .utcSynced = true, .frequencyMask = 1 << c};
+    fields.frameIndex = 1200;
+    scenario.channels[c].bursts.push_back({0.1, 6, BuildSquitter(fields)});
+  }
+  for (HfdlBandChannel& channel : scenario.channels) {
+    std::sort(channel.bursts.begin(), channel.bursts.end(),
+              [](const HfdlBandBurst& a, const HfdlBandBurst& b) { return a.startSeconds < b.startSeconds; });
+  }
+  return scenario;
 }
 
 }  // namespace talvir::testbench

@@ -40,4 +40,12 @@ struct HfdlBandScenario {
 // The band's I/Q, the same for the same scenario and seed.
 std::vector<std::complex<float>> RenderHfdlBand(const HfdlBandScenario& scenario);
 
+// About 18 s of an SDR tuned to 8950 kHz at 96000 samples/s: the demo's
+// ground station and its aircraft on 8912 kHz, two other stations'
+// squitters on 8942 and 8977 kHz (the latter also some of the demo's
+// aircraft traffic), at different levels and fading.
+HfdlBandScenario HfdlBandDemoScenario(uint64_t seed);
+inline constexpr double kHfdlBandDemoCentreKhz = 8950.0;
+inline constexpr double kHfdlBandDemoDialsKhz[] = {8912.0, 8942.0, 8977.0};
+
 }  // namespace talvir::testbench

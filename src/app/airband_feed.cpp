@@ -106,8 +106,9 @@ std::optional<OpenedInput> OpenAirbandInput(const InputSpec& spec, double centre
   char description[96];
   std::snprintf(description, sizeof description, "I/Q at %.0f samples/s around %.3f MHz: ACARS on ", rate,
                 centreHz / 1e6);
-  input.description = description + list + " MHz";
+  input.description = (iq->description.empty() ? description : iq->description + ": ACARS on ") + list + " MHz";
   input.seconds = iq->seconds;
+  input.live = iq->live;
   input.warnings = std::move(iq->warnings);
   auto reader = std::make_unique<AirbandFeed>(std::move(iq->samples), std::move(channels));
   feed = reader.get();

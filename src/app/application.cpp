@@ -43,6 +43,7 @@ Application::Application(DataPaths paths, std::unique_ptr<CaptureDriver> driver,
                             : DecoderSinks{{&hfChannel(0).modem, &hfChannel(1).modem}, &vhfA_, &vhfB_},
               ui_, options_.workerPause) {
   externalOutputs_.AttachKml(&kml_);
+  if (band_) band_->SetTap(&spectrum_);
 }
 
 uint64_t Application::AudioFramesDecoded() const {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "app/acars_message_counter.h"
 #include "app/audio_worker.h"
 #include "app/external_outputs.h"
+#include "app/channel_spectrum.h"
 #include "app/hfdl_band_decoder.h"
 #include "app/hfdl_channel.h"
 #include "app/stamp_clock.h"
@@ -90,6 +92,17 @@ class Application {
   int HfChannelCount() const { return static_cast<int>(hfChannels_.size()); }
   HfdlChannel& hfChannel(int index) { return *hfChannels_[static_cast<std::size_t>(index)]; }
   const HfdlChannel& hfChannel(int index) const { return *hfChannels_[static_cast<std::size_t>(index)]; }
+  // The dials of an SDR band's channels in kHz, in their order; empty for
+  // a sound card.
+  std::span<const double> HfChannelDials() const {
+    return options_.band ? std::span<const double>(options_.band->dialsKhz) : std::span<const double>();
+  }
+  // The channel whose status, squitters, constellation and waterfall the
+  // window shows; any thread.
+  int ShownHfChannel() const { return spectrum_.TappedChannel(); }
+  void ShowHfChannel(int index) {
+    if (index >= 0 && index < HfChannelCount()) spectrum_.Show(index);
+  }
   // Capture frames per second: 48000, or an SDR band's rate.
   double FrameRate() const { return options_.band ? options_.band->rate : kSampleRate; }
   // The capture frames decoded so far, as 48000/s audio frames: the clock
@@ -150,6 +163,7 @@ class Application {
   std::vector<std::unique_ptr<HfdlChannel>> hfChannels_;
   std::string bandError_;  // why the band's channels could not be cut
   std::unique_ptr<HfdlBandDecoder> band_;
+  ChannelSpectrum spectrum_{ui_};  // a band's: the shown channel's waterfall
   KmlWriter kml_{shared_.stations, shared_.systemTable, stampNow_, options_.kmlViewer};
   DecodedText vhfText_{settings_, &logs_, ui_};
   VhfAcarsPrinter vhfPrinter_{shared_.AcarsMessageTargets(vhfText_)};

@@ -47,6 +47,10 @@ void HfdlBandDecoder::OnBaseband(std::size_t channel, std::span<const std::compl
 
 void HfdlBandDecoder::ProcessBand(std::span<const std::complex<float>> band) {
   cutter_->Process(band, *this);
+  if (tap_ != nullptr) {
+    const auto tapped = static_cast<std::size_t>(tap_->TappedChannel());
+    if (tapped < pending_.size()) tap_->OnTappedBaseband(pending_[tapped], ChannelRate());
+  }
   {
     std::lock_guard lock(lock_);
     ++generation_;

@@ -28,6 +28,15 @@ class BandSink {
   virtual void ProcessBand(std::span<const std::complex<float>> band) = 0;
 };
 
+// Sees one channel's baseband of each block before its modem does: the
+// window's waterfall of the channel it shows. On the worker thread.
+class ChannelTap {
+ public:
+  virtual ~ChannelTap() = default;
+  virtual int TappedChannel() const = 0;  // none when out of range
+  virtual void OnTappedBaseband(std::span<const std::complex<float>> samples, double rate) = 0;
+};
+
 class HfdlBandDecoder final : public BandSink, private BasebandSink {
  public:
   // The band: its rate and centre; one modem per channel dial (kHz), fed in
@@ -42,6 +51,8 @@ class HfdlBandDecoder final : public BandSink, private BasebandSink {
 
   void ProcessBand(std::span<const std::complex<float>> band) override;
   double ChannelRate() const { return cutter_->OutputRate(); }
+  // Before the worker runs; nullptr: none.
+  void SetTap(ChannelTap* tap) { tap_ = tap; }
 
  private:
   HfdlBandDecoder(std::unique_ptr<ChannelCutter> cutter, std::span<HfdlModem* const> modems, int threads);
@@ -52,6 +63,7 @@ class HfdlBandDecoder final : public BandSink, private BasebandSink {
 
   std::unique_ptr<ChannelCutter> cutter_;
   std::vector<HfdlModem*> modems_;
+  ChannelTap* tap_ = nullptr;
   // Each channel's baseband of the current block; written by the cutter on
   // the caller's thread, read by the channel's owner while the caller waits.
   std::vector<std::vector<std::complex<float>>> pending_;

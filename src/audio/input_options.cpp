@@ -21,8 +21,16 @@ std::optional<double> InputOptions::ChannelKhz(std::optional<double> receiverKhz
   return *receiverKhz + (Iq() ? iqDialHz.value_or(0) / 1000.0 : 0.0);
 }
 
-InputSpec InputOptions::Spec(std::string path) const {
+InputSpec InputOptions::Spec(std::string path, std::optional<double> receiverKhz) const {
+  std::optional<SdrDeviceSpec> sdr;
+  if (sdrArgs) {
+    sdr = SdrDeviceSpec{.args = *sdrArgs,
+                        .centreHz = receiverKhz.value_or(0) * 1000.0,
+                        .rate = sdrRate.value_or(kDefaultSdrRate),
+                        .gainDb = sdrGainDb};
+  }
   return {.path = std::move(path),
+          .sdr = std::move(sdr),
           .iq = Iq(),
           .iqFormat = iqFormat,
           .iqRate = iqRate,
@@ -32,7 +40,8 @@ InputSpec InputOptions::Spec(std::string path) const {
 
 InputOptionKind InputOptionKindOf(std::string_view name) {
   if (name == "--iq") return InputOptionKind::kFlag;
-  if (name == "--iq-format" || name == "--iq-rate" || name == "--iq-dial" || name == "--udp-channels") {
+  if (name == "--iq-format" || name == "--iq-rate" || name == "--iq-dial" || name == "--udp-channels" ||
+      name == "--sdr-rate" || name == "--sdr-gain") {
     return InputOptionKind::kValue;
   }
   return InputOptionKind::kOther;
@@ -51,6 +60,12 @@ std::string SetInputOption(std::string_view name, std::string_view value, InputO
   } else if (name == "--iq-dial") {
     options.iqDialHz = ParseNumber(value);
     if (!options.iqDialHz) return quoted + " is not a number of Hz";
+  } else if (name == "--sdr-rate") {
+    options.sdrRate = ParseNumber(value);
+    if (!options.sdrRate || *options.sdrRate <= 0) return quoted + " is not a positive number of samples per second";
+  } else if (name == "--sdr-gain") {
+    options.sdrGainDb = value == "auto" ? std::nullopt : ParseNumber(value);
+    if (value != "auto" && !options.sdrGainDb) return quoted + " is not a gain in dB or auto";
   } else if (name == "--udp-channels") {
     if (value != "1" && value != "2") return quoted + " is not 1 or 2";
     options.udpChannels = value == "1" ? 1 : 2;
@@ -59,6 +74,14 @@ std::string SetInputOption(std::string_view name, std::string_view value, InputO
 }
 
 std::string InputOptionsMismatch(const std::optional<std::string>& input, const InputOptions& options) {
+  if (options.sdrArgs) {
+    if (input) return "--input and --device soapy:... exclude each other: decode a recording or a receiver";
+    if (options.iq || options.iqFormat || options.iqRate || options.udpChannels)
+      return "--iq, --iq-format, --iq-rate and --udp-channels describe --input; a receiver's rate is --sdr-rate";
+    return {};
+  }
+  if (options.sdrRate || options.sdrGainDb)
+    return "--sdr-rate and --sdr-gain set up a receiver: give --device soapy:ARGS";
   if ((options.Iq() || options.iqRate || options.iqDialHz || options.udpChannels) && !input)
     return "--iq, --iq-format, --iq-rate, --iq-dial and --udp-channels describe --input: give it";
   const bool udp = input && options.Spec(*input).ReadsUdp();
@@ -86,7 +109,12 @@ std::string_view InputOptionsHelp() {
   --iq-rate HZ        the raw I/Q's sample rate (needed with --iq-format)
   --iq-dial HZ        where the receiver's dial (the suppressed carrier) sits
                       in the I/Q band, as an offset from its centre; may be
-                      negative (default 0)
+                      negative (default 0); also for a receiver's I/Q
+  --sdr-rate HZ       the samples per second to ask of a --device soapy:...
+                      receiver (default 250000, with --acars-freqs 2400000;
+                      the device may round it, and the rate it runs is used)
+  --sdr-gain DB       the receiver's gain in dB, or auto (default: auto, the
+                      device's automatic gain where it has one)
 )";
 }
 

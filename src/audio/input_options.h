@@ -1,7 +1,7 @@
 #pragma once
 // The options beside --input that say what it is, parsed the same way by
-// both programs: --iq, --iq-format FMT, --iq-rate HZ, --iq-dial HZ and
-// --udp-channels N.
+// both programs: --iq, --iq-format FMT, --iq-rate HZ, --iq-dial HZ,
+// --udp-channels N, and a receiver's --sdr-rate HZ and --sdr-gain DB.
 
 #include <optional>
 #include <string>
@@ -17,12 +17,17 @@ struct InputOptions {
   std::optional<double> iqRate{};
   std::optional<double> iqDialHz{};
   std::optional<int> udpChannels{};
+  // A live receiver (--device soapy:ARGS) instead of --input.
+  std::optional<std::string> sdrArgs{};
+  std::optional<double> sdrRate{};
+  std::optional<double> sdrGainDb{};  // none: automatic
 
-  bool Iq() const { return iq || iqFormat.has_value(); }
+  bool Iq() const { return iq || iqFormat.has_value() || sdrArgs.has_value(); }
   // The HFDL channel's dial in kHz for a receiver tuned to `receiverKhz`
   // (--freq): for I/Q, the centre of the band moved by --iq-dial.
   std::optional<double> ChannelKhz(std::optional<double> receiverKhz) const;
-  InputSpec Spec(std::string path) const;
+  // receiverKhz: where a live receiver is tuned (--freq).
+  InputSpec Spec(std::string path, std::optional<double> receiverKhz = std::nullopt) const;
 };
 
 enum class InputOptionKind { kOther, kFlag, kValue };

@@ -59,6 +59,13 @@ std::optional<OpenedInput> OpenUdp(const InputSpec& spec, std::string& error) {
 
 // Raw I/Q from stdin or a file, or a 2-channel sound file.
 std::unique_ptr<FloatFrameSource> OpenIqSamples(const InputSpec& spec, OpenedInput& input, std::string& error) {
+  if (spec.sdr) {
+    std::optional<OpenedSdr> device = OpenSdrDevice(*spec.sdr, error);
+    if (!device) return nullptr;
+    input.live = true;
+    input.description = std::move(device->description);
+    return std::move(device->samples);
+  }
   if (spec.iqFormat) {
     if (!spec.iqRate) {
       error = "raw I/Q needs its sample rate: --iq-rate HZ";
@@ -103,8 +110,10 @@ std::optional<OpenedInput> OpenIq(const InputSpec& spec, std::string& error) {
   std::unique_ptr<FloatFrameSource> iq = OpenIqSamples(spec, input, error);
   if (!iq) return std::nullopt;
   const double rate = iq->Rate();
+  // A device has said what it is; a recording says its rate.
+  const std::string source = input.description.empty() ? "I/Q at " + Hz(rate) : input.description;
   if (spec.band) {
-    input.description = "I/Q band at " + Hz(rate);
+    if (!spec.sdr) input.description = "I/Q band at " + Hz(rate);
     input.reader = std::make_unique<FloatFrameReader>(std::move(iq), rate);
     input.rate = rate;
     return input;
@@ -116,7 +125,7 @@ std::optional<OpenedInput> OpenIq(const InputSpec& spec, std::string& error) {
             " from its centre";
     return std::nullopt;
   }
-  input.description = "I/Q at " + Hz(rate) + ", the upper sideband above " + Hz(spec.iqDialHz) +
+  input.description = source + ", the upper sideband above " + Hz(spec.iqDialHz) +
                       " from the centre as channel A";
   input.reader = std::make_unique<FloatFrameReader>(std::make_unique<UpperSideband>(
       AtRate(std::make_unique<DialShift>(std::move(iq), spec.iqDialHz), kSidebandRate)));
@@ -130,12 +139,12 @@ std::optional<OpenedIq> OpenIqBand(const InputSpec& spec, std::string& error) {
   OpenedInput input;
   std::unique_ptr<FloatFrameSource> iq = OpenIqSamples(spec, input, error);
   if (!iq) return std::nullopt;
-  return OpenedIq{std::move(iq), input.seconds, std::move(input.warnings)};
+  return OpenedIq{std::move(iq), input.seconds, input.live, std::move(input.description), std::move(input.warnings)};
 }
 
 std::optional<OpenedInput> OpenInputSource(const InputSpec& spec, std::string& error) {
   if (spec.ReadsUdp()) return OpenUdp(spec, error);
-  if (spec.iq || spec.iqFormat) return OpenIq(spec, error);
+  if (spec.iq || spec.iqFormat || spec.sdr) return OpenIq(spec, error);
   OpenedInput input;
   if (spec.ReadsStdin()) {
     if (isatty(STDIN_FILENO)) {

@@ -13,6 +13,7 @@
 #include "audio/float_frame_source.h"
 #include "audio/frame_reader.h"
 #include "audio/raw_iq_samples.h"
+#include "audio/sdr_device.h"
 
 namespace talvir {
 
@@ -20,6 +21,7 @@ inline constexpr int kDefaultUdpChannels = 1;
 
 struct InputSpec {
   std::string path;  // a sound file, "-" for stdin, or "udp:[ADDRESS:]PORT"
+  std::optional<SdrDeviceSpec> sdr{};  // a live receiver's I/Q instead of path
   bool iq = false;   // the input holds I and Q
   std::optional<IqFormat> iqFormat{};  // raw I/Q in this form; a sound file when none
   std::optional<double> iqRate{};    // raw I/Q's samples per second
@@ -29,8 +31,8 @@ struct InputSpec {
   // a decoder of many channels; else the upper sideband above the dial.
   bool band = false;
 
-  bool ReadsStdin() const { return path == "-"; }
-  bool ReadsUdp() const { return std::string_view(path).starts_with("udp:"); }
+  bool ReadsStdin() const { return !sdr && path == "-"; }
+  bool ReadsUdp() const { return !sdr && std::string_view(path).starts_with("udp:"); }
 };
 
 struct OpenedInput {
@@ -38,7 +40,7 @@ struct OpenedInput {
   int channels = 2;     // 1: channel A only, channel B silent
   double seconds = 0;   // the recording's length as its header says, when a file
   double rate = 48000;  // frames per second: 48000, or a band's rate
-  bool live = false;    // a stream that ends only when stopped (UDP)
+  bool live = false;    // a stream that ends only when stopped (UDP, an SDR)
   std::vector<std::string> warnings;  // what was mended on the way in
   std::string description;            // one line for the status: what is decoded
 };
@@ -51,6 +53,8 @@ std::optional<OpenedInput> OpenInputSource(const InputSpec& spec, std::string& e
 struct OpenedIq {
   std::unique_ptr<FloatFrameSource> samples;
   double seconds = 0;  // the recording's length as its header says, when a file
+  bool live = false;   // a receiver, which runs until stopped
+  std::string description;  // a receiver's name and settings; empty for a recording
   std::vector<std::string> warnings;
 };
 std::optional<OpenedIq> OpenIqBand(const InputSpec& spec, std::string& error);

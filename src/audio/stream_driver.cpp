@@ -3,12 +3,8 @@
 #include <algorithm>
 
 namespace talvir {
-namespace {
-using BlockDuration = std::chrono::duration<int64_t, std::ratio<kBlockFrames, kSampleRate>>;
-}  // namespace
-
-StreamDriver::StreamDriver(std::unique_ptr<FrameReader> reader, Pacing pacing)
-    : reader_(std::move(reader)), pacing_(pacing) {}
+StreamDriver::StreamDriver(std::unique_ptr<FrameReader> reader, Pacing pacing, double frameRate)
+    : reader_(std::move(reader)), pacing_(pacing), blockDuration_(kBlockFrames / frameRate) {}
 
 StreamDriver::~StreamDriver() { Close(); }
 
@@ -89,7 +85,8 @@ void StreamDriver::Produce() {
       if (stop_) return;
       if (pacing_ == Pacing::kRealTime) {
         // A block is there once it has been "recorded".
-        const auto due = startTime_ + (blocksSinceStart_ + 1) * BlockDuration(1);
+        const auto due = startTime_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                          static_cast<double>(blocksSinceStart_ + 1) * blockDuration_);
         if (wake_.wait_until(lock, due, [&] { return stop_.load() || !running_; })) continue;
       }
       buffer = pending_.Pop();

@@ -26,7 +26,9 @@ enum class Pacing { kAsFastAsTaken, kRealTime };
 
 class StreamDriver final : public CaptureDriver {
  public:
-  StreamDriver(std::unique_ptr<FrameReader> reader, Pacing pacing);
+  // frameRate: the reader's frames per second, which real-time pacing
+  // keeps (an I/Q band runs at its own).
+  StreamDriver(std::unique_ptr<FrameReader> reader, Pacing pacing, double frameRate = kSampleRate);
   ~StreamDriver() override;
 
   OpenResult Open(std::string_view deviceName, CaptureDriverEvents& events) override;
@@ -47,6 +49,7 @@ class StreamDriver final : public CaptureDriver {
 
   std::unique_ptr<FrameReader> reader_;
   const Pacing pacing_;
+  const std::chrono::duration<double> blockDuration_;
 
   std::mutex lock_;  // guards the flags below; the ring has its own
   std::condition_variable wake_;

@@ -9,8 +9,8 @@
 
 #include "app/airband_decoders.h"
 #include "app/airband_feed.h"
+#include "app/channel_options.h"
 #include "app/application.h"
-#include "app/hfdl_band_plan.h"
 #include "app/window_timers.h"
 #include "audio/input_source.h"
 #include "audio/portaudio_driver.h"
@@ -75,21 +75,21 @@ std::time_t EstimatedStart(const std::filesystem::path& path, double seconds) {
 
 std::optional<Input> OpenInput(const CliOptions& options, std::string& error) {
   Input input;
-  if (options.input) {
+  if (options.input || options.ReadsSdr()) {
     std::optional<OpenedInput> opened =
-        options.Airband()
-            ? OpenAirbandInput(options.Input(), *options.records.frequencyKhz * 1e3, options.acarsFreqsMhz, input.airband, error)
-            : OpenInputSource(options.Input(), error);
+        options.Airband() ? OpenAirbandInput(options.Input(), *options.records.frequencyKhz * 1e3,
+                                             options.channels.acarsFreqsMhz, input.airband, error)
+                          : OpenInputSource(options.Input(), error);
     if (!opened) return std::nullopt;
     const Pacing pacing = options.realtime ? Pacing::kRealTime : Pacing::kAsFastAsTaken;
-    auto stream = std::make_unique<StreamDriver>(std::move(opened->reader), pacing);
+    auto stream = std::make_unique<StreamDriver>(std::move(opened->reader), pacing, opened->rate);
     input.stream = stream.get();
     input.driver = std::move(stream);
     input.live = opened->live;
     input.channels = opened->channels;
     input.rate = opened->rate;
-    input.estimatedStart =
-        options.ReadsStdin() ? std::time(nullptr) : EstimatedStart(*options.input, opened->seconds);
+    input.estimatedStart = options.input && !options.ReadsStdin() ? EstimatedStart(*options.input, opened->seconds)
+                                                                  : std::time(nullptr);
     input.warnings = std::move(opened->warnings);
     input.description = std::move(opened->description);
     return input;
@@ -161,36 +161,6 @@ void ReportEndOfInput(ConsoleUiLink& console, Application& app, const RecordOutp
   for (const std::string& dropped : records.DropReports()) console.Report("summary", dropped);
 }
 
-// The HFDL channels of an I/Q band: those --freqs lists, or every frequency
-// of the stored system table inside the band.
-std::optional<HfdlBandOptions> BandPlan(const CliOptions& options, double rate, const DataPaths& paths,
-                                        std::string& error) {
-  HfdlBandOptions band{.rate = rate,
-                       .centreKhz = *options.records.frequencyKhz,
-                       .dialsKhz = *options.hfdlChannelsKhz,
-                       .threads = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()))};
-  if (!options.hfdlChannelsFromTable) {
-    error = HfdlBandError(rate, band.centreKhz, band.dialsKhz);
-    if (!error.empty()) return std::nullopt;
-    return band;
-  }
-  SystemTableStore store;
-  if (!store.Load(paths.SystemTableFile())) {
-    error = "--freqs table: no stored system table at " + paths.SystemTableFile().string() +
-            " (decode a while on one channel first, or list the frequencies)";
-    return std::nullopt;
-  }
-  band.dialsKhz = HfdlDialsInBand(store.Snapshot(), band.centreKhz, rate);
-  if (band.dialsKhz.empty()) {
-    char text[160];
-    std::snprintf(text, sizeof text, "--freqs table: the stored system table has no HFDL frequency between %g and %g kHz",
-                  band.centreKhz - rate / 2000.0, band.centreKhz + rate / 2000.0);
-    error = text;
-    return std::nullopt;
-  }
-  return band;
-}
-
 }  // namespace
 
 int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>& stopSignal) {
@@ -220,14 +190,12 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
   if (!input->description.empty()) console.StatusLine("input", input->description);
   std::optional<HfdlBandOptions> band;
   if (options.DecodesBand()) {
-    band = BandPlan(options, input->rate, paths, error);
+    band = PlanHfdlBand(options.channels, input->rate, *options.records.frequencyKhz, paths, error);
     if (!band) return Fail(error);
     std::vector<std::string> names;
     std::string list;
     for (const double dial : band->dialsKhz) {
-      char name[32];
-      std::snprintf(name, sizeof name, "%g kHz", dial);
-      names.emplace_back(name);
+      names.push_back(HfdlChannelName(dial));
       list += (list.empty() ? "" : ", ") + names.back();
     }
     console.NameHfChannels(names);
@@ -303,7 +271,7 @@ int RunTalvirCli(std::span<const std::string_view> args, const std::atomic<int>&
 
   std::function<void()> decodeBand;
   if (input->airband != nullptr) {
-    airbandDecoders = std::make_unique<AirbandDecoders>(app.VhfAcarsTargets(), options.acarsFreqsMhz);
+    airbandDecoders = std::make_unique<AirbandDecoders>(app.VhfAcarsTargets(), options.channels.acarsFreqsMhz);
     decodeBand = [feed = input->airband, decoders = airbandDecoders.get()] { feed->DecodeBlock(*decoders); };
   }
   if (fasterThanRealTime) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <utility>
 
@@ -81,80 +80,12 @@ std::optional<std::vector<Settings::IntField>> ParseShowList(std::string_view li
   }
 }
 
-// The VHF airband: where ACARS is heard.
-constexpr double kAirbandLowMhz = 118.0;
-constexpr double kAirbandHighMhz = 137.0;
-
-// "131.525,131.725": ACARS channels in MHz, each once.
-std::vector<double> ParseAcarsFrequencies(std::string_view list, std::string& error) {
-  std::vector<double> frequencies;
-  for (;;) {
-    const std::size_t comma = list.find(',');
-    const std::string_view item = TrimBlanks(list.substr(0, comma));
-    double mhz = 0;
-    const auto parsed = std::from_chars(item.data(), item.data() + item.size(), mhz);
-    if (item.empty() || parsed.ec != std::errc() || parsed.ptr != item.data() + item.size() ||
-        !(mhz >= kAirbandLowMhz && mhz <= kAirbandHighMhz)) {
-      error = "--acars-freqs: '" + std::string(item) + "' is not a frequency of the VHF airband in MHz (118 to 137)";
-      return {};
-    }
-    if (std::find(frequencies.begin(), frequencies.end(), mhz) != frequencies.end()) {
-      error = "--acars-freqs: " + std::string(item) + " is listed twice";
-      return {};
-    }
-    frequencies.push_back(mhz);
-    if (comma == std::string_view::npos) return frequencies;
-    list.remove_prefix(comma + 1);
-  }
-}
-
-// --acars-freqs takes an I/Q band whose centre --freq gives, instead of one
-// HF channel.
-std::string AirbandError(const CliOptions& options) {
+// Only this program names what the sound channels carry: an airband band
+// has decoders of its own.
+std::string AirbandModeError(const CliOptions& options) {
   if (!options.Airband()) return {};
-  if (!options.inputOptions.Iq()) return "--acars-freqs cuts channels out of I/Q: give --iq or --iq-format";
-  if (!options.records.frequencyKhz) return "--acars-freqs needs --freq KHZ, the centre of the I/Q band";
-  if (options.inputOptions.iqDialHz) return "--iq-dial picks one HF channel of the I/Q; --acars-freqs decodes ACARS instead";
   if (options.channelAMode || options.channelBMode)
     return "--channel-a and --channel-b name what audio carries; with --acars-freqs the I/Q band is decoded";
-  return {};
-}
-
-// --freqs: dials in kHz, comma-separated (blanks after commas allowed), or
-// "table".
-std::optional<std::vector<double>> ParseChannelList(std::string_view list, bool& fromTable, std::string& error) {
-  if (TrimBlanks(list) == "table") {
-    fromTable = true;
-    return std::vector<double>{};
-  }
-  std::vector<double> dials;
-  while (error.empty()) {
-    const std::size_t comma = list.find(',');
-    const std::string_view item = TrimBlanks(list.substr(0, comma));
-    const auto dial = ParsePositiveNumber(item);
-    if (!dial) {
-      error = "--freqs: '" + std::string(item) + "' is not a positive number of kHz";
-      return std::nullopt;
-    }
-    if (std::find(dials.begin(), dials.end(), *dial) != dials.end()) {
-      error = "--freqs: " + std::string(item) + " kHz is listed twice";
-      return std::nullopt;
-    }
-    dials.push_back(*dial);
-    if (comma == std::string_view::npos) break;
-    list.remove_prefix(comma + 1);
-  }
-  return dials;
-}
-
-// What many channels of an I/Q band need, and what does not fit them.
-std::string BandError(const CliOptions& options) {
-  if (!options.DecodesBand()) return {};
-  if (options.Airband()) return "--freqs and --acars-freqs decode different bands: give one of them";
-  if (!options.inputOptions.Iq()) return "--freqs cuts channels out of an I/Q band: it needs --iq or --iq-format";
-  if (!options.records.frequencyKhz) return "--freqs needs the band's centre: --freq KHZ";
-  if (options.inputOptions.iqDialHz) return "--iq-dial picks one channel; with --freqs each channel is its own dial";
-  if (options.realtime) return "--freqs decodes an I/Q band as fast as it comes; leave out --realtime";
   return {};
 }
 
@@ -165,7 +96,6 @@ std::string InputCompanionError(const CliOptions& options) {
     return mismatch;
   if (options.ReadsUdp() && options.realtime) return "--realtime paces a file; UDP audio comes at its own pace";
   if (options.ReadsUdp() && options.startTime) return "--start-time dates a recording; UDP audio is stamped as it comes";
-  if (std::string airband = AirbandError(options); !airband.empty()) return airband;
   // I/Q becomes one channel of HF audio.
   if (iq && !options.Airband() && ((options.channelAMode && *options.channelAMode != kChannelHf) ||
              (options.channelBMode && *options.channelBMode != kChannelNone)))
@@ -218,12 +148,10 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
       if (v && error.empty()) error = SetInputOption(arg, *v, options.inputOptions);
     } else if (IsRecordOutputOption(arg)) {
       if (auto v = value()) error = SetRecordOutputOption(arg, *v, options.records);
-    } else if (arg == "--acars-freqs") {
-      if (auto v = value()) options.acarsFreqsMhz = ParseAcarsFrequencies(*v, error);
-    } else if (arg == "--freqs") {
-      if (auto v = value()) options.hfdlChannelsKhz = ParseChannelList(*v, options.hfdlChannelsFromTable, error);
+    } else if (IsChannelOption(arg)) {
+      if (auto v = value()) error = SetChannelOption(arg, *v, options.channels);
     } else if (arg == "--device") {
-      if (auto v = value()) options.device = std::string(*v);
+      if (auto v = value(); v && !SetSdrDevice(*v, options.inputOptions)) options.device = std::string(*v);
     } else if (arg == "--channel-a" || arg == "--channel-b") {
       if (auto v = value()) {
         const auto mode = ParseChannelMode(*v);
@@ -281,8 +209,14 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
   else if (options.input && options.device) error = "--input and --device exclude each other";
   else if (options.startTime && !options.input)
     error = "--start-time dates a recording: it needs --input";
-  else if (std::string band = BandError(options); !band.empty())
-    error = std::move(band);
+  else if (options.ReadsSdr() && options.realtime)
+    error = "--realtime paces a recording; a receiver comes at its own pace";
+  else if (std::string channels = CheckChannelOptions(options.channels, options.inputOptions,
+                                                      options.records.frequencyKhz);
+           !channels.empty())
+    error = std::move(channels);
+  else if (std::string modes = AirbandModeError(options); !modes.empty())
+    error = std::move(modes);
   else
     error = InputCompanionError(options);
   if (options.action == CliOptions::Action::kDecode && (options.saveSettings || options.printSettings)) {
@@ -293,7 +227,7 @@ CliParseResult ParseCliOptions(std::span<const std::string_view> args) {
 }
 
 InputSpec CliOptions::Input() const {
-  InputSpec spec = inputOptions.Spec(input.value_or(""));
+  InputSpec spec = inputOptions.Spec(input.value_or(""), records.frequencyKhz);
   spec.band = DecodesBand();
   return spec;
 }
@@ -386,20 +320,9 @@ Input (default: the sound card named in the settings, else the default input):
                       Hz; mono or stereo, a mono file is channel A)
   --input -           decode raw 16-bit little-endian stereo PCM at 48000
                       frames/s from stdin
-)" + std::string(InputOptionsHelp()) + R"(  --acars-freqs LIST  decode VHF ACARS on these channels of an airband I/Q
-                      band (MHz, comma-separated, e.g. 131.525,131.725),
-                      each cut out and AM-demodulated; --freq is the band's
-                      centre (e.g. 131000), and every channel must lie
-                      within the band less 7 kHz at its edges. Decoded texts
-                      and JSON records name each message's channel
-  --freqs LIST        with I/Q: decode every HFDL channel of the list at
-                      once, each its own modem (dials in kHz, comma-
-                      separated: --freqs 8927,8942,8977); --freqs table takes
-                      every frequency of the stored system table inside the
-                      band. --freq is the band's centre; each text block
-                      starts with its channel, "[8927 kHz]", and the JSON
-                      records carry the channel's dial
-  --realtime          pace file or stdin input at 48000 frames/s instead of
+)" + std::string(InputOptionsHelp()) + std::string(ChannelOptionsHelp()) +
+         R"(  --realtime          pace file or stdin input as it was recorded (48000
+                      frames/s, or an I/Q band's own rate) instead of
                       decoding as fast as possible
   --start-time UTC    when the recording began, e.g. 2026-12-07T11:00:00Z:
                       stamps the messages of --input (default: the first
@@ -451,11 +374,12 @@ defaults (channel A hf, channel B none). The options above change them for
 this run only: talvir-cli never writes the settings file unless told to with
 --save-settings.
 
-Sound card and UDP input run until interrupted (Ctrl-C). Exit status: 0 at
-the end of the input or when capture from a sound card or UDP is interrupted;
-130 when a file or stdin decode is interrupted before its end; 2 for a bad
-option, an unusable input file, a UDP port that cannot be listened on or a
-capture device that cannot be opened; 1 when the settings cannot be written.
+Sound card, SDR and UDP input run until interrupted (Ctrl-C). Exit status: 0 at
+the end of the input or when capture from a sound card, an SDR or UDP is
+interrupted; 130 when a file or stdin decode is interrupted before its end; 2
+for a bad option, an unusable input file, a UDP port that cannot be listened
+on, a capture device that cannot be opened or no SDR device found; 1 when the
+settings cannot be written.
 )";
 }
 

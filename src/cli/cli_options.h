@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/channel_options.h"
 #include "audio/input_options.h"
 #include "config/settings.h"
 #include "outputs/records/record_output_options.h"
@@ -21,16 +22,9 @@ struct CliOptions {
   Action action = Action::kDecode;
 
   std::optional<std::string> input;  // a sound file, "-" for raw PCM on stdin, or udp:PORT
-  InputOptions inputOptions;  // what the input is: I/Q, UDP channels
-  // Many HFDL channels of an I/Q band: their dials in kHz, or (empty with
-  // hfdlChannelsFromTable) every frequency of the stored system table inside
-  // the band.
-  std::optional<std::vector<double>> hfdlChannelsKhz;
-  bool hfdlChannelsFromTable = false;
-  std::optional<std::string> device;
-  // ACARS channels cut from the I/Q band around --freq, in MHz; none: the
-  // I/Q is one HF channel.
-  std::vector<double> acarsFreqsMhz;
+  InputOptions inputOptions;  // what the input is: I/Q, UDP channels, an SDR receiver
+  ChannelOptions channels;    // many HFDL or ACARS channels of an I/Q band
+  std::optional<std::string> device;  // a sound card
   std::optional<int32_t> channelAMode;
   std::optional<int32_t> channelBMode;
   std::optional<std::vector<Settings::IntField>> shown;  // display options switched on
@@ -52,9 +46,10 @@ struct CliOptions {
   bool printSettings = false;
 
   bool ReadsStdin() const { return input == "-"; }
-  bool Airband() const { return !acarsFreqsMhz.empty(); }
-  bool DecodesBand() const { return hfdlChannelsKhz.has_value(); }
+  bool Airband() const { return channels.Airband(); }
+  bool DecodesBand() const { return channels.DecodesBand(); }
   bool ReadsUdp() const { return input && Input().ReadsUdp(); }
+  bool ReadsSdr() const { return inputOptions.sdrArgs.has_value(); }
   // What --input and its companions name.
   InputSpec Input() const;
   // The HFDL channel's frequency (its dial) in kHz, when --freq gives it.

@@ -22,6 +22,7 @@
 #include "app/application.h"
 #include "app/window_timers.h"
 #include "ui/application_icon.h"
+#include "ui/channel_list.h"
 #include "ui/information_windows.h"
 #include "ui/main_dialog_layout.h"
 #include "ui/manual_location.h"
@@ -78,6 +79,12 @@ CMainDialog::CMainDialog(Application& app, bool soundCard)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(client_);
+  // Many channels of a band: the list under the window's usual face.
+  if (!app_.HfChannelDials().empty()) {
+    channelList_ = new ChannelList(app_, this);
+    layout->addWidget(channelList_);
+    connect(channelList_, &QTableWidget::itemSelectionChanged, this, [this] { ShowChosenChannel(); });
+  }
   BuildMenu();
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -175,7 +182,7 @@ void CMainDialog::ConnectInformationWindows() {
   // Created hidden; each lives as long as the window.
   squittersWindow_ = new CDialogSquitters(app_.settings(), app_.shared().formatters, this);
   systemTableWindow_ = new CDialogSystemTable(this);
-  statisticsWindow_ = new CStatisticsDialog([this] { return app_.hfChannel(kShownHfChannel).modem.Counters(); },
+  statisticsWindow_ = new CStatisticsDialog([this] { return app_.hfChannel(app_.ShownHfChannel()).modem.Counters(); },
                                             [this] { app_.ResetFrameCounters(); }, this);
   connect(static_cast<QCheckBox*>(control(main_dialog::kSquitters)), &QCheckBox::clicked, this,
           [this](bool checked) { squittersWindow_->setVisible(checked); });
@@ -242,7 +249,7 @@ void CMainDialog::SelectInputLine() {
   const std::string device = ChosenDeviceName(CaptureDeviceNames(), settings.Text(&SettingsRecord::soundCardName));
   if (mixer_.MixerSelectInput(device, settings.Get(&SettingsRecord::inputLine)) || mixerNoteShown_) return;
   mixerNoteShown_ = true;
-  SetModemStatus(kShownHfChannel, kNoMixerControl);
+  SetModemStatus(app_.ShownHfChannel(), kNoMixerControl);
 }
 
 void CMainDialog::ShowAbout() { CAboutDlg(this).exec(); }
@@ -252,11 +259,11 @@ void CMainDialog::OpenManual() {
   const std::vector<std::filesystem::path> candidates = ManualCandidates(programDir);
   const std::optional<std::filesystem::path> manual = FindManual(candidates);
   if (!manual) {
-    SetModemStatus(kShownHfChannel, std::string("Help: ") + kManualFileName + " is not installed");
+    SetModemStatus(app_.ShownHfChannel(), std::string("Help: ") + kManualFileName + " is not installed");
     return;
   }
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual->string())))) {
-    SetModemStatus(kShownHfChannel, "Help: no program to open " + manual->string());
+    SetModemStatus(app_.ShownHfChannel(), "Help: no program to open " + manual->string());
   }
 }
 
@@ -387,6 +394,18 @@ void CMainDialog::DrawSpectrum(const SpectrumBlock& block) {
   waterfallBox_->update();
 }
 
+void CMainDialog::ShowChosenChannel() {
+  const HfdlDecoder& decoder = app_.hfChannel(app_.ShownHfChannel()).decoders.decoder;
+  const SquitterHistory::Snapshot squitters = decoder.Squitters();
+  const std::string summary = decoder.FormatSquitterSummary(squitters.latest);
+  squitterLine_->setText(squitters.latest.crcOk == 1 ? ToQString(summary) : QString());
+  modemStatus_->setText(ToQString(kListeningText));
+  constellation_.Draw(ConstellationFrame{});
+  constellationBox_->update();
+  squittersWindow_->Refresh(squitters, summary);
+  statisticsWindow_->Refresh();
+}
+
 bool CMainDialog::event(QEvent* event) {
   // Even its type is written on the worker for the events it posts.
   TakeFromOtherThread(event);
@@ -395,18 +414,22 @@ bool CMainDialog::event(QEvent* event) {
       link_.SpectrumBlockTaken();
       DrawSpectrum(static_cast<const SpectrumBlock&>(*event));
       return true;
-    case kConstellationUpdateEvent:
-      if (running_) {
-        constellation_.Draw(static_cast<const ConstellationUpdate&>(*event).frame);
+    case kConstellationUpdateEvent: {
+      const auto& update = static_cast<const ConstellationUpdate&>(*event);
+      if (running_ && update.hfChannel == app_.ShownHfChannel()) {
+        constellation_.Draw(update.frame);
         constellationBox_->update();
       }
       return true;
-    case kSquitterUpdateEvent:
-      if (running_) {
-        const SquitterHistory::Snapshot& squitters = static_cast<const SquitterUpdate&>(*event).squitters;
-        squittersWindow_->Refresh(squitters, app_.hfChannel(kShownHfChannel).decoders.decoder.FormatSquitterSummary(squitters.latest));
+    }
+    case kSquitterUpdateEvent: {
+      const auto& update = static_cast<const SquitterUpdate&>(*event);
+      if (running_ && update.hfChannel == app_.ShownHfChannel()) {
+        const HfdlDecoder& decoder = app_.hfChannel(update.hfChannel).decoders.decoder;
+        squittersWindow_->Refresh(update.squitters, decoder.FormatSquitterSummary(update.squitters.latest));
       }
       return true;
+    }
     case kStatisticsUpdateEvent:
       if (running_) statisticsWindow_->Refresh();
       return true;

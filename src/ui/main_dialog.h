@@ -29,6 +29,7 @@ namespace talvir {
 
 class Application;
 class CDialogSquitters;
+class ChannelList;
 class CDialogSystemTable;
 class CStatisticsDialog;
 
@@ -88,6 +89,8 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   CDialogSystemTable& systemTableWindow() const { return *systemTableWindow_; }
   CStatisticsDialog& statisticsWindow() const { return *statisticsWindow_; }
   MapOutput& map() { return map_; }
+  // A band's channels; nullptr for a sound card's.
+  ChannelList* channelList() const { return channelList_; }
   // The right-button menu, built as a press at pos would open it.
   std::optional<QPoint> RightButtonMenuAt(QPoint clientPos) const;
 
@@ -109,6 +112,8 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   void ToggleTimeslotOffsets();
   void StepGain(int delta);
   void DrawSpectrum(const SpectrumBlock& block);
+  // The channel list chose another channel: what showed the last one goes.
+  void ShowChosenChannel();
   bool ConfirmExit();
   // The application's shutdown, once; the window stays open.
   void Shutdown();
@@ -128,6 +133,7 @@ class CMainDialog final : public QDialog, public WindowNotifications {
   CDialogSystemTable* systemTableWindow_ = nullptr;
   CStatisticsDialog* statisticsWindow_ = nullptr;
   QMenu* systemMenu_ = nullptr;
+  ChannelList* channelList_ = nullptr;
 
   std::string accumulated_;  // CR LF line ends, newest first
   bool running_ = false;

@@ -15,7 +15,8 @@ MapOutput::MapOutput(Application& app, std::function<void()> switchedOff, std::f
                {.stations = [&shared = app.shared()] {
                   return GroundStationPlaces(shared.stations, shared.systemTable);
                 },
-                .currentStation = [&app] { return app.hfChannel(kShownHfChannel).decoders.decoder.CurrentGroundStationId(); },
+                .currentStation =
+                    [&app] { return app.hfChannel(app.ShownHfChannel()).decoders.decoder.CurrentGroundStationId(); },
                 .warn =
                     [](std::string_view text) {
                       // No owner and no title: it stands on its own,

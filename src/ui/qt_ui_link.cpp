@@ -78,12 +78,12 @@ void QtUiLink::FlightListClear() {
 }
 
 void QtUiLink::SetSquitterLine(int hfChannel, std::string_view text) {
-  if (hfChannel != kShownHfChannel) return;
+  if (hfChannel != app_.ShownHfChannel()) return;
   CallOnWindow([this, hfChannel, copy = std::string(text)] { notifications_.SetSquitterLine(hfChannel, copy); });
 }
 
 void QtUiLink::SetModemStatus(int hfChannel, std::string_view text) {
-  if (hfChannel != kShownHfChannel) return;
+  if (hfChannel != app_.ShownHfChannel()) return;
   CallOnWindow([this, hfChannel, copy = std::string(text)] { notifications_.SetModemStatus(hfChannel, copy); });
 }
 
@@ -96,8 +96,8 @@ void QtUiLink::AppendDecodedText(std::string_view text) {
 }
 
 void QtUiLink::PostSquitterUpdate(int hfChannel) {
-  if (hfChannel != kShownHfChannel) return;
-  PostAcrossThreads(window_, new SquitterUpdate(app_.hfChannel(hfChannel).decoders.decoder.Squitters()));
+  if (hfChannel != app_.ShownHfChannel()) return;
+  PostAcrossThreads(window_, new SquitterUpdate(app_.hfChannel(hfChannel).decoders.decoder.Squitters(), hfChannel));
 }
 
 void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
@@ -116,7 +116,7 @@ void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
       settings.Get(shown == kSpectrumChannelB ? &SettingsRecord::channelBMode : &SettingsRecord::channelAMode);
   SlotStripState& strip = block->strip;
   strip.hfdl = mode == kChannelHf;
-  const HfdlChannel& shownChannel = app_.hfChannel(kShownHfChannel);
+  const HfdlChannel& shownChannel = app_.hfChannel(app_.ShownHfChannel());
   strip.currentSlot = shownChannel.modem.GetCurrentSlot();
   const HfdlDecoder& decoder = shownChannel.decoders.decoder;
   strip.squitterSlotOffset = decoder.LastSquitterSlotOffset();
@@ -132,9 +132,9 @@ void QtUiLink::PostSpectrumBlock(std::span<const float> samples, int channel) {
 }
 
 void QtUiLink::PostConstellationUpdate(int hfChannel, int withSlotCaption) {
-  if (hfChannel != kShownHfChannel) return;
+  if (hfChannel != app_.ShownHfChannel()) return;
   HfdlChannel& shownChannel = app_.hfChannel(hfChannel);
-  auto update = std::make_unique<ConstellationUpdate>();
+  auto update = std::make_unique<ConstellationUpdate>(hfChannel);
   const ConstellationView view = shownChannel.modem.Constellation();
   ConstellationFrame& frame = update->frame;
   frame.points = view.points;
@@ -148,7 +148,7 @@ void QtUiLink::PostConstellationUpdate(int hfChannel, int withSlotCaption) {
 }
 
 void QtUiLink::PostStatisticsUpdate(int hfChannel) {
-  if (hfChannel != kShownHfChannel) return;
+  if (hfChannel != app_.ShownHfChannel()) return;
   PostAcrossThreads(window_, new QEvent(kStatisticsUpdateEvent));
 }
 

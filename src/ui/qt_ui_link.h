@@ -23,7 +23,8 @@ namespace talvir {
 
 class Application;
 
-// The HFDL channel whose modem, squitters and constellation the window shows.
+// The HFDL channel the window shows at start; a band's channel list picks
+// another (Application::ShowHfChannel).
 inline constexpr int kShownHfChannel = 0;
 
 inline constexpr QEvent::Type kSquitterUpdateEvent = static_cast<QEvent::Type>(1034);
@@ -33,9 +34,13 @@ inline constexpr QEvent::Type kStatisticsUpdateEvent = static_cast<QEvent::Type>
 // A worker's direct notification, run by the link on the window thread.
 inline constexpr QEvent::Type kWindowCallEvent = static_cast<QEvent::Type>(QEvent::User + 1);
 
+// Both name their HFDL channel: one posted just before another channel was
+// chosen is not drawn as the new one's.
 struct SquitterUpdate : QEvent {
-  explicit SquitterUpdate(const SquitterHistory::Snapshot& copy) : QEvent(kSquitterUpdateEvent), squitters(copy) {}
+  SquitterUpdate(const SquitterHistory::Snapshot& copy, int hfChannel)
+      : QEvent(kSquitterUpdateEvent), squitters(copy), hfChannel(hfChannel) {}
   SquitterHistory::Snapshot squitters;
+  int hfChannel;
 };
 
 struct SpectrumBlock : QEvent {
@@ -46,8 +51,9 @@ struct SpectrumBlock : QEvent {
 };
 
 struct ConstellationUpdate : QEvent {
-  ConstellationUpdate() : QEvent(kConstellationUpdateEvent) {}
+  explicit ConstellationUpdate(int hfChannel) : QEvent(kConstellationUpdateEvent), hfChannel(hfChannel) {}
   ConstellationFrame frame;
+  int hfChannel;
 };
 
 class QtUiLink final : public QObject, public UiLink {
@@ -61,7 +67,7 @@ class QtUiLink final : public QObject, public UiLink {
 
   int FlightListInsert(std::string_view text) override;
   void FlightListClear() override;
-  // Other channels than the shown one are not passed on.
+  // Other channels than the one the application shows are not passed on.
   void SetSquitterLine(int hfChannel, std::string_view text) override;
   void SetModemStatus(int hfChannel, std::string_view text) override;
   void SetFlightDetails(std::string_view text) override;

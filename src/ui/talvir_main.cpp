@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/airband_decoders.h"
+#include "app/airband_feed.h"
 #include "app/application.h"
+#include "app/channel_options.h"
 #include "audio/input_source.h"
 #include "audio/portaudio_driver.h"
 #include "audio/stream_driver.h"
@@ -59,14 +62,24 @@ int RunTalvir(int& argc, char** argv) {
   if (!chosen) return Fail(folderError);
   const DataPaths& paths = *chosen;
   std::unique_ptr<CaptureDriver> driver;
-  if (options.input) {
+  std::optional<HfdlBandOptions> band;
+  AirbandFeed* airband = nullptr;  // owned by the driver
+  const bool soundCard = !options.input && !options.inputOptions.sdrArgs;
+  if (!soundCard) {
     std::string error;
-    auto input = OpenInputSource(options.inputOptions.Spec(options.input->string()), error);
+    const ChannelOptions& channels = options.channels;
+    auto input = channels.Airband() ? OpenAirbandInput(options.Input(), *options.records.frequencyKhz * 1e3,
+                                                       channels.acarsFreqsMhz, airband, error)
+                                    : OpenInputSource(options.Input(), error);
     if (!input) return Fail(error);
     for (const std::string& warning : input->warnings) std::fprintf(stderr, "talvir: %s\n", warning.c_str());
+    if (channels.DecodesBand()) {
+      band = PlanHfdlBand(channels, input->rate, *options.records.frequencyKhz, paths, error);
+      if (!band) return Fail(error);
+    }
     // A live stream comes at its own pace.
-    driver = std::make_unique<StreamDriver>(std::move(input->reader), input->live ? Pacing::kAsFastAsTaken
-                                                                                  : Pacing::kRealTime);
+    driver = std::make_unique<StreamDriver>(std::move(input->reader),
+                                            input->live ? Pacing::kAsFastAsTaken : Pacing::kRealTime, input->rate);
   } else {
     driver = std::make_unique<PortAudioDriver>();
   }
@@ -86,12 +99,20 @@ int RunTalvir(int& argc, char** argv) {
         if (shown != nullptr) shown->SetModemStatus(kShownHfChannel, text);
       },
       LaunchDetached);
+  // The airband decoders write to the application's outputs from its
+  // worker: made before it, they outlive the worker that feeds them.
+  std::unique_ptr<AirbandDecoders> airbandDecoders;
   // The decoders' fixed buffers come to about a megabyte: on the heap.
   const auto app = std::make_unique<Application>(
       paths, std::move(driver),
-      ApplicationOptions{.ddePort = options.feedPort, .kmlViewer = &viewer, .records = records.Sink()});
+      ApplicationOptions{.ddePort = options.feedPort, .kmlViewer = &viewer, .records = records.Sink(), .band = band});
   app->LoadSettings();
-  CMainDialog window(*app, !options.input);
+  if (airband != nullptr) {
+    airbandDecoders = std::make_unique<AirbandDecoders>(app->VhfAcarsTargets(), options.channels.acarsFreqsMhz);
+    app->worker().SetAfterBlock(
+        [airband, decoders = airbandDecoders.get()](uint64_t) { airband->DecodeBlock(*decoders); });
+  }
+  CMainDialog window(*app, soundCard);
   shown = &window;
   AttachWindowRecordOutputs(records, *app, window.statisticsWindow());
   window.show();

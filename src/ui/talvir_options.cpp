@@ -60,6 +60,19 @@ TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args) {
       if (!text) return result;
       result.error = SetInputOption(arg, *text, options.inputOptions);
       if (!result.error.empty()) return result;
+    } else if (IsChannelOption(arg)) {
+      const std::optional<std::string_view> text = value();
+      if (!text) return result;
+      result.error = SetChannelOption(arg, *text, options.channels);
+      if (!result.error.empty()) return result;
+    } else if (arg == "--device") {
+      // The sound card is chosen in the Soundcard Configuration dialog.
+      const std::optional<std::string_view> text = value();
+      if (!text) return result;
+      if (!SetSdrDevice(*text, options.inputOptions)) {
+        result.error = "--device takes soapy:ARGS, an SDR receiver; the sound card is chosen in the window";
+        return result;
+      }
     } else if (IsRecordOutputOption(arg)) {
       const std::optional<std::string_view> text = value();
       if (!text) return result;
@@ -72,7 +85,15 @@ TalvirParseResult ParseTalvirOptions(std::span<const std::string_view> args) {
   }
   const std::optional<std::string> input = options.input ? std::optional(options.input->string()) : std::nullopt;
   result.error = InputOptionsMismatch(input, options.inputOptions);
+  if (result.error.empty())
+    result.error = CheckChannelOptions(options.channels, options.inputOptions, options.records.frequencyKhz);
   return result;
+}
+
+InputSpec TalvirOptions::Input() const {
+  InputSpec spec = inputOptions.Spec(input ? input->string() : "", records.frequencyKhz);
+  spec.band = channels.DecodesBand();
+  return spec;
 }
 
 std::string TalvirHelpText() {
@@ -84,7 +105,9 @@ std::string TalvirHelpText() {
          "  --input FILE       play a recording (WAV, FLAC, ...; any sample rate) at real\n"
          "                     time through the same capture path instead of the sound\n"
          "                     card, to try the window without a receiver\n" +
-         std::string(InputOptionsHelp()) +
+         std::string(InputOptionsHelp()) + std::string(ChannelOptionsHelp()) +
+         "                      The window lists the channels of --freqs: choose one\n"
+         "                      to see its status, constellation and waterfall\n" +
          "  --config-dir DIR   keep configs/ and logfiles/ under DIR instead of the\n"
          "                     current folder\n"
          "  --user-data        keep them in the user's data folder instead,\n"

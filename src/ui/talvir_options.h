@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/channel_options.h"
 #include "outputs/publishing/dde_protocol.h"
 #include "audio/input_options.h"
 #include "outputs/records/record_output_options.h"
@@ -17,7 +18,8 @@ struct TalvirOptions {
   enum class Action { kRun, kHelp, kVersion };
   Action action = Action::kRun;
   std::optional<std::filesystem::path> input;  // played at real time instead of the sound card
-  InputOptions inputOptions;                   // what the input is: I/Q, UDP channels
+  InputOptions inputOptions;                   // what the input is: I/Q, UDP channels, an SDR receiver
+  ChannelOptions channels;                     // many HFDL or ACARS channels of an I/Q band
   RecordOutputOptions records;                 // JSON, Basestation lines, --freq
   std::optional<std::filesystem::path> configDir;
   bool userData = false;  // configs/ and logfiles/ in the user's data folder
@@ -29,6 +31,9 @@ struct TalvirOptions {
   int screenshotSeconds = 30;
   // The live feed's port on 127.0.0.1; none: no feed.
   std::optional<int> feedPort = kDefaultDdePort;
+
+  // What --input or --device names, with --freq.
+  InputSpec Input() const;
 };
 
 struct TalvirParseResult {

@@ -2,17 +2,20 @@
 // channel and VHF ACARS on the right, from a scenario file or the demo.
 
 #include <charconv>
+#include <complex>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "common/decoder_links.h"
 #include "common/version.h"
 #include "testbench/airband_scenario.h"
+#include "testbench/hfdl_band_scenario.h"
 #include "testbench/demo_scenario.h"
 #include "testbench/scenario.h"
 #include "testbench/scenario_renderer.h"
@@ -28,6 +31,7 @@ constexpr const char* kUsage =
     "Usage: talvir-signalgen --scenario FILE --output OUT.wav [--seed N] [--quiet]\n"
     "       talvir-signalgen --demo --output OUT.wav [--seed N] [--quiet]\n"
     "       talvir-signalgen --airband-demo --output OUT.cs16 [--seed N] [--quiet]\n"
+    "       talvir-signalgen --hfdl-band-demo --output OUT.cs16 [--seed N] [--quiet]\n"
     "\n"
     "Writes a 48000 Hz 16-bit WAV file of HFDL bursts (left channel) and VHF\n"
     "ACARS messages (right channel) as an HF SSB receiver and a VHF airband\n"
@@ -46,6 +50,12 @@ constexpr const char* kUsage =
     "                   131 MHz at 2.4 MS/s, raw signed 16-bit I and Q: ACARS\n"
     "                   on 131.525, 131.725, 130.025 and 131.825 MHz at 14 to\n"
     "                   50 dB SNR, and a strong neighbour on 131.550 MHz\n"
+    "  --hfdl-band-demo instead of audio, about 18 s of I/Q from an SDR tuned to\n"
+    "                   8950 kHz at 96000 samples/s, raw signed 16-bit I and Q:\n"
+    "                   HFDL on 8912 kHz (the demo's station and aircraft),\n"
+    "                   8942 and 8977 kHz (two other stations), at 16 to 28 dB\n"
+    "                   SNR; decode it with --iq-format cs16 --iq-rate 96000\n"
+    "                   --freq 8950 --freqs 8912,8942,8977\n"
     "  --output FILE    the file to write (its folder is created)\n"
     "  --seed N         noise and fading seed (default: the scenario's, or 1);\n"
     "                   the same seed gives the same file\n"
@@ -60,6 +70,7 @@ struct Arguments {
   std::optional<std::string> scenario;
   bool demo = false;
   bool airbandDemo = false;
+  bool hfdlBandDemo = false;
   std::optional<std::string> output;
   std::optional<uint64_t> seed;
   bool quiet = false;
@@ -88,6 +99,8 @@ std::optional<std::string> Parse(int argc, char** argv, Arguments& args) {
       args.demo = true;
     } else if (arg == "--airband-demo") {
       args.airbandDemo = true;
+    } else if (arg == "--hfdl-band-demo") {
+      args.hfdlBandDemo = true;
     } else if (arg == "--quiet") {
       args.quiet = true;
     } else if (arg == "--scenario" || arg == "--output" || arg == "--seed") {
@@ -108,16 +121,16 @@ std::optional<std::string> Parse(int argc, char** argv, Arguments& args) {
     }
   }
   if (args.help || args.version) return std::nullopt;
-  if ((args.demo ? 1 : 0) + (args.airbandDemo ? 1 : 0) + (args.scenario ? 1 : 0) != 1)
-    return "give one of --demo, --airband-demo or --scenario FILE (see --help)";
+  if ((args.demo ? 1 : 0) + (args.airbandDemo ? 1 : 0) + (args.hfdlBandDemo ? 1 : 0) + (args.scenario ? 1 : 0) != 1)
+    return "give one of --demo, --airband-demo, --hfdl-band-demo or --scenario FILE (see --help)";
   if (!args.output) return "--output FILE is missing (see --help)";
   return std::nullopt;
 }
 
+// An SDR band's I/Q as raw cs16, with a line saying what it holds.
 template <typename Progress>
-int WriteAirbandDemo(const std::filesystem::path& output, uint64_t seed, const Progress& progress) {
-  const talvir::testbench::AirbandScenario scenario = talvir::testbench::AirbandDemoScenario(seed);
-  const auto band = talvir::testbench::RenderAirband(scenario);
+int WriteBand(const std::filesystem::path& output, std::span<const std::complex<float>> band, double rate,
+              const char* centre, const Progress& progress) {
   try {
     if (output.has_parent_path()) std::filesystem::create_directories(output.parent_path());
     if (talvir::testbench::WriteCs16File(output, band) > 0) {
@@ -128,8 +141,8 @@ int WriteAirbandDemo(const std::filesystem::path& output, uint64_t seed, const P
     return kExitWriteFailed;
   }
   char summary[96];
-  std::snprintf(summary, sizeof summary, " (%.1f s of cs16 I/Q at %.0f samples/s around %.3f MHz)",
-                static_cast<double>(band.size()) / scenario.sampleRate, scenario.sampleRate, scenario.centreMhz);
+  std::snprintf(summary, sizeof summary, " (%.1f s of cs16 I/Q at %.0f samples/s around %s)",
+                static_cast<double>(band.size()) / rate, rate, centre);
   progress("wrote " + output.string() + summary);
   return kExitOk;
 }
@@ -153,7 +166,18 @@ int main(int argc, char** argv) {
   };
 
   const std::filesystem::path output = *args.output;
-  if (args.airbandDemo) return WriteAirbandDemo(output, args.seed.value_or(1), progress);
+  if (args.airbandDemo) {
+    const AirbandScenario scenario = AirbandDemoScenario(args.seed.value_or(1));
+    char centre[32];
+    std::snprintf(centre, sizeof centre, "%.3f MHz", scenario.centreMhz);
+    return WriteBand(output, RenderAirband(scenario), scenario.sampleRate, centre, progress);
+  }
+  if (args.hfdlBandDemo) {
+    const HfdlBandScenario scenario = HfdlBandDemoScenario(args.seed.value_or(1));
+    char centre[32];
+    std::snprintf(centre, sizeof centre, "%g kHz", scenario.centreKhz);
+    return WriteBand(output, RenderHfdlBand(scenario), scenario.sampleRate, centre, progress);
+  }
 
   Scenario scenario;
   RenderedScenario audio;

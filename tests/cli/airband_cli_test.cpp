@@ -23,7 +23,7 @@ TEST(AirbandOptions, ChannelsInMhzFromAnIqBandWhoseCentreIsGiven) {
   const CliParseResult r = Parse({"--input", "-", "--iq-format", "cu8", "--iq-rate", "2400000", "--freq", "131000",
                                   "--acars-freqs", "131.525, 131.725,130.025"});
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.options.acarsFreqsMhz, (std::vector<double>{131.525, 131.725, 130.025}));
+  EXPECT_EQ(r.options.channels.acarsFreqsMhz, (std::vector<double>{131.525, 131.725, 130.025}));
   // The sound channels carry only silence; the band has decoders of its own.
   Settings settings;
   ApplyCliOverrides(r.options, settings);
