@@ -6,6 +6,7 @@
 //   talvir_bench_modem --sweep=diagnose throughput and where the loss is
 //   talvir_bench_modem --sweep=table    the sensitivity table alone
 //   talvir_bench_modem --sweep=false-frames  an hour each of noise, clipped noise, noise + carrier
+//   talvir_bench_modem --sweep=loss     where the bursts of --codes lose at each --snr (--channels: noise)
 // Sensitivity options: --bursts=N a point, --codes=6,4 (rate codes),
 // --channels=noise,white,moderate,disturbed,carrier,carrier+6, --snr=2,4,6 (instead of each
 // channel's range).
@@ -18,6 +19,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
@@ -31,8 +33,11 @@
 #include <vector>
 
 #include "common/decoder_links.h"
+#include "modem/burst_decode.h"
 #include "modem/deinterleaver.h"
 #include "modem/hfdl_modem.h"
+#include "modem/soft_slicer.h"
+#include "modem/viterbi_decoder.h"
 #include "testbench/carrier_interferer.h"
 #include "testbench/hf_channel.h"
 #include "testbench/hfdl_modulator.h"
@@ -118,7 +123,34 @@ struct Trial {
   int voteRejections = 0;
   int rawErrors = 0;  // coded bits whose soft value has the wrong sign
   int rawBits = 0;
+  // By fifths of the burst's data in time: wrong signs, bits, and for the
+  // likelihoods' calibration the sum and the sum of squares of L times the
+  // sent bit's sign.
+  static constexpr int kParts = 5;
+  std::array<int, kParts> partErrors{};
+  std::array<int, kParts> partBits{};
+  std::array<double, kParts> partSum{};
+  std::array<double, kParts> partSquares{};
 };
+
+// The data symbol (counted in time from the burst's first) that carries each
+// coded bit of the decoder's read order.
+std::vector<int> SymbolOfReadBit(int code) {
+  const auto& rate = hfdl::Rate(code);
+  std::vector<int> writeIndex(static_cast<std::size_t>(rate.softBits));
+  hfdl::InterleaverCursor writer;
+  for (int i = 0; i < rate.softBits; ++i) {
+    writeIndex[static_cast<std::size_t>(writer.row * rate.columns + writer.column)] = i;
+    writer.StepWrite(rate);
+  }
+  std::vector<int> symbol(static_cast<std::size_t>(rate.softBits));
+  hfdl::InterleaverCursor reader;
+  for (auto& s : symbol) {
+    s = writeIndex[static_cast<std::size_t>(reader.row * rate.columns + reader.column)] / rate.bitsPerSymbol;
+    reader.StepRead();
+  }
+  return symbol;
+}
 
 // One column of the sensitivity table: what lies between the transmitter and
 // the modem besides the noise.
@@ -176,9 +208,18 @@ Trial RunBurst(int code, double snrDb, const Channel& through, uint32_t seed) {
   t.voteRejections = modem->VoteRejections();
   if (receiver.frames == 1 && receiver.lastCode == code) {
     const auto coded = testbench::CodedBurstBits(frame, code);
+    const auto symbol = SymbolOfReadBit(code);
+    const int symbols = hfdl::Rate(code).dataBlocks * hfdl::kDataSymbols;
     for (std::size_t i = 0; i < coded.size() && i < receiver.soft.size(); ++i) {
-      t.rawErrors += (receiver.soft[i] < 0.0f) != (coded[i] != 0);
+      const bool wrong = (receiver.soft[i] < 0.0f) != (coded[i] != 0);
+      t.rawErrors += wrong;
       ++t.rawBits;
+      const auto part = static_cast<std::size_t>(Trial::kParts * symbol[i] / symbols);
+      const double signedL = coded[i] ? -receiver.soft[i] : receiver.soft[i];
+      t.partErrors[part] += wrong;
+      ++t.partBits[part];
+      t.partSum[part] += signedL;
+      t.partSquares[part] += signedL * signedL;
     }
   }
   return t;
@@ -321,6 +362,98 @@ void Diagnose(int bursts) {
   }
 }
 
+// The same frame through an ideal coherent receiver: the burst's data
+// symbols in complex white noise at the SNR, likelihoods from the true noise,
+// the modem's deinterleaver and decoder. What the code alone allows.
+bool IdealDecode(const std::vector<uint8_t>& frame, int code, double snrDb, uint32_t seed) {
+  const double esN0 = std::pow(10.0, snrDb / 10.0) * 3000.0 / hfdl::kSymbolRate;
+  const auto symbols = testbench::MapDataSymbols(testbench::Interleave(testbench::CodedBurstBits(frame, code), code), code);
+  std::mt19937 random(seed);
+  std::normal_distribution<float> gauss(0.0f, static_cast<float>(std::sqrt(0.5 / esN0)));
+  auto soft = std::make_unique<Deinterleaver>();
+  soft->SetMode(code);
+  const SoftSlicer slicer = SlicerFor(code);
+  const SymbolScale scale{1.0f, static_cast<float>(1.0 / esN0)};
+  for (std::size_t i = 0; i < symbols.size(); ++i) {
+    // Descrambled, as the equaliser hands them on.
+    const float sign = hfdl::BpskSign(hfdl::ScramblerBit(static_cast<int>(i % hfdl::kScramblerLength)));
+    slicer(sign * (symbols[i] + Complex{gauss(random), gauss(random)}), scale, *soft);
+  }
+  auto viterbi = std::make_unique<ViterbiDecoder>();
+  std::vector<uint8_t> bits(static_cast<std::size_t>(hfdl::kMaxViterbiSteps));
+  const int steps = DecodeBurst(*soft, *viterbi, bits);
+  std::vector<uint8_t> bytes(static_cast<std::size_t>(hfdl::kMaxFrameBytes));
+  bytes.resize(static_cast<std::size_t>(
+      PackBitsLsbFirst(std::span<const uint8_t>(bits.data(), static_cast<std::size_t>(steps)), bytes)));
+  return bytes == frame;
+}
+
+// Where the bursts lose: detection, frames, the ideal receiver's frames on the
+// same content, the coded-bit errors against ideal detection (all bursts, and
+// the failed ones alone), and by fifths of the burst in time the errors and
+// the likelihoods' calibration (the spread of L over twice its mean: 1 for
+// true log-likelihood ratios of BPSK, the same in every fifth if the scale
+// holds over the burst).
+void LossBreakdown(const SweepOptions& sweep) {
+  std::printf("\nWhere the loss is, %d bursts a point (the table's bursts): detected, frames exact, the ideal\n"
+              "receiver's frames, coded-bit errors and the equaliser's loss against ideal detection, the failed\n"
+              "bursts' coded-bit errors, then by fifths of the burst the errors (per mille) and the calibration.\n",
+              sweep.bursts);
+  for (const auto& ch : kChannels) {
+    if (sweep.channels.empty() ? std::strcmp(ch.name, "noise") != 0
+                               : std::find(sweep.channels.begin(), sweep.channels.end(), ch.name) == sweep.channels.end())
+      continue;
+    std::printf("\n%s\n%5s %4s %5s %5s %5s %5s %8s %6s %6s  %-29s %s\n", ch.name, "rate", "", "SNR", "det", "ok", "ideal",
+                "raw BER", "eq dB", "failed", "errors by fifth, per mille", "calibration by fifth");
+    for (const int code : sweep.codes) {
+      for (const double snr : sweep.snrs) {
+        int detected = 0;
+        int ok = 0;
+        int ideal = 0;
+        long failedErrors = 0;
+        long failedBits = 0;
+        Trial sum;
+        for (int b = 0; b < sweep.bursts; ++b) {
+          const auto seed = static_cast<uint32_t>(1000 * b + 7 * code + 1);
+          const Trial t = RunBurst(code, snr, ch, seed);
+          std::mt19937 random(seed);
+          ideal += IdealDecode(RandomFrame(code, random), code, snr, seed + 17);
+          detected += t.detected;
+          ok += t.correct;
+          sum.rawErrors += t.rawErrors;
+          sum.rawBits += t.rawBits;
+          if (!t.correct) {
+            failedErrors += t.rawErrors;
+            failedBits += t.rawBits;
+          }
+          for (std::size_t p = 0; p < Trial::kParts; ++p) {
+            sum.partErrors[p] += t.partErrors[p];
+            sum.partBits[p] += t.partBits[p];
+            sum.partSum[p] += t.partSum[p];
+            sum.partSquares[p] += t.partSquares[p];
+          }
+        }
+        const double ber = sum.rawBits ? static_cast<double>(sum.rawErrors) / sum.rawBits : 0.0;
+        std::printf("%5d %4s %+5.1f %4d%% %4d%% %4d%% %8.4f %+6.2f %6.4f ", hfdl::Rate(code).bitRate,
+                    hfdl::Rate(code).longInterleaver ? "4.2s" : "1.8s", snr, 100 * detected / sweep.bursts,
+                    100 * ok / sweep.bursts, 100 * ideal / sweep.bursts, ber, sum.rawBits ? snr - EquivalentSnr(code, ber) : 0.0,
+                    failedBits ? static_cast<double>(failedErrors) / static_cast<double>(failedBits) : 0.0);
+        for (std::size_t p = 0; p < Trial::kParts; ++p)
+          std::printf(" %5.1f", sum.partBits[p] ? 1000.0 * sum.partErrors[p] / sum.partBits[p] : 0.0);
+        std::printf("  ");
+        for (std::size_t p = 0; p < Trial::kParts; ++p) {
+          const double n = sum.partBits[p];
+          const double mean = n > 0 ? sum.partSum[p] / n : 0.0;
+          const double variance = n > 1 ? (sum.partSquares[p] - n * mean * mean) / (n - 1) : 0.0;
+          std::printf(" %4.2f", mean > 0 ? variance / (2.0 * mean) : 0.0);
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace talvir
 
@@ -375,14 +508,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talvir_bench_modem: --bursts must be at least 1\n");
     return 2;
   }
+  if (sweep == "loss" && options.snrs.empty()) {
+    std::fprintf(stderr, "talvir_bench_modem: --sweep=loss needs --snr\n");
+    return 2;
+  }
   int restCount = static_cast<int>(rest.size());
   benchmark::Initialize(&restCount, rest.data());
-  if (sweep != "table") benchmark::RunSpecifiedBenchmarks();
+  if (sweep != "table" && sweep != "loss") benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("HfdlModem object: %.0f KiB\n", static_cast<double>(sizeof(talvir::HfdlModem)) / 1024.0);
   if (sweep == "quick" || sweep == "full" || sweep == "table") talvir::SensitivityTable(options);
   if (sweep == "quick" || sweep == "full" || sweep == "diagnose") talvir::Diagnose(sweep == "full" ? 50 : 20);
   if (sweep == "full" || sweep == "false-frames") talvir::FalseFrames(60.0);
+  if (sweep == "loss") talvir::LossBreakdown(options);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("\nPeak resident memory of this benchmark: %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "modem/burst_decode.h"
 #include "modem/burst_report.h"
-#include "modem/direction_blend.h"
 #include "modem/known_symbols.h"
 
 namespace talvir {
@@ -274,50 +274,43 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
 
 // The following equaliser's two directions blended, or the steady one unless
 // the blend's probes have lately shown a clearly cleaner signal.
-void HfdlModem::SliceBlock(int block, float& smoothedSnr) {
+void HfdlModem::SliceBlock(int block, int blocks, float& smoothedSnr) {
   const ForwardBlock& kept = forward_[static_cast<std::size_t>(block)];
-  const DirectionBlend blend =
-      BlendDirections(kept.scales[kFollowing], backward_.Scale(block),
-                      std::span<const RlsEqualiser::ProbeFits, 2>(followingFits_.data() + block - 1, 2),
-                      backward_.FitsAround(block));
+  const DirectionBlend& blend = blends_[static_cast<std::size_t>(block)];
   smoothedSnr = block <= 1 ? blend.scale.Snr() : kSnrMemory * smoothedSnr + (1.0f - kSnrMemory) * blend.scale.Snr();
+  // Data block k's scale is at k - 1.
+  const auto around = [&](const auto& scales) {
+    return MeanScale(std::span<const SymbolScale>(scales.data(), static_cast<std::size_t>(blocks)), block - 1, kScaleSpan);
+  };
   if (smoothedSnr < kBlendMargin * kept.smoothedSnr[kSteady]) {
-    for (const Complex z : kept.outputs[kSteady]) slicer_(z, kept.scales[kSteady], deinterleaver_);
+    const SymbolScale scale = around(steadyScales_);
+    for (const Complex z : kept.outputs[kSteady]) slicer_(z, scale, deinterleaver_);
     return;
   }
+  const SymbolScale scale = around(blendScales_);
   const auto& forward = kept.outputs[kFollowing];
   const auto& backward = backward_.Data(block);
   for (std::size_t j = 0; j < forward.size(); ++j)
-    slicer_(blend.forward * forward[j] + blend.backward * backward[j], blend.scale, deinterleaver_);
+    slicer_(blend.forward * forward[j] + blend.backward * backward[j], scale, deinterleaver_);
 }
 
 void HfdlModem::ModemCompleteFrame() {
-  const int blocks = blockCounter_ - 1;
+  const int blocks = std::clamp(blockCounter_ - 1, 0, hfdl::kMaxDataBlocks);
   backward_.Run(blocks, equalisers_[kFollowing].weights());
+  for (int k = 1; k <= blocks; ++k) {
+    const auto at = static_cast<std::size_t>(k);
+    blends_[at] = BlendDirections(forward_[at].scales[kFollowing], backward_.Scale(k),
+                                  std::span<const RlsEqualiser::ProbeFits, 2>(followingFits_.data() + k - 1, 2),
+                                  backward_.FitsAround(k));
+    blendScales_[at - 1] = blends_[at].scale;
+    steadyScales_[at - 1] = forward_[at].scales[kSteady];
+  }
   deinterleaver_.Rewind();
   float smoothedSnr = 0.0f;
-  for (int k = 1; k <= blocks; ++k) SliceBlock(k, smoothedSnr);
+  for (int k = 1; k <= blocks; ++k) SliceBlock(k, blocks, smoothedSnr);
 
-  viterbi_.Reset();
-  deinterleaver_.Rewind();
   const int code = GetRateCode();
-  const auto& rate = hfdl::Rate(code);
-  if (rate.repetition == 2) {
-    for (int s = 0; s < rate.viterbiSteps; ++s) {
-      const float r1 = deinterleaver_.Read();
-      const float r2 = deinterleaver_.Read();
-      const float r3 = deinterleaver_.Read();
-      const float r4 = deinterleaver_.Read();
-      viterbi_.Step(r1 + r2, r3 + r4);
-    }
-  } else {
-    for (int s = 0; s < rate.viterbiSteps; ++s) {
-      const float r1 = deinterleaver_.Read();
-      const float r2 = deinterleaver_.Read();
-      viterbi_.Step(r1, r2);
-    }
-  }
-  const int steps = viterbi_.Traceback(bits_);
+  const int steps = DecodeBurst(deinterleaver_, viterbi_, bits_);
   const int bytes = PackBitsLsbFirst(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(steps)), frame_);
 
   const BurstInfo burst{code,

@@ -25,6 +25,7 @@
 #include "modem/carrier_notch.h"
 #include "modem/constellation_ring.h"
 #include "modem/deinterleaver.h"
+#include "modem/direction_blend.h"
 #include "modem/frame_counters.h"
 #include "modem/hfdl_phy.h"
 #include "modem/preamble_search.h"
@@ -109,7 +110,7 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   void BurstBegin();
   void ReceiveStep();
   int ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samples);
-  void SliceBlock(int block, float& smoothedSnr);
+  void SliceBlock(int block, int blocks, float& smoothedSnr);
   void ModemCompleteFrame();
   void SetStatus(std::string line);
 
@@ -153,6 +154,17 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   std::array<RlsEqualiser::ProbeFits, hfdl::kMaxDataBlocks + 1> followingFits_{};
 
   BackwardEqualiser backward_;
+  // Each data block's blend and the scales the soft bits could take, once
+  // the burst is complete. Two probe groups measure a block's amplitude and
+  // noise only to about 20 % at the lowest SNRs, and a block weighed by a
+  // wrong factor costs the decoder about that error squared; the channel
+  // changes little within this many blocks either side (0.1 s), even in
+  // fading, so the soft bits take the scale averaged over them. Long bursts
+  // gained most: they have more blocks to be weighed wrong.
+  static constexpr int kScaleSpan = 4;
+  std::array<DirectionBlend, hfdl::kMaxDataBlocks + 1> blends_{};
+  std::array<SymbolScale, hfdl::kMaxDataBlocks> blendScales_{};
+  std::array<SymbolScale, hfdl::kMaxDataBlocks> steadyScales_{};
 
   Deinterleaver deinterleaver_;
   ConstellationRing ring_;

@@ -1,0 +1,17 @@
+#pragma once
+// A burst's soft bits, deinterleaved, through the Viterbi decoder.
+
+#include <cstdint>
+#include <span>
+
+#include "modem/deinterleaver.h"
+#include "modem/viterbi_decoder.h"
+
+namespace talvir {
+
+// Reads the burst's soft bits from the start in decoder order (the two
+// copies of codes 6 and 7 added) and writes one decoded bit a step into
+// bits. Returns the number of bits written.
+int DecodeBurst(Deinterleaver& soft, ViterbiDecoder& viterbi, std::span<uint8_t> bits);
+
+}  // namespace talvir
