@@ -4,6 +4,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 TSAN_BUILD ?= build-tsan
 DEB_BUILD  ?= build-deb
+COV_BUILD  ?= build-cov
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO       ?= demo/demo.wav
@@ -11,7 +12,7 @@ DEMO       ?= demo/demo.wav
 # What the demo needs, so that a newcomer sees the first decode soon.
 DEMO_TOOLS = talvir-cli talvir-signalgen
 
-.PHONY: all deps configure build demo-tools run test test-release test-asan tsan bench fuzz fuzz-build fuzz-seeds soak screenshots deb deb-check clean
+.PHONY: all deps configure build demo-tools run test test-release test-asan tsan bench fuzz fuzz-build fuzz-seeds soak screenshots deb deb-check coverage mutants clean
 
 all: build
 
@@ -97,6 +98,11 @@ soak: configure
 	$(BUILD)/tests/soak/talvir-soak --hours $(SOAK_HOURS)
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/soak/talvir-soak-window --hours $(SOAK_HOURS)
 
+# Line and branch coverage of src/ and testbench/ by the suite, per folder
+# (lcov, from Debian); an instrumented tree of its own in $(COV_BUILD).
+coverage: deps
+	scripts/coverage $(COV_BUILD)
+
 # The Debian package, from a release build without tests and benchmarks.
 deb: deps
 	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVIR_BUILD_TESTS=OFF \
@@ -115,4 +121,4 @@ screenshots: demo-tools $(DEMO)
 	xvfb-run -a -s "-screen 0 1600x1000x24" $(BUILD)/src/ui/talvir-screenshots --input $(DEMO) --output docs/images
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD) $(COV_BUILD)
