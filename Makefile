@@ -103,6 +103,12 @@ soak: configure
 coverage: deps
 	scripts/coverage $(COV_BUILD)
 
+# Ten deliberate faults across the modules, each planted alone in the working
+# tree and run against the whole suite (scripts/mutants): it names the tests
+# that catch each, or says SURVIVED. The tree is put back after each.
+mutants: build
+	scripts/mutants $(BUILD)
+
 # The Debian package, from a release build without tests and benchmarks.
 deb: deps
 	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVIR_BUILD_TESTS=OFF \
