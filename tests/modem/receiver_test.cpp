@@ -137,6 +137,23 @@ TEST(Viterbi, AllPositiveSoftValuesDecodeToZeros) {
   EXPECT_EQ(v->steps(), 0);
 }
 
+// With no information the head start of state 0 is the only difference;
+// once it has spread to all states every tie takes the odd predecessor, so
+// the traceback from state 0 runs 0 <- 1 <- 3 <- 7 <- 15 <- 31 <- 63 <- 63 ...
+TEST(Viterbi, AllZeroSoftValuesFollowTheOddPredecessors) {
+  auto v = std::make_unique<ViterbiDecoder>();
+  const int steps = 100;
+  const auto bits = Decode(*v, steps, 0.0f);
+  for (int i = steps - 6; i < steps; ++i) EXPECT_EQ(bits[static_cast<std::size_t>(i)], 0) << i;
+  for (int i = 10; i < steps - 6; ++i) EXPECT_EQ(bits[static_cast<std::size_t>(i)], 1) << i;
+  v->Reset();
+  v->Step(0.0f, 0.0f);
+  EXPECT_EQ(v->Decision(0, 0), 0);   // 0.1 beats 0
+  EXPECT_EQ(v->Decision(32, 0), 0);
+  EXPECT_EQ(v->Decision(5, 0), 11);  // tie: odd
+  EXPECT_FLOAT_EQ(v->Metric(32), 0.1f);
+}
+
 TEST(Viterbi, DecodesTheEncoderOutputThroughScatteredErrors) {
   std::vector<uint8_t> bits(400);
   for (std::size_t i = 0; i < bits.size() - 8; ++i) bits[i] = static_cast<uint8_t>((i * 37 + i / 5) % 7 < 3);

@@ -77,6 +77,9 @@ TEST(BuilderLimits, FieldsThatDoNotFitAreRefused) {
   EXPECT_NO_THROW(BuildSystemTableHfnpdus(1, tableOfThree, 3));
   EXPECT_EQ(PadToBurst(std::vector<uint8_t>(67, 1), 6).size(), 67u);
   EXPECT_EQ(BuildAirMpdu({}, std::vector<Lpdu>(15, Lpdu(256))).size(), 8u + 15 + 15 * 256);
+  EXPECT_EQ(BuildFrequencyDataHfnpdu({.flightId = "UA0930"}).size(), 2u + 6);  // no position, no entries
+  EXPECT_EQ(BuildTestPacketHfnpdu({.vendor = 2, .reaction = 128, .data = {0xAA}}).size(), 13u);
+  EXPECT_EQ(BuildNumberedDataLpdu({.typeByte = 0x42, .bsn = 7, .bduData = {0xDE, 0xAD}}).size(), 7u);
 }
 
 }  // namespace

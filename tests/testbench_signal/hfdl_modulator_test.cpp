@@ -119,6 +119,7 @@ TEST(HfdlInterleaver, ReceiverWriteThenReadOrderGivesBackTheInputForEveryRateCod
     EXPECT_EQ(read, coded) << "code " << code;
   }
   EXPECT_THROW(Interleave(std::vector<uint8_t>(10), 0), std::invalid_argument);
+  EXPECT_THROW(CodedBurstBits(std::vector<uint8_t>(1), hfdl::kRateCodes), std::invalid_argument);
 }
 
 // Down-mix, matched-filter with the same pulse, sample at symbol centres:
