@@ -4,6 +4,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 TSAN_BUILD ?= build-tsan
 DEB_BUILD  ?= build-deb
+COV_BUILD  ?= build-cov
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO       ?= demo/demo.wav
@@ -11,7 +12,7 @@ DEMO       ?= demo/demo.wav
 # What the demo needs, so that a newcomer sees the first decode soon.
 DEMO_TOOLS = talvir-cli talvir-signalgen
 
-.PHONY: all deps configure build demo-tools run test test-release test-asan tsan bench fuzz fuzz-build fuzz-seeds soak screenshots deb deb-check clean
+.PHONY: all deps configure build demo-tools run test test-release test-asan tsan bench fuzz fuzz-build fuzz-seeds soak screenshots deb deb-check coverage mutants clean
 
 all: build
 
@@ -97,6 +98,17 @@ soak: configure
 	$(BUILD)/tests/soak/talvir-soak --hours $(SOAK_HOURS)
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/soak/talvir-soak-window --hours $(SOAK_HOURS)
 
+# Line and branch coverage of src/ and testbench/ by the suite, per folder
+# (lcov, from Debian); an instrumented tree of its own in $(COV_BUILD).
+coverage: deps
+	scripts/coverage $(COV_BUILD)
+
+# Ten deliberate faults across the modules, each planted alone in the working
+# tree and run against the whole suite (scripts/mutants): it names the tests
+# that catch each, or says SURVIVED. The tree is put back after each.
+mutants: build
+	scripts/mutants $(BUILD)
+
 # The Debian package, from a release build without tests and benchmarks.
 deb: deps
 	cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVIR_BUILD_TESTS=OFF \
@@ -121,4 +133,4 @@ screenshots: demo-tools $(DEMO)
 	    --freqs 8912,8942,8977 --screenshot docs/images/talvir-channel-list.png --seconds 18
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD) $(COV_BUILD)

@@ -86,17 +86,6 @@ TEST(HfdlEncoder, HardViterbiGivesBackTheFrameForEveryRateCode) {
   }
 }
 
-TEST(HfdlEncoder, FrameBitsArePaddedAndLeastSignificantFirst) {
-  const std::vector<uint8_t> shortFrame = {0x81};
-  const auto bits = FrameBits(shortFrame, 6);
-  ASSERT_EQ(bits.size(), 540u);
-  EXPECT_EQ(bits[0], 1);
-  EXPECT_EQ(bits[7], 1);
-  EXPECT_EQ(std::count(bits.begin(), bits.end(), 1), 2);
-  EXPECT_THROW(FrameBits(std::vector<uint8_t>(68, 0), 6), std::invalid_argument);
-  EXPECT_THROW(FrameBits(shortFrame, 8), std::invalid_argument);
-}
-
 // The receiver's deinterleaver, from its description: writes go down a row
 // at a time with the column stepping by the mode's step (one more after each
 // 40 writes); reads visit rows 0, 9, 18, ... of a column, then the next one.
@@ -130,55 +119,7 @@ TEST(HfdlInterleaver, ReceiverWriteThenReadOrderGivesBackTheInputForEveryRateCod
     EXPECT_EQ(read, coded) << "code " << code;
   }
   EXPECT_THROW(Interleave(std::vector<uint8_t>(10), 0), std::invalid_argument);
-}
-
-TEST(HfdlSymbols, GrayMappingMostSignificantBitFirstAndScrambled) {
-  // 8PSK: bits 0,1,1 are index 3 = (0, 1); bits 1,0,0 index 4.
-  std::vector<uint8_t> bits(6 * 40, 0);
-  bits[1] = bits[2] = 1;
-  bits[3] = 1;
-  const auto symbols = MapDataSymbols(std::span<const uint8_t>(bits).first(6), 0);
-  ASSERT_EQ(symbols.size(), 2u);
-  // Scrambler positions 0 and 1 are both 0: no sign change.
-  EXPECT_EQ(symbols[0], hfdl::Point(0, 1));
-  EXPECT_EQ(symbols[1], hfdl::Point(hfdl::kDiagonal, -hfdl::kDiagonal));
-  // QPSK index 2 (bits 1, 0) at scrambler position 3, which is 1: (0, -1) * -1.
-  std::vector<uint8_t> qpsk(8, 0);
-  qpsk[6] = 1;
-  const auto q = MapDataSymbols(qpsk, 2);
-  EXPECT_EQ(q[3], hfdl::Point(0, 1));
-  // BPSK zeros show the scrambler itself, repeating every 120 symbols.
-  const auto b = MapDataSymbols(std::vector<uint8_t>(240, 0), 4);
-  for (int i = 0; i < 240; ++i)
-    EXPECT_EQ(b[static_cast<std::size_t>(i)].real(), hfdl::BpskSign(hfdl::ScramblerBit(i % 120)));
-}
-
-TEST(HfdlSymbols, BurstLayoutPrekeyPreambleBlocksAndClosingProbes) {
-  const std::vector<uint8_t> frame = {0x12, 0x34};
-  for (int code : {0, 3, 6, 7}) {
-    const auto& rate = hfdl::Rate(code);
-    const auto s = BurstSymbols(frame, code);
-    ASSERT_EQ(s.size(), static_cast<std::size_t>(448 + 531 + 45 * rate.dataBlocks));
-    ASSERT_EQ(static_cast<int>(s.size()), BurstSymbolCount(code));
-    const auto bpsk = [](char bit) { return hfdl::Point(bit == '1' ? -1.0f : 1.0f, 0.0f); };
-    for (int i = 0; i < 448; ++i) EXPECT_EQ(s[static_cast<std::size_t>(i)], hfdl::Point(1, 0));
-    const std::size_t a = 448;
-    for (std::size_t k = 0; k < 127; ++k) {
-      EXPECT_EQ(s[a + k], bpsk(hfdl::kPreambleSequenceA[k]));
-      EXPECT_EQ(s[a + 127 + k], bpsk(hfdl::kPreambleSequenceA[k]));
-    }
-    // Mode sequence: B shifted by the code's shift, its first 15 repeated.
-    const std::size_t shift = static_cast<std::size_t>(hfdl::kModeSequenceShift[static_cast<std::size_t>(code)]);
-    for (std::size_t i = 0; i < 142; ++i) {
-      EXPECT_EQ(s[a + 254 + i], bpsk(hfdl::kBaseSequenceB[((i % 127) + shift) % 127])) << i;
-    }
-    for (std::size_t i = 0; i < 135; ++i) EXPECT_EQ(s[a + 396 + i], bpsk(hfdl::kProbeSequence[i % 15]));
-    // After every 30 data symbols, 15 probes; the last block is closed by them too.
-    for (int block = 0; block < rate.dataBlocks; ++block) {
-      const std::size_t probes = a + 531 + static_cast<std::size_t>(block) * 45 + 30;
-      for (std::size_t i = 0; i < 15; ++i) ASSERT_EQ(s[probes + i], bpsk(hfdl::kProbeSequence[i]));
-    }
-  }
+  EXPECT_THROW(CodedBurstBits(std::vector<uint8_t>(1), hfdl::kRateCodes), std::invalid_argument);
 }
 
 // Down-mix, matched-filter with the same pulse, sample at symbol centres:

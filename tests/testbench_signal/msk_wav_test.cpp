@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <complex>
-#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -79,30 +78,18 @@ TEST(MskModulator, PhaseIsContinuousAndAmplitudeAsAsked) {
   EXPECT_EQ(audio.size() % kSamplesPerBit, 0u);
 }
 
-TEST(WavFile, StereoRoundTripAndHeader) {
+TEST(WavFile, RoundTripsClippedStereoAndMonoAndRefusesWhatItCannot) {
   testing::TempDir dir;
   const std::vector<float> left = {0.0f, 0.5f, -0.5f, 1.5f, -1.5f};
   const std::vector<float> right = {0.25f, -0.25f, 0.0f, 0.125f, 1.0f};
-  const auto image = EncodeWav(left, right);
-  ASSERT_EQ(image.size(), 44u + 5 * 4);
-  EXPECT_EQ(std::memcmp(image.data(), "RIFF", 4), 0);
-  EXPECT_EQ(image[22], 2);  // channels
-  EXPECT_EQ(image[24] | (image[25] << 8) | (image[26] << 16), 48000);
-  EXPECT_EQ(image[34], 16);  // bits per sample
-
-  const auto path = dir.path() / "x.wav";
-  WriteWavFile(path, left, right);
-  const auto audio = ReadWavFile(path);
+  WriteWavFile(dir.path() / "x.wav", left, right);
+  const auto audio = ReadWavFile(dir.path() / "x.wav");
   EXPECT_EQ(audio.sampleRate, 48000);
   ASSERT_EQ(audio.channels, 2);
   for (std::size_t i = 0; i < left.size(); ++i) {
     EXPECT_NEAR(audio.samples[0][i], std::clamp(left[i], -1.0f, 1.0f), 1.0f / 32767);
     EXPECT_NEAR(audio.samples[1][i], right[i], 1.0f / 32767);
   }
-}
-
-TEST(WavFile, MonoAndErrors) {
-  testing::TempDir dir;
   const std::vector<float> mono = {0.1f, 0.2f};
   WriteWavFile(dir.path() / "m.wav", mono);
   EXPECT_EQ(ReadWavFile(dir.path() / "m.wav").channels, 1);

@@ -55,14 +55,6 @@ TEST(Scenario, ReadsBurstsMessagesAndChannels) {
           {.registration = ".N123AB", .label = "H1", .messageNumber = "M01A", .flightId = "BA0001", .text = "HELLO"}));
 }
 
-TEST(Scenario, MonoWithoutVhfAndDefaults) {
-  const auto scenario = ParseScenario(R"({"bursts": [{"time": 0, "rate": 4, "hex": ""}]})");
-  EXPECT_FALSE(scenario.stereo);
-  EXPECT_EQ(scenario.seed, 1u);
-  EXPECT_FALSE(scenario.hf.snrDb.has_value());
-  EXPECT_EQ(scenario.hf.fading, FadingPreset::kNone);
-}
-
 // Each bad file names the place of its fault.
 TEST(Scenario, BadFilesNameTheirProblem) {
   const struct {
