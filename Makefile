@@ -101,11 +101,13 @@ soak: configure
 # Line and branch coverage of src/ and testbench/ by the suite, per folder
 # (lcov, from Debian); an instrumented tree of its own in $(COV_BUILD).
 coverage: deps
+	@TALVIR_COVERAGE_DEPS=1 scripts/install-deps
 	scripts/coverage $(COV_BUILD)
 
 # Ten deliberate faults across the modules, each planted alone in the working
-# tree and run against the whole suite (scripts/mutants): it names the tests
-# that catch each, or says SURVIVED. The tree is put back after each.
+# tree and run against the test programs of its module and of those built on
+# it (scripts/mutants): it names the tests that catch each, or says SURVIVED.
+# The tree is put back after each.
 mutants: build
 	scripts/mutants $(BUILD)
 
