@@ -77,7 +77,7 @@ double ActiveComplexPower(const std::vector<std::complex<float>>& samples) {
   std::size_t active = 0;
   for (const auto z : samples) {
     if (z == std::complex<float>{}) continue;
-    sum += std::norm(z);
+    sum += static_cast<double>(std::norm(z));
     ++active;
   }
   return active == 0 ? 0.0 : sum / static_cast<double>(active);
@@ -147,7 +147,7 @@ HfdlBandScenario HfdlBandDemoScenario(uint64_t seed) {
   // Two other stations' squitters, in slot 0 as on the air.
   for (int c = 1; c < 3; ++c) {
     SquitterFields fields;
-    fields.stations[0] = {.id = c == 1 ? 3 : 4, .utcSynced = true, .frequencyMask = 1 << c};
+    fields.stations[0] = {.id = c == 1 ? 3 : 4, .utcSynced = true, .frequencyMask = 1U << c};
     fields.frameIndex = 1200;
     scenario.channels[c].bursts.push_back({0.1, 6, BuildSquitter(fields)});
   }

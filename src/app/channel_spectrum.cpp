@@ -32,7 +32,7 @@ void ChannelSpectrum::OnTappedBaseband(std::span<const std::complex<float>> samp
     phase_ *= step;
     if (filled_ == kPoints) {
       double power = 0;
-      for (const float value : audio_) power += static_cast<double>(value) * value;
+      for (const float value : audio_) power += static_cast<double>(value) * static_cast<double>(value);
       power /= kPoints;
       level_ = level_ == 0 ? power : level_ + kLevelFollow * (power - level_);
       if (level_ > kSilentPower) {
