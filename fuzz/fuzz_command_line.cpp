@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (auto mode : {&talvir::SettingsRecord::channelAMode, &talvir::SettingsRecord::channelBMode}) {
     Require(settings.Get(mode) >= 0 && settings.Get(mode) <= 2);
   }
-  (void)options.JsonOnStdout();
+  (void)options.records.JsonOnStdout();
   (void)options.ChannelFrequencyKhz();
   if (const auto port = options.FeedPort()) Require(*port >= 0 && *port <= 65535);
   if (options.input) (void)options.Input();

@@ -54,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (piece.empty()) continue;
       std::vector<uint8_t> frame(piece.begin() + 1, piece.end());
       if (piece[0] & 0x20) {
-        if (!frame.empty()) vhf.PrintVhfAcars(frame);
+        // The level and mended-bit count are numbers the writer must keep valid JSON.
+        const VhfBlockQuality quality{.levelDb = static_cast<int8_t>(piece[0]) * 1.7, .correctedBits = piece[0] & 3};
+        if (!frame.empty()) vhf.PrintVhfAcars(frame, quality);
         continue;
       }
       BurstInfo burst;

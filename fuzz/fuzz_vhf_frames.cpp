@@ -25,12 +25,12 @@ namespace {
 class CheckedPrinter final : public talvir::VhfMessageSink {
  public:
   explicit CheckedPrinter(talvir::VhfAcarsPrinter& printer) : printer_(printer) {}
-  void PrintVhfAcars(std::span<const uint8_t> block) override {
+  void PrintVhfAcars(std::span<const uint8_t> block, const talvir::VhfBlockQuality& quality) override {
     talvir::fuzz::Require(block.size() >= 2 && block.size() <= static_cast<std::size_t>(talvir::kAcarsMessageLimit));
     talvir::fuzz::Require((block.front() & 0x7F) == talvir::kAcarsSoh);
     const uint8_t last = block.back() & 0x7F;
     talvir::fuzz::Require(last == talvir::kAcarsEtx || last == talvir::kAcarsEtb);
-    printer_.PrintVhfAcars(block);
+    printer_.PrintVhfAcars(block, quality);
   }
 
  private:
