@@ -22,7 +22,9 @@ namespace {
 struct JsonFile {
   JsonFile() {
     std::string error;
-    const talvir::OutputTarget target{.kind = talvir::OutputTarget::Kind::kFile, .path = file.Path().string()};
+    talvir::OutputTarget target;
+    target.kind = talvir::OutputTarget::Kind::kFile;
+    target.path = file.Path().string();
     talvir::fuzz::Require(writer.Open({target}, [](const std::string&) {}, error));
     writer.SetClock([] { return std::time_t{1796637600}; });
   }
