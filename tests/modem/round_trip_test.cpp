@@ -156,24 +156,5 @@ TEST(Interference, BurstUnderAStrongerSteadyCarrierDecodes) {
   EXPECT_EQ(harness.modem->Notches().ActiveNotches(), 1);
 }
 
-// Two bursts back to back: the modem returns to searching after the first.
-TEST(BackToBack, ConsecutiveBurstsAllDecode) {
-  testing::RecordingUiLink ui;
-  testing::ModemHarness harness{ui};
-  std::vector<std::vector<uint8_t>> sent;
-  std::vector<float> audio;
-  for (int i = 0; i < 3; ++i) {
-    const int code = i == 1 ? 4 : 0;
-    sent.push_back(testing::Padded(testing::RandomFrame(code, static_cast<uint32_t>(i)), code));
-    const auto one = testbench::ModulateHfdlBurst(sent.back(), code, {.startSeconds = 0.05});
-    audio.insert(audio.end(), one.begin(), one.end());
-  }
-  audio.resize(audio.size() + kSampleRate / 2, 0.0f);
-  harness.Feed(audio);
-  ASSERT_EQ(harness.receiver.frames.size(), 3u);
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(harness.receiver.frames[i].bytes, sent[i]) << "burst " << i;
-  EXPECT_EQ(harness.modem->Counters()[FrameCounters::kAllFrames], 3);
-}
-
 }  // namespace
 }  // namespace talvir

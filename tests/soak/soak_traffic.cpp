@@ -84,14 +84,7 @@ std::vector<uint8_t> SquitterFrame(uint64_t index) {
   return testbench::BuildSquitter(fields);
 }
 
-bool Fits(const std::vector<uint8_t>& frame, int rateCode) {
-  // One zero byte at least after the frame ends the encoder in state 0.
-  return frame.size() < static_cast<std::size_t>(testbench::BurstFrameBytes(rateCode));
-}
-
 bool LongBurst(int rateCode) { return rateCode % 2 == 1; }
-
-bool HasTraffic(Condition condition) { return condition != Condition::kNoise && condition != Condition::kSilence; }
 
 }  // namespace
 
@@ -113,12 +106,9 @@ int64_t FindSerial(SentKind kind, const std::string& text) {
   for (std::size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at + 1)) {
     // "SOAK" inside "VSOAK" is the other kind's.
     if (kind != SentKind::kVhfAcars && at > 0 && text[at - 1] == 'V') continue;
-    const std::size_t digits = at + prefix.size();
-    if (text.size() < digits + 7) continue;
-    const std::string number = text.substr(digits, 7);
-    if (std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const std::string number = text.substr(at + prefix.size(), 7);
+    if (number.size() == 7 && std::ranges::all_of(number, [](char c) { return c >= '0' && c <= '9'; }))
       return std::stoll(number);
-    }
   }
   return -1;
 }
@@ -164,7 +154,7 @@ Segment PlanSegment(uint64_t seed, uint64_t index) {
       scenario.vhf.amplitude = 1.6f;
       break;
   }
-  if (!HasTraffic(segment.condition)) return segment;
+  if (segment.condition == Condition::kNoise || segment.condition == Condition::kSilence) return segment;
 
   const bool strongHf = segment.condition == Condition::kClean;
   const double slotSeconds = static_cast<double>(kSegmentSeconds) / kSlots;
@@ -181,9 +171,8 @@ Segment PlanSegment(uint64_t seed, uint64_t index) {
   int slot = 1;
   if (index % kSystemTableEvery == 1) {
     const auto& frames = SystemTableFrames();
-    for (std::size_t packet = 0; packet < frames.size(); ++packet) {
+    for (std::size_t packet = 0; packet < frames.size(); ++packet)
       addBurst(slot++, 4, frames[packet], {.kind = SentKind::kSystemTable, .key = packet});
-    }
   }
   // Serials unique over the run: 12 bursts a segment at most.
   uint64_t serial = index * 16;
@@ -191,7 +180,8 @@ Segment PlanSegment(uint64_t seed, uint64_t index) {
     int rateCode = static_cast<int>(random() % 8);
     if (LongBurst(rateCode) && slot + 1 >= kSlots) --rateCode;
     std::vector<uint8_t> frame = AcarsFrame(serial);
-    if (!Fits(frame, rateCode)) rateCode = 4;
+    // One zero byte at least after the frame ends the encoder in state 0.
+    if (frame.size() >= static_cast<std::size_t>(testbench::BurstFrameBytes(rateCode))) rateCode = 4;
     addBurst(slot, rateCode, std::move(frame), {.kind = SentKind::kHfdlAcars, .key = serial});
     ++serial;
     slot += LongBurst(rateCode) ? 2 : 1;

@@ -219,6 +219,12 @@ TEST(FlightDb, DetailLine) {
   EXPECT_EQ(rig.ui.flightDetails.back().substr(0, 18), " AIR 00:00:02  UTC");
   rig.db.FlightDbShowDetailsByListIndex(-1);
   EXPECT_EQ(rig.ui.flightDetails.size(), 2u);
+  // 51.4984 degrees south and west (the ones' complement of 150000), at the
+  // day's last half-second.
+  const int south = 0x80000 | (~150000 & 0x7FFFF);
+  rig.Position(7, 0x3B, 0, "SOUTH1", south, south, 43199);
+  EXPECT_EQ(FlightDb::FormatFlightDetails(rig.Record(2)),
+            " AIR 23:59:58  UTC FLT SOUTH1 ?????? ICAO ?????? AID 3B LAT 51 29 54  S  LON 51 29 54  W ");
 }
 
 TEST(FlightDb, PublishesOnlyChangesUnlessForced) {
