@@ -36,7 +36,7 @@ struct DbRig {
   AircraftRecord Record(int index) { return db.FlightDbRecord(index).value(); }
 };
 
-TEST(FlightDb, UnknownAircraftFromPositionIsListedAndFoundAgain) {
+TEST(FlightDb, UnknownAircraftFromPositionIsListedFoundAgainAndTracked) {
   DbRig rig;
   rig.Position(7, 255, 0, "BAW123", 0x1000, 0x2000, 21600);
   const AircraftRecord r = rig.Record(0);
@@ -55,6 +55,16 @@ TEST(FlightDb, UnknownAircraftFromPositionIsListedAndFoundAgain) {
   EXPECT_EQ(rig.Record(0).logonKey, 7 * 256 + 0x3A);
   EXPECT_EQ(rig.Record(0).aid, 0x3A);
   EXPECT_EQ(rig.ui.flightList.size(), 1u);  // listed once
+
+  // The track keeps the last ten positions, newest last.
+  for (int i = 1; i <= 11; ++i) rig.Position(7, 0x3A, 0, "BAW123", 100 + i, 200 + i, i);
+  const AircraftRecord tracked = rig.Record(0);
+  for (int k = 0; k < kTrackLength; ++k) {
+    EXPECT_EQ(tracked.track[k].latitude, 102 + k);
+    EXPECT_EQ(tracked.track[k].longitude, 202 + k);
+  }
+  EXPECT_EQ(tracked.latitude, 111);
+  EXPECT_EQ(tracked.positionTime, 11);
 }
 
 TEST(FlightDb, LookupsIgnoreUnknownValuesAndFreeRecords) {
@@ -100,18 +110,6 @@ TEST(FlightDb, PositionUpdateFindsByIcaoThenFlightIdThenKey) {
   EXPECT_EQ(rig.db.FlightDbFindByLogonKey(9 * 256 + 0x3A), 3);  // a new record: no flight id, not listed
   EXPECT_EQ(rig.Record(3).listIndex, -1);
   EXPECT_EQ(rig.ui.flightList.size(), 3u);
-}
-
-TEST(FlightDb, TrackKeepsTheLastTenPositionsNewestLast) {
-  DbRig rig;
-  for (int i = 1; i <= 11; ++i) rig.Position(7, 0x3A, 0, "BAW123", 100 + i, 200 + i, i);
-  const AircraftRecord r = rig.Record(0);
-  for (int k = 0; k < kTrackLength; ++k) {
-    EXPECT_EQ(r.track[k].latitude, 102 + k);
-    EXPECT_EQ(r.track[k].longitude, 202 + k);
-  }
-  EXPECT_EQ(r.latitude, 111);
-  EXPECT_EQ(r.positionTime, 11);
 }
 
 TEST(FlightDb, AcarsUpdateMatchesRegistrationAndKeepsTheFlightId) {
