@@ -39,22 +39,24 @@ tb::PerformanceData Report() {
 
 const std::string kPerformanceHead = "[HFNPDU PERFORMANCE]\r\n12:00:00  UTC  Flight ID = UA1234 " + kPositionLine;
 
+// Four counts, 1800 bps first.
+std::string Rates(int first) {
+  std::string lines;
+  for (const char* rate : {"1800 bps", "1200 bps", "600  bps", "300  bps"})
+    lines += std::string(rate) + " = " + std::to_string(first++) + "\r\n";
+  return lines;
+}
+
 std::string VerboseBody(const std::string& frequencyLine, const std::string& reason) {
   return "Performance version 1\r\nFlight Leg 2\r\nGS REYKJAVIK - ICELAND\r\nSYNCHED TO UTC\r\n" + frequencyLine +
          "Previous Leg lost count 4\r\nCurrent Leg lost count 5\r\n"
          "Previous Leg Number of sec disabled 6\r\nCurrent Leg Number of sec disabled 300\r\n"
-         "Number of MPDUS received O.K\r\n"
-         "1800 bps = 10\r\n1200 bps = 11\r\n600  bps = 12\r\n300  bps = 13\r\n"
-         "Number of MPDUS received in Error\r\n"
-         "1800 bps = 14\r\n1200 bps = 15\r\n600  bps = 16\r\n300  bps = 17\r\n"
-         "Number of Squitters received O.K = 1000\r\n"
-         "Number of Squitters received in Error = 18\r\n"
-         "Number of MPDUS transmitted\r\n"
-         "1800 bps = 19\r\n1200 bps = 20\r\n600  bps = 21\r\n300  bps = 22\r\n"
-         "Number of MPDUS received first time\r\n"
-         "1800 bps = 23\r\n1200 bps = 24\r\n600  bps = 25\r\n300  bps = 26\r\n"
-         "Reason for last frequency change = " +
-         reason + "\r\n\r\n";
+         "Number of MPDUS received O.K\r\n" +
+         Rates(10) + "Number of MPDUS received in Error\r\n" + Rates(14) +
+         "Number of Squitters received O.K = 1000\r\nNumber of Squitters received in Error = 18\r\n"
+         "Number of MPDUS transmitted\r\n" +
+         Rates(19) + "Number of MPDUS received first time\r\n" + Rates(23) +
+         "Reason for last frequency change = " + reason + "\r\n\r\n";
 }
 
 // A hex dump line of fewer than 15 bytes: their hex, a blank for each byte
@@ -162,8 +164,8 @@ TEST_F(HfnpduDecoderTest, FrequencyDataWithoutPositionOrWithSixEntries) {
   for (int i = 0; i < 6; ++i) {
     // Without a system table the frequency numbers, 8 characters each.
     char numbers[80];
-    std::snprintf(numbers, sizeof numbers, "Propagating frequencies %8d%8d\r\nTuned frequencies %8d\r\n", i + 1,
-                  i + 3, 20 - i);
+    std::snprintf(numbers, sizeof numbers, "Propagating frequencies %8d%8d\r\nTuned frequencies %8d\r\n", i + 1, i + 3,
+                  20 - i);
     expected += "GS ID " + std::to_string(i + 1) + " " + names[i] + " UTC " + (i % 2 == 0 ? "LOCKED" : "NOT LOCKED") +
                 "\r\n" + numbers;
   }
@@ -203,8 +205,12 @@ TEST_F(HfnpduDecoderTest, RequestsAndUnknownTypes) {
 
 TEST_F(HfnpduDecoderTest, AcarsDownlinkPrintsTheMessageThenTheRendering) {
   settings.Set(&SettingsRecord::showHAcars, 1);
-  const auto block = tb::BuildAcarsBlock({.registration = "N123AB", .label = "H1", .blockId = 'D',
-                                          .messageNumber = "M01A", .flightId = "UA1234", .text = "HI"});
+  const auto block = tb::BuildAcarsBlock({.registration = "N123AB",
+                                          .label = "H1",
+                                          .blockId = 'D',
+                                          .messageNumber = "M01A",
+                                          .flightId = "UA1234",
+                                          .text = "HI"});
   decodedText.Printf("[LPDU]\r\n");
   const std::string pending = Decode(tb::BuildAcarsHfnpdu(block));
 
@@ -212,7 +218,8 @@ TEST_F(HfnpduDecoderTest, AcarsDownlinkPrintsTheMessageThenTheRendering) {
   EXPECT_EQ(ui.decodedText[0],
             "[LPDU]\r\nHACARS mode: 2  Aircraft reg: .N123AB\r\n"
             "Message label: H1  Block id: D  Msg. no: M01A Flight id: UA1234\r\n"
-            "Message content:-\r\nHI\r\n" + testing::WithCrLf(testing::kTestClosingLine));
+            "Message content:-\r\nHI\r\n" +
+                testing::WithCrLf(testing::kTestClosingLine));
   // The label comes from the record the message itself just created. The
   // rendering ends with the ETX: check bytes and DEL are not characters.
   EXPECT_EQ(pending,

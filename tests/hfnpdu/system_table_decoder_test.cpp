@@ -19,9 +19,8 @@ std::vector<tb::SystemTableStation> Stations() {
 }
 
 std::string PacketLines(int count, int sequence, const char* version) {
-  return "[SYSTEM TABLE]\r\nNumber of Packets in Table " + std::to_string(count) +
-         "\r\nSequence number " + std::to_string(sequence) + "\r\nVersion " + version +
-         "\r\n\r\n";
+  return "[SYSTEM TABLE]\r\nNumber of Packets in Table " + std::to_string(count) + "\r\nSequence number " +
+         std::to_string(sequence) + "\r\nVersion " + version + "\r\n\r\n";
 }
 
 const std::string kReykjavikLines =
@@ -33,9 +32,9 @@ const std::string kShannonLines =
     "Number of frequencies 1\r\nFrequency 5720000 Hz Master Frame Slot 0\r\n";
 
 std::string TableLines(int count, const char* version) {
-  return "[SYSTEM TABLE]\r\nNumber of Packets in Table " + std::to_string(count) +
-         "\r\nVersion " + version + "\r\n\r\nGround Station ID 3 REYKJAVIK - ICELAND " +
-         kReykjavikLines + "\r\nGround Station ID 7 SHANNON - IRELAND " + kShannonLines + "\r\n";
+  return "[SYSTEM TABLE]\r\nNumber of Packets in Table " + std::to_string(count) + "\r\nVersion " + version +
+         "\r\n\r\nGround Station ID 3 REYKJAVIK - ICELAND " + kReykjavikLines +
+         "\r\nGround Station ID 7 SHANNON - IRELAND " + kShannonLines + "\r\n";
 }
 
 class SystemTableDecoderTest : public ::testing::Test, protected testing::HfnpduTestRig {

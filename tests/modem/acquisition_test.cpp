@@ -49,7 +49,8 @@ TEST(PathChoice, StrictlyBestScoreWinsAndTiesKeepThePreviousPath) {
 
 // Sequence A at two samples per symbol.
 std::vector<Complex> PreambleSamples(int lead, Complex scale) {
-  std::vector<Complex> x(static_cast<std::size_t>(lead + 2 * hfdl::kSequenceALength + PreambleSearcher::kPositions), Complex{});
+  std::vector<Complex> x(static_cast<std::size_t>(lead + 2 * hfdl::kSequenceALength + PreambleSearcher::kPositions),
+                         Complex{});
   for (int k = 0; k < hfdl::kSequenceALength; ++k)
     x[static_cast<std::size_t>(lead + 2 * k)] = scale * known::kPreambleA[static_cast<std::size_t>(k)];
   return x;
@@ -95,7 +96,8 @@ TEST(PreambleSearch, TwoCopiesOfAAreFoundAtTheirStart) {
 TEST(BurstReport, StatusLineSlotTextsAndModeNames) {
   EXPECT_EQ(FormatBurstStatus(4, 4, -12.345, 52.9f, 90),
             "TS(4) 600  bps 1.8 sec Interleaver FREQ ERR -12.35 Hz Mag 52 Votes 37 ");
-  EXPECT_EQ(FormatBurstStatus(0, 1, 0.0, 3.5f, 127), "TS(0) 1800 bps 4.2 sec Interleaver FREQ ERR 0.00 Hz Mag 3 Votes 0 ");
+  EXPECT_EQ(FormatBurstStatus(0, 1, 0.0, 3.5f, 127),
+            "TS(0) 1800 bps 4.2 sec Interleaver FREQ ERR 0.00 Hz Mag 3 Votes 0 ");
   EXPECT_NE(FormatBurstStatus(1, 6, CarrierErrorHz(0.0f, 0), 10.0f, 100).find("FREQ ERR -50.00 Hz"), std::string::npos);
   EXPECT_DOUBLE_EQ(CarrierErrorHz(0.0f, 2), 50.0);
   // The estimator's omega has the opposite sign of the offset: -omega * 3600 / 2 pi.

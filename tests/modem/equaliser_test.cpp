@@ -132,8 +132,8 @@ void Receive(const ProbeChannel& c, RlsEqualiser::Tracking tracking, OnBlock&& o
     const int first = ProbeChannel::kPreamble + b * RlsEqualiser::kRecordSize;
     std::array<float, RlsEqualiser::kRecordSize> record{};
     std::copy_n(c.sent.begin() + first, RlsEqualiser::kRecordSize, record.begin());
-    const auto& outputs =
-        eq.ProcessBlock(std::span<const Complex, 90>(&c.received[static_cast<std::size_t>(16 + 2 * first)], 90), record);
+    const auto& outputs = eq.ProcessBlock(
+        std::span<const Complex, 90>(&c.received[static_cast<std::size_t>(16 + 2 * first)], 90), record);
     EXPECT_EQ(eq.UpdateCounter(), 0);
     if (b == 0) {
       EXPECT_EQ(outputs, RlsEqualiser::Outputs{});
@@ -200,7 +200,9 @@ TEST(RlsEqualiser, PhaseLoopsFollowAResidualOffsetAndTheSteadyOneJittersLess) {
 TEST(BackwardEqualiser, SeesEveryDataBlockInTimeOrderFromTheForwardWeights) {
   const ProbeChannel c = MakeProbeChannel(20, 0.001f, 0.5, 11, Complex{0.0f, 0.5f});
   BackwardEqualiser backward;
-  const auto at = [&](int symbol) { return std::span<const Complex, 90>(&c.received[static_cast<std::size_t>(16 + 2 * symbol)], 90); };
+  const auto at = [&](int symbol) {
+    return std::span<const Complex, 90>(&c.received[static_cast<std::size_t>(16 + 2 * symbol)], 90);
+  };
   backward.Begin(at(ProbeChannel::kPreamble - RlsEqualiser::kRecordSize));
   std::array<Complex, RlsEqualiser::kTaps> last{};
   Receive(c, RlsEqualiser::kFollowing, [&](const RlsEqualiser& eq, const RlsEqualiser::Outputs&, int b) {
@@ -212,9 +214,10 @@ TEST(BackwardEqualiser, SeesEveryDataBlockInTimeOrderFromTheForwardWeights) {
   backward.Run(dataBlocks, last);
   for (int k = 1; k <= dataBlocks; ++k) {
     for (int j = 0; j < RlsEqualiser::kData; ++j) {
-      const float sent = c.sent[static_cast<std::size_t>(ProbeChannel::kPreamble + (k - 1) * RlsEqualiser::kRecordSize +
-                                                         RlsEqualiser::kProbes + j)] *
-                         known::kScrambler[static_cast<std::size_t>((RlsEqualiser::kData * (k - 1) + j) % hfdl::kScramblerLength)];
+      const float sent =
+          c.sent[static_cast<std::size_t>(ProbeChannel::kPreamble + (k - 1) * RlsEqualiser::kRecordSize +
+                                          RlsEqualiser::kProbes + j)] *
+          known::kScrambler[static_cast<std::size_t>((RlsEqualiser::kData * (k - 1) + j) % hfdl::kScramblerLength)];
       const Complex z = backward.Data(k)[static_cast<std::size_t>(j)];
       EXPECT_NEAR(z.real(), 0.1f * sent, 0.03f) << k << " " << j;
       EXPECT_NEAR(z.imag(), 0.0f, 0.03f) << k << " " << j;

@@ -17,7 +17,8 @@ namespace {
 class Recordings : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(TALVIR_RECORDINGS_DIR)) GTEST_SKIP() << "no recordings folder at " << TALVIR_RECORDINGS_DIR;
+    if (!std::filesystem::exists(TALVIR_RECORDINGS_DIR))
+      GTEST_SKIP() << "no recordings folder at " << TALVIR_RECORDINGS_DIR;
   }
   testing::RecordingUiLink ui;
 };

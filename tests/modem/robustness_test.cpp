@@ -62,7 +62,8 @@ void Robustness::ExpectStillDecodes() {
 
 TEST_F(Robustness, PureCarrierAt1440Hz) {
   FeedGenerated(harness, [](std::size_t n) {
-    return 0.9f * static_cast<float>(std::sin(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
+    return 0.9f *
+           static_cast<float>(std::sin(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
   });
   ExpectStillDecodes();
 }

@@ -78,7 +78,8 @@ TEST_P(RoundTrip, BurstAt30DbDecodesToTheSentBytes) {
   else
     EXPECT_GT(dataLike, ConstellationRing::kSize / 5);
   // One training block, then one block per data block, then the frame.
-  EXPECT_EQ(std::count(ui.constellationUpdates.begin(), ui.constellationUpdates.end(), 0), hfdl::Rate(code).dataBlocks + 1);
+  EXPECT_EQ(std::count(ui.constellationUpdates.begin(), ui.constellationUpdates.end(), 0),
+            hfdl::Rate(code).dataBlocks + 1);
   EXPECT_EQ(ui.constellationUpdates.back(), 1);
   EXPECT_EQ(ui.statisticsUpdates, 1);
 }
@@ -105,7 +106,8 @@ std::vector<testing::RecordingFrameReceiver::Frame> DecodeInSlotZero(int sentCod
   if (squitterFirst) harness.modem->SlotClockReset();
   harness.FeedSilence(squitterFirst ? kSlotZeroAfterReset : kSlotZeroStart);
   frame = testing::RandomFrame(sentCode, 99);
-  harness.Feed(testbench::ApplyChannel(testbench::ModulateHfdlBurst(frame, sentCode, {.startSeconds = 0.01}), {.snrDb = 30.0}));
+  harness.Feed(
+      testbench::ApplyChannel(testbench::ModulateHfdlBurst(frame, sentCode, {.startSeconds = 0.01}), {.snrDb = 30.0}));
   harness.FeedSilence(1.0);
   return harness.receiver.frames;
 }
