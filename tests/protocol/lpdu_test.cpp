@@ -45,12 +45,10 @@ TEST(Lpdu, DataLpdusInBothDirections) {
   const Case cases[] = {
       {Downlink({BuildNumberedDataLpdu(numbered)}),
        std::string("[LPDU NUMBERED DATA FM AIR 3A TO GND]\r\nRN = 3  U(S)/D(S) = 9\r\n") +
-       "[BDU PQ = 5  M = 1  BSN = 6]\r\n" +
-       kThreeByteDump},
+           "[BDU PQ = 5  M = 1  BSN = 6]\r\n" + kThreeByteDump},
       {Uplink({BuildNumberedDataLpdu(numbered)}),
        std::string("[LPDU NUMBERED DATA FM GND TO AIR 3A]\r\nRN = 3  U(S)/D(S) = 9\r\n") +
-       "[BDU PQ = 5  M = 1  BSN = 6]\r\n" +
-       kThreeByteDump},
+           "[BDU PQ = 5  M = 1  BSN = 6]\r\n" + kThreeByteDump},
       {Downlink({BuildUnnumberedDataLpdu(kHfnpdu)}), "[LPDU UNNUMBERED DATA FM AIR 3A TO GND]\r\n"},
       {Uplink({BuildUnnumberedDataLpdu(kHfnpdu)}, 0), "[LPDU UNNUMBERED DATA FM GND TO AIR BRD]\r\n"},
       {Downlink({BuildUnnumberedDataLpdu(kHfnpdu, true)}), "[LPDU UNNUMBERED ACKED DATA FM AIR 3A TO GND]\r\n"},
@@ -65,7 +63,8 @@ TEST(Lpdu, DataLpdusInBothDirections) {
 
 TEST(Lpdu, DataLpdusPassHfnpdusOnWithLpduOff) {
   ProtocolRig rig;
-  rig.Receive(Downlink({BuildUnnumberedDataLpdu(kHfnpdu), BuildLogonRequestLpdu(LpduType::kLogonRequest, 0xABCDEF, kHfnpdu)}));
+  rig.Receive(
+      Downlink({BuildUnnumberedDataLpdu(kHfnpdu), BuildLogonRequestLpdu(LpduType::kLogonRequest, 0xABCDEF, kHfnpdu)}));
   ASSERT_EQ(rig.hfnpdu.calls.size(), 2u);
   EXPECT_EQ(rig.hfnpdu.calls[0].data, kHfnpdu);
   EXPECT_EQ(rig.hfnpdu.calls[1].data, kHfnpdu);
@@ -125,8 +124,8 @@ TEST(Lpdu, LogonConfirmGivesTheFollowingLpdusTheNewAid) {
 
   // ... and a confirm for an unknown aircraft creates one under its key.
   const LogonConfirmFields other{0x111111, 0x43, 0, 0, 0};
-  EXPECT_EQ(rig.Receive(Uplink({BuildLogonConfirmLpdu(LpduType::kLogonConfirm, other),
-                                BuildUnnumberedDataLpdu(kHfnpdu)}, 255)),
+  EXPECT_EQ(rig.Receive(
+                Uplink({BuildLogonConfirmLpdu(LpduType::kLogonConfirm, other), BuildUnnumberedDataLpdu(kHfnpdu)}, 255)),
             "[LPDU LOG ON CONFIRM]\r\nICAO 111111 ID 43 TXW = 0 D(R) = 0 D(R)vect = 0\r\n"
             "[LPDU UNNUMBERED DATA FM GND TO AIR 43]\r\n\r\n");
   EXPECT_EQ(rig.flights.FlightDbFindByIcao(0x111111), rig.flights.FlightDbFindByLogonKey(7 * 256 + 0x43));
@@ -148,9 +147,8 @@ TEST(Lpdu, UnknownTypeCrcFailureAndShortBodies) {
   rig.hfnpdu.calls.clear();
   const uint8_t shortBody[] = {1, 2};
   const uint8_t shortConfirm[] = {1, 2, 3, 0x42, 0, 0};
-  EXPECT_EQ(rig.Receive(Uplink({BuildLpdu(0x8F, shortBody), BuildLpdu(0x9F, shortConfirm),
-                                BuildLpdu(0x2F, shortBody), BuildLpdu(0x00, {}),
-                                BuildUnnumberedDataLpdu(kHfnpdu)})),
+  EXPECT_EQ(rig.Receive(Uplink({BuildLpdu(0x8F, shortBody), BuildLpdu(0x9F, shortConfirm), BuildLpdu(0x2F, shortBody),
+                                BuildLpdu(0x00, {}), BuildUnnumberedDataLpdu(kHfnpdu)})),
             "[LPDU UNNUMBERED DATA FM GND TO AIR 3A]\r\n\r\n");
   ASSERT_EQ(rig.hfnpdu.calls.size(), 1u);
   EXPECT_EQ(rig.hfnpdu.calls[0].link.aid, 0x3A);

@@ -31,13 +31,15 @@ TEST(Mpdu, AirHeadersWithoutLpdusAndTheirSlotRequestsAndRates) {
     bool synced;
     std::string expected;
   };
-  const std::string airHeader = "\r\n[MPDU 00:00:00 AIR 3A SLOT 1 300 BPS ]\r\n"
-                                "Nr LPDUs = 0 Ground station ID SHANNON - IRELAND NOT SYNCHED\r\nAircraft ID 3A\r\n";
+  const std::string airHeader =
+      "\r\n[MPDU 00:00:00 AIR 3A SLOT 1 300 BPS ]\r\n"
+      "Nr LPDUs = 0 Ground station ID SHANNON - IRELAND NOT SYNCHED\r\nAircraft ID 3A\r\n";
   const Case cases[] = {
       {255, 0x13, 1, true,
        "\r\n[MPDU 00:00:00 AIR LOGON SLOT 1 300 BPS ]\r\n"
        "Nr LPDUs = 0 Ground station ID SHANNON - IRELAND SYNCHED\r\nAircraft ID LOG-ON\r\n"
-       "Slots Requested medium = 2 Low = 3\r\nMax Bit rate 300 bps U(R) = 5 UR(R)vect = 7\r\n" + kPreambleOk},
+       "Slots Requested medium = 2 Low = 3\r\nMax Bit rate 300 bps U(R) = 5 UR(R)vect = 7\r\n" +
+           kPreambleOk},
       {0x3A, 0x85, 4, false,
        airHeader + "NF Slots requested = 5\r\nMax Bit rate 1800 bps U(R) = 5 UR(R)vect = 7\r\n\r\n"},
       {0x3A, 0x53, 0, false,
@@ -90,8 +92,8 @@ TEST(Mpdu, AirLpdusDecodedInOrderAllFifteen) {
 TEST(Mpdu, LpdusPastTheReceivedBytesAreSkipped) {
   ProtocolRig rig;
   rig.Show({&SettingsRecord::showLpdu});
-  auto frame = BuildAirMpdu(AirHeader(0x3A, 0), {BuildUnnumberedDataLpdu(Hfnpdu(1)),
-                                                  BuildUnnumberedDataLpdu(Hfnpdu(2))});
+  auto frame =
+      BuildAirMpdu(AirHeader(0x3A, 0), {BuildUnnumberedDataLpdu(Hfnpdu(1)), BuildUnnumberedDataLpdu(Hfnpdu(2))});
   frame.resize(frame.size() - 1);
   frame.shrink_to_fit();
   EXPECT_EQ(rig.Receive(frame), "[LPDU UNNUMBERED DATA FM AIR 3A TO GND]\r\n\r\n");
@@ -120,7 +122,8 @@ TEST(Mpdu, GroundHeaderOfEightFullBlocks) {
   std::vector<GroundMpduBlock> blocks;
   for (int b = 0; b < 8; ++b) {
     GroundMpduBlock block{static_cast<uint8_t>(b == 0 ? 0 : 0x10 + b), b % 5, {}};
-    for (int i = 0; i < 15; ++i) block.lpdus.push_back(BuildUnnumberedDataLpdu(Hfnpdu(static_cast<uint8_t>(15 * b + i))));
+    for (int i = 0; i < 15; ++i)
+      block.lpdus.push_back(BuildUnnumberedDataLpdu(Hfnpdu(static_cast<uint8_t>(15 * b + i))));
     blocks.push_back(block);
   }
   const std::string text = rig.Receive(BuildGroundMpdu({7, false}, blocks));

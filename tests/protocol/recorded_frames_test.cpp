@@ -1,6 +1,8 @@
 // Frames real ground stations and aircraft sent (received by others from the
 // air), through the whole decoder chain.
 
+#include "testbench_frames/recorded_frames.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,7 +10,6 @@
 
 #include "full_chain_rig.h"
 #include "tracking/position_text.h"
-#include "testbench_frames/recorded_frames.h"
 
 namespace talvir::testing {
 namespace {
@@ -40,9 +41,9 @@ TEST(RecordedFrames, Squitter) {
       "\r\n"
       "LPDU ACK codes\r\n";
   EXPECT_EQ(text.substr(0, start.size()), start);
-  for (const char* line : {"ACK S01(N-2) ID 6E  ACK(1)\r\n", "ACK S07(N-2) ID 70  ACK(1)\r\n",
-                           "ACK S03(N-1) ID 71  ACK(1)\r\n", "ASN S04 (N+0) AIR ID 68 \r\n",
-                           "ASN S02 (N+1) Random Access\r\n"}) {
+  for (const char* line :
+       {"ACK S01(N-2) ID 6E  ACK(1)\r\n", "ACK S07(N-2) ID 70  ACK(1)\r\n", "ACK S03(N-1) ID 71  ACK(1)\r\n",
+        "ASN S04 (N+0) AIR ID 68 \r\n", "ASN S02 (N+1) Random Access\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
   const std::string end = "Frame Index = 734 * Frame offset = 7\r\nLowest Priority accepted 0\r\n\r\n";
@@ -81,11 +82,12 @@ TEST(RecordedFrames, AirMpduWithPerformanceData) {
                       "Performance version 1\r\nFlight Leg 51\r\nGS REYKJAVIK - ICELAND\r\nNOT SYNCHED TO UTC\r\n"
                       "Frequency 6\r\nPrevious Leg lost count 12\r\nCurrent Leg lost count 0\r\n"
                       "Previous Leg Number of sec disabled 0\r\nCurrent Leg Number of sec disabled 0\r\n"
-                      "Number of MPDUS received O.K\r\n" + counts(3) + "Number of MPDUS received in Error\r\n" +
-                      counts(0) +
+                      "Number of MPDUS received O.K\r\n" +
+                      counts(3) + "Number of MPDUS received in Error\r\n" + counts(0) +
                       "Number of Squitters received O.K = 16\r\nNumber of Squitters received in Error = 0\r\n"
-                      "Number of MPDUS transmitted\r\n" + counts(4) + "Number of MPDUS received first time\r\n" +
-                      counts(3) + "Reason for last frequency change = Too many NAKs\r\n\r\n\r\n");
+                      "Number of MPDUS transmitted\r\n" +
+                      counts(4) + "Number of MPDUS received first time\r\n" + counts(3) +
+                      "Reason for last frequency change = Too many NAKs\r\n\r\n\r\n");
   EXPECT_EQ(chain.ui.flightList, std::vector<std::string>{"SU0219"});
   EXPECT_EQ(chain.stack.decoder.FrameOutcomeLabel(), "SU0219");
 

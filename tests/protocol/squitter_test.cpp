@@ -25,8 +25,7 @@ SquitterFields ShannonSquitter() {
 }
 
 constexpr const char* kChange = "[HF GROUND STATION CHANGE -> SHANNON - IRELAND]\r\n";
-constexpr const char* kSummary =
-    " GND 23:59:57 UTC SHANNON - IRELAND  DB = 5  SV = 2  GS UP LIGHT  OFFSET 12";
+constexpr const char* kSummary = " GND 23:59:57 UTC SHANNON - IRELAND  DB = 5  SV = 2  GS UP LIGHT  OFFSET 12";
 const std::string kStations =
     "SHANNON - IRELAND UTC LOCKED Active freqs (Hz)        1       3\r\n"
     "REYKJAVIK - ICELAND UTC UNLOCKED Active freqs (Hz) \r\n"

@@ -56,10 +56,10 @@ void SoakLedger::OnMpdu(const BurstInfo&, const MpduHeader& header) {
   JudgePendingMpdu();
   ++totals_.goodFrames;
   mpduPending_ = true;
-  const bool ours = header.groundStationId == kSoakStationId &&
-                    (header.direction == kDirectionGroundToAir || header.aid == kSoakAid);
-  mpduDescription_ = ours ? "" : "MPDU of station " + std::to_string(header.groundStationId) + " AID " +
-                                     std::to_string(header.aid);
+  const bool ours =
+      header.groundStationId == kSoakStationId && (header.direction == kDirectionGroundToAir || header.aid == kSoakAid);
+  mpduDescription_ =
+      ours ? "" : "MPDU of station " + std::to_string(header.groundStationId) + " AID " + std::to_string(header.aid);
 }
 
 void SoakLedger::OnLpdu(const BurstInfo&, const LpduRecord& lpdu) {

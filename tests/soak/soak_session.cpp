@@ -237,8 +237,9 @@ int SoakSession::Finish(Application& app, const char* pipeline) {
   }
 
   // Memory: from the first sample after a sixth of the run to the end.
-  const auto warm = std::find_if(samples.begin(), samples.end(),
-                                 [this](const MemorySample& sample) { return sample.audioHours * 6 >= options_.hours; });
+  const auto warm = std::find_if(samples.begin(), samples.end(), [this](const MemorySample& sample) {
+    return sample.audioHours * 6 >= options_.hours;
+  });
   const long warmKiB = warm != samples.end() ? warm->residentKiB : endKiB;
   long highestKiB = endKiB;
   for (auto sample = warm; sample != samples.end(); ++sample) highestKiB = std::max(highestKiB, sample->residentKiB);
@@ -257,8 +258,9 @@ int SoakSession::Finish(Application& app, const char* pipeline) {
     ++logFiles;
   }
   const std::vector<std::string> tokens = ledger_.DecodedTokens();
-  const auto missing = std::count_if(tokens.begin(), tokens.end(),
-                                     [&logs](const std::string& token) { return logs.find(token) == std::string::npos; });
+  const auto missing = std::count_if(tokens.begin(), tokens.end(), [&logs](const std::string& token) {
+    return logs.find(token) == std::string::npos;
+  });
   checks.push_back({std::to_string(logFiles) + " log files of whole lines", logFiles > 0 && whole});
   checks.push_back({"every decoded ACARS message logged (" + std::to_string(missing) + " missing)", missing == 0});
 

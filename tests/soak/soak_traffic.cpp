@@ -45,10 +45,10 @@ std::vector<uint8_t> SystemTableData() {
 const std::vector<std::vector<uint8_t>>& SystemTableFrames() {
   static const std::vector<std::vector<uint8_t>> frames = [] {
     std::vector<std::vector<uint8_t>> built;
-    for (const auto& packet : testbench::BuildSystemTableHfnpdus(kSystemTableVersion, SystemTableData(),
-                                                                 kSystemTablePackets)) {
-      const testbench::GroundMpduBlock block{.aid = testbench::kAidBroadcast, .maxBitRateCode = 4,
-                                             .lpdus = {testbench::BuildUnnumberedDataLpdu(packet)}};
+    for (const auto& packet :
+         testbench::BuildSystemTableHfnpdus(kSystemTableVersion, SystemTableData(), kSystemTablePackets)) {
+      const testbench::GroundMpduBlock block{
+          .aid = testbench::kAidBroadcast, .maxBitRateCode = 4, .lpdus = {testbench::BuildUnnumberedDataLpdu(packet)}};
       built.push_back(testbench::BuildGroundMpdu({.groundStationId = kSoakStationId, .utcSynced = true}, {block}));
     }
     return built;
@@ -67,8 +67,11 @@ std::vector<uint8_t> AcarsFrame(uint64_t serial) {
                                                  .text = SerialToken(SentKind::kHfdlAcars, serial)});
   const auto lpdu = testbench::BuildUnnumberedDataLpdu(testbench::BuildAcarsHfnpdu(block));
   if (downlink) {
-    return testbench::BuildAirMpdu({.groundStationId = kSoakStationId, .utcSynced = true,
-                                    .aid = static_cast<uint8_t>(kSoakAid), .maxBitRateCode = 4}, {lpdu});
+    return testbench::BuildAirMpdu({.groundStationId = kSoakStationId,
+                                    .utcSynced = true,
+                                    .aid = static_cast<uint8_t>(kSoakAid),
+                                    .maxBitRateCode = 4},
+                                   {lpdu});
   }
   const testbench::GroundMpduBlock uplink{.aid = static_cast<uint8_t>(kSoakAid), .maxBitRateCode = 4, .lpdus = {lpdu}};
   return testbench::BuildGroundMpdu({.groundStationId = kSoakStationId, .utcSynced = true}, {uplink});
@@ -90,7 +93,7 @@ bool LongBurst(int rateCode) { return rateCode % 2 == 1; }
 
 const char* ConditionName(Condition condition) {
   static constexpr const char* kNames[kConditionCount] = {"clean", "fading", "carrier", "dc offset",
-                                                          "weak", "noise", "silence", "clipped"};
+                                                          "weak",  "noise",  "silence", "clipped"};
   return kNames[static_cast<int>(condition)];
 }
 
@@ -133,8 +136,12 @@ Segment PlanSegment(uint64_t seed, uint64_t index) {
                                        FadingPreset::kDisturbed, FadingPreset::kFlutter};
   scenario.hf.fading = gentle ? FadingPreset::kNone : kFadings[random() % 5];
   switch (segment.condition) {
-    case Condition::kClean: scenario.hf.snrDb = uniform(20, 30); break;
-    case Condition::kFading: scenario.hf.snrDb = uniform(8, 30); break;
+    case Condition::kClean:
+      scenario.hf.snrDb = uniform(20, 30);
+      break;
+    case Condition::kFading:
+      scenario.hf.snrDb = uniform(8, 30);
+      break;
     case Condition::kCarrier:
       scenario.hf.snrDb = uniform(10, 25);
       segment.carrierLevelDb = uniform(0, 12);
@@ -145,9 +152,15 @@ Segment PlanSegment(uint64_t seed, uint64_t index) {
       scenario.hf.dcOffset = {.level = uniform(-0.3, 0.3), .driftAmplitude = 0.05, .driftHz = 0.2};
       scenario.vhf.dcOffset = {.level = uniform(-0.3, 0.3), .driftAmplitude = 0.1, .driftHz = 0.5};
       break;
-    case Condition::kWeak: scenario.hf.snrDb = uniform(-4, 6); break;
-    case Condition::kNoise: scenario.hf.snrDb = 10; break;
-    case Condition::kSilence: scenario.vhf.snrDb.reset(); break;
+    case Condition::kWeak:
+      scenario.hf.snrDb = uniform(-4, 6);
+      break;
+    case Condition::kNoise:
+      scenario.hf.snrDb = 10;
+      break;
+    case Condition::kSilence:
+      scenario.vhf.snrDb.reset();
+      break;
     case Condition::kClipped:
       scenario.hf.snrDb = uniform(15, 30);
       scenario.hf.amplitude = 1.5f;  // well beyond full scale at every peak
@@ -213,14 +226,12 @@ void RenderSegment(const Segment& segment, std::vector<int16_t>& frames) {
   rendered.right.resize(kSamples, 0.0f);
   if (segment.condition == Condition::kCarrier) {
     const double amplitude = segment.scenario.hf.amplitude;
-    testbench::AddCarrier(rendered.left,
-                          {.frequencyHz = segment.carrierFrequencyHz, .levelDb = segment.carrierLevelDb,
-                           .driftHzPerSecond = 0.05},
-                          amplitude * amplitude / 2.0);
+    testbench::AddCarrier(
+        rendered.left,
+        {.frequencyHz = segment.carrierFrequencyHz, .levelDb = segment.carrierLevelDb, .driftHzPerSecond = 0.05},
+        amplitude * amplitude / 2.0);
   }
-  auto toPcm = [](float x) {
-    return static_cast<int16_t>(std::lround(std::clamp(x, -1.0f, 1.0f) * 32767.0f));
-  };
+  auto toPcm = [](float x) { return static_cast<int16_t>(std::lround(std::clamp(x, -1.0f, 1.0f) * 32767.0f)); };
   for (std::size_t i = 0; i < kSamples; ++i) {
     frames[2 * i] = toPcm(rendered.left[i]);
     frames[2 * i + 1] = toPcm(rendered.right[i]);

@@ -21,7 +21,9 @@ using Bytes = std::vector<uint8_t>;
 class MessageLog : public VhfMessageSink {
  public:
   std::vector<Bytes> blocks;
-  void PrintVhfAcars(std::span<const uint8_t> block, const VhfBlockQuality&) override { blocks.emplace_back(block.begin(), block.end()); }
+  void PrintVhfAcars(std::span<const uint8_t> block, const VhfBlockQuality&) override {
+    blocks.emplace_back(block.begin(), block.end());
+  }
 };
 
 TEST(DemoRecording, SignalgenWritesItTheSameAndTheVhfReceiverDecodesIt) {

@@ -122,7 +122,7 @@ TEST(FlightDb, AcarsUpdateMatchesRegistrationAndKeepsTheFlightId) {
   const AircraftRecord r = rig.Record(0);
   EXPECT_EQ(r.FlightIdText(), "AF001");
   EXPECT_EQ(r.logonKey, 7 * 256 + 0x3A);
-  EXPECT_EQ(r.changed, 0);  // nothing new to draw
+  EXPECT_EQ(r.changed, 0);               // nothing new to draw
   EXPECT_TRUE(rig.outputs.dde.empty());  // ACARS never reaches the aircraft item
 
   // listFlight 0 leaves the flight id out of the record and the list.
@@ -179,7 +179,7 @@ TEST(FlightDb, AgeingHonoursTheTimeout) {
   EXPECT_EQ(rig.db.FlightDbFindByFlightId("ONE"), 0);
 
   rig.settings.Set(&SettingsRecord::aircraftTimeoutMinutes, 1);
-  rig.Position(7, 1, 0, "ONE");  // age 0 again
+  rig.Position(7, 1, 0, "ONE");                    // age 0 again
   rig.db.FlightDbUpdateFromLogon(7, 9, 0x999999);  // unlisted
   rig.db.FlightDbAgeTick();
   EXPECT_EQ(rig.db.FlightDbFindByFlightId("ONE"), 0);
@@ -231,7 +231,7 @@ TEST(FlightDb, PublishesOnlyChangesUnlessForced) {
   EXPECT_TRUE(rig.outputs.plots.empty());
   rig.Position(7, 0x3A, 0, "BAW123", 11, 22, 0);
   rig.db.FlightDbUpdateFromAcars(1, 0, 0, "", ".G-ABCD");  // labelled by its registration
-  rig.db.FlightDbUpdateFromLogon(7, 9, 0x999999);           // no label: left out
+  rig.db.FlightDbUpdateFromLogon(7, 9, 0x999999);          // no label: left out
   rig.db.FlightDbPublish(0);
   ASSERT_EQ(rig.outputs.plots.size(), 1u);
   ASSERT_EQ(rig.outputs.plots[0].size(), 2u);

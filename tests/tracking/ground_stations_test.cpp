@@ -29,9 +29,9 @@ void WriteTable(const std::filesystem::path& file, const SystemTable& table, std
 // without shifting later ids; kept when there is no file.
 TEST(GroundStations, BuiltInNamesAndNamesFile) {
   GroundStations stations;
-  const std::pair<int, const char*> builtIn[] = {{0, "UNKNOWN"},   {7, "SHANNON - IRELAND"}, {17, "CANARIAS - SPAIN"},
-                                                 {18, ""},         {126, ""},                {127, "UNKNOWN"},
-                                                 {1000, "UNKNOWN"}, {-1, "UNKNOWN"}};
+  const std::pair<int, const char*> builtIn[] = {
+      {0, "UNKNOWN"}, {7, "SHANNON - IRELAND"}, {17, "CANARIAS - SPAIN"}, {18, ""},
+      {126, ""},      {127, "UNKNOWN"},         {1000, "UNKNOWN"},        {-1, "UNKNOWN"}};
   for (const auto& [id, name] : builtIn) EXPECT_EQ(stations.GroundStationName(id), name) << id;
 
   TempDir dir;
@@ -61,9 +61,8 @@ TEST(GroundStations, TheShippedNamesFileGoesIntoAConfigsFolderThatHasNone) {
   std::filesystem::create_directories(paths.ConfigDir());
   GroundStationsLoad(stations, store, paths);
   EXPECT_EQ(ReadFile(paths.StationNamesFile()), DefaultStationNames());
-  const std::pair<int, const char*> today[] = {{3, "Reykjavik, Iceland"}, {7, "Shannon, Ireland"},
-                                               {10, "UNKNOWN"},           {15, "Al Muharraq, Bahrain"},
-                                               {17, "Canarias, Spain"},   {18, "UNKNOWN"}};
+  const std::pair<int, const char*> today[] = {{3, "Reykjavik, Iceland"},    {7, "Shannon, Ireland"}, {10, "UNKNOWN"},
+                                               {15, "Al Muharraq, Bahrain"}, {17, "Canarias, Spain"}, {18, "UNKNOWN"}};
   for (const auto& [id, name] : today) EXPECT_EQ(stations.GroundStationName(id), name) << id;
   std::istringstream lines{std::string(DefaultStationNames())};
   for (std::string line; std::getline(lines, line);) {

@@ -6,8 +6,8 @@
 #include <bit>
 #include <random>
 #include <set>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/crc16.h"
@@ -79,8 +79,7 @@ TEST_F(FrameAssemblerTest, ParityErrorEndsTheAttemptAtThatByte) {
 // SOH, 297 characters, ETX is the longest block the 300-byte buffer takes.
 std::vector<uint8_t> BlockOfLength(int length) {
   std::vector<uint8_t> block = {0x01};
-  for (int i = 1; i < length - 1; ++i)
-    block.push_back(testbench::WithOddParity(static_cast<uint8_t>('A' + i % 26)));
+  for (int i = 1; i < length - 1; ++i) block.push_back(testbench::WithOddParity(static_cast<uint8_t>('A' + i % 26)));
   block.push_back(0x83);
   const uint16_t bcs = AcarsBcs(std::span<const uint8_t>(block).subspan(1));
   block.push_back(static_cast<uint8_t>(bcs & 0xFF));

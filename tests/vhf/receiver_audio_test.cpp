@@ -42,7 +42,8 @@ TEST(VhfReceiverAudio, DcBlockerFollowsTheOneSampleRecursionAndSettles) {
     blocker.Process(std::span<const float>(audio).subspan(at, 1000), std::span<float>(out).subspan(at, 1000));
   double level = 0.0;
   for (std::size_t n = 0; n < audio.size(); ++n) {
-    level = static_cast<double>(kVhfDcBlockerPole) * level + (1.0 - static_cast<double>(kVhfDcBlockerPole)) * static_cast<double>(audio[n]);
+    level = static_cast<double>(kVhfDcBlockerPole) * level +
+            (1.0 - static_cast<double>(kVhfDcBlockerPole)) * static_cast<double>(audio[n]);
     ASSERT_NEAR(out[n], static_cast<double>(audio[n]) - level, 1e-5) << "sample " << n;
   }
   for (std::size_t n = 1920; n < audio.size(); ++n) EXPECT_NEAR(out[n], audio[n] - 0.5f, 0.012) << "sample " << n;
@@ -79,7 +80,9 @@ TEST(VhfReceiverAudio, DecodesOffZeroDriftingFaintOrClippedIn16Or8Bits) {
   }
 }
 
-std::vector<float> Silence(double seconds) { return std::vector<float>(static_cast<std::size_t>(seconds * kSampleRate)); }
+std::vector<float> Silence(double seconds) {
+  return std::vector<float>(static_cast<std::size_t>(seconds * kSampleRate));
+}
 
 // A tone of peak A has mean power A^2 / 2.
 double FeederLevel(double amplitude) { return 10.0 * std::log10(4.0 * amplitude * amplitude / 2.0); }
@@ -87,8 +90,8 @@ double FeederLevel(double amplitude) { return 10.0 * std::log10(4.0 * amplitude 
 // The level each block is handed over with is the transmission's own mean
 // power on the scale ACARS feeders report, 10 log10(4 P). A loud message, a
 // burst of noise far louder than either message and a quiet message, each
-// after a gap: every block reads its own level. The tolerance covers the low-pass filter's ripple at the tones (0.6 dB at
-// 1200 Hz from the mixer) and the pre-key and ramps around the block.
+// after a gap: every block reads its own level. The tolerance covers the low-pass filter's ripple at the tones (0.6 dB
+// at 1200 Hz from the mixer) and the pre-key and ramps around the block.
 TEST(VhfMessageLevel, EachBlockReadsItsOwnPowerWhateverCameBefore) {
   constexpr double kLoud = 0.5;  // the modulator's default
   constexpr double kQuiet = 0.05;
