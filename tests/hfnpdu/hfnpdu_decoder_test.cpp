@@ -13,106 +13,112 @@ namespace {
 namespace tb = testbench;
 using testing::Bytes;
 
-// 90 degrees north, 180 degrees west: texts the formatters give exactly.
-constexpr uint32_t kLatitude90N = 0x40000;
-constexpr uint32_t kLongitude180W = 0x80000;
+// 90 degrees north, 180 degrees west at 12:00:00: texts the formatters give exactly.
+constexpr tb::PositionField kPosition{0x40000, 0x80000, 21600};
 const std::string kPositionLine = " LAT 90 0 0  N  LON 180 0 0  W  \r\n";
 
 tb::PerformanceData Report() {
-  tb::PerformanceData r;
-  r.flightId = "UA1234";
-  r.position = {kLatitude90N, kLongitude180W, 21600};  // 12:00:00
-  r.performanceVersion = 1;
-  r.flightLeg = 2;
-  r.groundStationId = 3;
-  r.utcSynced = true;
-  r.frequencyIndex = 0;
-  r.previousLegLostCount = 4;
-  r.currentLegLostCount = 5;
-  r.previousLegSecondsDisabled = 6;
-  r.currentLegSecondsDisabled = 300;
-  r.mpdusReceivedOk = {10, 11, 12, 13};
-  r.mpdusReceivedInError = {14, 15, 16, 17};
-  r.squittersReceivedOk = 1000;
-  r.squittersReceivedInError = 18;
-  r.mpdusTransmitted = {19, 20, 21, 22};
-  r.mpdusReceivedFirstTime = {23, 24, 25, 26};
-  r.frequencyChangeReason = 1;
-  r.vendorCode = 3;
-  return r;
+  return {.flightId = "UA1234",
+          .position = kPosition,
+          .flightLeg = 2,
+          .groundStationId = 3,
+          .utcSynced = true,
+          .previousLegLostCount = 4,
+          .currentLegLostCount = 5,
+          .previousLegSecondsDisabled = 6,
+          .currentLegSecondsDisabled = 300,
+          .mpdusReceivedOk = {10, 11, 12, 13},
+          .mpdusReceivedInError = {14, 15, 16, 17},
+          .squittersReceivedOk = 1000,
+          .squittersReceivedInError = 18,
+          .mpdusTransmitted = {19, 20, 21, 22},
+          .mpdusReceivedFirstTime = {23, 24, 25, 26},
+          .frequencyChangeReason = 1,
+          .vendorCode = 3};
 }
 
-const std::string kPerformanceHead = "[HFNPDU PERFORMANCE]\r\n12:00:00  UTC  Flight ID = UA1234 " +
-                                     kPositionLine;
+const std::string kPerformanceHead = "[HFNPDU PERFORMANCE]\r\n12:00:00  UTC  Flight ID = UA1234 " + kPositionLine;
+
+// Four counts, 1800 bps first.
+std::string Rates(int first) {
+  std::string lines;
+  for (const char* rate : {"1800 bps", "1200 bps", "600  bps", "300  bps"})
+    lines += std::string(rate) + " = " + std::to_string(first++) + "\r\n";
+  return lines;
+}
 
 std::string VerboseBody(const std::string& frequencyLine, const std::string& reason) {
-  return "Performance version 1\r\nFlight Leg 2\r\nGS REYKJAVIK - ICELAND\r\nSYNCHED TO UTC\r\n" +
-         frequencyLine +
+  return "Performance version 1\r\nFlight Leg 2\r\nGS REYKJAVIK - ICELAND\r\nSYNCHED TO UTC\r\n" + frequencyLine +
          "Previous Leg lost count 4\r\nCurrent Leg lost count 5\r\n"
          "Previous Leg Number of sec disabled 6\r\nCurrent Leg Number of sec disabled 300\r\n"
-         "Number of MPDUS received O.K\r\n"
-         "1800 bps = 10\r\n1200 bps = 11\r\n600  bps = 12\r\n300  bps = 13\r\n"
-         "Number of MPDUS received in Error\r\n"
-         "1800 bps = 14\r\n1200 bps = 15\r\n600  bps = 16\r\n300  bps = 17\r\n"
-         "Number of Squitters received O.K = 1000\r\n"
-         "Number of Squitters received in Error = 18\r\n"
-         "Number of MPDUS transmitted\r\n"
-         "1800 bps = 19\r\n1200 bps = 20\r\n600  bps = 21\r\n300  bps = 22\r\n"
-         "Number of MPDUS received first time\r\n"
-         "1800 bps = 23\r\n1200 bps = 24\r\n600  bps = 25\r\n300  bps = 26\r\n"
-         "Reason for last frequency change = " +
-         reason + "\r\n\r\n";
+         "Number of MPDUS received O.K\r\n" +
+         Rates(10) + "Number of MPDUS received in Error\r\n" + Rates(14) +
+         "Number of Squitters received O.K = 1000\r\nNumber of Squitters received in Error = 18\r\n"
+         "Number of MPDUS transmitted\r\n" +
+         Rates(19) + "Number of MPDUS received first time\r\n" + Rates(23) +
+         "Reason for last frequency change = " + reason + "\r\n\r\n";
+}
+
+// A hex dump line of fewer than 15 bytes: their hex, a blank for each byte
+// missing, then the letters.
+std::string DumpLine(const std::string& hex, const std::string& letters) {
+  return hex + std::string(15 - hex.size() / 3, ' ') + "    " + letters + "\r\n";
 }
 
 class HfnpduDecoderTest : public ::testing::Test, protected testing::HfnpduTestRig {
  protected:
   HfnpduDecoderTest() { settings.Set(&SettingsRecord::showHfnpdu, 1); }
-
-  // Station 3 with 8927 kHz as its first frequency, stored and valid.
-  void StoreSystemTable() {
-    SystemTable table{};
-    table.version = 7;
-    table.stationCount = 1;
-    table.stations[0].id = 3;
-    table.stations[0].frequencyCount = 2;
-    table.stations[0].frequencies[0] = {8927000, 1};
-    table.stations[0].frequencies[1] = {5720000, 2};
-    ASSERT_TRUE(store.StoreSystemTable(table));
-    store.SetSystemTableValid(true);
+  std::string DecodeAndFlush(std::span<const uint8_t> hfnpdu) {
+    const std::string text = Decode(hfnpdu);
+    decodedText.Flush();
+    return text;
   }
 };
 
-TEST_F(HfnpduDecoderTest, PerformanceDataSummaryFeedsTheDatabase) {
-  EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(Report())), kPerformanceHead);
-
-  const int index = flights.FlightDbFindByFlightId("UA1234");
-  ASSERT_GE(index, 0);
-  const auto record = flights.FlightDbRecord(index);
-  EXPECT_EQ(record->latitude, static_cast<int32_t>(kLatitude90N));
-  EXPECT_EQ(record->longitude, static_cast<int32_t>(kLongitude180W));
+TEST_F(HfnpduDecoderTest, PerformanceDataFeedsTheDatabaseWhateverIsShownButShortDataDoesNot) {
+  EXPECT_EQ(DecodeAndFlush(tb::BuildPerformanceDataHfnpdu(Report())), kPerformanceHead);
+  const auto record = flights.FlightDbRecord(flights.FlightDbFindByFlightId("UA1234"));
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(record->latitude, static_cast<int32_t>(kPosition.latitudeCode));
+  EXPECT_EQ(record->longitude, static_cast<int32_t>(kPosition.longitudeCode));
   EXPECT_EQ(record->positionTime, 21600);
   EXPECT_EQ(record->logonKey, testing::kRigGroundStation * 256 + testing::kRigAid);
+
+  flights.FlightDbClear();
+  settings.Set(&SettingsRecord::showHfnpdu, 0);
+  auto hfnpdu = tb::BuildPerformanceDataHfnpdu(Report());
+  hfnpdu.pop_back();
+  EXPECT_EQ(Decode(hfnpdu), "");
+  EXPECT_EQ(flights.FlightDbFindByFlightId("UA1234"), -1);
+  EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(Report())), "");
+  EXPECT_GE(flights.FlightDbFindByFlightId("UA1234"), 0);
 }
 
 TEST_F(HfnpduDecoderTest, PerformanceDataVerboseWithAndWithoutSystemTable) {
   settings.Set(&SettingsRecord::verbose, 1);
-  EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(Report())),
+  EXPECT_EQ(DecodeAndFlush(tb::BuildPerformanceDataHfnpdu(Report())),
             kPerformanceHead + VerboseBody("Frequency 1\r\n", "Too many NAKs, vendor code 3"));
-  decodedText.Flush();
-  StoreSystemTable();
+  // Station 3 with 8927 kHz as its first frequency, stored and valid.
+  SystemTable table{};
+  table.version = 7;
+  table.stationCount = 1;
+  table.stations[0].id = 3;
+  table.stations[0].frequencyCount = 2;
+  table.stations[0].frequencies[0] = {8927000, 1};
+  table.stations[0].frequencies[1] = {5720000, 2};
+  ASSERT_TRUE(store.StoreSystemTable(table));
+  store.SetSystemTableValid(true);
   auto report = Report();
   report.frequencyChangeReason = 12;
   report.vendorCode = 0;
-  EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(report)),
+  EXPECT_EQ(DecodeAndFlush(tb::BuildPerformanceDataHfnpdu(report)),
             kPerformanceHead + VerboseBody("Frequency   8927.0(KHz)\r\n", "Unknown code 12"));
-  decodedText.Flush();
 
   // Frequencies the table does not hold (a third of station 3, any of
   // station 9) show their numbers, as without a table, not "0.0(KHz)".
   report.frequencyIndex = 2;
-  EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(report)),
+  EXPECT_EQ(DecodeAndFlush(tb::BuildPerformanceDataHfnpdu(report)),
             kPerformanceHead + VerboseBody("Frequency 3\r\n", "Unknown code 12"));
-  decodedText.Flush();
   report.frequencyIndex = 0;
   report.groundStationId = 9;
   EXPECT_NE(Decode(tb::BuildPerformanceDataHfnpdu(report)).find("\r\nFrequency 1\r\n"), std::string::npos);
@@ -124,128 +130,87 @@ TEST_F(HfnpduDecoderTest, FlightIdControlBytesAreNamed) {
   auto hfnpdu = tb::BuildPerformanceDataHfnpdu(Report());
   hfnpdu[3] = 0x1B;         // "U<ESC>1234"
   hfnpdu[5] = 0x0A | 0x80;  // bit 7 is not part of the character
-  EXPECT_EQ(Decode(hfnpdu), "[HFNPDU PERFORMANCE]\r\n12:00:00  UTC  Flight ID = U<ESC>1<LF>34 " + kPositionLine);
+  EXPECT_EQ(DecodeAndFlush(hfnpdu),
+            "[HFNPDU PERFORMANCE]\r\n12:00:00  UTC  Flight ID = U<ESC>1<LF>34 " + kPositionLine);
   // The database keeps seven characters, and finds the record again by them.
   ASSERT_EQ(ui.flightList, std::vector<std::string>{"U<ESC>1"});
   EXPECT_GE(flights.FlightDbFindByFlightId("U<ESC>1<LF>34"), 0);
-
-  // A NUL ends the flight id early.
-  hfnpdu[5] = 0x00;
-  decodedText.Flush();
+  hfnpdu[5] = 0x00;  // a NUL ends the flight id early
   EXPECT_NE(Decode(hfnpdu).find("Flight ID = U<ESC>1 "), std::string::npos);
 }
 
-TEST_F(HfnpduDecoderTest, PerformanceDataDisplayOffStillUpdatesTheDatabaseButShortDataDoesNot) {
-  settings.Set(&SettingsRecord::showHfnpdu, 0);
-  auto hfnpdu = tb::BuildPerformanceDataHfnpdu(Report());
-  hfnpdu.pop_back();
-  EXPECT_EQ(Decode(hfnpdu), "");
-  EXPECT_EQ(flights.FlightDbFindByFlightId("UA1234"), -1);
-  EXPECT_EQ(Decode(tb::BuildPerformanceDataHfnpdu(Report())), "");
-  EXPECT_GE(flights.FlightDbFindByFlightId("UA1234"), 0);
-}
-
-TEST_F(HfnpduDecoderTest, FrequencyDataWithoutPositionHasNoLineEnd) {
+TEST_F(HfnpduDecoderTest, FrequencyDataWithoutPositionOrWithSixEntries) {
+  settings.Set(&SettingsRecord::verbose, 1);
   // Shorter than a flight id: ignored.
   EXPECT_EQ(Decode(tb::BuildHfnpdu(0xD5, Bytes("UA123"))), "");
   EXPECT_EQ(flights.FlightDbFindByFlightId("UA123"), -1);
-
-  const std::vector<uint8_t> payload = Bytes("UA1234\x01\x02\x03\x04\x05\x06");
-  ASSERT_EQ(payload.size(), 12u);
-  settings.Set(&SettingsRecord::verbose, 1);
-  EXPECT_EQ(Decode(tb::BuildHfnpdu(0xD5, payload)),
+  // Too short for a position: no line end, no position.
+  EXPECT_EQ(DecodeAndFlush(tb::BuildHfnpdu(0xD5, Bytes("UA1234\x01\x02\x03\x04\x05\x06"))),
             "[HFNPDU FREQUENCY DATA]\r\n Flight ID = UA1234 ");
-  const int index = flights.FlightDbFindByFlightId("UA1234");
-  ASSERT_GE(index, 0);
-  EXPECT_EQ(flights.FlightDbRecord(index)->latitude, 0);
-  EXPECT_EQ(flights.FlightDbRecord(index)->positionTime, 0);
-}
+  const auto record = flights.FlightDbRecord(flights.FlightDbFindByFlightId("UA1234"));
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(record->latitude, 0);
+  EXPECT_EQ(record->positionTime, 0);
 
-TEST_F(HfnpduDecoderTest, FrequencyDataWithSixEntries) {
-  tb::FrequencyData data;
-  data.flightId = "BA0117";
-  data.position = tb::PositionField{kLatitude90N, kLongitude180W, 21600};
-  for (int i = 0; i < 6; ++i) {
-    data.entries.push_back({i + 1, i % 2 == 0, 0x5u << i, 0x80000u >> i});
-  }
-  settings.Set(&SettingsRecord::verbose, 1);
+  flights.FlightDbClear();  // the same link would find that record
+  tb::FrequencyData data{.flightId = "BA0117", .position = kPosition};
+  for (int i = 0; i < 6; ++i) data.entries.push_back({i + 1, i % 2 == 0, 0x5u << i, 0x80000u >> i});
   std::vector<uint8_t> hfnpdu = tb::BuildFrequencyDataHfnpdu(data);
   // A seventh entry is never read.
   hfnpdu.insert(hfnpdu.end(), {0x07, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
-  const std::string text = Decode(hfnpdu);
-
-  std::string expected = "[HFNPDU FREQUENCY DATA]\r\n12:00:00  UTC  Flight ID = BA0117 " +
-                         kPositionLine;
-  const char* names[] = {"SAN FRANCISCO - CALIFORNIA", "MOLOKAI - HAWAII", "REYKJAVIK - ICELAND",
+  std::string expected = "[HFNPDU FREQUENCY DATA]\r\n12:00:00  UTC  Flight ID = BA0117 " + kPositionLine;
+  const char* names[] = {"SAN FRANCISCO - CALIFORNIA", "MOLOKAI - HAWAII",       "REYKJAVIK - ICELAND",
                          "RIVERHEAD - NEW YORK",       "AUCKLAND - NEW ZEALAND", "HAT YAI - THAILAND"};
   for (int i = 0; i < 6; ++i) {
-    char numbers[64];
-    expected += "GS ID " + std::to_string(i + 1) + " " + names[i] + " UTC " +
-                (i % 2 == 0 ? "LOCKED" : "NOT LOCKED") + "\r\n";
     // Without a system table the frequency numbers, 8 characters each.
-    std::snprintf(numbers, sizeof numbers, "%8d%8d", i + 1, i + 3);
-    expected += std::string("Propagating frequencies ") + numbers + "\r\n";
-    std::snprintf(numbers, sizeof numbers, "%8d", 20 - i);
-    expected += std::string("Tuned frequencies ") + numbers + "\r\n";
+    char numbers[80];
+    std::snprintf(numbers, sizeof numbers, "Propagating frequencies %8d%8d\r\nTuned frequencies %8d\r\n", i + 1, i + 3,
+                  20 - i);
+    expected += "GS ID " + std::to_string(i + 1) + " " + names[i] + " UTC " + (i % 2 == 0 ? "LOCKED" : "NOT LOCKED") +
+                "\r\n" + numbers;
   }
-  EXPECT_EQ(text, expected);
+  EXPECT_EQ(Decode(hfnpdu), expected);
   EXPECT_GE(flights.FlightDbFindByFlightId("BA0117"), 0);
 }
 
-TEST_F(HfnpduDecoderTest, TestPacketAddsTheTwoLengthBytes) {
-  tb::TestPacket packet;
-  packet.vendor = 2;
-  packet.reaction = 128;
-  packet.frameDelay = 1;
-  packet.slotDelay = 2;
-  packet.priority = 3;
-  packet.data = {'A', 0x00};
-  std::vector<uint8_t> hfnpdu = tb::BuildTestPacketHfnpdu(packet);
+TEST_F(HfnpduDecoderTest, TestPacketsAddTheTwoLengthBytesAndReadNoFurtherThanTheData) {
+  std::vector<uint8_t> hfnpdu = tb::BuildTestPacketHfnpdu(
+      {.vendor = 2, .reaction = 128, .frameDelay = 1, .slotDelay = 2, .priority = 3, .data = {'A', 0x00}});
   hfnpdu[2 + 6] = 1;  // reaction length bytes: 1 + 2
   hfnpdu[2 + 7] = 2;
   hfnpdu[2 + 8] = 1;  // data length bytes: 1 + 1
   hfnpdu[2 + 9] = 1;
-  EXPECT_EQ(Decode(hfnpdu),
+  EXPECT_EQ(DecodeAndFlush(hfnpdu),
             "Vendor = ARINC\r\nReaction = Echo Downlink\r\nFrame Delay 1\r\nSlot Delay 2\r\n"
-            "Priority 3\r\nReaction Length 3\r\nData Length 2\r\n"
-            "41 00 " + std::string(13, ' ') + "    A .\r\n" + std::string(19, ' ') + "\r\n");
-}
+            "Priority 3\r\nReaction Length 3\r\nData Length 2\r\n" +
+                DumpLine("41 00 ", "A .") + std::string(19, ' ') + "\r\n");
 
-TEST_F(HfnpduDecoderTest, TestPacketOddValuesAndShortData) {
-  tb::TestPacket packet;
-  packet.vendor = 9;
-  packet.reaction = 7;
-  packet.data = {'Z'};
-  std::vector<uint8_t> hfnpdu = tb::BuildTestPacketHfnpdu(packet);
+  hfnpdu = tb::BuildTestPacketHfnpdu({.vendor = 9, .reaction = 7, .data = {'Z'}});
   hfnpdu[2 + 8] = 200;  // claims more data than the packet holds
   hfnpdu[2 + 9] = 0;
-  const std::string text = Decode(hfnpdu);
+  const std::string text = DecodeAndFlush(hfnpdu);
   EXPECT_EQ(text.substr(0, 35), "Vendor = Invalid\r\nReaction = 07Fram");
-  EXPECT_NE(text.find("Data Length 200\r\n5A " + std::string(14, ' ') + "    Z \r\n"),
-            std::string::npos);
-
-  decodedText.Flush();
+  EXPECT_NE(text.find("Data Length 200\r\n" + DumpLine("5A ", "Z ")), std::string::npos);
   hfnpdu.resize(2 + 9);
   EXPECT_EQ(Decode(hfnpdu), "");
 }
 
 TEST_F(HfnpduDecoderTest, RequestsAndUnknownTypes) {
-  EXPECT_EQ(Decode(tb::BuildSystemTableRequestHfnpdu(5)), "[HFNPDU SYSTEM TABLE REQUEST]\r\n");
-  decodedText.Flush();
-  EXPECT_EQ(Decode(std::vector<uint8_t>{0xFF, 0x42, 'A', 'B'}),
-            "[HFNPDU UNKNOWN FORMAT]\r\n41 42 " + std::string(13, ' ') + "    A B \r\n" +
-                std::string(19, ' ') + "\r\n");
-  decodedText.Flush();
-  EXPECT_EQ(Decode(std::vector<uint8_t>{0x12, 0xD1, 'x'}).substr(0, 25),
-            "[HFNPDU UNKNOWN FORMAT]\r\n");
-  decodedText.Flush();
+  EXPECT_EQ(DecodeAndFlush(tb::BuildSystemTableRequestHfnpdu(5)), "[HFNPDU SYSTEM TABLE REQUEST]\r\n");
+  EXPECT_EQ(DecodeAndFlush(std::vector<uint8_t>{0xFF, 0x42, 'A', 'B'}),
+            "[HFNPDU UNKNOWN FORMAT]\r\n" + DumpLine("41 42 ", "A B ") + std::string(19, ' ') + "\r\n");
+  EXPECT_EQ(DecodeAndFlush(std::vector<uint8_t>{0x12, 0xD1, 'x'}).substr(0, 25), "[HFNPDU UNKNOWN FORMAT]\r\n");
   EXPECT_EQ(Decode(std::vector<uint8_t>{0xFF, 0xD1}), "");
 }
 
 TEST_F(HfnpduDecoderTest, AcarsDownlinkPrintsTheMessageThenTheRendering) {
   settings.Set(&SettingsRecord::showHAcars, 1);
-  const auto block = tb::BuildAcarsBlock({.registration = "N123AB", .label = "H1", .blockId = 'D',
-                                          .messageNumber = "M01A", .flightId = "UA1234", .text = "HI"});
+  const auto block = tb::BuildAcarsBlock({.registration = "N123AB",
+                                          .label = "H1",
+                                          .blockId = 'D',
+                                          .messageNumber = "M01A",
+                                          .flightId = "UA1234",
+                                          .text = "HI"});
   decodedText.Printf("[LPDU]\r\n");
   const std::string pending = Decode(tb::BuildAcarsHfnpdu(block));
 
@@ -253,7 +218,8 @@ TEST_F(HfnpduDecoderTest, AcarsDownlinkPrintsTheMessageThenTheRendering) {
   EXPECT_EQ(ui.decodedText[0],
             "[LPDU]\r\nHACARS mode: 2  Aircraft reg: .N123AB\r\n"
             "Message label: H1  Block id: D  Msg. no: M01A Flight id: UA1234\r\n"
-            "Message content:-\r\nHI\r\n" + testing::WithCrLf(testing::kTestClosingLine));
+            "Message content:-\r\nHI\r\n" +
+                testing::WithCrLf(testing::kTestClosingLine));
   // The label comes from the record the message itself just created. The
   // rendering ends with the ETX: check bytes and DEL are not characters.
   EXPECT_EQ(pending,
@@ -267,13 +233,11 @@ TEST_F(HfnpduDecoderTest, AcarsUplinkWithEtxInMidText) {
   link.direction = kDirectionGroundToAir;
   const auto block = tb::BuildAcarsBlock(
       {.registration = "N123AB", .label = "H1", .blockId = 'D', .downlink = false, .text = "ONE\x03NOT\x02TWO\r\nX"});
-  const std::string pending = Decode(tb::BuildAcarsHfnpdu(block));
-  EXPECT_EQ(pending,
+  EXPECT_EQ(Decode(tb::BuildAcarsHfnpdu(block)),
             "[HFNPDU ACARS FM GND TO AIR 21]\r\n"
             "<SOH>2.N123AB<NAK>H1D<STX>ONE<ETX>NOT<STX>TWO\r\nX<ETX>\r\n");
   ASSERT_EQ(dde.published.size(), 1u);
-  EXPECT_NE(dde.published[0].find("Block id: D  [Uplink]\nMessage content:-\nONE\nTWO\nX\n---"),
-            std::string::npos);
+  EXPECT_NE(dde.published[0].find("Block id: D  [Uplink]\nMessage content:-\nONE\nTWO\nX\n---"), std::string::npos);
   EXPECT_TRUE(ui.decodedText.empty());  // "H ACARS" off
   EXPECT_EQ(flights.FlightDbFindByRegistration(".N123AB"), -1);
 }

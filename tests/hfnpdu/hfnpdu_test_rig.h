@@ -32,8 +32,7 @@ class HfnpduTestRig : public AcarsTestOutputs {
   TextFormatters formatters{flights, stations, store};
   SystemTableDecoder tableDecoder{decodedText, store, stations};
   HfdlAcarsPrinter acarsPrinter{Outputs()};
-  HfnpduDecoder decoder{settings, decodedText, flights, store, formatters, tableDecoder,
-                        acarsPrinter};
+  HfnpduDecoder decoder{settings, decodedText, flights, store, formatters, tableDecoder, acarsPrinter};
   LinkContext link{kDirectionAirToGround, kRigGroundStation, kRigAid, 0, 0};
 };
 

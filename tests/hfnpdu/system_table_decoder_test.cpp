@@ -14,26 +14,13 @@ constexpr uint32_t kLatitude90N = 0x40000;
 constexpr uint32_t kLongitude180W = 0x80000;
 
 std::vector<tb::SystemTableStation> Stations() {
-  tb::SystemTableStation reykjavik;
-  reykjavik.id = 3;
-  reykjavik.utcSynced = true;
-  reykjavik.latitudeCode = kLatitude90N;
-  reykjavik.longitudeCode = kLongitude180W;
-  reykjavik.squitterVersion = 2;
-  reykjavik.frequencies = {{8927000, 1}, {21982000, 5}};
-  tb::SystemTableStation shannon;
-  shannon.id = 7;
-  shannon.latitudeCode = kLatitude90N;
-  shannon.longitudeCode = kLongitude180W;
-  shannon.squitterVersion = 1;
-  shannon.frequencies = {{5720000, 0}};
-  return {reykjavik, shannon};
+  return {{3, true, kLatitude90N, kLongitude180W, 2, {{8927000, 1}, {21982000, 5}}},
+          {7, false, kLatitude90N, kLongitude180W, 1, {{5720000, 0}}}};
 }
 
 std::string PacketLines(int count, int sequence, const char* version) {
-  return "[SYSTEM TABLE]\r\nNumber of Packets in Table " + std::to_string(count) +
-         "\r\nSequence number " + std::to_string(sequence) + "\r\nVersion " + version +
-         "\r\n\r\n";
+  return "[SYSTEM TABLE]\r\nNumber of Packets in Table " + std::to_string(count) + "\r\nSequence number " +
+         std::to_string(sequence) + "\r\nVersion " + version + "\r\n\r\n";
 }
 
 const std::string kReykjavikLines =
@@ -45,9 +32,9 @@ const std::string kShannonLines =
     "Number of frequencies 1\r\nFrequency 5720000 Hz Master Frame Slot 0\r\n";
 
 std::string TableLines(int count, const char* version) {
-  return "[SYSTEM TABLE]\r\nNumber of Packets in Table " + std::to_string(count) +
-         "\r\nVersion " + version + "\r\n\r\nGround Station ID 3 REYKJAVIK - ICELAND " +
-         kReykjavikLines + "\r\nGround Station ID 7 SHANNON - IRELAND " + kShannonLines + "\r\n";
+  return "[SYSTEM TABLE]\r\nNumber of Packets in Table " + std::to_string(count) + "\r\nVersion " + version +
+         "\r\n\r\nGround Station ID 3 REYKJAVIK - ICELAND " + kReykjavikLines +
+         "\r\nGround Station ID 7 SHANNON - IRELAND " + kShannonLines + "\r\n";
 }
 
 class SystemTableDecoderTest : public ::testing::Test, protected testing::HfnpduTestRig {
@@ -65,8 +52,12 @@ TEST(DecodeBcdFrequency, DigitsPerNibble) {
   EXPECT_EQ(DecodeBcdFrequency(0x70, 0x92, 0xC8), 8927000u);
 }
 
-TEST_F(SystemTableDecoderTest, OnePacketTableFlushesTwiceAndIsStored) {
+TEST_F(SystemTableDecoderTest, OnePacketTableFlushesTwiceAndIsStoredAndShown) {
   settings.Set(&SettingsRecord::showHfnpdu, 0);  // printed whatever the options
+  // Packets too short for their header are ignored.
+  Decode(std::vector<uint8_t>{0xFF, 0xD0, 0x00});
+  Decode(std::vector<uint8_t>{0xFF, 0xD0, 0x00, 0x10});
+  EXPECT_EQ(RenderSystemTableWindow(store, stations), "Version 0\r\n\r\n");
   decodedText.Printf("[MPDU]\r\n");
   const auto packets = Packets(0x2A, 1);
   ASSERT_EQ(packets.size(), 1u);
@@ -87,6 +78,9 @@ TEST_F(SystemTableDecoderTest, OnePacketTableFlushesTwiceAndIsStored) {
   EXPECT_EQ(stored.stations[0].frequencies[1].frequencyHz, 21982000u);
   EXPECT_EQ(stored.stations[0].frequencies[1].masterFrameSlot, 5);
   EXPECT_EQ(stored.stations[1].frequencies[0].frequencyHz, 5720000u);
+  EXPECT_EQ(RenderSystemTableWindow(store, stations),
+            "Version 42\r\n\r\nGround Station ID 3\r\nREYKJAVIK - ICELAND\r\n" + kReykjavikLines +
+                "\r\nGround Station ID 7\r\nSHANNON - IRELAND\r\n" + kShannonLines + "\r\n");
 }
 
 TEST_F(SystemTableDecoderTest, PacketsArrivingOutOfOrderCompleteTheTable) {
@@ -147,7 +141,7 @@ TEST_F(SystemTableDecoderTest, PacketsOfDifferentTablesAreNeverJoined) {
   EXPECT_EQ(store.Version(), 7);
 }
 
-TEST(DecodeSystemTableData, ReadsOnlyWholeHeadersAndRecords) {
+TEST(DecodeSystemTableData, ReadsOnlyWholeHeadersAndRecordsAndTwentyFrequencies) {
   auto stations = Stations();
   stations[1].frequencies = {{5720000, 0}, {6000000, 1}, {7000000, 2}};
   std::vector<uint8_t> data = tb::EncodeSystemTableData(stations);
@@ -163,35 +157,16 @@ TEST(DecodeSystemTableData, ReadsOnlyWholeHeadersAndRecords) {
   data = tb::EncodeSystemTableData(Stations());
   data.insert(data.end(), {0x05, 0x01, 0x02, 0x03, 0x04, 0x05});
   EXPECT_EQ(DecodeSystemTableData(data, 1, 0, 9).stationCount, 2);
-}
 
-TEST(DecodeSystemTableData, KeepsAtMostTwentyFrequenciesPerStation) {
-  tb::SystemTableStation station;
-  station.id = 1;
-  for (int i = 0; i < 25; ++i) station.frequencies.push_back({2000000u + 100000u * i, i % 16});
-  tb::SystemTableStation next;
-  next.id = 2;
-  const std::vector<tb::SystemTableStation> stations = {station, next};
-  SystemTable table = DecodeSystemTableData(tb::EncodeSystemTableData(stations), 1, 0, 1);
+  // At most twenty frequencies per station are kept.
+  std::vector<tb::SystemTableStation> many = {{.id = 1}, {.id = 2}};
+  for (int i = 0; i < 25; ++i) many[0].frequencies.push_back({2000000u + 100000u * i, i % 16});
+  table = DecodeSystemTableData(tb::EncodeSystemTableData(many), 1, 0, 1);
   ASSERT_EQ(table.stationCount, 2);
   EXPECT_EQ(table.stations[0].frequencyCount, 25);
   EXPECT_EQ(table.stations[0].frequencies[19].frequencyHz, 3900000u);
   // The five records beyond twenty are passed over, not taken for a header.
   EXPECT_EQ(table.stations[1].id, 2);
-}
-
-TEST_F(SystemTableDecoderTest, ShortPacketsAreIgnored) {
-  Decode(std::vector<uint8_t>{0xFF, 0xD0, 0x00});
-  Decode(std::vector<uint8_t>{0xFF, 0xD0, 0x00, 0x10});
-  EXPECT_TRUE(ui.decodedText.empty());
-}
-
-TEST_F(SystemTableDecoderTest, WindowTextFromTheStore) {
-  EXPECT_EQ(RenderSystemTableWindow(store, stations), "Version 0\r\n\r\n");
-  Decode(Packets(0x2A, 1)[0]);
-  EXPECT_EQ(RenderSystemTableWindow(store, stations),
-            "Version 42\r\n\r\nGround Station ID 3\r\nREYKJAVIK - ICELAND\r\n" + kReykjavikLines +
-                "\r\nGround Station ID 7\r\nSHANNON - IRELAND\r\n" + kShannonLines + "\r\n");
 }
 
 TEST_F(SystemTableDecoderTest, LargeTablesAreFlushedInPiecesNotCut) {

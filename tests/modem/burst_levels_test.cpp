@@ -26,10 +26,7 @@ TEST(BurstLevels, BurstPowerAndNoiseFloorReadTheirKnownLevels) {
   std::vector<float> audio;
   double loudPower = 0.0;
   for (const float amplitude : {0.3f, 0.03f}) {
-    testbench::HfdlBurstOptions burst;
-    burst.startSeconds = 3.0;
-    burst.amplitude = amplitude;
-    const auto one = testbench::ModulateHfdlBurst(frame, 1, burst);
+    const auto one = testbench::ModulateHfdlBurst(frame, 1, {.startSeconds = 3.0, .amplitude = amplitude});
     if (loudPower == 0.0) loudPower = testbench::ActivePower(one);
     audio.insert(audio.end(), one.begin(), one.end());
   }
@@ -54,8 +51,7 @@ TEST(BurstLevels, BurstPowerAndNoiseFloorReadTheirKnownLevels) {
 
 // Bursts in silence: the floor is not minus infinity, which no JSON holds.
 TEST(BurstLevels, SilenceBetweenBurstsReadsAFiniteFloor) {
-  testbench::HfdlBurstOptions burst;
-  burst.startSeconds = 1.0;
+  const testbench::HfdlBurstOptions burst{.startSeconds = 1.0};
   auto audio = testbench::ModulateHfdlBurst(testing::RandomFrame(0, 3), 0, burst);
   audio.resize(audio.size() + kSampleRate, 0.0f);
   testing::ModemHarness harness;

@@ -1,14 +1,14 @@
 // Steady carriers are found and notched; bursts, their prekey and noise are
 // left alone.
 
+#include "modem/carrier_notch.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 #include <random>
 #include <vector>
-
-#include "modem/carrier_notch.h"
 
 namespace talvir {
 namespace {

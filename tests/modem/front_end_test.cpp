@@ -83,7 +83,8 @@ TEST(CandidatePaths, Tone1440LandsAtPlus50ZeroAndMinus50Hz) {
   // 0.73 s: a tone that lasts longer is notched as an interfering carrier.
   std::vector<float> tone(14 * kBlockFrames);
   for (std::size_t n = 0; n < tone.size(); ++n)
-    tone[n] = 0.5f * static_cast<float>(std::cos(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
+    tone[n] = 0.5f * static_cast<float>(
+                         std::cos(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
   harness.Feed(tone);
   EXPECT_NEAR(WindowFrequencyHz(harness.modem->Path(0)), 50.0, 0.5);
   EXPECT_NEAR(WindowFrequencyHz(harness.modem->Path(1)), 0.0, 0.5);
@@ -93,42 +94,34 @@ TEST(CandidatePaths, Tone1440LandsAtPlus50ZeroAndMinus50Hz) {
   for (int p = 0; p < 3; ++p) EXPECT_NEAR(harness.modem->Path(p).AgcPower(), 0.125f / 9, 0.001f) << p;
 }
 
-TEST(SlotClock, RunsThroughThirteenSlotsAndWraps) {
+// Ticks of 25 ms: slot 12 ends and slot 0 begins at 12 x 2.461538 = 29.538 s;
+// the tick that wraps t past 32 s gives slot 1 again.
+TEST(SlotClock, RunsThroughThirteenSlotsWrapsAndHoldsASquittersTime) {
   SlotClock clock;
   EXPECT_EQ(clock.CurrentSlot(), 0);
   clock.Tick();
   EXPECT_EQ(clock.CurrentSlot(), 1);
-  int ticks = 1;
-  // Slot 12 ends and slot 0 begins at 12 x 2.461538 = 29.538 s.
-  while (clock.Time() < 29.5f) {
-    clock.Tick();
-    ++ticks;
-  }
+  const auto tickUntil = [&clock](float seconds) {
+    while (clock.Time() < seconds) clock.Tick();
+  };
+  tickUntil(29.5f);
   EXPECT_EQ(clock.CurrentSlot(), 12);
-  while (clock.Time() < 29.6f) {
-    clock.Tick();
-    ++ticks;
-  }
+  tickUntil(29.6f);
   EXPECT_EQ(clock.CurrentSlot(), 0);
   EXPECT_EQ(clock.RawSlotIndex(), 13);
-  // 1280 ticks of 25 ms make 32 s; the float sum may need one more.
-  while (ticks < 1290) {
-    clock.Tick();
-    ++ticks;
-    if (clock.Time() < 1.0f) break;
-  }
-  // The tick that wraps t past 32 s gives slot 1 again.
+  tickUntil(31.99f);
+  clock.Tick();
   EXPECT_LT(clock.Time(), 0.05f);
   EXPECT_EQ(clock.CurrentSlot(), 1);
-  // After a reset slot 0 reads until the next tick.
+  // After a reset slot 0 reads until the next tick, and a squitter's time
+  // holds for eight frames.
   EXPECT_FALSE(clock.Synchronised());
-  for (int i = 0; i < 500; ++i) clock.Tick();
+  tickUntil(12.3f);
   clock.Reset();
   EXPECT_EQ(clock.CurrentSlot(), 0);
   clock.Tick();
   EXPECT_EQ(clock.CurrentSlot(), 1);
   EXPECT_EQ(clock.RawSlotIndex(), 1);
-  // A squitter's time holds for eight frames.
   for (int i = 1; i < SlotClock::kSynchronisedTicks; ++i) {
     ASSERT_TRUE(clock.Synchronised()) << i;
     clock.Tick();

@@ -44,9 +44,7 @@ struct ModemHarness {
       modem->ModemFeedSamples(block);
     }
   }
-  void FeedSilence(double seconds) {
-    Feed(std::vector<float>(static_cast<std::size_t>(seconds * kSampleRate), 0.0f));
-  }
+  void FeedSilence(double seconds) { Feed(std::vector<float>(static_cast<std::size_t>(seconds * kSampleRate), 0.0f)); }
 };
 
 // Random frame content for a burst of rateCode, ending in zero bytes as a

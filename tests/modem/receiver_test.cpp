@@ -68,7 +68,7 @@ SliceResult Slice(SoftSlicer slicer, Complex z, SymbolScale scale = kScale) {
 
 // Max-log: 2 A / s^2 times (best correlation with a 0 point - best with a 1
 // point); BPSK gives 4 A Re(z) / s^2 whatever the quadrature part.
-TEST(SoftSlicers, BpskLikelihoodFollowsTheInPhasePartAndTheNoise) {
+TEST(SoftSlicers, EveryBitGetsItsMaxLogLikelihoodMostSignificantFirst) {
   const auto one = Slice(SliceBpsk, {-0.1f, 0.02f});
   ASSERT_EQ(one.soft.size(), 1u);
   EXPECT_NEAR(one.soft[0], -4.0f, 1e-5f);
@@ -78,11 +78,9 @@ TEST(SoftSlicers, BpskLikelihoodFollowsTheInPhasePartAndTheNoise) {
   // No measured noise still gives finite weights; silent probes give none.
   EXPECT_TRUE(std::isfinite(Slice(SliceBpsk, {0.1f, 0.0f}, {0.1f, 0.0f}).soft[0]));
   EXPECT_EQ(Slice(SliceBpsk, {0.1f, 0.0f}, {0.0f, 0.0f}).soft[0], 0.0f);
-}
 
-// Each bit gets its own reliability: a symbol halfway between two
-// neighbouring points leaves only the bit in which they differ in doubt.
-TEST(SoftSlicers, QpskAndEightPskBitsComeMostSignificantFirstEachWithItsOwnWeight) {
+  // Each bit gets its own reliability: a symbol halfway between two
+  // neighbouring points leaves only the bit in which they differ in doubt.
   // QPSK index 1 = (0, 1): bits 0 then 1.
   const auto q = Slice(SliceQpsk, {0.0f, 0.1f});
   ASSERT_EQ(q.soft.size(), 2u);
@@ -103,7 +101,8 @@ TEST(SoftSlicers, QpskAndEightPskBitsComeMostSignificantFirstEachWithItsOwnWeigh
   EXPECT_GT(between.soft[1], 1.0f);
   EXPECT_NEAR(between.soft[2], 0.0f, 1e-3f);
   for (int bit = 0; bit < 3; ++bit)
-    EXPECT_FLOAT_EQ(BitLikelihood(middle, kScale, hfdl::k8pskPoints, bit), between.soft[static_cast<std::size_t>(2 - bit)]);
+    EXPECT_FLOAT_EQ(BitLikelihood(middle, kScale, hfdl::k8pskPoints, bit),
+                    between.soft[static_cast<std::size_t>(2 - bit)]);
 }
 
 TEST(ConstellationRing, KeepsTheLast250AndClears) {
@@ -127,16 +126,6 @@ std::vector<uint8_t> Decode(ViterbiDecoder& v, int steps, float soft) {
   return bits;
 }
 
-TEST(Viterbi, AllPositiveSoftValuesDecodeToZeros) {
-  auto v = std::make_unique<ViterbiDecoder>();
-  const auto bits = Decode(*v, 540, 0.1f);
-  for (const uint8_t b : bits) ASSERT_EQ(b, 0);
-  std::vector<uint8_t> bytes(67);
-  EXPECT_EQ(PackBitsLsbFirst(bits, bytes), 67);
-  for (const uint8_t b : bytes) EXPECT_EQ(b, 0);
-  EXPECT_EQ(v->steps(), 0);
-}
-
 // With no information the head start of state 0 is the only difference;
 // once it has spread to all states every tie takes the odd predecessor, so
 // the traceback from state 0 runs 0 <- 1 <- 3 <- 7 <- 15 <- 31 <- 63 <- 63 ...
@@ -148,13 +137,21 @@ TEST(Viterbi, AllZeroSoftValuesFollowTheOddPredecessors) {
   for (int i = 10; i < steps - 6; ++i) EXPECT_EQ(bits[static_cast<std::size_t>(i)], 1) << i;
   v->Reset();
   v->Step(0.0f, 0.0f);
-  EXPECT_EQ(v->Decision(0, 0), 0);   // 0.1 beats 0
+  EXPECT_EQ(v->Decision(0, 0), 0);  // 0.1 beats 0
   EXPECT_EQ(v->Decision(32, 0), 0);
   EXPECT_EQ(v->Decision(5, 0), 11);  // tie: odd
   EXPECT_FLOAT_EQ(v->Metric(32), 0.1f);
 }
 
+// Also: all-positive soft values decode to zeros, packed and with the
+// traceback's steps consumed.
 TEST(Viterbi, DecodesTheEncoderOutputThroughScatteredErrors) {
+  auto zeros = std::make_unique<ViterbiDecoder>();
+  std::vector<uint8_t> bytes(67, 0xFF);
+  EXPECT_EQ(PackBitsLsbFirst(Decode(*zeros, 540, 0.1f), bytes), 67);
+  EXPECT_EQ(bytes, std::vector<uint8_t>(67, 0));
+  EXPECT_EQ(zeros->steps(), 0);
+
   std::vector<uint8_t> bits(400);
   for (std::size_t i = 0; i < bits.size() - 8; ++i) bits[i] = static_cast<uint8_t>((i * 37 + i / 5) % 7 < 3);
   const auto coded = testbench::ConvolutionalEncode(bits);
@@ -177,17 +174,14 @@ TEST(FrameCounters, EachModeHasItsPairAndSquittersTheirOwn) {
   counters.CountFrame(6, 0, false);
   counters.CountFrame(6, 4, true);
   counters.CountFrame(1, 4, false);
-  const auto v = counters.Snapshot();
-  EXPECT_EQ(v[0], 4);
-  EXPECT_EQ(v[1], 2);
-  EXPECT_EQ(v[18], 2);
-  EXPECT_EQ(v[19], 1);
-  EXPECT_EQ(v[2], 1);
-  EXPECT_EQ(v[3], 0);
-  EXPECT_EQ(v[16], 1);
-  EXPECT_EQ(v[17], 1);
+  // All frames and errors, squitters' pair, code 6's pair (slot 4), code 1's.
+  FrameCounters::Values expected{};
+  for (const auto [index, count] : {std::pair{0, 4}, {1, 2}, {18, 2}, {19, 1}, {2, 1}, {16, 1}, {17, 1}})
+    expected[static_cast<std::size_t>(index)] = count;
+  EXPECT_EQ(counters.Snapshot(), expected);
   const std::vector<int> pairs = {14, 16, 10, 12, 6, 8, 2, 4};
-  for (int code = 0; code < 8; ++code) EXPECT_EQ(FrameCounters::PairFor(code, 3), pairs[static_cast<std::size_t>(code)]);
+  for (int code = 0; code < 8; ++code)
+    EXPECT_EQ(FrameCounters::PairFor(code, 3), pairs[static_cast<std::size_t>(code)]);
   EXPECT_EQ(FrameCounters::PairFor(8, 3), -1);
   counters.Reset();
   EXPECT_EQ(counters.Snapshot(), FrameCounters::Values{});

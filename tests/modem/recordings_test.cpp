@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -10,24 +9,16 @@
 #include "modem_harness.h"
 #include "support/recording_ui_link.h"
 #include "testbench/wav_file.h"
+#include "testbench_frames/recorded_frames.h"
 
 namespace talvir {
 namespace {
 
-std::string Hex(const std::vector<uint8_t>& bytes) {
-  std::string out;
-  char digits[3];
-  for (const uint8_t b : bytes) {
-    std::snprintf(digits, sizeof digits, "%02x", b);
-    out += digits;
-  }
-  return out;
-}
-
 class Recordings : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(TALVIR_RECORDINGS_DIR)) GTEST_SKIP() << "no recordings folder at " << TALVIR_RECORDINGS_DIR;
+    if (!std::filesystem::exists(TALVIR_RECORDINGS_DIR))
+      GTEST_SKIP() << "no recordings folder at " << TALVIR_RECORDINGS_DIR;
   }
   testing::RecordingUiLink ui;
 };
@@ -47,9 +38,7 @@ constexpr int kSquitterFcsOffset = 64;
 TEST_F(Recordings, SquitterFromGroundStation3Decodes) {
   const auto frames = DecodeRecording("hfdl-squitter-gs3.wav", ui);
   ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(Hex(frames[0].bytes),
-            "0083de720000006e0100000000000000700100000000000000000000710100000000000000000000fe686bfefefefefefefefefe00"
-            "1a800300899000d0080a00825100");
+  EXPECT_EQ(frames[0].bytes, testbench::FromHex(testbench::kRecordedSquitter));
   EXPECT_EQ(frames[0].burst.rateCode, 6);
   ASSERT_EQ(ui.modemStatus.size(), 2u);
   EXPECT_TRUE(ui.modemStatus[0].starts_with("TS(1) 300  bps 1.8 sec Interleaver FREQ ERR ")) << ui.modemStatus[0];
@@ -62,13 +51,9 @@ TEST_F(Recordings, SquitterFromGroundStation3Decodes) {
 TEST_F(Recordings, DownlinkAndUplinkMpdusDecode) {
   const auto frames = DecodeRecording("hfdl-downlink-uplink-gs3.wav");
   ASSERT_EQ(frames.size(), 3u);
-  EXPECT_TRUE(HfdlCrcCheck(frames[0].bytes, kSquitterFcsOffset)) << Hex(frames[0].bytes);
-  EXPECT_EQ(Hex(frames[1].bytes),
-            "078371000300316e930dffd15355303231392681e28716db2d013303050c00000000000000000000030000000010000000000004"
-            "00000003019df50000000000000000");
-  EXPECT_EQ(Hex(frames[2].bytes),
-            "01836e131513210dffff0132aeceb6b931b53438df7f57838a8d7fc98f000000000000000000000000000000000000000000000000"
-            "0000000000000000000000000000");
+  EXPECT_TRUE(HfdlCrcCheck(frames[0].bytes, kSquitterFcsOffset));
+  EXPECT_EQ(frames[1].bytes, testbench::FromHex(testbench::kRecordedAirMpdu));
+  EXPECT_EQ(frames[2].bytes, testbench::FromHex(testbench::kRecordedGroundMpdu));
   for (const auto& frame : frames) EXPECT_EQ(frame.burst.rateCode, 6);
 }
 

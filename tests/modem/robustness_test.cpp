@@ -46,9 +46,7 @@ void Robustness::ExpectStillDecodes() {
   harness.modem->SlotClockReset();  // keep the burst out of the squitter slot
   const std::size_t before = harness.receiver.frames.size();
   const auto frame = testing::RandomFrame(4, 11);
-  testbench::HfdlBurstOptions burst;
-  burst.startSeconds = 0.2;
-  harness.Feed(testbench::ModulateHfdlBurst(frame, 4, burst));
+  harness.Feed(testbench::ModulateHfdlBurst(frame, 4, {.startSeconds = 0.2}));
   harness.FeedSilence(1.0);
   ASSERT_EQ(harness.receiver.frames.size(), before + 1);
   EXPECT_EQ(harness.receiver.frames.back().bytes, testing::Padded(frame, 4));
@@ -64,7 +62,8 @@ void Robustness::ExpectStillDecodes() {
 
 TEST_F(Robustness, PureCarrierAt1440Hz) {
   FeedGenerated(harness, [](std::size_t n) {
-    return 0.9f * static_cast<float>(std::sin(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
+    return 0.9f *
+           static_cast<float>(std::sin(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
   });
   ExpectStillDecodes();
 }

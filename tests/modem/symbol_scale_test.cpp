@@ -1,11 +1,11 @@
 // The scale the soft bits of a block take: the probes' amplitude and noise
 // averaged over the blocks around it, the window cut at the burst's ends.
 
+#include "modem/symbol_scale.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
-
-#include "modem/symbol_scale.h"
 
 namespace talvir {
 namespace {

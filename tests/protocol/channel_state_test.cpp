@@ -65,19 +65,5 @@ TEST(ChannelState, AStationChangeOnOneChannelLeavesTheOthersAircraft) {
   EXPECT_EQ(chain.ui.squitterLineChannels, (std::vector<int>{0, 1, 1, 0}));
 }
 
-TEST(ChannelState, AHeadedChannelStartsEveryTextBlockWithItsFrequencyAndTagsItsRecords) {
-  TwoChannels chain;
-  chain.second.NameChannel(8977.0);
-  ASSERT_TRUE(chain.second.decoder.ReceiveFrame(Squitter(3, 7), BurstInfo{6, 13, 0, "TS(0) "}));
-  ASSERT_EQ(chain.ui.decodedText.size(), 1u);
-  EXPECT_TRUE(chain.ui.decodedText[0].starts_with("[8977 kHz]\r\n[HF GROUND STATION CHANGE -> ")) << chain.ui.decodedText[0];
-  ASSERT_EQ(chain.records.bursts.size(), 1u);
-  EXPECT_EQ(chain.records.bursts[0].frequencyKhz, 8977.0);
-  // The unnamed channel is as before.
-  ASSERT_TRUE(chain.stack.decoder.ReceiveFrame(Squitter(3, 7), BurstInfo{6, 13, 0, "TS(0) "}));
-  EXPECT_TRUE(chain.ui.decodedText[1].starts_with("[HF GROUND STATION CHANGE -> "));
-  EXPECT_FALSE(chain.records.bursts[1].frequencyKhz.has_value());
-}
-
 }  // namespace
 }  // namespace talvir::testing

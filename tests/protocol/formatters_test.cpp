@@ -10,7 +10,7 @@
 namespace talvir::testing {
 namespace {
 
-TEST(Formatters, FlightLabels) {
+TEST(Formatters, FlightLabelsAndFrequencyLists) {
   ProtocolRig rig;
   const TextFormatters& f = rig.formatters;
   EXPECT_EQ(f.FlightLabel(0), "BRD");
@@ -27,10 +27,7 @@ TEST(Formatters, FlightLabels) {
   EXPECT_EQ(f.FormatAckCode(0x012), "ID 12  ");
   EXPECT_EQ(f.FormatSlotAssignment(0x3A), "AIR ID 3A BAW123");
   EXPECT_EQ(f.FormatSlotAssignment(0), "Uplink or not assigned");
-}
 
-TEST(Formatters, FrequencyLists) {
-  ProtocolRig rig;
   auto table = std::make_unique<SystemTable>();
   table->version = 2;
   table->stationCount = 1;

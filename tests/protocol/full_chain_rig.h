@@ -16,10 +16,9 @@ namespace talvir::testing {
 
 // The main window's HFDL check boxes, and HFDL logging.
 inline constexpr Settings::IntField kHfdlTextOptions[] = {
-    &SettingsRecord::showHex,    &SettingsRecord::showPreamble, &SettingsRecord::showMpdu,
-    &SettingsRecord::showSpdu,   &SettingsRecord::showLpdu,     &SettingsRecord::showBdu,
-    &SettingsRecord::showHfnpdu, &SettingsRecord::verbose,      &SettingsRecord::showHAcars,
-    &SettingsRecord::hfdlLogging};
+    &SettingsRecord::showHex,    &SettingsRecord::showPreamble, &SettingsRecord::showMpdu,   &SettingsRecord::showSpdu,
+    &SettingsRecord::showLpdu,   &SettingsRecord::showBdu,      &SettingsRecord::showHfnpdu, &SettingsRecord::verbose,
+    &SettingsRecord::showHAcars, &SettingsRecord::hfdlLogging};
 
 inline void ShowOnly(Settings& settings, std::initializer_list<Settings::IntField> shown) {
   for (auto field : kHfdlTextOptions) settings.Set(field, 0);

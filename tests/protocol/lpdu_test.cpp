@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "protocol/icao_address.h"
 #include "protocol_rig.h"
 #include "testbench/frames/lpdu_builder.h"
 #include "testbench/frames/mpdu_builder.h"
@@ -30,18 +29,6 @@ struct LpduRig : ProtocolRig {
   LpduRig() { Show({&SettingsRecord::showLpdu}); }
 };
 
-TEST(Lpdu, IcaoAddressBitsAreReversed) {
-  const uint8_t first[] = {0x01, 0x00, 0x00};
-  const uint8_t last[] = {0x00, 0x00, 0x80};
-  EXPECT_EQ(ReadIcaoAddress(first), 0x800000);
-  EXPECT_EQ(ReadIcaoAddress(last), 0x000001);
-
-  LpduRig rig;
-  const uint8_t body[] = {0x01, 0x00, 0x00};
-  EXPECT_EQ(rig.Receive(Downlink({BuildLpdu(0x8F, body)})), "[LPDU LOG ON REQUEST]\r\nICAO 800000\r\n\r\n");
-  EXPECT_TRUE(rig.hfnpdu.calls.empty());  // exactly three body bytes: no HFNPDU
-}
-
 TEST(Lpdu, DataLpdusInBothDirections) {
   NumberedDataFields numbered;
   numbered.typeByte = 0x02;
@@ -58,12 +45,10 @@ TEST(Lpdu, DataLpdusInBothDirections) {
   const Case cases[] = {
       {Downlink({BuildNumberedDataLpdu(numbered)}),
        std::string("[LPDU NUMBERED DATA FM AIR 3A TO GND]\r\nRN = 3  U(S)/D(S) = 9\r\n") +
-       "[BDU PQ = 5  M = 1  BSN = 6]\r\n" +
-       kThreeByteDump},
+           "[BDU PQ = 5  M = 1  BSN = 6]\r\n" + kThreeByteDump},
       {Uplink({BuildNumberedDataLpdu(numbered)}),
        std::string("[LPDU NUMBERED DATA FM GND TO AIR 3A]\r\nRN = 3  U(S)/D(S) = 9\r\n") +
-       "[BDU PQ = 5  M = 1  BSN = 6]\r\n" +
-       kThreeByteDump},
+           "[BDU PQ = 5  M = 1  BSN = 6]\r\n" + kThreeByteDump},
       {Downlink({BuildUnnumberedDataLpdu(kHfnpdu)}), "[LPDU UNNUMBERED DATA FM AIR 3A TO GND]\r\n"},
       {Uplink({BuildUnnumberedDataLpdu(kHfnpdu)}, 0), "[LPDU UNNUMBERED DATA FM GND TO AIR BRD]\r\n"},
       {Downlink({BuildUnnumberedDataLpdu(kHfnpdu, true)}), "[LPDU UNNUMBERED ACKED DATA FM AIR 3A TO GND]\r\n"},
@@ -78,7 +63,8 @@ TEST(Lpdu, DataLpdusInBothDirections) {
 
 TEST(Lpdu, DataLpdusPassHfnpdusOnWithLpduOff) {
   ProtocolRig rig;
-  rig.Receive(Downlink({BuildUnnumberedDataLpdu(kHfnpdu), BuildLogonRequestLpdu(LpduType::kLogonRequest, 0xABCDEF, kHfnpdu)}));
+  rig.Receive(
+      Downlink({BuildUnnumberedDataLpdu(kHfnpdu), BuildLogonRequestLpdu(LpduType::kLogonRequest, 0xABCDEF, kHfnpdu)}));
   ASSERT_EQ(rig.hfnpdu.calls.size(), 2u);
   EXPECT_EQ(rig.hfnpdu.calls[0].data, kHfnpdu);
   EXPECT_EQ(rig.hfnpdu.calls[1].data, kHfnpdu);
@@ -86,13 +72,16 @@ TEST(Lpdu, DataLpdusPassHfnpdusOnWithLpduOff) {
   EXPECT_EQ(rig.hfnpdu.calls[1].link.icaoKnown, 1);
 }
 
+// The ICAO address travels bit-reversed: 01 00 00 is 800000.
 TEST(Lpdu, LogonFamilyTexts) {
   LogonConfirmFields confirm{0xABCDEF, 0x42, 3, 17, 0x8A};
   struct Case {
     Lpdu lpdu;
     std::string expected;
   };
+  const uint8_t first[] = {0x01, 0x00, 0x00};
   const Case cases[] = {
+      {BuildLpdu(0x8F, first), "[LPDU LOG ON REQUEST]\r\nICAO 800000\r\n"},
       {BuildLogonRequestLpdu(LpduType::kLogonDlsRequest, 0x123456), "[LPDU LOG ON DLS REQUEST]\r\nICAO 123456\r\n"},
       {BuildLogonRequestLpdu(LpduType::kLogonResume, 0x123456), "[LPDU LOG ON RESUME]\r\nICAO 123456\r\n"},
       {BuildLogonConfirmLpdu(LpduType::kLogonConfirm, confirm),
@@ -111,6 +100,7 @@ TEST(Lpdu, LogonFamilyTexts) {
   for (const Case& c : cases) {
     LpduRig rig;
     EXPECT_EQ(rig.Receive(Uplink({c.lpdu}, 255)), c.expected + "\r\n");
+    EXPECT_TRUE(rig.hfnpdu.calls.empty());  // exactly the fields: no HFNPDU
   }
 }
 
@@ -134,8 +124,8 @@ TEST(Lpdu, LogonConfirmGivesTheFollowingLpdusTheNewAid) {
 
   // ... and a confirm for an unknown aircraft creates one under its key.
   const LogonConfirmFields other{0x111111, 0x43, 0, 0, 0};
-  EXPECT_EQ(rig.Receive(Uplink({BuildLogonConfirmLpdu(LpduType::kLogonConfirm, other),
-                                BuildUnnumberedDataLpdu(kHfnpdu)}, 255)),
+  EXPECT_EQ(rig.Receive(
+                Uplink({BuildLogonConfirmLpdu(LpduType::kLogonConfirm, other), BuildUnnumberedDataLpdu(kHfnpdu)}, 255)),
             "[LPDU LOG ON CONFIRM]\r\nICAO 111111 ID 43 TXW = 0 D(R) = 0 D(R)vect = 0\r\n"
             "[LPDU UNNUMBERED DATA FM GND TO AIR 43]\r\n\r\n");
   EXPECT_EQ(rig.flights.FlightDbFindByIcao(0x111111), rig.flights.FlightDbFindByLogonKey(7 * 256 + 0x43));
@@ -157,9 +147,8 @@ TEST(Lpdu, UnknownTypeCrcFailureAndShortBodies) {
   rig.hfnpdu.calls.clear();
   const uint8_t shortBody[] = {1, 2};
   const uint8_t shortConfirm[] = {1, 2, 3, 0x42, 0, 0};
-  EXPECT_EQ(rig.Receive(Uplink({BuildLpdu(0x8F, shortBody), BuildLpdu(0x9F, shortConfirm),
-                                BuildLpdu(0x2F, shortBody), BuildLpdu(0x00, {}),
-                                BuildUnnumberedDataLpdu(kHfnpdu)})),
+  EXPECT_EQ(rig.Receive(Uplink({BuildLpdu(0x8F, shortBody), BuildLpdu(0x9F, shortConfirm), BuildLpdu(0x2F, shortBody),
+                                BuildLpdu(0x00, {}), BuildUnnumberedDataLpdu(kHfnpdu)})),
             "[LPDU UNNUMBERED DATA FM GND TO AIR 3A]\r\n\r\n");
   ASSERT_EQ(rig.hfnpdu.calls.size(), 1u);
   EXPECT_EQ(rig.hfnpdu.calls[0].link.aid, 0x3A);

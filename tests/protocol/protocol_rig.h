@@ -76,7 +76,8 @@ struct ProtocolRig {
   HfdlUtcClock clock;
   RecordingHfnpdu hfnpdu;
   RecordingSlotClock slotClock;
-  HfdlDecoder decoder{{settings, text, flights, stations, systemTable, formatters, clock, hfnpdu, RecordSink::None(), ui}};
+  HfdlDecoder decoder{
+      {settings, text, flights, stations, systemTable, formatters, clock, hfnpdu, RecordSink::None(), ui}};
   BurstInfo burst;
   bool lastOk = false;
 };

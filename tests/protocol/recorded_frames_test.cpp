@@ -1,6 +1,8 @@
 // Frames real ground stations and aircraft sent (received by others from the
 // air), through the whole decoder chain.
 
+#include "testbench_frames/recorded_frames.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,7 +10,6 @@
 
 #include "full_chain_rig.h"
 #include "tracking/position_text.h"
-#include "testbench_frames/recorded_frames.h"
 
 namespace talvir::testing {
 namespace {
@@ -40,9 +41,9 @@ TEST(RecordedFrames, Squitter) {
       "\r\n"
       "LPDU ACK codes\r\n";
   EXPECT_EQ(text.substr(0, start.size()), start);
-  for (const char* line : {"ACK S01(N-2) ID 6E  ACK(1)\r\n", "ACK S07(N-2) ID 70  ACK(1)\r\n",
-                           "ACK S03(N-1) ID 71  ACK(1)\r\n", "ASN S04 (N+0) AIR ID 68 \r\n",
-                           "ASN S02 (N+1) Random Access\r\n"}) {
+  for (const char* line :
+       {"ACK S01(N-2) ID 6E  ACK(1)\r\n", "ACK S07(N-2) ID 70  ACK(1)\r\n", "ACK S03(N-1) ID 71  ACK(1)\r\n",
+        "ASN S04 (N+0) AIR ID 68 \r\n", "ASN S02 (N+1) Random Access\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
   const std::string end = "Frame Index = 734 * Frame offset = 7\r\nLowest Priority accepted 0\r\n\r\n";
@@ -74,7 +75,19 @@ TEST(RecordedFrames, AirMpduWithPerformanceData) {
       "[LPDU UNNUMBERED DATA FM AIR 71 TO GND]\r\n"
       "[HFNPDU PERFORMANCE]\r\n"
       "06:31:18  UTC  Flight ID = SU0219  LAT 56 21 3  N  LON 31 41 2  E  \r\n";
-  EXPECT_EQ(text.substr(0, start.size()), start);
+  const auto counts = [](int last) {
+    return "1800 bps = 0\r\n1200 bps = 0\r\n600  bps = 0\r\n300  bps = " + std::to_string(last) + "\r\n";
+  };
+  EXPECT_EQ(text, start +
+                      "Performance version 1\r\nFlight Leg 51\r\nGS REYKJAVIK - ICELAND\r\nNOT SYNCHED TO UTC\r\n"
+                      "Frequency 6\r\nPrevious Leg lost count 12\r\nCurrent Leg lost count 0\r\n"
+                      "Previous Leg Number of sec disabled 0\r\nCurrent Leg Number of sec disabled 0\r\n"
+                      "Number of MPDUS received O.K\r\n" +
+                      counts(3) + "Number of MPDUS received in Error\r\n" + counts(0) +
+                      "Number of Squitters received O.K = 16\r\nNumber of Squitters received in Error = 0\r\n"
+                      "Number of MPDUS transmitted\r\n" +
+                      counts(4) + "Number of MPDUS received first time\r\n" + counts(3) +
+                      "Reason for last frequency change = Too many NAKs\r\n\r\n\r\n");
   EXPECT_EQ(chain.ui.flightList, std::vector<std::string>{"SU0219"});
   EXPECT_EQ(chain.stack.decoder.FrameOutcomeLabel(), "SU0219");
 
@@ -107,10 +120,11 @@ TEST(RecordedFrames, GroundMpduWithAcarsUplink) {
       "NR AIR CALLS 1\r\n"
       "AIR CALL 0 = 6E\r\nLPDUS = 1\r\nMax Bit rate 300 bps \r\n"
       "[LPDU UNNUMBERED DATA FM GND TO AIR 6E]\r\n"
-      "HACARS mode: 2  Aircraft reg: .N69154\r\n";
+      "HACARS mode: 2  Aircraft reg: .N69154\r\n"
+      "Message label: _<DEL>  Block id: W  [Uplink]\r\nMessage content:-\r\n\r\n";
   EXPECT_EQ(text.substr(0, header.size()), header);
-  EXPECT_NE(text.find("[Uplink]"), std::string::npos);
-  EXPECT_NE(text.find("[HFNPDU ACARS FM GND TO AIR 6E]\r\n"), std::string::npos);
+  // Its check bytes 0A 0D are neither shown as a line break nor as text.
+  EXPECT_TRUE(text.ends_with("[HFNPDU ACARS FM GND TO AIR 6E]\r\n<SOH>2.N691548_<DEL>W<ETX>\r\n\r\n")) << text;
   EXPECT_EQ(chain.stack.decoder.FrameOutcomeLabel(), "Ground");
 
   ASSERT_EQ(chain.records.lpdus.size(), 1u);

@@ -3,44 +3,31 @@
 #include <variant>
 
 namespace talvir::soak {
-namespace {
 
 constexpr std::size_t kFalseReportsKept = 10;
-
-bool Hfdl(SentKind kind) { return kind != SentKind::kVhfAcars; }
-
-}  // namespace
 
 void SoakLedger::Sent(const std::vector<SentItem>& items) {
   std::lock_guard lock(lock_);
   for (const SentItem& item : items) {
-    Entry& entry = entries_[{static_cast<int>(item.kind), item.key}];
+    Entry& entry = entries_[{item.kind, item.key}];
     entry.item = item;
     ++entry.sent;
-    if (Hfdl(item.kind)) {
-      ++totals_.hfdlSent;
-      ++totals_.sentByRate[static_cast<std::size_t>(item.rateCode)];
-      totals_.hfdlStrongSent += item.strong;
-    } else {
-      ++totals_.vhfSent;
-      totals_.vhfStrongSent += item.strong;
-    }
+    Tally& tally = TallyOf(item.kind);
+    ++tally.sent;
+    tally.strongSent += item.strong;
+    if (item.kind != SentKind::kVhfAcars) ++totals_.sentByRate[static_cast<std::size_t>(item.rateCode)];
   }
 }
 
 void SoakLedger::Decoded(SentKind kind, uint64_t key, const std::string& what) {
-  const auto found = entries_.find({static_cast<int>(kind), key});
+  const auto found = entries_.find({kind, key});
   if (found == entries_.end() || found->second.decoded >= found->second.sent) return False(what);
   Entry& entry = found->second;
   ++entry.decoded;
-  if (Hfdl(kind)) {
-    ++totals_.hfdlDecoded;
-    ++totals_.decodedByRate[static_cast<std::size_t>(entry.item.rateCode)];
-    totals_.hfdlStrongDecoded += entry.item.strong;
-  } else {
-    ++totals_.vhfDecoded;
-    totals_.vhfStrongDecoded += entry.item.strong;
-  }
+  Tally& tally = TallyOf(kind);
+  ++tally.decoded;
+  tally.strongDecoded += entry.item.strong;
+  if (kind != SentKind::kVhfAcars) ++totals_.decodedByRate[static_cast<std::size_t>(entry.item.rateCode)];
 }
 
 void SoakLedger::False(const std::string& what) {
@@ -59,9 +46,7 @@ void SoakLedger::OnSquitter(const BurstInfo&, const SquitterRecord& squitter) {
   std::lock_guard lock(lock_);
   JudgePendingMpdu();
   ++totals_.goodFrames;
-  if (squitter.station1Id != kSoakStationId) {
-    return False("squitter of station " + std::to_string(squitter.station1Id));
-  }
+  if (squitter.station1Id != kSoakStationId) return False("squitter of station " + std::to_string(squitter.station1Id));
   Decoded(SentKind::kSquitter, static_cast<uint64_t>(squitter.frameIndex),
           "squitter of frame " + std::to_string(squitter.frameIndex));
 }
@@ -71,10 +56,10 @@ void SoakLedger::OnMpdu(const BurstInfo&, const MpduHeader& header) {
   JudgePendingMpdu();
   ++totals_.goodFrames;
   mpduPending_ = true;
-  const bool ours = header.groundStationId == kSoakStationId &&
-                    (header.direction == kDirectionGroundToAir || header.aid == kSoakAid);
-  mpduDescription_ = ours ? "" : "MPDU of station " + std::to_string(header.groundStationId) + " AID " +
-                                     std::to_string(header.aid);
+  const bool ours =
+      header.groundStationId == kSoakStationId && (header.direction == kDirectionGroundToAir || header.aid == kSoakAid);
+  mpduDescription_ =
+      ours ? "" : "MPDU of station " + std::to_string(header.groundStationId) + " AID " + std::to_string(header.aid);
 }
 
 void SoakLedger::OnLpdu(const BurstInfo&, const LpduRecord& lpdu) {
@@ -83,17 +68,14 @@ void SoakLedger::OnLpdu(const BurstInfo&, const LpduRecord& lpdu) {
   mpduPending_ = false;
   // Only the first LPDU of an MPDU counts: the soak sends one each.
   if (!first) return False("a second LPDU in one MPDU");
-  const auto* content = lpdu.hfnpdu ? &lpdu.hfnpdu->content : nullptr;
-  if (content != nullptr) {
-    if (const auto* packet = std::get_if<SystemTablePacket>(content)) {
-      if (packet->version == SoakSystemTableVersion()) {
-        return Decoded(SentKind::kSystemTable, static_cast<uint64_t>(packet->sequenceNumber), "table packet");
-      }
-    }
-    if (const auto* message = std::get_if<AcarsMessage>(content)) {
-      const int64_t serial = FindSerial(SentKind::kHfdlAcars, message->text);
-      if (serial >= 0) return Decoded(SentKind::kHfdlAcars, static_cast<uint64_t>(serial), message->text);
-    }
+  if (lpdu.hfnpdu) {
+    const auto& content = lpdu.hfnpdu->content;
+    const auto* packet = std::get_if<SystemTablePacket>(&content);
+    if (packet != nullptr && packet->version == SoakSystemTableVersion())
+      return Decoded(SentKind::kSystemTable, static_cast<uint64_t>(packet->sequenceNumber), "table packet");
+    const auto* message = std::get_if<AcarsMessage>(&content);
+    const int64_t serial = message != nullptr ? FindSerial(SentKind::kHfdlAcars, message->text) : -1;
+    if (serial >= 0) return Decoded(SentKind::kHfdlAcars, static_cast<uint64_t>(serial), message->text);
   }
   False("LPDU of type " + std::to_string(lpdu.type) + " carrying nothing sent");
 }
@@ -119,10 +101,8 @@ std::vector<std::string> SoakLedger::DecodedTokens() const {
   std::lock_guard lock(lock_);
   std::vector<std::string> tokens;
   for (const auto& [key, entry] : entries_) {
-    const auto kind = static_cast<SentKind>(key.first);
-    if (entry.decoded > 0 && (kind == SentKind::kHfdlAcars || kind == SentKind::kVhfAcars)) {
-      tokens.push_back(SerialToken(kind, key.second));
-    }
+    if (entry.decoded > 0 && (key.first == SentKind::kHfdlAcars || key.first == SentKind::kVhfAcars))
+      tokens.push_back(SerialToken(key.first, key.second));
   }
   return tokens;
 }

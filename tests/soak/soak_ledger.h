@@ -18,15 +18,16 @@
 
 namespace talvir::soak {
 
+struct Tally {
+  uint64_t sent = 0;
+  uint64_t decoded = 0;  // matched once each
+  uint64_t strongSent = 0;
+  uint64_t strongDecoded = 0;
+};
+
 struct SoakTotals {
-  uint64_t hfdlSent = 0;
-  uint64_t hfdlDecoded = 0;  // matched once each
-  uint64_t hfdlStrongSent = 0;
-  uint64_t hfdlStrongDecoded = 0;
-  uint64_t vhfSent = 0;
-  uint64_t vhfDecoded = 0;
-  uint64_t vhfStrongSent = 0;
-  uint64_t vhfStrongDecoded = 0;
+  Tally hfdl;
+  Tally vhf;
   uint64_t falseFrames = 0;  // matched nothing sent, or a second time
   uint64_t goodFrames = 0;   // squitters and MPDUs whose checks passed
   std::vector<uint64_t> sentByRate = std::vector<uint64_t>(8);
@@ -56,13 +57,13 @@ class SoakLedger final : public RecordSink {
     int sent = 0;
     int decoded = 0;
   };
-  using Key = std::pair<int, uint64_t>;
+  Tally& TallyOf(SentKind kind) { return kind == SentKind::kVhfAcars ? totals_.vhf : totals_.hfdl; }
   void Decoded(SentKind kind, uint64_t key, const std::string& what);
   void False(const std::string& what);
   void JudgePendingMpdu();
 
   mutable std::mutex lock_;
-  std::map<Key, Entry> entries_;
+  std::map<std::pair<SentKind, uint64_t>, Entry> entries_;
   SoakTotals totals_;
   bool mpduPending_ = false;  // header decoded, nothing sent matched in it yet
   std::string mpduDescription_;

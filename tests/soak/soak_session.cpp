@@ -3,15 +3,18 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string_view>
 
+#include "audio/frame_reader.h"
 #include "audio/stream_driver.h"
 #include "modem/frame_counters.h"
+#include "support/read_file.h"
 #include "tracking/system_table_store.h"
 
 namespace talvir::soak {
@@ -27,31 +30,33 @@ constexpr long kFlatMemoryKiB = 2048;
 // Share of the strong bursts and messages a working receiver must decode.
 constexpr double kStrongDecodedShare = 0.99;
 
-uint64_t SegmentsFor(double hours) {
-  return std::max<uint64_t>(1, static_cast<uint64_t>(hours * 3600.0 / kSegmentSeconds + 0.5));
-}
-
-bool ParseNumber(std::string_view text, double& value) {
-  const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-  return parsed.ec == std::errc() && parsed.ptr == text.data() + text.size() && value > 0;
-}
-
-std::string ReadWhole(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+struct MemorySample {
+  double audioHours = 0;
+  long residentKiB = 0;
+};
 
 struct Check {
   std::string what;
   bool held = false;
 };
 
+// The resident set of this process in KiB after free heap is handed back,
+// 0 when /proc cannot tell.
+long ResidentKiB() {
+  // Heap the allocator keeps after a free (the generator's segment buffers
+  // above all) goes back first: what stays resident is what is in use.
+  malloc_trim(0);
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmRSS:")) return std::strtol(line.c_str() + 6, nullptr, 10);
+  }
+  return 0;
+}
+
 // Every line of a log ends in CR LF, the last one too: nothing torn.
 bool WholeLines(const std::string& text) {
   if (text.empty()) return true;
-  if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) return false;
+  if (!text.ends_with("\r\n")) return false;
   for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
     if (at == 0 || text[at - 1] != '\r') return false;
   }
@@ -60,31 +65,14 @@ bool WholeLines(const std::string& text) {
 
 std::string Percent(uint64_t part, uint64_t whole) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f %%", whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole));
+  const double share = whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
+  std::snprintf(text, sizeof text, "%.1f %%", share);
   return text;
 }
 
-bool ParseSoakOptions(int argc, char** argv, SoakOptions& options, std::string& error) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (i + 1 >= argc) {
-      error = std::string(arg) + ": unknown option or missing value";
-      return false;
-    }
-    const std::string_view value = argv[++i];
-    double number = 0;
-    if (arg == "--folder") {
-      options.folder = value;
-    } else if ((arg == "--hours" || arg == "--minutes") && ParseNumber(value, number)) {
-      options.hours = arg == "--hours" ? number : number / 60.0;
-    } else if (arg == "--seed" && ParseNumber(value, number)) {
-      options.seed = static_cast<uint64_t>(number);
-    } else {
-      error = std::string(arg) + " " + std::string(value) + ": not understood";
-      return false;
-    }
-  }
-  return true;
+bool ParseNumber(std::string_view text, double& value) {
+  const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+  return parsed.ec == std::errc() && parsed.ptr == text.data() + text.size() && value > 0;
 }
 
 std::string SoakHelpText(const char* program) {
@@ -100,71 +88,88 @@ std::string SoakHelpText(const char* program) {
 
 }  // namespace
 
-long ResidentKiB() {
-  // Heap the allocator keeps after a free (the generator's segment buffers
-  // above all) goes back first: what stays resident is what is in use.
-  malloc_trim(0);
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+// The generated audio as a finite input: one segment at a time, rendered
+// when the last one has been taken.
+class SoakSource final : public FrameReader {
+ public:
+  SoakSource(const SoakOptions& options, SoakLedger& ledger)
+      : options_(options),
+        ledger_(ledger),
+        segments_(std::max<uint64_t>(1, static_cast<uint64_t>(options.hours * 3600.0 / kSegmentSeconds + 0.5))) {}
+
+  std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>& stop) override {
+    const std::size_t wanted = out.size() / 4;
+    std::size_t done = 0;
+    while (done < wanted && !stop.load()) {
+      if (read_ * 2 >= frames_.size() && !NextSegment()) break;
+      const std::size_t n = std::min(wanted - done, frames_.size() / 2 - read_);
+      for (std::size_t i = 0; i < 2 * n; ++i) {
+        const auto sample = static_cast<uint16_t>(frames_[2 * read_ + i]);
+        out[4 * done + 2 * i] = static_cast<uint8_t>(sample);
+        out[4 * done + 2 * i + 1] = static_cast<uint8_t>(sample >> 8);
+      }
+      read_ += n;
+      done += n;
+    }
+    return done;
   }
-  return 0;
-}
+
+  // Read once the source's thread has ended.
+  std::vector<MemorySample> samples;
+  std::vector<uint64_t> byCondition = std::vector<uint64_t>(kConditionCount);
+
+ private:
+  bool NextSegment() {
+    if (next_ >= segments_) return false;
+    if (next_ % static_cast<uint64_t>(options_.sampleEverySegments) == 0) {
+      samples.push_back({static_cast<double>(next_ * kSegmentSeconds) / 3600.0, ResidentKiB()});
+      const SoakTotals totals = ledger_.Totals();
+      std::fprintf(stderr,
+                   "soak: %.2f h of %.2f h, resident %.1f MiB; HFDL sent %" PRIu64 " decoded %" PRIu64
+                   ", VHF sent %" PRIu64 " decoded %" PRIu64 ", false %" PRIu64 "\n",
+                   samples.back().audioHours, static_cast<double>(segments_ * kSegmentSeconds) / 3600.0,
+                   samples.back().residentKiB / 1024.0, totals.hfdl.sent, totals.hfdl.decoded, totals.vhf.sent,
+                   totals.vhf.decoded, totals.falseFrames);
+    }
+    const Segment segment = PlanSegment(options_.seed, next_++);
+    ++byCondition[static_cast<std::size_t>(segment.condition)];
+    RenderSegment(segment, frames_);
+    ledger_.Sent(segment.sent);
+    read_ = 0;
+    return true;
+  }
+
+  const SoakOptions options_;
+  SoakLedger& ledger_;
+  const uint64_t segments_;
+  uint64_t next_ = 0;
+  std::vector<int16_t> frames_;  // the current segment, interleaved
+  std::size_t read_ = 0;         // frames of it taken
+};
 
 std::optional<int> ReadSoakCommandLine(int argc, char** argv, SoakOptions& options) {
   if (argc == 2 && std::string_view(argv[1]) == "--help") {
     std::fputs(SoakHelpText(argv[0]).c_str(), stdout);
     return 0;
   }
-  std::string error;
-  if (!ParseSoakOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "%s: %s\n%s", argv[0], error.c_str(), SoakHelpText(argv[0]).c_str());
-    return 2;
+  for (int i = 1; i < argc; i += 2) {
+    const std::string_view arg = argv[i];
+    const std::string_view value = i + 1 < argc ? argv[i + 1] : "";
+    double number = 0;
+    if (i + 1 < argc && arg == "--folder") {
+      options.folder = value;
+    } else if ((arg == "--hours" || arg == "--minutes") && ParseNumber(value, number)) {
+      options.hours = arg == "--hours" ? number : number / 60.0;
+    } else if (arg == "--seed" && ParseNumber(value, number)) {
+      options.seed = static_cast<uint64_t>(number);
+    } else {
+      const std::string error = i + 1 < argc ? std::string(arg) + " " + std::string(value) + ": not understood"
+                                             : std::string(arg) + ": unknown option or missing value";
+      std::fprintf(stderr, "%s: %s\n%s", argv[0], error.c_str(), SoakHelpText(argv[0]).c_str());
+      return 2;
+    }
   }
   return std::nullopt;
-}
-
-SoakSource::SoakSource(const SoakOptions& options, SoakLedger& ledger)
-    : options_(options), ledger_(ledger), segments_(SegmentsFor(options.hours)) {}
-
-bool SoakSource::NextSegment() {
-  if (next_ >= segments_) return false;
-  if (next_ % static_cast<uint64_t>(options_.sampleEverySegments) == 0) {
-    const MemorySample sample{static_cast<double>(next_ * kSegmentSeconds) / 3600.0, ResidentKiB()};
-    samples_.push_back(sample);
-    const SoakTotals totals = ledger_.Totals();
-    std::fprintf(stderr, "soak: %.2f h of %.2f h, resident %.1f MiB; HFDL sent %llu decoded %llu, VHF sent %llu "
-                 "decoded %llu, false %llu\n", sample.audioHours,
-                 static_cast<double>(segments_ * kSegmentSeconds) / 3600.0, sample.residentKiB / 1024.0,
-                 static_cast<unsigned long long>(totals.hfdlSent), static_cast<unsigned long long>(totals.hfdlDecoded),
-                 static_cast<unsigned long long>(totals.vhfSent), static_cast<unsigned long long>(totals.vhfDecoded),
-                 static_cast<unsigned long long>(totals.falseFrames));
-  }
-  const Segment segment = PlanSegment(options_.seed, next_);
-  ++byCondition_[static_cast<std::size_t>(segment.condition)];
-  RenderSegment(segment, frames_);
-  ledger_.Sent(segment.sent);
-  read_ = 0;
-  ++next_;
-  return true;
-}
-
-std::size_t SoakSource::ReadFrames(std::span<uint8_t> out, const std::atomic<bool>& stop) {
-  const std::size_t wanted = out.size() / 4;
-  std::size_t done = 0;
-  while (done < wanted && !stop.load()) {
-    if (read_ * 2 >= frames_.size() && !NextSegment()) break;
-    const std::size_t n = std::min(wanted - done, frames_.size() / 2 - read_);
-    for (std::size_t i = 0; i < 2 * n; ++i) {
-      const auto sample = static_cast<uint16_t>(frames_[2 * read_ + i]);
-      out[4 * done + 2 * i] = static_cast<uint8_t>(sample);
-      out[4 * done + 2 * i + 1] = static_cast<uint8_t>(sample >> 8);
-    }
-    read_ += n;
-    done += n;
-  }
-  return done;
 }
 
 SoakSession::SoakSession(SoakOptions options) : options_(std::move(options)) {
@@ -218,21 +223,23 @@ int SoakSession::Finish(Application& app, const char* pipeline) {
   const FrameCounters::Values counters = app.FrameCountsAllChannels();
   const auto all = static_cast<uint64_t>(counters[FrameCounters::kAllFrames]);
   const auto failed = static_cast<uint64_t>(counters[FrameCounters::kAllFailed]);
-  const std::vector<MemorySample>& samples = source_->Samples();
+  const std::vector<MemorySample>& samples = source_->samples;
   const long endKiB = ResidentKiB();
   const double hours = static_cast<double>(app.worker().BlocksProcessed() * kBlockFrames) / kSampleRate / 3600.0;
 
   std::vector<Check> checks;
   checks.push_back({"no false frames", totals.falseFrames == 0});
   checks.push_back({"every frame that passed its checks is accounted for", all - failed == totals.goodFrames});
-  checks.push_back({"strong HFDL bursts decoded (" + Percent(totals.hfdlStrongDecoded, totals.hfdlStrongSent) + ")",
-                    totals.hfdlStrongDecoded >= kStrongDecodedShare * static_cast<double>(totals.hfdlStrongSent)});
-  checks.push_back({"strong VHF messages decoded (" + Percent(totals.vhfStrongDecoded, totals.vhfStrongSent) + ")",
-                    totals.vhfStrongDecoded >= kStrongDecodedShare * static_cast<double>(totals.vhfStrongSent)});
+  for (const auto& [name, tally] : {std::pair{"HFDL bursts", totals.hfdl}, std::pair{"VHF messages", totals.vhf}}) {
+    const std::string share = Percent(tally.strongDecoded, tally.strongSent);
+    checks.push_back({std::string("strong ") + name + " decoded (" + share + ")",
+                      tally.strongDecoded >= kStrongDecodedShare * static_cast<double>(tally.strongSent)});
+  }
 
   // Memory: from the first sample after a sixth of the run to the end.
-  const auto warm = std::find_if(samples.begin(), samples.end(),
-                                 [this](const MemorySample& sample) { return sample.audioHours * 6 >= options_.hours; });
+  const auto warm = std::find_if(samples.begin(), samples.end(), [this](const MemorySample& sample) {
+    return sample.audioHours * 6 >= options_.hours;
+  });
   const long warmKiB = warm != samples.end() ? warm->residentKiB : endKiB;
   long highestKiB = endKiB;
   for (auto sample = warm; sample != samples.end(); ++sample) highestKiB = std::max(highestKiB, sample->residentKiB);
@@ -245,14 +252,15 @@ int SoakSession::Finish(Application& app, const char* pipeline) {
   int logFiles = 0;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(paths_.LogDir(), error)) {
-    const std::string text = ReadWhole(entry.path());
+    const std::string text = testing::ReadFile(entry.path());
     whole = whole && WholeLines(text);
     logs += text;
     ++logFiles;
   }
   const std::vector<std::string> tokens = ledger_.DecodedTokens();
-  const auto missing = std::count_if(tokens.begin(), tokens.end(),
-                                     [&logs](const std::string& token) { return logs.find(token) == std::string::npos; });
+  const auto missing = std::count_if(tokens.begin(), tokens.end(), [&logs](const std::string& token) {
+    return logs.find(token) == std::string::npos;
+  });
   checks.push_back({std::to_string(logFiles) + " log files of whole lines", logFiles > 0 && whole});
   checks.push_back({"every decoded ACARS message logged (" + std::to_string(missing) + " missing)", missing == 0});
 
@@ -262,25 +270,19 @@ int SoakSession::Finish(Application& app, const char* pipeline) {
                     fs::file_size(table, error) == kSystemTableFileSize && stored.Load(table) &&
                         stored.Version() == SoakSystemTableVersion()});
 
-  std::printf("soak through the %s pipeline, seed %llu: %.2f h of audio\n", pipeline,
-              static_cast<unsigned long long>(options_.seed), hours);
-  std::printf("segments by condition:");
-  for (int c = 0; c < kConditionCount; ++c) {
-    std::printf(" %s %llu", ConditionName(static_cast<Condition>(c)),
-                static_cast<unsigned long long>(source_->SegmentsByCondition()[static_cast<std::size_t>(c)]));
-  }
-  std::printf("\nHFDL frames sent %llu, decoded %llu (%s), failed checks %llu, false %llu\n",
-              static_cast<unsigned long long>(totals.hfdlSent), static_cast<unsigned long long>(totals.hfdlDecoded),
-              Percent(totals.hfdlDecoded, totals.hfdlSent).c_str(), static_cast<unsigned long long>(failed),
-              static_cast<unsigned long long>(totals.falseFrames));
-  std::printf("by rate code (sent/decoded):");
-  for (std::size_t r = 0; r < totals.sentByRate.size(); ++r) {
-    std::printf(" %zu: %llu/%llu", r, static_cast<unsigned long long>(totals.sentByRate[r]),
-                static_cast<unsigned long long>(totals.decodedByRate[r]));
-  }
-  std::printf("\nVHF messages sent %llu, decoded %llu (%s)\n", static_cast<unsigned long long>(totals.vhfSent),
-              static_cast<unsigned long long>(totals.vhfDecoded), Percent(totals.vhfDecoded, totals.vhfSent).c_str());
-  std::printf("resident memory (MiB):");
+  std::printf("soak through the %s pipeline, seed %" PRIu64 ": %.2f h of audio\nsegments by condition:", pipeline,
+              options_.seed, hours);
+  for (int c = 0; c < kConditionCount; ++c)
+    std::printf(" %s %" PRIu64, ConditionName(static_cast<Condition>(c)),
+                source_->byCondition[static_cast<std::size_t>(c)]);
+  std::printf("\nHFDL frames sent %" PRIu64 ", decoded %" PRIu64 " (%s), failed checks %" PRIu64 ", false %" PRIu64
+              "\nby rate code (sent/decoded):",
+              totals.hfdl.sent, totals.hfdl.decoded, Percent(totals.hfdl.decoded, totals.hfdl.sent).c_str(), failed,
+              totals.falseFrames);
+  for (std::size_t r = 0; r < totals.sentByRate.size(); ++r)
+    std::printf(" %zu: %" PRIu64 "/%" PRIu64, r, totals.sentByRate[r], totals.decodedByRate[r]);
+  std::printf("\nVHF messages sent %" PRIu64 ", decoded %" PRIu64 " (%s)\nresident memory (MiB):", totals.vhf.sent,
+              totals.vhf.decoded, Percent(totals.vhf.decoded, totals.vhf.sent).c_str());
   // The start, then the first sample of each hour.
   int shownHour = -1;
   for (const MemorySample& sample : samples) {

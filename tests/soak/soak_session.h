@@ -5,17 +5,12 @@
 // the report: frames sent, decoded, failed and false, resident memory over
 // the run, the logs and the stored system table whole.
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "app/application.h"
-#include "audio/frame_reader.h"
 #include "soak_ledger.h"
 
 namespace talvir::soak {
@@ -33,33 +28,7 @@ struct SoakOptions {
 // option reported), nothing when it is to run.
 std::optional<int> ReadSoakCommandLine(int argc, char** argv, SoakOptions& options);
 
-struct MemorySample {
-  double audioHours = 0;
-  long residentKiB = 0;
-};
-
-// The generated audio as a finite input: one segment at a time, rendered
-// when the last one has been taken.
-class SoakSource final : public FrameReader {
- public:
-  SoakSource(const SoakOptions& options, SoakLedger& ledger);
-  std::size_t ReadFrames(std::span<uint8_t> out, const std::atomic<bool>& stop) override;
-  // Read once the source's thread has ended.
-  const std::vector<MemorySample>& Samples() const { return samples_; }
-  const std::vector<uint64_t>& SegmentsByCondition() const { return byCondition_; }
-
- private:
-  bool NextSegment();
-
-  const SoakOptions options_;
-  SoakLedger& ledger_;
-  const uint64_t segments_;
-  uint64_t next_ = 0;
-  std::vector<int16_t> frames_;  // the current segment, interleaved
-  std::size_t read_ = 0;         // frames of it taken
-  std::vector<MemorySample> samples_;
-  std::vector<uint64_t> byCondition_ = std::vector<uint64_t>(kConditionCount);
-};
+class SoakSource;
 
 class SoakSession {
  public:
@@ -85,9 +54,5 @@ class SoakSession {
   SoakSource* source_ = nullptr;  // owned by the driver
   std::unique_ptr<CaptureDriver> driver_;
 };
-
-// The resident set of this process in KiB after free heap is handed back,
-// 0 when /proc cannot tell.
-long ResidentKiB();
 
 }  // namespace talvir::soak

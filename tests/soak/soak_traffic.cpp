@@ -45,10 +45,10 @@ std::vector<uint8_t> SystemTableData() {
 const std::vector<std::vector<uint8_t>>& SystemTableFrames() {
   static const std::vector<std::vector<uint8_t>> frames = [] {
     std::vector<std::vector<uint8_t>> built;
-    for (const auto& packet : testbench::BuildSystemTableHfnpdus(kSystemTableVersion, SystemTableData(),
-                                                                 kSystemTablePackets)) {
-      const testbench::GroundMpduBlock block{.aid = testbench::kAidBroadcast, .maxBitRateCode = 4,
-                                             .lpdus = {testbench::BuildUnnumberedDataLpdu(packet)}};
+    for (const auto& packet :
+         testbench::BuildSystemTableHfnpdus(kSystemTableVersion, SystemTableData(), kSystemTablePackets)) {
+      const testbench::GroundMpduBlock block{
+          .aid = testbench::kAidBroadcast, .maxBitRateCode = 4, .lpdus = {testbench::BuildUnnumberedDataLpdu(packet)}};
       built.push_back(testbench::BuildGroundMpdu({.groundStationId = kSoakStationId, .utcSynced = true}, {block}));
     }
     return built;
@@ -67,8 +67,11 @@ std::vector<uint8_t> AcarsFrame(uint64_t serial) {
                                                  .text = SerialToken(SentKind::kHfdlAcars, serial)});
   const auto lpdu = testbench::BuildUnnumberedDataLpdu(testbench::BuildAcarsHfnpdu(block));
   if (downlink) {
-    return testbench::BuildAirMpdu({.groundStationId = kSoakStationId, .utcSynced = true,
-                                    .aid = static_cast<uint8_t>(kSoakAid), .maxBitRateCode = 4}, {lpdu});
+    return testbench::BuildAirMpdu({.groundStationId = kSoakStationId,
+                                    .utcSynced = true,
+                                    .aid = static_cast<uint8_t>(kSoakAid),
+                                    .maxBitRateCode = 4},
+                                   {lpdu});
   }
   const testbench::GroundMpduBlock uplink{.aid = static_cast<uint8_t>(kSoakAid), .maxBitRateCode = 4, .lpdus = {lpdu}};
   return testbench::BuildGroundMpdu({.groundStationId = kSoakStationId, .utcSynced = true}, {uplink});
@@ -84,20 +87,13 @@ std::vector<uint8_t> SquitterFrame(uint64_t index) {
   return testbench::BuildSquitter(fields);
 }
 
-bool Fits(const std::vector<uint8_t>& frame, int rateCode) {
-  // One zero byte at least after the frame ends the encoder in state 0.
-  return frame.size() < static_cast<std::size_t>(testbench::BurstFrameBytes(rateCode));
-}
-
 bool LongBurst(int rateCode) { return rateCode % 2 == 1; }
-
-bool HasTraffic(Condition condition) { return condition != Condition::kNoise && condition != Condition::kSilence; }
 
 }  // namespace
 
 const char* ConditionName(Condition condition) {
   static constexpr const char* kNames[kConditionCount] = {"clean", "fading", "carrier", "dc offset",
-                                                          "weak", "noise", "silence", "clipped"};
+                                                          "weak",  "noise",  "silence", "clipped"};
   return kNames[static_cast<int>(condition)];
 }
 
@@ -113,12 +109,9 @@ int64_t FindSerial(SentKind kind, const std::string& text) {
   for (std::size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at + 1)) {
     // "SOAK" inside "VSOAK" is the other kind's.
     if (kind != SentKind::kVhfAcars && at > 0 && text[at - 1] == 'V') continue;
-    const std::size_t digits = at + prefix.size();
-    if (text.size() < digits + 7) continue;
-    const std::string number = text.substr(digits, 7);
-    if (std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const std::string number = text.substr(at + prefix.size(), 7);
+    if (number.size() == 7 && std::ranges::all_of(number, [](char c) { return c >= '0' && c <= '9'; }))
       return std::stoll(number);
-    }
   }
   return -1;
 }
@@ -143,8 +136,12 @@ Segment PlanSegment(uint64_t seed, uint64_t index) {
                                        FadingPreset::kDisturbed, FadingPreset::kFlutter};
   scenario.hf.fading = gentle ? FadingPreset::kNone : kFadings[random() % 5];
   switch (segment.condition) {
-    case Condition::kClean: scenario.hf.snrDb = uniform(20, 30); break;
-    case Condition::kFading: scenario.hf.snrDb = uniform(8, 30); break;
+    case Condition::kClean:
+      scenario.hf.snrDb = uniform(20, 30);
+      break;
+    case Condition::kFading:
+      scenario.hf.snrDb = uniform(8, 30);
+      break;
     case Condition::kCarrier:
       scenario.hf.snrDb = uniform(10, 25);
       segment.carrierLevelDb = uniform(0, 12);
@@ -155,16 +152,22 @@ Segment PlanSegment(uint64_t seed, uint64_t index) {
       scenario.hf.dcOffset = {.level = uniform(-0.3, 0.3), .driftAmplitude = 0.05, .driftHz = 0.2};
       scenario.vhf.dcOffset = {.level = uniform(-0.3, 0.3), .driftAmplitude = 0.1, .driftHz = 0.5};
       break;
-    case Condition::kWeak: scenario.hf.snrDb = uniform(-4, 6); break;
-    case Condition::kNoise: scenario.hf.snrDb = 10; break;
-    case Condition::kSilence: scenario.vhf.snrDb.reset(); break;
+    case Condition::kWeak:
+      scenario.hf.snrDb = uniform(-4, 6);
+      break;
+    case Condition::kNoise:
+      scenario.hf.snrDb = 10;
+      break;
+    case Condition::kSilence:
+      scenario.vhf.snrDb.reset();
+      break;
     case Condition::kClipped:
       scenario.hf.snrDb = uniform(15, 30);
       scenario.hf.amplitude = 1.5f;  // well beyond full scale at every peak
       scenario.vhf.amplitude = 1.6f;
       break;
   }
-  if (!HasTraffic(segment.condition)) return segment;
+  if (segment.condition == Condition::kNoise || segment.condition == Condition::kSilence) return segment;
 
   const bool strongHf = segment.condition == Condition::kClean;
   const double slotSeconds = static_cast<double>(kSegmentSeconds) / kSlots;
@@ -181,9 +184,8 @@ Segment PlanSegment(uint64_t seed, uint64_t index) {
   int slot = 1;
   if (index % kSystemTableEvery == 1) {
     const auto& frames = SystemTableFrames();
-    for (std::size_t packet = 0; packet < frames.size(); ++packet) {
+    for (std::size_t packet = 0; packet < frames.size(); ++packet)
       addBurst(slot++, 4, frames[packet], {.kind = SentKind::kSystemTable, .key = packet});
-    }
   }
   // Serials unique over the run: 12 bursts a segment at most.
   uint64_t serial = index * 16;
@@ -191,7 +193,8 @@ Segment PlanSegment(uint64_t seed, uint64_t index) {
     int rateCode = static_cast<int>(random() % 8);
     if (LongBurst(rateCode) && slot + 1 >= kSlots) --rateCode;
     std::vector<uint8_t> frame = AcarsFrame(serial);
-    if (!Fits(frame, rateCode)) rateCode = 4;
+    // One zero byte at least after the frame ends the encoder in state 0.
+    if (frame.size() >= static_cast<std::size_t>(testbench::BurstFrameBytes(rateCode))) rateCode = 4;
     addBurst(slot, rateCode, std::move(frame), {.kind = SentKind::kHfdlAcars, .key = serial});
     ++serial;
     slot += LongBurst(rateCode) ? 2 : 1;
@@ -223,14 +226,12 @@ void RenderSegment(const Segment& segment, std::vector<int16_t>& frames) {
   rendered.right.resize(kSamples, 0.0f);
   if (segment.condition == Condition::kCarrier) {
     const double amplitude = segment.scenario.hf.amplitude;
-    testbench::AddCarrier(rendered.left,
-                          {.frequencyHz = segment.carrierFrequencyHz, .levelDb = segment.carrierLevelDb,
-                           .driftHzPerSecond = 0.05},
-                          amplitude * amplitude / 2.0);
+    testbench::AddCarrier(
+        rendered.left,
+        {.frequencyHz = segment.carrierFrequencyHz, .levelDb = segment.carrierLevelDb, .driftHzPerSecond = 0.05},
+        amplitude * amplitude / 2.0);
   }
-  auto toPcm = [](float x) {
-    return static_cast<int16_t>(std::lround(std::clamp(x, -1.0f, 1.0f) * 32767.0f));
-  };
+  auto toPcm = [](float x) { return static_cast<int16_t>(std::lround(std::clamp(x, -1.0f, 1.0f) * 32767.0f)); };
   for (std::size_t i = 0; i < kSamples; ++i) {
     frames[2 * i] = toPcm(rendered.left[i]);
     frames[2 * i + 1] = toPcm(rendered.right[i]);

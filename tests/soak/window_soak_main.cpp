@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
 #include <cstdio>
 #include <memory>
 #include <string>

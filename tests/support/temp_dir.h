@@ -11,8 +11,7 @@ class TempDir {
  public:
   TempDir() {
     std::random_device seed;
-    path_ = std::filesystem::temp_directory_path() /
-            ("talvir-test-" + std::to_string(seed()) + std::to_string(seed()));
+    path_ = std::filesystem::temp_directory_path() / ("talvir-test-" + std::to_string(seed()) + std::to_string(seed()));
     std::filesystem::create_directories(path_);
   }
   ~TempDir() {

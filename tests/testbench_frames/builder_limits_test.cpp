@@ -54,17 +54,29 @@ TEST(BuilderLimits, FieldsThatDoNotFitAreRefused) {
       {"latitude code", [] { BuildPerformanceDataHfnpdu({.position = {.latitudeCode = 0x100000}}); }},
       {"time of day", [] { PositionFromDegrees(10, 10, 86400); }},
       {"no position", [] { BuildFrequencyDataHfnpdu({.flightId = "UA0930", .entries = {{.groundStationId = 1}}}); }},
-      {"7 entries", [] {
-         BuildFrequencyDataHfnpdu({.flightId = "UA0930", .position = PositionField{}, .entries = std::vector<FrequencyDataEntry>(7)});
+      {"7 entries",
+       [] {
+         BuildFrequencyDataHfnpdu(
+             {.flightId = "UA0930", .position = PositionField{}, .entries = std::vector<FrequencyDataEntry>(7)});
        }},
       {"request version", [] { BuildSystemTableRequestHfnpdu(4096); }},
       {"frame index", [] { BuildSquitter(Squitter([](SquitterFields& f) { f.frameIndex = 4096; })); }},
       {"squitter station", [] { BuildSquitter(Squitter([](SquitterFields& f) { f.stations[2].id = 128; })); }},
-      {"frequency mask", [] { BuildSquitter(Squitter([](SquitterFields& f) { f.stations[1].frequencyMask = 0x100000; })); }},
+      {"frequency mask",
+       [] { BuildSquitter(Squitter([](SquitterFields& f) { f.stations[1].frequencyMask = 0x100000; })); }},
       {"ack code", [] { BuildSquitter(Squitter([](SquitterFields& f) { f.ackCodes[5] = 0x1000; })); }},
-      {"50 Hz step", [] { Table({{8'927'050, 0}}); }},
-      {"40 MHz", [] { Table({{40'000'000, 0}}); }},
-      {"32 frequencies", [] { Table(std::vector<SystemTableFrequencyEntry>(32, {5'000'000, 0})); }},
+      {"50 Hz step",
+       [] {
+         Table({{8'927'050, 0}});
+       }},
+      {"40 MHz",
+       [] {
+         Table({{40'000'000, 0}});
+       }},
+      {"32 frequencies",
+       [] {
+         Table(std::vector<SystemTableFrequencyEntry>(32, {5'000'000, 0}));
+       }},
       {"two packets", [&] { BuildSystemTableHfnpdus(1, tableOfThree, 2); }},
       {"17 packets", [&] { BuildSystemTableHfnpdus(1, tableOfThree, 17); }},
       {"table version", [&] { BuildSystemTableHfnpdus(4096, tableOfThree, 3); }},

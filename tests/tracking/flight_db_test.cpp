@@ -36,7 +36,7 @@ struct DbRig {
   AircraftRecord Record(int index) { return db.FlightDbRecord(index).value(); }
 };
 
-TEST(FlightDb, UnknownAircraftFromPositionIsListedAndFoundAgain) {
+TEST(FlightDb, UnknownAircraftFromPositionIsListedFoundAgainAndTracked) {
   DbRig rig;
   rig.Position(7, 255, 0, "BAW123", 0x1000, 0x2000, 21600);
   const AircraftRecord r = rig.Record(0);
@@ -55,6 +55,16 @@ TEST(FlightDb, UnknownAircraftFromPositionIsListedAndFoundAgain) {
   EXPECT_EQ(rig.Record(0).logonKey, 7 * 256 + 0x3A);
   EXPECT_EQ(rig.Record(0).aid, 0x3A);
   EXPECT_EQ(rig.ui.flightList.size(), 1u);  // listed once
+
+  // The track keeps the last ten positions, newest last.
+  for (int i = 1; i <= 11; ++i) rig.Position(7, 0x3A, 0, "BAW123", 100 + i, 200 + i, i);
+  const AircraftRecord tracked = rig.Record(0);
+  for (int k = 0; k < kTrackLength; ++k) {
+    EXPECT_EQ(tracked.track[k].latitude, 102 + k);
+    EXPECT_EQ(tracked.track[k].longitude, 202 + k);
+  }
+  EXPECT_EQ(tracked.latitude, 111);
+  EXPECT_EQ(tracked.positionTime, 11);
 }
 
 TEST(FlightDb, LookupsIgnoreUnknownValuesAndFreeRecords) {
@@ -102,18 +112,6 @@ TEST(FlightDb, PositionUpdateFindsByIcaoThenFlightIdThenKey) {
   EXPECT_EQ(rig.ui.flightList.size(), 3u);
 }
 
-TEST(FlightDb, TrackKeepsTheLastTenPositionsNewestLast) {
-  DbRig rig;
-  for (int i = 1; i <= 11; ++i) rig.Position(7, 0x3A, 0, "BAW123", 100 + i, 200 + i, i);
-  const AircraftRecord r = rig.Record(0);
-  for (int k = 0; k < kTrackLength; ++k) {
-    EXPECT_EQ(r.track[k].latitude, 102 + k);
-    EXPECT_EQ(r.track[k].longitude, 202 + k);
-  }
-  EXPECT_EQ(r.latitude, 111);
-  EXPECT_EQ(r.positionTime, 11);
-}
-
 TEST(FlightDb, AcarsUpdateMatchesRegistrationAndKeepsTheFlightId) {
   DbRig rig;
   rig.db.FlightDbUpdateFromAcars(1, 0, 0, "AF001", ".F-GSQA");
@@ -124,7 +122,7 @@ TEST(FlightDb, AcarsUpdateMatchesRegistrationAndKeepsTheFlightId) {
   const AircraftRecord r = rig.Record(0);
   EXPECT_EQ(r.FlightIdText(), "AF001");
   EXPECT_EQ(r.logonKey, 7 * 256 + 0x3A);
-  EXPECT_EQ(r.changed, 0);  // nothing new to draw
+  EXPECT_EQ(r.changed, 0);               // nothing new to draw
   EXPECT_TRUE(rig.outputs.dde.empty());  // ACARS never reaches the aircraft item
 
   // listFlight 0 leaves the flight id out of the record and the list.
@@ -181,7 +179,7 @@ TEST(FlightDb, AgeingHonoursTheTimeout) {
   EXPECT_EQ(rig.db.FlightDbFindByFlightId("ONE"), 0);
 
   rig.settings.Set(&SettingsRecord::aircraftTimeoutMinutes, 1);
-  rig.Position(7, 1, 0, "ONE");  // age 0 again
+  rig.Position(7, 1, 0, "ONE");                    // age 0 again
   rig.db.FlightDbUpdateFromLogon(7, 9, 0x999999);  // unlisted
   rig.db.FlightDbAgeTick();
   EXPECT_EQ(rig.db.FlightDbFindByFlightId("ONE"), 0);
@@ -219,6 +217,12 @@ TEST(FlightDb, DetailLine) {
   EXPECT_EQ(rig.ui.flightDetails.back().substr(0, 18), " AIR 00:00:02  UTC");
   rig.db.FlightDbShowDetailsByListIndex(-1);
   EXPECT_EQ(rig.ui.flightDetails.size(), 2u);
+  // 51.4984 degrees south and west (the ones' complement of 150000), at the
+  // day's last half-second.
+  const int south = 0x80000 | (~150000 & 0x7FFFF);
+  rig.Position(7, 0x3B, 0, "SOUTH1", south, south, 43199);
+  EXPECT_EQ(FlightDb::FormatFlightDetails(rig.Record(2)),
+            " AIR 23:59:58  UTC FLT SOUTH1 ?????? ICAO ?????? AID 3B LAT 51 29 54  S  LON 51 29 54  W ");
 }
 
 TEST(FlightDb, PublishesOnlyChangesUnlessForced) {
@@ -227,7 +231,7 @@ TEST(FlightDb, PublishesOnlyChangesUnlessForced) {
   EXPECT_TRUE(rig.outputs.plots.empty());
   rig.Position(7, 0x3A, 0, "BAW123", 11, 22, 0);
   rig.db.FlightDbUpdateFromAcars(1, 0, 0, "", ".G-ABCD");  // labelled by its registration
-  rig.db.FlightDbUpdateFromLogon(7, 9, 0x999999);           // no label: left out
+  rig.db.FlightDbUpdateFromLogon(7, 9, 0x999999);          // no label: left out
   rig.db.FlightDbPublish(0);
   ASSERT_EQ(rig.outputs.plots.size(), 1u);
   ASSERT_EQ(rig.outputs.plots[0].size(), 2u);

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <utility>
 
+#include "support/read_file.h"
 #include "support/temp_dir.h"
 #include "tracking/default_station_names.h"
 #include "tracking/system_table_store.h"
@@ -19,33 +20,30 @@ void WriteFile(const std::filesystem::path& file, const std::string& content) {
   std::ofstream(file, std::ios::binary) << content;
 }
 
-std::string ReadFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+// A table as the program stores it, byte for byte.
+void WriteTable(const std::filesystem::path& file, const SystemTable& table, std::size_t bytes = sizeof(SystemTable)) {
+  WriteFile(file, std::string(reinterpret_cast<const char*>(&table), bytes));
 }
 
-TEST(GroundStations, BuiltInNames) {
+// Built in; replaced as a whole by a names file, whose long lines are cut
+// without shifting later ids; kept when there is no file.
+TEST(GroundStations, BuiltInNamesAndNamesFile) {
   GroundStations stations;
-  const std::pair<int, const char*> cases[] = {{0, "UNKNOWN"},   {7, "SHANNON - IRELAND"}, {17, "CANARIAS - SPAIN"},
-                                               {18, ""},         {126, ""},                {127, "UNKNOWN"},
-                                               {1000, "UNKNOWN"}, {-1, "UNKNOWN"}};
-  for (const auto& [id, name] : cases) EXPECT_EQ(stations.GroundStationName(id), name) << id;
-}
+  const std::pair<int, const char*> builtIn[] = {
+      {0, "UNKNOWN"}, {7, "SHANNON - IRELAND"}, {17, "CANARIAS - SPAIN"}, {18, ""},
+      {126, ""},      {127, "UNKNOWN"},         {1000, "UNKNOWN"},        {-1, "UNKNOWN"}};
+  for (const auto& [id, name] : builtIn) EXPECT_EQ(stations.GroundStationName(id), name) << id;
 
-TEST(GroundStations, NamesFileReplacesAllNames) {
   TempDir dir;
-  const DataPaths paths{dir.path()};
-  WriteFile(paths.StationNamesFile(), "ZERO\r\n ONE \nTWO");
-  GroundStations stations;
-  EXPECT_TRUE(stations.LoadNames(paths.StationNamesFile()));
+  EXPECT_FALSE(stations.LoadNames(dir.path() / "nothing.txt"));
+  EXPECT_EQ(stations.GroundStationName(7), "SHANNON - IRELAND");
+  WriteFile(dir.path() / "names.txt", "ZERO\r\n ONE \n" + std::string(39, 'a') + "TAIL\nTHREE");
+  EXPECT_TRUE(stations.LoadNames(dir.path() / "names.txt"));
   EXPECT_EQ(stations.GroundStationName(0), "ZERO");
   EXPECT_EQ(stations.GroundStationName(1), " ONE ");
-  EXPECT_EQ(stations.GroundStationName(2), "TWO");  // no line end: every character kept
-  for (int id : {3, 17, 126}) EXPECT_EQ(stations.GroundStationName(id), "UNKNOWN") << id;
-
-  GroundStations missing;
-  EXPECT_FALSE(missing.LoadNames(dir.path() / "nothing.txt"));
-  EXPECT_EQ(missing.GroundStationName(7), "SHANNON - IRELAND");
+  EXPECT_EQ(stations.GroundStationName(2), std::string(39, 'a'));
+  EXPECT_EQ(stations.GroundStationName(3), "THREE");  // no line end: every character kept
+  for (int id : {4, 17, 126}) EXPECT_EQ(stations.GroundStationName(id), "UNKNOWN") << id;
 }
 
 // The names file of today's network reaches a configs/ folder without one,
@@ -63,9 +61,8 @@ TEST(GroundStations, TheShippedNamesFileGoesIntoAConfigsFolderThatHasNone) {
   std::filesystem::create_directories(paths.ConfigDir());
   GroundStationsLoad(stations, store, paths);
   EXPECT_EQ(ReadFile(paths.StationNamesFile()), DefaultStationNames());
-  const std::pair<int, const char*> today[] = {{3, "Reykjavik, Iceland"}, {7, "Shannon, Ireland"},
-                                               {10, "UNKNOWN"},           {15, "Al Muharraq, Bahrain"},
-                                               {17, "Canarias, Spain"},   {18, "UNKNOWN"}};
+  const std::pair<int, const char*> today[] = {{3, "Reykjavik, Iceland"},    {7, "Shannon, Ireland"}, {10, "UNKNOWN"},
+                                               {15, "Al Muharraq, Bahrain"}, {17, "Canarias, Spain"}, {18, "UNKNOWN"}};
   for (const auto& [id, name] : today) EXPECT_EQ(stations.GroundStationName(id), name) << id;
   std::istringstream lines{std::string(DefaultStationNames())};
   for (std::string line; std::getline(lines, line);) {
@@ -76,16 +73,6 @@ TEST(GroundStations, TheShippedNamesFileGoesIntoAConfigsFolderThatHasNone) {
   GroundStationsLoad(stations, store, paths);
   EXPECT_EQ(ReadFile(paths.StationNamesFile()), "MINE\n");
   EXPECT_EQ(stations.GroundStationName(0), "MINE");
-}
-
-TEST(GroundStations, LongNameLinesAreCutWithoutShiftingLaterIds) {
-  TempDir dir;
-  const auto file = dir.path() / "names.txt";
-  WriteFile(file, std::string(39, 'a') + "TAIL\nSECOND\n");
-  GroundStations stations;
-  stations.LoadNames(file);
-  EXPECT_EQ(stations.GroundStationName(0), std::string(39, 'a'));
-  EXPECT_EQ(stations.GroundStationName(1), "SECOND");
 }
 
 TEST(GroundStations, ActiveMasksRaiseTheChangedFlag) {
@@ -104,12 +91,16 @@ TEST(GroundStations, ActiveMasksRaiseTheChangedFlag) {
   EXPECT_EQ(stations.GroundStationActiveMask(0), 0u);
 }
 
-TEST(SystemTableFile, ZeroTableRoundTrip) {
+// Not written without a configs folder, nor with version -1; a zero table
+// goes round.
+TEST(SystemTableFile, ZeroTableRoundTripAndWhenNotWritten) {
   TempDir dir;
   const DataPaths paths{dir.path()};
-  std::filesystem::create_directories(paths.ConfigDir());
   GroundStations stations;
   SystemTableStore store;
+  EXPECT_FALSE(GroundStationsSave(store, paths));
+  EXPECT_FALSE(std::filesystem::exists(paths.SystemTableFile()));
+  std::filesystem::create_directories(paths.ConfigDir());
   GroundStationsLoad(stations, store, paths);  // no files
   EXPECT_FALSE(store.SystemTableValid());
   EXPECT_TRUE(GroundStationsSave(store, paths));
@@ -120,21 +111,13 @@ TEST(SystemTableFile, ZeroTableRoundTrip) {
   EXPECT_TRUE(again.SystemTableValid());
   EXPECT_EQ(again.Snapshot().stationCount, 0);
   EXPECT_EQ(again.SystemTableFrequency(7, 1), 1u);
-}
 
-TEST(SystemTableFile, NotWrittenWithoutConfigFolderOrWithVersionMinusOne) {
-  TempDir dir;
-  const DataPaths paths{dir.path()};
-  SystemTableStore store;
-  EXPECT_FALSE(GroundStationsSave(store, paths));
-  EXPECT_FALSE(std::filesystem::exists(paths.SystemTableFile()));
-
-  std::filesystem::create_directories(paths.ConfigDir());
+  // A version of -1 is never stored through a newer table; load it from a file.
   auto table = std::make_unique<SystemTable>();
   table->version = -1;
+  WriteTable(dir.path() / "minus.dat", *table);
+  std::filesystem::remove(paths.SystemTableFile());
   SystemTableStore unsaved;
-  // A version of -1 is never stored through a newer table; load it from a file.
-  WriteFile(dir.path() / "minus.dat", std::string(reinterpret_cast<const char*>(table.get()), sizeof *table));
   unsaved.Load(dir.path() / "minus.dat");
   EXPECT_TRUE(GroundStationsSave(unsaved, paths));
   EXPECT_FALSE(std::filesystem::exists(paths.SystemTableFile()));
@@ -156,7 +139,7 @@ TEST(SystemTableFile, FrequenciesLoadSortedDescendingWithTheirSlots) {
   table->stations[1].frequencies[0] = {0x80000000u, 5};  // compared unsigned
   table->stations[1].frequencies[1] = {0x90000000u, 6};
   const auto file = dir.path() / "talvir.dat";
-  WriteFile(file, std::string(reinterpret_cast<const char*>(table.get()), sizeof *table));
+  WriteTable(file, *table);
 
   SystemTableStore store;
   ASSERT_TRUE(store.Load(file));
@@ -189,7 +172,7 @@ TEST(SystemTableFile, DamagedFileCountsAreClampedForEveryUse) {
       table->stations[s].frequencies[i] = {static_cast<uint32_t>(1000 + i), i};
   }
   const auto file = dir.path() / "talvir.dat";
-  WriteFile(file, std::string(reinterpret_cast<const char*>(table.get()), sizeof *table));
+  WriteTable(file, *table);
   SystemTableStore store;
   ASSERT_TRUE(store.Load(file));
   const SystemTable loaded = store.Snapshot();
@@ -203,22 +186,10 @@ TEST(SystemTableFile, DamagedFileCountsAreClampedForEveryUse) {
   EXPECT_EQ(store.SystemTableFrequency(2, 1), 1u);  // a count below zero holds nothing
 
   // A short file fills only the front of the store.
-  WriteFile(file, std::string(reinterpret_cast<const char*>(table.get()), 100));
+  WriteTable(file, *table, 100);
   ASSERT_TRUE(store.Load(file));
   EXPECT_EQ(store.Snapshot().version, 3);
   EXPECT_EQ(store.Snapshot().stations[1].id, 0);
-}
-
-TEST(SystemTableStore, KeepsOnlyNewerVersions) {
-  SystemTableStore store;
-  auto table = std::make_unique<SystemTable>();
-  EXPECT_FALSE(store.StoreSystemTable(*table));  // version 0 over version 0
-  table->version = 4;
-  EXPECT_TRUE(store.StoreSystemTable(*table));
-  EXPECT_FALSE(store.StoreSystemTable(*table));
-  table->version = 3;
-  EXPECT_FALSE(store.StoreSystemTable(*table));
-  EXPECT_EQ(store.Version(), 4);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ std::vector<float> SyncThenBlock(const Block& block, const std::set<int>& syncAt
   return iq;
 }
 
-TEST(VhfDetectorBranch, LocksOnlyWhenFiveAdjacentPositionsSeeTheSync) {
+TEST(VhfDetectorBranch, LocksOnlyWhenFiveAdjacentPositionsSeeTheSyncAndReadsTheirMiddle) {
   const Block block = testing::SampleBlock();
   const Block delivered = testing::DeliveredPart(block);
   EXPECT_TRUE(Detect(Baseband(TransmittedBits(block), {3, 4, 5, 6}, 1)).empty());
@@ -90,13 +90,8 @@ TEST(VhfDetectorBranch, LocksOnlyWhenFiveAdjacentPositionsSeeTheSync) {
     EXPECT_EQ(Detect(Baseband(TransmittedBits(block), {3, 4, 5, 6, 7}, 1, lead)), std::vector<Block>{delivered})
         << "bits starting " << lead << " samples in";
   }
-}
-
-// The lock reads the middle of the positions that saw the sync: the block
-// arrives when only that position carries it, and not from an edge.
-TEST(VhfDetectorBranch, ReadsTheMiddleOfThePositionsThatSawTheSync) {
-  const Block block = testing::SampleBlock();
-  const Block delivered = testing::DeliveredPart(block);
+  // The lock reads the middle of the positions that saw the sync: the block
+  // arrives when only that position carries it, and not from an edge.
   EXPECT_EQ(Detect(SyncThenBlock(block, {2, 3, 4, 5, 6}, {4})), std::vector<Block>{delivered});
   EXPECT_EQ(Detect(SyncThenBlock(block, {1, 2, 3, 4, 5, 6, 7}, {4})), std::vector<Block>{delivered});
   EXPECT_EQ(Detect(SyncThenBlock(block, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {4, 5})), std::vector<Block>{delivered})

@@ -1,4 +1,5 @@
-// The anti-alias filter's response, measured on complex tones through the
+// The mixer's block-wise sine and cosine against the library's, and the
+// anti-alias filter's response, measured on complex tones through the
 // decimator (I and Q planes), against the figures the design gives.
 
 #include "vhf/low_pass_decimator.h"
@@ -11,9 +12,21 @@
 #include <vector>
 
 #include "common/decoder_links.h"
+#include "vhf/fast_trig.h"
 
 namespace talvir {
 namespace {
+
+TEST(FastTrig, SineAndCosineOverTheMixerPhaseRange) {
+  float worst = 0.0f;
+  for (int i = 0; i <= 100000; ++i) {
+    const float phase = 6.2831855f * static_cast<float>(i) / 100000.0f;
+    float c, s;
+    FastSinCos(phase, c, s);
+    worst = std::max({worst, std::fabs(c - std::cos(phase)), std::fabs(s - std::sin(phase))});
+  }
+  EXPECT_LT(worst, 1e-6f);
+}
 
 constexpr int kOutputs = 400;
 constexpr int kPlane = kOutputs + 31;

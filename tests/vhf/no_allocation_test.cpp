@@ -13,8 +13,7 @@ namespace {
 
 TEST(VhfNoAllocation, DemodulatingMessagesAndNoiseAllocatesNothing) {
   const std::vector<uint8_t> block = testing::SampleBlock();
-  auto audio =
-      testing::WithNoise(testing::Concatenate({testing::Transmit(block), testing::Transmit(block)}), 30.0);
+  auto audio = testing::WithNoise(testing::Concatenate({testing::Transmit(block), testing::Transmit(block)}), 30.0);
   audio.resize(audio.size() + 5 * kBlockFrames + 123, 0.0f);
 
   struct CountingSink : VhfMessageSink {
@@ -26,8 +25,7 @@ TEST(VhfNoAllocation, DemodulatingMessagesAndNoiseAllocatesNothing) {
   const long before = testing::allocations.load();
   // Chunks of 1000 go through the gathering of whole blocks as well.
   for (std::size_t at = 0; at < audio.size(); at += 1000)
-    demodulator.ProcessBlock(
-        std::span<const float>(audio).subspan(at, std::min<std::size_t>(1000, audio.size() - at)));
+    demodulator.ProcessBlock(std::span<const float>(audio).subspan(at, std::min<std::size_t>(1000, audio.size() - at)));
   EXPECT_EQ(testing::allocations.load() - before, 0);
   EXPECT_EQ(counting.messages, 2);
 }

@@ -1,10 +1,12 @@
 // Audio as airband receivers and sound cards deliver it: resting off zero or
-// drifting there, at any level from faint to clipped, in 16 or 8 bits.
+// drifting there, at any level from faint to clipped, in 16 or 8 bits; and
+// the level each message is reported at.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "testbench/hf_channel.h"
 #include "vhf/dc_blocker.h"
 #include "vhf_signals.h"
 
@@ -40,7 +42,8 @@ TEST(VhfReceiverAudio, DcBlockerFollowsTheOneSampleRecursionAndSettles) {
     blocker.Process(std::span<const float>(audio).subspan(at, 1000), std::span<float>(out).subspan(at, 1000));
   double level = 0.0;
   for (std::size_t n = 0; n < audio.size(); ++n) {
-    level = static_cast<double>(kVhfDcBlockerPole) * level + (1.0 - static_cast<double>(kVhfDcBlockerPole)) * static_cast<double>(audio[n]);
+    level = static_cast<double>(kVhfDcBlockerPole) * level +
+            (1.0 - static_cast<double>(kVhfDcBlockerPole)) * static_cast<double>(audio[n]);
     ASSERT_NEAR(out[n], static_cast<double>(audio[n]) - level, 1e-5) << "sample " << n;
   }
   for (std::size_t n = 1920; n < audio.size(); ++n) EXPECT_NEAR(out[n], audio[n] - 0.5f, 0.012) << "sample " << n;
@@ -75,6 +78,40 @@ TEST(VhfReceiverAudio, DecodesOffZeroDriftingFaintOrClippedIn16Or8Bits) {
     testbench::AddDcOffset(audio, c.offset);
     EXPECT_EQ(Demodulate(AsSoundCard(std::move(audio), c.bits)), std::vector<Block>{DeliveredPart(block)});
   }
+}
+
+std::vector<float> Silence(double seconds) {
+  return std::vector<float>(static_cast<std::size_t>(seconds * kSampleRate));
+}
+
+// A tone of peak A has mean power A^2 / 2.
+double FeederLevel(double amplitude) { return 10.0 * std::log10(4.0 * amplitude * amplitude / 2.0); }
+
+// The level each block is handed over with is the transmission's own mean
+// power on the scale ACARS feeders report, 10 log10(4 P). A loud message, a
+// burst of noise far louder than either message and a quiet message, each
+// after a gap: every block reads its own level. The tolerance covers the low-pass filter's ripple at the tones (0.6 dB
+// at 1200 Hz from the mixer) and the pre-key and ramps around the block.
+TEST(VhfMessageLevel, EachBlockReadsItsOwnPowerWhateverCameBefore) {
+  constexpr double kLoud = 0.5;  // the modulator's default
+  constexpr double kQuiet = 0.05;
+  const auto loud = testing::Transmit(testing::SampleBlock("LOUD MESSAGE"), 0.0);
+  testbench::MskOptions quietOptions;
+  quietOptions.amplitude = static_cast<float>(kQuiet);
+  const auto quiet = testbench::ModulateVhfAcars(testing::SampleBlock("QUIET MESSAGE"), quietOptions);
+  const auto noise = testbench::ShapedNoise(kSampleRate / 2, 10.0 * kLoud * kLoud, {});
+
+  const auto gap = Silence(0.2);
+  const auto start = Silence(3.0);  // longer than the level history
+  const auto audio = testing::Concatenate({start, loud, gap, noise, gap, quiet, gap});
+  const testing::RecordingVhfSink sink = testing::DemodulateWithQuality(audio);
+  ASSERT_EQ(sink.blocks.size(), 2u);
+  EXPECT_NEAR(sink.qualities[0].levelDb, FeederLevel(kLoud), 0.7);
+  EXPECT_NEAR(sink.qualities[1].levelDb, FeederLevel(kQuiet), 0.7);
+  for (const VhfBlockQuality& quality : sink.qualities) EXPECT_EQ(quality.correctedBits, 0);
+  // Silence reads a floor, not minus infinity, which no JSON holds.
+  EXPECT_TRUE(std::isfinite(VhfLevelMeter::LevelDb(0.0)));
+  EXPECT_LT(VhfLevelMeter::LevelDb(0.0), -100.0);
 }
 
 }  // namespace

@@ -38,14 +38,12 @@ class RecordingVhfSink : public VhfMessageSink {
 
 // A downlink as airline traffic looks.
 inline testbench::AcarsMessage SampleMessage(std::string text = "POS N51234W001234,220,FL350") {
-  testbench::AcarsMessage m;
-  m.registration = ".G-ABCD";
-  m.label = "H1";
-  m.blockId = '3';
-  m.messageNumber = "M12A";
-  m.flightId = "BA0123";
-  m.text = std::move(text);
-  return m;
+  return {.registration = ".G-ABCD",
+          .label = "H1",
+          .blockId = '3',
+          .messageNumber = "M12A",
+          .flightId = "BA0123",
+          .text = std::move(text)};
 }
 
 inline std::vector<uint8_t> SampleBlock(std::string text = "POS N51234W001234,220,FL350") {
