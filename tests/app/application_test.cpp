@@ -41,6 +41,7 @@ struct FileCapture {
   }
   ~FileCapture() {
     waveIn.AudioCaptureClose();
+    for (int b = 0; b < kCaptureBufferCount; ++b) EXPECT_EQ(waveIn.Buffer(b).user.load(), 0) << "still with the driver";
     waveIn.workerStop = 1;
     worker.Join();
   }

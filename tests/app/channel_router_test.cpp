@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "app/sample_conversion.h"
 #include "recording_sinks.h"
 #include "support/recording_ui_link.h"
 
@@ -10,6 +13,23 @@ namespace {
 
 using testing::RecordingSink;
 using testing::SinkCall;
+
+TEST(SampleConversion, ReadsNegativeSamplesAsOnesComplement) {
+  const struct {
+    uint16_t sample;
+    float value;
+    bool negative;
+  } cases[] = {{0x7FFF, 32767.0F / 32768.0F, false},
+               {0x8000, -32767.0F / 32768.0F, true},  // never -1.0
+               {0xFFFF, 0.0F, true},                  // -1 becomes -0.0
+               {0xFFFE, -1.0F / 32768.0F, true},
+               {0x0000, 0.0F, false},
+               {0x0001, 1.0F / 32768.0F, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ConvertSample(c.sample), c.value) << std::hex << c.sample;
+    EXPECT_EQ(std::signbit(ConvertSample(c.sample)), c.negative) << std::hex << c.sample;
+  }
+}
 
 // Left samples 0x0100 (1/128), right samples 0x0040 (1/512).
 constexpr float kA = 256.0F / 32768.0F;
@@ -86,19 +106,9 @@ TEST_F(ChannelRouterTest, EveryChannelAndSpectrumCombination) {
   }
 }
 
-TEST_F(ChannelRouterTest, MissingDecodersAreSkipped) {
-  ChannelRouter router(settings, {}, ui);
-  settings.Set(&SettingsRecord::channelAMode, kChannelHf);
-  settings.Set(&SettingsRecord::channelBMode, kChannelVhf);
-  settings.Set(&SettingsRecord::spectrumChannel, kSpectrumChannelB);
-  router.ProcessBlock(TwoToneBlock());
-  ASSERT_EQ(ui.spectrum.size(), 1U);
-  EXPECT_TRUE(AllEqual(ui.spectrum[0].samples, kB));
-}
-
 // The first modem follows the one HF channel; the sum starts afresh every
 // block.
-TEST_F(ChannelRouterTest, ModesAreReadAgainForEveryBlockAndTheSumDoesNotCarry) {
+TEST_F(ChannelRouterTest, ModesAreReadAgainForEveryBlockTheSumDoesNotCarryAndMissingDecodersAreSkipped) {
   ChannelRouter router(settings, {{&hf1, &hf2}, &vhfA, &vhfB}, ui);
   settings.Set(&SettingsRecord::channelAMode, kChannelHf);
   settings.Set(&SettingsRecord::spectrumChannel, kSpectrumSum);
@@ -113,6 +123,15 @@ TEST_F(ChannelRouterTest, ModesAreReadAgainForEveryBlockAndTheSumDoesNotCarry) {
   EXPECT_TRUE(AllEqual(calls[1].samples, kB));
   ASSERT_EQ(ui.spectrum.size(), 2U);
   EXPECT_TRUE(AllEqual(ui.spectrum[1].samples, kA + kB));
+
+  // Missing decoders are skipped.
+  ChannelRouter none(settings, {}, ui);
+  settings.Set(&SettingsRecord::channelAMode, kChannelVhf);
+  settings.Set(&SettingsRecord::spectrumChannel, kSpectrumChannelB);
+  none.ProcessBlock(TwoToneBlock());
+  EXPECT_EQ(calls.size(), 2U);
+  ASSERT_EQ(ui.spectrum.size(), 3U);
+  EXPECT_TRUE(AllEqual(ui.spectrum[2].samples, kB));
 }
 
 }  // namespace
