@@ -1,5 +1,6 @@
 // I/Q recordings: the upper sideband above the dial becomes the audio an SSB
-// receiver would give, whatever the form, rate and dial.
+// receiver would give, whatever the form, rate and dial. (That it decodes is
+// talvir-cli's test of the demo through a pipe.)
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -10,10 +11,7 @@
 
 #include "audio/input_source.h"
 #include "capture_sources.h"
-#include "demodulated_frames.h"
 #include "support/temp_dir.h"
-#include "testbench/fft_filter.h"
-#include "testbench/hfdl_modulator.h"
 
 namespace talvir {
 namespace {
@@ -28,14 +26,7 @@ std::filesystem::path WriteIq(const std::filesystem::path& dir, const Iq& iq, Fo
   if (form == Form::kWav) {
     std::vector<float> interleaved;
     for (const auto& z : iq) interleaved.insert(interleaved.end(), {static_cast<float>(z.real()), static_cast<float>(z.imag())});
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(iq.size()));
-    sf_close(file);
-    return path;
+    return testing::WriteSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2, interleaved);
   }
   std::ofstream out(path, std::ios::binary);
   auto put = [&](double x) {
@@ -114,48 +105,12 @@ TEST(IqInput, TheUpperSidebandIsTheAudioTheLowerAndTheRestAreGone) {
   }
 }
 
-// The analytic signal of real audio: what an I/Q receiver with its dial at
-// 0 Hz records of the upper sideband.
-Iq Analytic(std::span<const float> audio) {
-  std::size_t size = 1;
-  while (size < audio.size()) size *= 2;
-  std::vector<testbench::Complex> spectrum(size);
-  std::copy(audio.begin(), audio.end(), spectrum.begin());
-  const testbench::Fft fft(size);
-  fft.Forward(spectrum);
-  for (std::size_t k = 1; k < size / 2; ++k) spectrum[k] *= 2.0;
-  for (std::size_t k = size / 2 + 1; k < size; ++k) spectrum[k] = 0;
-  fft.Inverse(spectrum);
-  return {spectrum.begin(), spectrum.begin() + static_cast<std::ptrdiff_t>(audio.size())};
-}
-
-TEST(IqInput, AnHfdlBurstRecordedAsIqDecodesToItsBytes) {
-  testing::TempDir dir;
-  constexpr int kRateCode = 0;  // 1800 bps 8-PSK: the least margin for a poor filter
-  const auto frame = testing::RandomFrame(kRateCode, 4242);
-  testbench::HfdlBurstOptions burst;
-  burst.startSeconds = 0.6;
-  auto audio = testbench::ModulateHfdlBurst(frame, kRateCode, burst);
-  audio.resize(audio.size() + kSampleRate / 2, 0.0F);
-  const Iq analytic = Analytic(audio);
-  // Recorded at 12000/s with the dial 1250 Hz below the centre.
-  constexpr int kDecimation = 4;
-  constexpr double kDialHz = -1250;
-  Iq iq;
-  for (std::size_t n = 0; n < analytic.size(); n += kDecimation) {
-    iq.push_back(analytic[n] * std::polar(1.0, 2.0 * std::numbers::pi * kDialHz * static_cast<double>(n) / kSampleRate));
-  }
-  const auto path = WriteIq(dir.path(), iq, Form::kCs16, kSampleRate / kDecimation);
-  const auto frames = testing::Demodulate(ReadIq(IqSpec(path, Form::kCs16, kSampleRate / kDecimation, kDialHz)));
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].bytes, testing::Padded(frame, kRateCode));
-  EXPECT_EQ(frames[0].burst.rateCode, kRateCode);
-}
-
 TEST(IqInput, RefusesWhatCannotBeIq) {
   testing::TempDir dir;
-  const auto mono = testing::WriteSoundFile(dir.path() / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12000, 1, {1, 2});
-  const auto stereo = testing::WriteSoundFile(dir.path() / "iq.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12000, 2, {1, 2});
+  const auto mono = testing::WriteSoundFile(dir.path() / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12000, 1,
+                                            std::vector<int16_t>{1, 2});
+  const auto stereo = testing::WriteSoundFile(dir.path() / "iq.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12000, 2,
+                                              std::vector<int16_t>{1, 2});
   struct Case {
     InputSpec spec;
     const char* says;

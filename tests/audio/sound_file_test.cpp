@@ -23,8 +23,9 @@ using testing::FrameBytes;
 
 class SoundFileTest : public ::testing::Test {
  protected:
+  template <typename Sample>
   std::filesystem::path Write(const char* name, int format, int rate, int channels,
-                              const std::vector<int16_t>& samples) {
+                              const std::vector<Sample>& samples) {
     return testing::WriteSoundFile(dir.path() / name, format, rate, channels, samples);
   }
   std::optional<OpenedInput> Open(const std::filesystem::path& path) {
@@ -58,7 +59,8 @@ std::vector<float> Sine(double hz, int rate, double seconds) {
 TEST_F(SoundFileTest, At48000StereoKeepsLeftAndRightMonoFeedsChannelAOnly) {
   const std::vector<int16_t> samples{1, -1, 32767, -32768, 258, 0};
   EXPECT_EQ(ReadAll(Write("s.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 2, samples)), samples);
-  const auto mono = Open(Write("m.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kSampleRate, 1, {100, -200, 300}));
+  const auto mono =
+      Open(Write("m.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kSampleRate, 1, std::vector<int16_t>{100, -200, 300}));
   ASSERT_TRUE(mono);
   EXPECT_EQ(mono->channels, 1);
   EXPECT_EQ(testing::ReadAllSamples(*mono->reader), (std::vector<int16_t>{100, 0, -200, 0, 300, 0}));
@@ -89,16 +91,7 @@ TEST_F(SoundFileTest, AnyRateAndSampleFormBecomes48000WithTheSameTones) {
       interleaved.push_back(left[n]);
       if (c.channels == 2) interleaved.push_back(right[n]);
     }
-    SF_INFO info{};
-    info.samplerate = c.rate;
-    info.channels = c.channels;
-    info.format = c.format;
-    SNDFILE* file = sf_open((dir.path() / c.name).c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(left.size()));
-    sf_close(file);
-
-    const auto frames = ReadAll(dir.path() / c.name);
+    const auto frames = ReadAll(Write(c.name, c.format, c.rate, c.channels, interleaved));
     EXPECT_NEAR(static_cast<double>(frames.size() / 2), kSeconds * kSampleRate, 2.0);
     // Away from the ends, where the filter starts and stops.
     const auto a = ChannelOf(frames, 0);
@@ -127,11 +120,6 @@ TEST_F(SoundFileTest, RefusesWhatItCannotDecode) {
   EXPECT_NE(OpenError(dir.path()).find("directory"), std::string::npos);
 }
 
-// The little-endian 32-bit word at `at` of a file's image.
-void Put32(std::string& image, std::size_t at, uint32_t value) {
-  for (std::size_t k = 0; k < 4; ++k) image[at + k] = static_cast<char>(value >> (8 * k));
-}
-
 // A recorder that died before it wrote the sizes leaves 0 in the data
 // chunk's header; the samples are all there.
 TEST_F(SoundFileTest, AHeaderThatSaysNoSamplesIsReadToTheFileEndWithAWarning) {
@@ -141,8 +129,8 @@ TEST_F(SoundFileTest, AHeaderThatSaysNoSamplesIsReadToTheFileEndWithAWarning) {
   std::string image = testing::ReadFile(path);
   const std::size_t data = image.find("data");
   ASSERT_NE(data, std::string::npos);
-  Put32(image, 4, 0);         // RIFF size
-  Put32(image, data + 4, 0);  // data size
+  image.replace(4, 4, 4, '\0');         // RIFF size
+  image.replace(data + 4, 4, 4, '\0');  // data size
   std::ofstream(path, std::ios::binary) << image;
 
   const auto input = Open(path);
@@ -165,20 +153,11 @@ TEST_F(SoundFileTest, FloatSamplesUnderAnIntegerHeaderAreReadAsFloats) {
       expected.insert(expected.end(), {static_cast<int16_t>(std::nearbyint(v)), 0});
     }
   }
-  std::string image = "RIFF....WAVEfmt ";
-  image.append(20, '\0');
-  image += "data....";
-  Put32(image, 4, static_cast<uint32_t>(image.size() - 8 + floats.size() * 4));
-  Put32(image, 16, 16);
-  image[20] = 1;  // PCM, not IEEE float
-  image[22] = 1;  // mono
-  Put32(image, 24, kSampleRate);
-  Put32(image, 28, kSampleRate * 4);
-  image[32] = 4;
-  image[34] = 32;
-  Put32(image, 40, static_cast<uint32_t>(floats.size() * 4));
-  image.append(reinterpret_cast<const char*>(floats.data()), floats.size() * 4);
-  const auto mislabelled = dir.path() / "s32.wav";
+  // A 32-bit integer file whose data are the floats' bits.
+  const auto mislabelled =
+      Write("s32.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_32, kSampleRate, 1, std::vector<int16_t>(floats.size()));
+  std::string image = testing::ReadFile(mislabelled);
+  std::memcpy(image.data() + image.find("data") + 8, floats.data(), floats.size() * 4);
   std::ofstream(mislabelled, std::ios::binary) << image;
 
   const auto input = Open(mislabelled);
