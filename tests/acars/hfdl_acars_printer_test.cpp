@@ -100,14 +100,12 @@ TEST_F(HfdlAcarsPrinterTest, FieldsAndTextNameTheirControlBytes) {
   EXPECT_GE(flights.FlightDbFindByRegistration("<ESC>N1"), 0);  // seven characters are kept
 }
 
-TEST_F(HfdlAcarsPrinterTest, DownlinkWithoutStxPrintsTheHeaderOnly) {
+TEST_F(HfdlAcarsPrinterTest, DownlinkWithoutStxPrintsTheHeaderOnlyAndShortBlocksWhatIsThere) {
   const std::string text = Print(
       1, Received({.registration = "N123AB", .label = "H1", .blockId = 'D', .downlink = false}));
   EXPECT_EQ(text, kHeadLines + kTestClosingLine);
   EXPECT_EQ(flights.FlightDbFindByRegistration(".N123AB"), -1);
-}
 
-TEST_F(HfdlAcarsPrinterTest, ShortBlocksPrintWhatIsThere) {
   // Cut inside the flight id: printed as far as it goes, not listed.
   EXPECT_EQ(Print(1, Bytes("\x01" "2.N123AB\x15" "H1D\x02" "M01AUA1" "ab\x7f")),
             kHeadLines + "Msg. no: M01A Flight id: UA1\nMessage content:-\n" + kTestClosingLine);

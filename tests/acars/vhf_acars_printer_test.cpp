@@ -1,8 +1,13 @@
+// The ACARS text rules, and the VHF printer that shows a block with them.
+
 #include "acars/vhf_acars_printer.h"
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "acars/acars_test_outputs.h"
+#include "acars/acars_text.h"
 #include "testbench/frames/acars_block.h"
 
 namespace talvir {
@@ -11,6 +16,49 @@ namespace {
 using testing::Bytes;
 using testing::kTestClosingLine;
 using testing::WithCrLf;
+
+TEST(RenderControlCharacters, NamesControlsKeepsLineBreaksAndEndsTheLine) {
+  EXPECT_EQ(RenderControlCharacters(Bytes("\x01"
+                                          "2.N1\x15"
+                                          "H1D\x02"
+                                          "A\r\nB\rC\x1b\x03\x7f")),
+            "<SOH>2.N1<NAK>H1D<STX>A\nB\nC<ESC><ETX><DEL>\n");
+  EXPECT_EQ(RenderControlCharacters({}), "\n");
+}
+
+TEST(AcarsTextRule, EtxHidesUntilTheNextStx) {
+  std::string text;
+  AppendAcarsTextRule(text,
+                      Bytes("hidden\x02shown\x03gone\x02"
+                            "again\x17tail"),
+                      false);
+  EXPECT_EQ(text, "shown\nagain\n");
+
+  text.clear();
+  AppendAcarsTextRule(text, Bytes("open text without end"), true);
+  EXPECT_EQ(text, "open text without end");
+
+  // Received line breaks stay line breaks; other control bytes are named.
+  text.clear();
+  AppendAcarsTextRule(text, Bytes("A\r\nB\rC\nD\x1b[2J\x7f\x03\x1b"), true);
+  EXPECT_EQ(text, "A\nB\nC\nD<ESC>[2J<DEL>\n");
+}
+
+TEST(AcarsField, NamesEveryControlByteStopsAtTheBlockEndAndCheckBytesAreNoCharacters) {
+  // The check bytes and the DEL after the ETX are not characters.
+  EXPECT_EQ(HfdlAcarsCharacters(Bytes("\x01"
+                                      "2X\x03"
+                                      "AB\x7f"))
+                .size(),
+            4u);
+  EXPECT_TRUE(HfdlAcarsCharacters(Bytes("AB")).empty());
+  std::string text;
+  AppendAcarsField(text, Bytes(std::string("A\0\r\nB", 5)), 0, 10);
+  EXPECT_EQ(text, "A<NUL><CR><LF>B");
+  text.clear();
+  AppendAcarsField(text, Bytes("AB"), 5, 10);
+  EXPECT_EQ(text, "");
+}
 
 // SOH, mode, registration, technical acknowledgement, label, block id (a
 // digit: a downlink), STX.
@@ -30,7 +78,7 @@ class VhfAcarsPrinterTest : public ::testing::Test, protected testing::AcarsTest
   VhfAcarsPrinter printer{Outputs()};
 };
 
-TEST_F(VhfAcarsPrinterTest, NormalMessageReachesEveryOutput) {
+TEST_F(VhfAcarsPrinterTest, NormalMessageReachesEveryOutputAndWithDisplayOffAllButTheWindow) {
   settings.Set(&SettingsRecord::showVAcars, 1);
   printer.PrintVhfAcars(VhfBlock("M01AUA1234HELLO WORLD"), {});
 
@@ -61,23 +109,20 @@ TEST_F(VhfAcarsPrinterTest, NormalMessageReachesEveryOutput) {
   EXPECT_FALSE(message.uplink);
   EXPECT_FALSE(message.more);
   EXPECT_EQ(message.stamp, testing::kTestNow);
-}
 
-TEST_F(VhfAcarsPrinterTest, WithDisplayOffOnlyTheWindowMissesIt) {
+  // With the display off only the window misses it; ETB: more blocks follow.
   settings.Set(&SettingsRecord::showVAcars, 0);
   printer.PrintVhfAcars(VhfBlock("M01AUA1234HELLO", '\x17'), {});
-  EXPECT_TRUE(ui.decodedText.empty());
+  EXPECT_EQ(ui.decodedText.size(), 1u);
   EXPECT_EQ(decodedText.Length(), 0);
-  ASSERT_EQ(dde.published.size(), 1u);
-  EXPECT_NE(dde.published[0].find("Message content:-\nHELLO\n---"), std::string::npos);
-  EXPECT_EQ(OstraleLog(), WithCrLf(dde.published[0]));
-  EXPECT_GE(flights.FlightDbFindByFlightId("UA1234"), 0);
-  // ETB: more blocks follow.
-  ASSERT_EQ(records.vhf.size(), 1u);
-  EXPECT_TRUE(records.vhf[0].more);
+  ASSERT_EQ(dde.published.size(), 2u);
+  EXPECT_NE(dde.published[1].find("Message content:-\nHELLO\n---"), std::string::npos);
+  EXPECT_EQ(OstraleLog(), WithCrLf(expected + dde.published[1]));
+  ASSERT_EQ(records.vhf.size(), 2u);
+  EXPECT_TRUE(records.vhf[1].more);
 }
 
-TEST_F(VhfAcarsPrinterTest, EmptyContentAndBlankFlightId) {
+TEST_F(VhfAcarsPrinterTest, EmptyShortAndLongTextsPrintTheFieldsAsFarAsReceivedAndFit) {
   printer.PrintVhfAcars(VhfBlock("M02B      "), {});
   EXPECT_EQ(dde.published.at(0),
             "VACARS mode: 2  Aircraft reg: .N123AB\n"
@@ -86,41 +131,34 @@ TEST_F(VhfAcarsPrinterTest, EmptyContentAndBlankFlightId) {
                 kTestClosingLine);
   // The database receives the blanks as they are.
   EXPECT_GE(flights.FlightDbFindByFlightId("      "), 0);
-}
 
-TEST_F(VhfAcarsPrinterTest, ShortTextsPrintTheFieldsAsFarAsReceived) {
   printer.PrintVhfAcars(VhfBlock("M03CUA1"), {});
-  EXPECT_NE(dde.published.at(0).find("Msg. no: M03C Flight id: UA1\nMessage content:-\n\n---"),
-            std::string::npos);
+  EXPECT_NE(dde.published.at(1).find("Msg. no: M03C Flight id: UA1\nMessage content:-\n\n---"), std::string::npos);
 
   printer.PrintVhfAcars(VhfBlock("M0"), {});
-  EXPECT_NE(dde.published.at(1).find("Msg. no: M0 Flight id: \nMessage content:-\n\n---"),
-            std::string::npos);
+  EXPECT_NE(dde.published.at(2).find("Msg. no: M0 Flight id: \nMessage content:-\n\n---"), std::string::npos);
 
   // No text at all, and a block cut inside the label.
   printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02"), {});
-  EXPECT_NE(dde.published.at(2).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
+  EXPECT_NE(dde.published.at(3).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
   printer.PrintVhfAcars(Bytes("\x01" "2.N1"), {});
   printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02\x03"), {});
-  EXPECT_NE(dde.published.at(4).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
-  EXPECT_EQ(records.vhf.at(4).messageNumber, "");
-  EXPECT_EQ(dde.published.at(3), "VACARS mode: 2  Aircraft reg: .N1\nMessage label:  Block id:   "
-                                 "Msg. no:  Flight id: \nMessage content:-\n\n" +
-                                     kTestClosingLine);
-}
+  EXPECT_NE(dde.published.at(5).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
+  EXPECT_EQ(records.vhf.at(5).messageNumber, "");
+  EXPECT_EQ(dde.published.at(4),
+            "VACARS mode: 2  Aircraft reg: .N1\nMessage label:  Block id:   "
+            "Msg. no:  Flight id: \nMessage content:-\n\n" +
+                kTestClosingLine);
 
-TEST_F(VhfAcarsPrinterTest, TextsLongerThanTheAreaAreCut) {
-  const std::string content(400, 'x');
-  printer.PrintVhfAcars(VhfBlock("M04DUA1234" + content), {});
-  // 352 characters of text: the number, the flight id and 342 of content.
-  EXPECT_NE(dde.published.at(0).find("Message content:-\n" + std::string(342, 'x') + "\n---"),
-            std::string::npos);
-  EXPECT_EQ(dde.published.at(0).find(std::string(343, 'x')), std::string::npos);
+  // Longer texts are cut to the area: the number, the flight id and 342 of
+  // content.
+  printer.PrintVhfAcars(VhfBlock("M04DUA1234" + std::string(400, 'x')), {});
+  EXPECT_NE(dde.published.at(6).find("Message content:-\n" + std::string(342, 'x') + "\n---"), std::string::npos);
+  EXPECT_EQ(dde.published.at(6).find(std::string(343, 'x')), std::string::npos);
 
   // Exactly filling the area: the terminator is the last character kept.
   printer.PrintVhfAcars(VhfBlock("M04DUA1234" + std::string(341, 'y')), {});
-  EXPECT_NE(dde.published.at(1).find("Message content:-\n" + std::string(341, 'y') + "\n---"),
-            std::string::npos);
+  EXPECT_NE(dde.published.at(7).find("Message content:-\n" + std::string(341, 'y') + "\n---"), std::string::npos);
 }
 
 TEST_F(VhfAcarsPrinterTest, ControlBytesAreNamedAndLineBreaksKept) {
