@@ -1,12 +1,8 @@
 // Runs the built talvir-cli as a user would.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <fstream>
@@ -16,7 +12,9 @@
 
 #include "audio/capture_sources.h"
 #include "audio/input_source.h"
+#include "audio/sdr_device.h"
 #include "cli/program_run.h"
+#include "support/loopback_listeners.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
@@ -133,21 +131,20 @@ TEST_F(CliProgramTest, RawIqThroughAPipeDecodesTheFramesOfTheAudio) {
 // A receiver's audio sent over UDP decodes as it arrives, a pause in it is
 // silence, and Ctrl-C ends it as it ends sound-card capture.
 TEST_F(CliProgramTest, UdpAudioDecodesUntilInterrupted) {
-  const int probe = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof to;
-  ASSERT_EQ(bind(probe, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
-  getsockname(probe, reinterpret_cast<sockaddr*>(&to), &length);
-  close(probe);  // the port the program listens on
-  const std::string port = std::to_string(ntohs(to.sin_port));
+  int free = 0;
+  close(testing::BoundSocket(SOCK_DGRAM, free));  // the port the program listens on
+  const std::string port = std::to_string(free);
+  sockaddr_in to{.sin_family = AF_INET,
+                 .sin_port = htons(static_cast<uint16_t>(free)),
+                 .sin_addr = {htonl(INADDR_LOOPBACK)},
+                 .sin_zero = {}};
 
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    const std::string command = "cd '" + dir.path().string() + "' && TZ=UTC exec '" TALVIR_CLI_PATH
-                                "' --input udp:" + port + " --dde-port off --verbose-status >out.txt 2>err.txt";
+    const std::string command = "cd '" + dir.path().string() +
+                                "' && TZ=UTC exec '" TALVIR_CLI_PATH "' --input udp:" + port +
+                                " --dde-port off --verbose-status >out.txt 2>err.txt";
     execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
     _exit(127);
   }
@@ -193,7 +190,8 @@ TEST_F(CliProgramTest, AMonoFileWithChannelANoneSaysOnceThatNothingWillDecode) {
 
 TEST_F(CliProgramTest, SettingsAreSavedFromTheFlagsAndPrintedByName) {
   std::filesystem::create_directories(dir.path() / "cfg");
-  const CliRun saved = Cli("--config-dir cfg --channel-a vhf --channel-b hf --show vacars,hacars --logs --save-settings");
+  const CliRun saved =
+      Cli("--config-dir cfg --channel-a vhf --channel-b hf --show vacars,hacars --logs --save-settings");
   EXPECT_EQ(saved.status, 0) << saved.err;
   EXPECT_EQ(std::filesystem::file_size(dir.path() / "cfg" / "configs" / "talvir.ini"), 356U);
 
@@ -215,9 +213,9 @@ TEST_F(CliProgramTest, SettingsAreSavedFromTheFlagsAndPrintedByName) {
 TEST_F(CliProgramTest, HelpVersionAndDeviceListWorkWithoutASoundCard) {
   const CliRun help = Cli("--help");
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--input", "udp:PORT", "--iq-format", "--iq-dial", "--freq", "--device", "--list-devices", "--channel-a", "--channel-b", "--show",
-                             "--realtime", "--config-dir", "--logs", "--verbose-status", "--version",
-                             "never writes the settings file"}) {
+  for (const char* option : {"--input", "udp:PORT", "--iq-format", "--iq-dial", "--freq", "--device", "--list-devices",
+                             "--channel-a", "--channel-b", "--show", "--realtime", "--config-dir", "--logs",
+                             "--verbose-status", "--version", "never writes the settings file"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   // Both programs name the same version and commit.
@@ -238,6 +236,22 @@ TEST_F(CliProgramTest, HelpVersionAndDeviceListWorkWithoutASoundCard) {
     EXPECT_EQ(capture.status, 2);
     EXPECT_TRUE(capture.err.starts_with("talvir-cli: no sound card to capture from")) << capture.err;
     EXPECT_NE(capture.err.find("--input FILE"), std::string::npos) << capture.err;
+  }
+}
+
+// With no receiver (and here no SoapySDR module at all) the program says so
+// in one line and exits as for any unusable input.
+TEST_F(CliProgramTest, NoSdrDeviceFoundIsOneClearErrorAndStatusTwo) {
+  for (const std::string extra :
+       {"--freq 8935", "--freq 8935 --freqs 8927,8942", "--freq 131000 --acars-freqs 131.525"}) {
+    const CliRun run = Cli("--device soapy:driver=nosuchradio " + extra);
+    EXPECT_EQ(run.status, 2) << extra;
+    EXPECT_EQ(run.err.rfind(SdrDevicesSupported() ? "talvir-cli: no SDR device matches soapy:driver=nosuchradio"
+                                                  : "talvir-cli: this build of TALVIR has no SDR device support",
+                            0),
+              0u)
+        << run.err;
+    EXPECT_EQ(run.out, "");
   }
 }
 
