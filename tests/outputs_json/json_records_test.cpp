@@ -55,29 +55,6 @@ TEST(JsonSchema, FitsTheSamplesAndRefusesStrayRecords) {
   EXPECT_EQ(RecordMismatch(missing), ".hfdl.t: missing");
 }
 
-TEST(JsonRecords, DemoGivesEveryKindInTheSamplesLayout) {
-  const std::vector<Json> records = DecodeToJson(TALVIR_DEMO_WAV, "--channel-a hf --channel-b vhf");
-  std::map<std::string, int> kinds;
-  for (const Json& record : records) {
-    if (!record.contains("hfdl")) {
-      ++kinds["vhf"];
-      continue;
-    }
-    const Json& hfdl = record["hfdl"];
-    EXPECT_EQ(hfdl["station"], "TEST-STATION");
-    EXPECT_EQ(hfdl["freq"], 8977000);
-    EXPECT_GE(hfdl["talvir"]["votes"].get<int>(), 90);  // no burst is taken on fewer
-    if (hfdl.contains("spdu")) ++kinds["spdu"];
-    if (hfdl.contains("lpdu") && hfdl["lpdu"].contains("hfnpdu")) ++kinds[hfdl["lpdu"]["hfnpdu"]["type"]["name"]];
-  }
-  // The summary's 3 squitters and 4 VHF messages; the others at least once.
-  EXPECT_EQ(kinds["spdu"], 3);
-  EXPECT_EQ(kinds["vhf"], 4);
-  for (const char* kind : {"Performance data", "Frequency data", "Enveloped data", "System table (partial)"}) {
-    EXPECT_GT(kinds[kind], 0) << kind;
-  }
-}
-
 // The frames of the HFDL recordings hold what the samples (another decoder's
 // reading of the same recordings) say they hold.
 TEST(JsonRecords, HfdlRecordingsAgreeWithTheSamples) {
