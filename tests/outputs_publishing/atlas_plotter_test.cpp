@@ -149,7 +149,7 @@ TEST_F(AtlasPlotterTest, StartPlacesTheWindowAndRestoresTheViewThatStopSaved) {
 
 // One publish leaves three layers: the aircraft, then the stations twice
 // (once at the end of the aircraft plot, once more after it).
-TEST_F(AtlasPlotterTest, OnePublishDrawsAircraftThenTheStationsTwice) {
+TEST_F(AtlasPlotterTest, OnePublishDrawsAircraftThenTheStationsTwiceAndNoAircraftTheStations) {
   ASSERT_TRUE(plotter.DxAtlasStart());
   Take();
   flights.FlightDbUpdateFromPosition(3, 0x21, 0, "BAW12", kFortyFive, kMinusFortyFive, 100);
@@ -170,11 +170,8 @@ TEST_F(AtlasPlotterTest, OnePublishDrawsAircraftThenTheStationsTwice) {
   currentStation = 2;
   flights.FlightDbPublish(1);
   EXPECT_EQ(Take().at(19), "points -45.0,45.0 GS3 45.0,-45.0 GS2A");
-}
 
-TEST_F(AtlasPlotterTest, NoAircraftStillDrawsTheStations) {
-  ASSERT_TRUE(plotter.DxAtlasStart());
-  Take();
+  // No aircraft still draws the stations.
   plotter.DxAtlasPlotAircraft({});
   const auto calls = Take();
   ASSERT_EQ(calls.size(), 10U);
