@@ -15,7 +15,7 @@
 namespace talvir {
 namespace {
 
-TEST(DialogUnits, QuarterCharacterAcrossEighthDownRoundedAtTheEdges) {
+TEST(DialogUnits, QuarterCharacterAcrossEighthDownRoundedAtTheEdgesOfTheEightPointFace) {
   const DialogUnits units(6, 13);
   EXPECT_EQ(units.ToPixels(4, 0, 385, 53), QRect(6, 0, 578, 86));
   // Adjacent controls stay adjacent: one's right edge is the next's left.
@@ -23,18 +23,17 @@ TEST(DialogUnits, QuarterCharacterAcrossEighthDownRoundedAtTheEdges) {
   const QRect right = units.ToPixels(337, 55, 20, 12);
   EXPECT_EQ(left.right() + 1, right.left());
   EXPECT_EQ(units.ToPixels(465, 267), QSize(698, 434));
-}
 
-TEST(DialogUnits, ComeFromTheEightPointSansFace) {
+  // They come from the eight-point sans face.
   testing::QtTestApp();
   const QFont font = DialogFont();
   EXPECT_EQ(font.pointSize(), 8);
   EXPECT_EQ(QFontInfo(font).family(), "Liberation Sans") << "fonts-liberation is what scripts/install-deps installs";
-  const DialogUnits units(font);
+  const DialogUnits fontUnits(font);
   // 8-point Arial at 96 dots per inch.
-  EXPECT_EQ(units.baseX(), 6);
-  EXPECT_GE(units.baseY(), 12);
-  EXPECT_LE(units.baseY(), 14);
+  EXPECT_EQ(fontUnits.baseX(), 6);
+  EXPECT_GE(fontUnits.baseY(), 12);
+  EXPECT_LE(fontUnits.baseY(), 14);
 }
 
 TEST(DialogTemplate, BuildsEveryControlOfTheMainWindowWhereTheLayoutSays) {

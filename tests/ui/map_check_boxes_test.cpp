@@ -1,18 +1,15 @@
 // The main window's "DxAtlas" and "Google Earth" check boxes: the map's view
 // through a restart, its close box, the warning where no map can be made,
-// the KML files, and the demo's traffic on the map.
+// and the KML files. The demo's traffic on the map is the main window's test.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QTest>
-#include <algorithm>
 #include <filesystem>
 
-#include "audio/fake_capture_driver.h"
-#include "audio/input_source.h"
-#include "audio/stream_driver.h"
 #include "app_window_test.h"
+#include "audio/fake_capture_driver.h"
 #include "ui/main_dialog.h"
 #include "ui/main_dialog_layout.h"
 #include "ui/map_output.h"
@@ -76,10 +73,12 @@ TEST_F(MapCheckBoxTest, ViewSurvivesARestartAndClosingTheMapUnticksItsBox) {
 TEST_F(MapCheckBoxTest, NoMapWindowGivesTheWarningAndGoogleEarthWritesTheFiles) {
   const auto app = StartApp(std::make_unique<testing::FakeCaptureDriver>());
   MapOutput map(*app, {}, [] { return QByteArray("not a land file"); });
-  AnswerNextMessageBox(QMessageBox::Ok);
-  EXPECT_FALSE(map.SwitchOn());
-  EXPECT_EQ(asked_, "DxAtlas not installed or working README.md#map");
-  EXPECT_EQ(askedTitle_, "");
+  {
+    const testing::MessageBoxAnswer ok(QMessageBox::Ok);
+    EXPECT_FALSE(map.SwitchOn());
+    EXPECT_EQ(ok.asked(), "DxAtlas not installed or working README.md#map");
+    EXPECT_EQ(ok.title(), "");
+  }
   EXPECT_FALSE(map.On());
   EXPECT_EQ(map.window(), nullptr);
 
@@ -91,32 +90,6 @@ TEST_F(MapCheckBoxTest, NoMapWindowGivesTheWarningAndGoogleEarthWritesTheFiles) 
   EXPECT_TRUE(std::filesystem::exists(base_ / kGroundStationKmlName));
   QTest::mouseClick(googleEarth, Qt::LeftButton);
   EXPECT_FALSE(app->kml().Enabled());
-  window.Exit(false);
-}
-
-TEST_F(MapCheckBoxTest, TheDemosAircraftAndStationsReachTheMap) {
-  std::string error;
-  auto input = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
-  ASSERT_TRUE(input) << error;
-  auto stream = std::make_unique<StreamDriver>(std::move(input->reader), Pacing::kAsFastAsTaken);
-  const StreamDriver& driver = *stream;
-  const auto app = StartApp(std::move(stream));
-  CMainDialog window(*app);
-  window.StartUp();
-  QTest::mouseClick(Box(window, main_dialog::kDxAtlas), Qt::LeftButton);
-  while (!driver.Exhausted()) QTest::qWait(20);
-  QTest::qWait(300);
-  app->shared().flights.FlightDbPublish(1);
-
-  const MapWindow& map = *window.map().window();
-  ASSERT_EQ(map.layers().size(), 3u);
-  EXPECT_FALSE(map.layers()[0]->points().empty());
-  const std::vector<AtlasPoint>& stations = map.layers()[2]->points();
-  ASSERT_FALSE(stations.empty());
-  const int heard = app->hfChannel(kShownHfChannel).decoders.decoder.CurrentGroundStationId();
-  EXPECT_EQ(std::count_if(stations.begin(), stations.end(),
-                          [&](const AtlasPoint& p) { return p.label == "GS" + std::to_string(heard) + "A"; }),
-            1);
   window.Exit(false);
 }
 
