@@ -132,9 +132,9 @@ class AtlasPlotterTest : public ::testing::Test {
 TEST_F(AtlasPlotterTest, StartPlacesTheWindowAndRestoresTheViewThatStopSaved) {
   settings.SetDxAtlasViews(12.5F, 3.0F);
   ASSERT_TRUE(plotter.DxAtlasStart());
-  EXPECT_EQ(Take(), (std::vector<std::string>{"attach or start", "window top 50", "window left 50", "window width 500",
-                                              "window height 350", "visible 1", "start mode 0", "view 1 12.500000",
-                                              "view 2 3.000000"}));
+  EXPECT_EQ(Take(), (std::vector<std::string>{"attach or start", "window top 50", "window left 50",
+                                              "window width 500", "window height 350", "visible 1", "start mode 0",
+                                              "view 1 12.500000", "view 2 3.000000"}));
   atlas.view1 = -20.0F;
   atlas.view2 = 4.0F;
   plotter.DxAtlasStop();
@@ -166,21 +166,11 @@ TEST_F(AtlasPlotterTest, OnePublishDrawsAircraftThenTheStationsTwiceAndNoAircraf
   flights.FlightDbUpdateFromAcars(1, 3, 0x22, "", "G-REG");
   flights.FlightDbPublish(0);
   const std::vector<std::string> stationLayer{
-      "begin update",  "plot mode 0",           "add layer 4",
-      "point style 0", "label colour 0x00FFFF", "font Arial",
-      "italic 0",      "point colour 0x800000", "points -45.0,45.0 GS3A 45.0,-45.0 GS2",
-      "end update"};
-  std::vector<std::string> expected{"begin update",
-                                    "plot mode 0",
-                                    "remove layers",
-                                    "add layer 4",
-                                    "point style 0",
-                                    "label colour 0xFFFF00",
-                                    "font Arial",
-                                    "italic 0",
-                                    "point colour 0x800000",
-                                    "points -45.0,45.0 BAW12 0.0,0.0 G-REG",
-                                    "end update"};
+      "begin update", "plot mode 0", "add layer 4", "point style 0", "label colour 0x00FFFF", "font Arial",
+      "italic 0", "point colour 0x800000", "points -45.0,45.0 GS3A 45.0,-45.0 GS2", "end update"};
+  std::vector<std::string> expected{"begin update",  "plot mode 0", "remove layers", "add layer 4", "point style 0",
+                                    "label colour 0xFFFF00", "font Arial", "italic 0", "point colour 0x800000",
+                                    "points -45.0,45.0 BAW12 0.0,0.0 G-REG", "end update"};
   expected.insert(expected.end(), stationLayer.begin(), stationLayer.end());
   expected.insert(expected.end(), stationLayer.begin(), stationLayer.end());
   EXPECT_EQ(Take(), expected);
@@ -246,35 +236,17 @@ class KmlTest : public ::testing::Test {
 TEST_F(KmlTest, GroundStationsWithTheirActiveFrequenciesInSlotOrder) {
   const std::string kml = GroundStationKml(GroundStationPlaces(fixture.stations, fixture.store));
   EXPECT_TRUE(testing::WellFormedXml(kml)) << kml;
-  EXPECT_TRUE(kml.starts_with(
-      Lines({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<kml xmlns=\"http://earth.google.com/kml/2.0\">",
-             "<Document>", "<!-- Begin Style Definitions -->", "<Style id=\"myGndStyles\">"})));
+  EXPECT_TRUE(kml.starts_with(Lines({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+                                     "<kml xmlns=\"http://earth.google.com/kml/2.0\">", "<Document>",
+                                     "<!-- Begin Style Definitions -->", "<Style id=\"myGndStyles\">"})));
   // Slots 0 and 2: 8977 kHz, and a value of 1000 printed as it is.
-  EXPECT_NE(kml.find(Lines({"<Placemark>",
-                            "<name>",
-                            "GS(3)",
-                            "</name>",
-                            "<description>",
-                            "R&amp;D &lt;LAB&gt; &quot;7&quot;",
-                            "<br />",
-                            "Known Active Frequencies<br />",
-                            "    8977 KHz<br />",
-                            "    1000<br />",
-                            "</description>",
-                            "<styleUrl>#myGndStyles</styleUrl>",
-                            "<Point>",
-                            "<coordinates>-45.000086,45.000086,1000</coordinates>",
-                            "</Point>",
-                            "</Placemark>",
-                            "<Placemark>",
-                            "<name>",
-                            "GS(2)",
-                            "</name>",
-                            "<description>",
-                            "MOLOKAI",
-                            "<br />",
-                            "Known Active Frequencies<br />",
-                            "</description>"})),
+  EXPECT_NE(kml.find(Lines({"<Placemark>", "<name>", "GS(3)", "</name>", "<description>",
+                            "R&amp;D &lt;LAB&gt; &quot;7&quot;", "<br />", "Known Active Frequencies<br />",
+                            "    8977 KHz<br />", "    1000<br />", "</description>",
+                            "<styleUrl>#myGndStyles</styleUrl>", "<Point>",
+                            "<coordinates>-45.000086,45.000086,1000</coordinates>", "</Point>", "</Placemark>",
+                            "<Placemark>", "<name>", "GS(2)", "</name>", "<description>", "MOLOKAI", "<br />",
+                            "Known Active Frequencies<br />", "</description>"})),
             std::string::npos)
       << kml;
   EXPECT_TRUE(kml.ends_with(Lines({"</Placemark>", "</Document>", "</kml>"})));
@@ -305,36 +277,21 @@ TEST_F(KmlTest, AircraftWithAPlacePointsAndTracks) {
   EXPECT_EQ(kml.find("NOPOS1"), std::string::npos);
   EXPECT_EQ(kml.find("N123"), std::string::npos);
   EXPECT_EQ(kml.find("GONE1"), std::string::npos);
-  EXPECT_NE(kml.find(Lines({"<!-- End Style Definitions -->",
-                            "<Placemark>",
-                            "<name>",
-                            "A&amp;B&lt;1",
-                            "</name>",
-                            "<description>",
-                            "REG: G-&quot;X&quot;<br />",
-                            "ICA0: 4CA1B2<br />",
-                            "TIME: 10:25:30  UTC<br />",
-                            "</description>",
-                            "<styleUrl>#myAirStyles2</styleUrl>",
-                            "<Point>",
-                            "<coordinates>-45.000086,45.000086,10000</coordinates>",
-                            "<TimeStamp><when>2026-12-7T10:25:30 Z</when></TimeStamp></Point>",
-                            "</Placemark>",
-                            "<Placemark>",
-                            "<name>",
-                            "LONG11",
-                            "</name>",
-                            "<description>",
-                            "TIME: 00:00:00  UTC<br />",
-                            "</description>",
-                            "<styleUrl>#myAirStyles1</styleUrl>"})),
+  EXPECT_NE(kml.find(Lines({"<!-- End Style Definitions -->", "<Placemark>", "<name>", "A&amp;B&lt;1", "</name>",
+                            "<description>", "REG: G-&quot;X&quot;<br />", "ICA0: 4CA1B2<br />",
+                            "TIME: 10:25:30  UTC<br />", "</description>", "<styleUrl>#myAirStyles2</styleUrl>",
+                            "<Point>", "<coordinates>-45.000086,45.000086,10000</coordinates>",
+                            "<TimeStamp><when>2026-12-7T10:25:30 Z</when></TimeStamp></Point>", "</Placemark>",
+                            "<Placemark>", "<name>", "LONG11", "</name>", "<description>",
+                            "TIME: 00:00:00  UTC<br />", "</description>", "<styleUrl>#myAirStyles1</styleUrl>"})),
             std::string::npos)
       << kml;
   // One position: no track. Eleven: the ten newest, newest first.
   EXPECT_EQ(kml.find("<name>A&amp;B&lt;1</name>"), std::string::npos);
   std::string track = Lines({"<Placemark>", "<name>LONG11</name>", "<description>Aircraft Track</description>",
                              "<styleUrl>myYellowTrackStyle</styleUrl>", "<LineString>", "<extrude>0</extrude>",
-                             "<tessellate>0</tessellate>", "<altitudeMode>relative</altitudeMode>", "<coordinates>"});
+                             "<tessellate>0</tessellate>", "<altitudeMode>relative</altitudeMode>",
+                             "<coordinates>"});
   for (int i = 11; i >= 2; --i) {
     char line[64];
     std::snprintf(line, sizeof line, "%f,%f,0\r\n", i * 1000 * 180.0 / 524287, i * 2000 * 180.0 / 524287);
@@ -352,8 +309,7 @@ class RecordingViewer final : public KmlViewer {
 
 TEST_F(KmlTest, FilesAreWrittenOnlyWhileSwitchedOnAndKeptWhenTheTableEmpties) {
   RecordingViewer viewer;
-  KmlWriter writer(
-      fixture.stations, fixture.store, [] { return kDecember7; }, &viewer);
+  KmlWriter writer(fixture.stations, fixture.store, [] { return kDecember7; }, &viewer);
   const auto folder = fixture.dir.path();
   std::vector<AircraftRecord> table{Aircraft("BAW1", "")};
   AddPosition(table[0], kFortyFive, kFortyFive);
@@ -419,8 +375,7 @@ TEST(KmlViewerLauncherTest, PrefersGoogleEarthThenMarbleThenXdgOpenAndOpensEachF
   best.OpenKml("aircraft.kml");
   best.OpenKml("aircraft.kml");
   best.OpenKml("groundstation.kml");
-  EXPECT_EQ(launched,
-            (std::vector<std::string>{"google-earth-pro aircraft.kml", "google-earth-pro groundstation.kml"}));
+  EXPECT_EQ(launched, (std::vector<std::string>{"google-earth-pro aircraft.kml", "google-earth-pro groundstation.kml"}));
 }
 
 }  // namespace
