@@ -32,12 +32,8 @@ std::vector<uint8_t> Received(const tb::AcarsMessage& message) {
 }
 
 tb::AcarsMessage Downlink(std::string text) {
-  return {.registration = "N123AB",
-          .label = "H1",
-          .blockId = 'D',
-          .messageNumber = "M01A",
-          .flightId = "UA1234",
-          .text = std::move(text)};
+  return {.registration = "N123AB", .label = "H1", .blockId = 'D', .messageNumber = "M01A",
+          .flightId = "UA1234", .text = std::move(text)};
 }
 
 const std::string kHeadLines = "HACARS mode: 2  Aircraft reg: .N123AB\nMessage label: H1  Block id: D  ";
@@ -76,13 +72,8 @@ TEST_F(HfdlAcarsPrinterTest, DownlinkFeedsTheDatabaseAndEveryOutput) {
 }
 
 TEST_F(HfdlAcarsPrinterTest, UplinkShowsOnlyTextBetweenStxAndEtx) {
-  const std::string text = Print(0, Received({.registration = "N123AB",
-                                              .label = "H1",
-                                              .blockId = 'D',
-                                              .downlink = false,
-                                              .text = "AB\x03"
-                                                      "CD\x02"
-                                                      "EF",
+  const std::string text = Print(0, Received({.registration = "N123AB", .label = "H1", .blockId = 'D',
+                                              .downlink = false, .text = "AB\x03" "CD\x02" "EF",
                                               .lastBlock = false}));
   EXPECT_EQ(text, kHeadLines + "[Uplink]\nMessage content:-\nAB\nEF\n" + kTestClosingLine);
   // Uplinks never reach the database; with "H ACARS" off not the window either.
@@ -116,25 +107,19 @@ TEST_F(HfdlAcarsPrinterTest, FieldsAndTextNameTheirControlBytes) {
 }
 
 TEST_F(HfdlAcarsPrinterTest, DownlinkWithoutStxPrintsTheHeaderOnlyAndShortBlocksWhatIsThere) {
-  const std::string text =
-      Print(1, Received({.registration = "N123AB", .label = "H1", .blockId = 'D', .downlink = false}));
+  const std::string text = Print(
+      1, Received({.registration = "N123AB", .label = "H1", .blockId = 'D', .downlink = false}));
   EXPECT_EQ(text, kHeadLines + kTestClosingLine);
   EXPECT_EQ(flights.FlightDbFindByRegistration(".N123AB"), -1);
 
   // Cut inside the flight id: printed as far as it goes, not listed.
-  EXPECT_EQ(Print(1, Bytes("\x01"
-                           "2.N123AB\x15"
-                           "H1D\x02"
-                           "M01AUA1"
-                           "ab\x7f")),
+  EXPECT_EQ(Print(1, Bytes("\x01" "2.N123AB\x15" "H1D\x02" "M01AUA1" "ab\x7f")),
             kHeadLines + "Msg. no: M01A Flight id: UA1\nMessage content:-\n" + kTestClosingLine);
   EXPECT_EQ(flights.FlightDbFindByRegistration(".N123AB"), -1);
 
-  EXPECT_EQ(Print(0, Bytes("\x01"
-                           "2.N1ab\x7f")),
-            "HACARS mode: 2  Aircraft reg: .N1\nMessage label:   Block id:   "
-            "[Uplink]\nMessage content:-\n" +
-                kTestClosingLine);
+  EXPECT_EQ(Print(0, Bytes("\x01" "2.N1ab\x7f")), "HACARS mode: 2  Aircraft reg: .N1\nMessage label:   Block id:   "
+                                                 "[Uplink]\nMessage content:-\n" +
+                                                     kTestClosingLine);
   EXPECT_EQ(Print(1, {}), "HACARS mode:   Aircraft reg: \nMessage label:   Block id:   " + kTestClosingLine);
 }
 
@@ -178,10 +163,7 @@ TEST(AcarsField, NamesEveryControlByteStopsAtTheBlockEndAndCheckBytesAreNoCharac
 
 // SOH, mode, registration, technical acknowledgement, label, block id (a
 // digit: a downlink), STX.
-const std::string kHeader =
-    "\x01"
-    "2.N123AB\x15"
-    "H13\x02";
+const std::string kHeader = "\x01" "2.N123AB\x15" "H13\x02";
 
 std::vector<uint8_t> VhfBlock(std::string_view text, char end = '\x03') {
   std::vector<uint8_t> block = Bytes(kHeader + std::string(text) + end);
@@ -258,18 +240,10 @@ TEST_F(VhfAcarsPrinterTest, EmptyShortAndLongTextsPrintTheFieldsAsFarAsReceivedA
   EXPECT_NE(dde.published.at(2).find("Msg. no: M0 Flight id: \nMessage content:-\n\n---"), std::string::npos);
 
   // No text at all, and a block cut inside the label.
-  printer.PrintVhfAcars(Bytes("\x01"
-                              "2.N123AB\x15"
-                              "H13\x02"),
-                        {});
+  printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02"), {});
   EXPECT_NE(dde.published.at(3).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
-  printer.PrintVhfAcars(Bytes("\x01"
-                              "2.N1"),
-                        {});
-  printer.PrintVhfAcars(Bytes("\x01"
-                              "2.N123AB\x15"
-                              "H13\x02\x03"),
-                        {});
+  printer.PrintVhfAcars(Bytes("\x01" "2.N1"), {});
+  printer.PrintVhfAcars(Bytes("\x01" "2.N123AB\x15" "H13\x02\x03"), {});
   EXPECT_NE(dde.published.at(5).find("Block id: 3  Msg. no:  Flight id: \n"), std::string::npos);
   EXPECT_EQ(records.vhf.at(5).messageNumber, "");
   EXPECT_EQ(dde.published.at(4),
