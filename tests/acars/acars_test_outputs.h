@@ -7,13 +7,12 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "acars/acars_message_outputs.h"
 #include "protocol/recording_record_sink.h"
+#include "support/read_file.h"
 #include "support/recording_ui_link.h"
 #include "support/temp_dir.h"
 
@@ -56,12 +55,7 @@ class AcarsTestOutputs {
     return {settings, decodedText, logs, flights, dde, [] { return kTestNow; }, records};
   }
 
-  std::string OstraleLog() const {
-    std::ifstream in(paths.LogDir() / "OsMarch07.log", std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
+  std::string OstraleLog() const { return ReadFile(paths.LogDir() / "OsMarch07.log"); }
 
   TempDir temp;
   DataPaths paths{temp.path()};

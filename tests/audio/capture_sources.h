@@ -8,9 +8,11 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <numbers>
 #include <functional>
+#include <numbers>
+#include <span>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 #include "audio/frame_reader.h"
@@ -54,17 +56,30 @@ class GeneratedReader : public FrameReader {
   std::size_t next_ = 0;
 };
 
-inline std::filesystem::path WriteSoundFile(const std::filesystem::path& path, int format, int rate, int channels,
-                                            const std::vector<int16_t>& samples) {
-  SF_INFO info{};
-  info.samplerate = rate;
-  info.channels = channels;
-  info.format = format;
+// Samples as shorts or floats (at +-1.0), interleaved.
+template <typename Sample>
+std::filesystem::path WriteSoundFile(const std::filesystem::path& path, int format, int rate, int channels,
+                                     const std::vector<Sample>& samples) {
+  SF_INFO info{.frames = 0, .samplerate = rate, .channels = channels, .format = format, .sections = 0, .seekable = 0};
   SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
   if (file == nullptr) throw std::runtime_error(sf_strerror(nullptr));
-  sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()) / channels);
+  const auto frames = static_cast<sf_count_t>(samples.size()) / channels;
+  if constexpr (std::is_same_v<Sample, float>) {
+    sf_writef_float(file, samples.data(), frames);
+  } else {
+    sf_writef_short(file, samples.data(), frames);
+  }
   sf_close(file);
   return path;
+}
+
+// Little-endian 16-bit samples.
+inline std::vector<int16_t> SamplesOf(std::span<const uint8_t> bytes) {
+  std::vector<int16_t> samples;
+  for (std::size_t k = 0; k + 1 < bytes.size(); k += 2) {
+    samples.push_back(static_cast<int16_t>(static_cast<uint16_t>(bytes[k] | bytes[k + 1] << 8)));
+  }
+  return samples;
 }
 
 // Everything a reader delivers until its end, as interleaved left, right.
@@ -74,9 +89,8 @@ inline std::vector<int16_t> ReadAllSamples(FrameReader& reader) {
   const std::atomic<bool> stop{false};
   for (;;) {
     const std::size_t frames = reader.ReadFrames(block, stop);
-    for (std::size_t k = 0; k < 2 * frames; ++k) {
-      samples.push_back(static_cast<int16_t>(static_cast<uint16_t>(block[2 * k] | block[2 * k + 1] << 8)));
-    }
+    const std::vector<int16_t> read = SamplesOf(std::span(block).first(frames * kCaptureBytesPerFrame));
+    samples.insert(samples.end(), read.begin(), read.end());
     if (frames < kBlockFrames) return samples;
   }
 }

@@ -1,10 +1,14 @@
 // Sound files as listeners have them: any rate and sample form libsndfile
-// reads, and two kinds of damaged WAV file.
+// reads, two kinds of damaged WAV file, and I/Q recordings, whose upper
+// sideband above the dial becomes the audio an SSB receiver would give
+// whatever the form, rate and dial. (That I/Q decodes is talvir-cli's test of
+// the demo through a pipe.)
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include <cmath>
+#include <complex>
 #include <cstring>
 #include <fstream>
 #include <numbers>
@@ -19,12 +23,12 @@ namespace {
 
 using testing::ChannelOf;
 using testing::FitTone;
-using testing::FrameBytes;
 
 class SoundFileTest : public ::testing::Test {
  protected:
+  template <typename Sample>
   std::filesystem::path Write(const char* name, int format, int rate, int channels,
-                              const std::vector<int16_t>& samples) {
+                              const std::vector<Sample>& samples) {
     return testing::WriteSoundFile(dir.path() / name, format, rate, channels, samples);
   }
   std::optional<OpenedInput> Open(const std::filesystem::path& path) {
@@ -58,7 +62,8 @@ std::vector<float> Sine(double hz, int rate, double seconds) {
 TEST_F(SoundFileTest, At48000StereoKeepsLeftAndRightMonoFeedsChannelAOnly) {
   const std::vector<int16_t> samples{1, -1, 32767, -32768, 258, 0};
   EXPECT_EQ(ReadAll(Write("s.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 2, samples)), samples);
-  const auto mono = Open(Write("m.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kSampleRate, 1, {100, -200, 300}));
+  const auto mono =
+      Open(Write("m.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, kSampleRate, 1, std::vector<int16_t>{100, -200, 300}));
   ASSERT_TRUE(mono);
   EXPECT_EQ(mono->channels, 1);
   EXPECT_EQ(testing::ReadAllSamples(*mono->reader), (std::vector<int16_t>{100, 0, -200, 0, 300, 0}));
@@ -89,16 +94,7 @@ TEST_F(SoundFileTest, AnyRateAndSampleFormBecomes48000WithTheSameTones) {
       interleaved.push_back(left[n]);
       if (c.channels == 2) interleaved.push_back(right[n]);
     }
-    SF_INFO info{};
-    info.samplerate = c.rate;
-    info.channels = c.channels;
-    info.format = c.format;
-    SNDFILE* file = sf_open((dir.path() / c.name).c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(left.size()));
-    sf_close(file);
-
-    const auto frames = ReadAll(dir.path() / c.name);
+    const auto frames = ReadAll(Write(c.name, c.format, c.rate, c.channels, interleaved));
     EXPECT_NEAR(static_cast<double>(frames.size() / 2), kSeconds * kSampleRate, 2.0);
     // Away from the ends, where the filter starts and stops.
     const auto a = ChannelOf(frames, 0);
@@ -127,11 +123,6 @@ TEST_F(SoundFileTest, RefusesWhatItCannotDecode) {
   EXPECT_NE(OpenError(dir.path()).find("directory"), std::string::npos);
 }
 
-// The little-endian 32-bit word at `at` of a file's image.
-void Put32(std::string& image, std::size_t at, uint32_t value) {
-  for (std::size_t k = 0; k < 4; ++k) image[at + k] = static_cast<char>(value >> (8 * k));
-}
-
 // A recorder that died before it wrote the sizes leaves 0 in the data
 // chunk's header; the samples are all there.
 TEST_F(SoundFileTest, AHeaderThatSaysNoSamplesIsReadToTheFileEndWithAWarning) {
@@ -141,8 +132,8 @@ TEST_F(SoundFileTest, AHeaderThatSaysNoSamplesIsReadToTheFileEndWithAWarning) {
   std::string image = testing::ReadFile(path);
   const std::size_t data = image.find("data");
   ASSERT_NE(data, std::string::npos);
-  Put32(image, 4, 0);         // RIFF size
-  Put32(image, data + 4, 0);  // data size
+  image.replace(4, 4, 4, '\0');         // RIFF size
+  image.replace(data + 4, 4, 4, '\0');  // data size
   std::ofstream(path, std::ios::binary) << image;
 
   const auto input = Open(path);
@@ -165,20 +156,11 @@ TEST_F(SoundFileTest, FloatSamplesUnderAnIntegerHeaderAreReadAsFloats) {
       expected.insert(expected.end(), {static_cast<int16_t>(std::nearbyint(v)), 0});
     }
   }
-  std::string image = "RIFF....WAVEfmt ";
-  image.append(20, '\0');
-  image += "data....";
-  Put32(image, 4, static_cast<uint32_t>(image.size() - 8 + floats.size() * 4));
-  Put32(image, 16, 16);
-  image[20] = 1;  // PCM, not IEEE float
-  image[22] = 1;  // mono
-  Put32(image, 24, kSampleRate);
-  Put32(image, 28, kSampleRate * 4);
-  image[32] = 4;
-  image[34] = 32;
-  Put32(image, 40, static_cast<uint32_t>(floats.size() * 4));
-  image.append(reinterpret_cast<const char*>(floats.data()), floats.size() * 4);
-  const auto mislabelled = dir.path() / "s32.wav";
+  // A 32-bit integer file whose data are the floats' bits.
+  const auto mislabelled =
+      Write("s32.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_32, kSampleRate, 1, std::vector<int16_t>(floats.size()));
+  std::string image = testing::ReadFile(mislabelled);
+  std::memcpy(image.data() + image.find("data") + 8, floats.data(), floats.size() * 4);
   std::ofstream(mislabelled, std::ios::binary) << image;
 
   const auto input = Open(mislabelled);
@@ -194,6 +176,123 @@ TEST_F(SoundFileTest, FloatSamplesUnderAnIntegerHeaderAreReadAsFloats) {
   ASSERT_TRUE(plain);
   EXPECT_TRUE(plain->warnings.empty());
   EXPECT_EQ(ChannelOf(testing::ReadAllSamples(*plain->reader), 0).at(100), static_cast<float>(ramp[100]) / 32768.0F);
+}
+
+using Iq = std::vector<std::complex<double>>;
+
+// The I/Q in each form a file can have it in.
+enum class Form { kCu8, kCs16, kCf32, kWav };
+
+std::filesystem::path WriteIq(const std::filesystem::path& dir, const Iq& iq, Form form, int rate) {
+  const auto path = dir / ("iq" + std::to_string(static_cast<int>(form)));
+  if (form == Form::kWav) {
+    std::vector<float> interleaved;
+    for (const auto& z : iq)
+      interleaved.insert(interleaved.end(), {static_cast<float>(z.real()), static_cast<float>(z.imag())});
+    return testing::WriteSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2, interleaved);
+  }
+  std::ofstream out(path, std::ios::binary);
+  auto put = [&](double x) {
+    if (form == Form::kCu8) {
+      out.put(static_cast<char>(std::lround(127.5 + 127.5 * x)));
+    } else if (form == Form::kCs16) {
+      const auto v = static_cast<int16_t>(std::lround(32767 * x));
+      out.write(reinterpret_cast<const char*>(&v), 2);
+    } else {
+      const auto v = static_cast<float>(x);
+      out.write(reinterpret_cast<const char*>(&v), 4);
+    }
+  };
+  for (const auto& z : iq) {
+    put(z.real());
+    put(z.imag());
+  }
+  return path;
+}
+
+InputSpec IqSpec(const std::filesystem::path& path, Form form, int rate, double dialHz) {
+  InputSpec spec{.path = path.string(), .iq = true, .iqDialHz = dialHz};
+  if (form != Form::kWav) {
+    spec.iqFormat = form == Form::kCu8 ? IqFormat::kCu8 : form == Form::kCs16 ? IqFormat::kCs16 : IqFormat::kCf32;
+    spec.iqRate = rate;
+  }
+  return spec;
+}
+
+std::vector<int16_t> ReadIq(const InputSpec& spec) {
+  std::string error;
+  auto input = OpenInputSource(spec, error);
+  EXPECT_TRUE(input) << error;
+  if (!input) return {};
+  EXPECT_EQ(input->channels, 1);
+  return testing::ReadAllSamples(*input->reader);
+}
+
+// Tones at dial + 1000 Hz (wanted), dial - 1700 Hz (the lower sideband) and
+// dial + 4500 Hz (beyond the 3 kHz sideband).
+TEST(IqInput, TheUpperSidebandIsTheAudioTheLowerAndTheRestAreGone) {
+  struct Case {
+    Form form;
+    int rate;
+    double dialHz;
+  };
+  const Case cases[] = {
+      {Form::kCs16, 12000, 0},   {Form::kCu8, 250000, 61000}, {Form::kCf32, 48000, -9000},
+      {Form::kWav, 8000, -3990}, {Form::kCf32, 96000, 20000},
+  };
+  testing::TempDir dir;
+  constexpr double kSeconds = 2.0;
+  constexpr double kAmplitude = 0.3;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "form " << static_cast<int>(c.form) << ", " << c.rate << " Hz, dial "
+                                      << c.dialHz);
+    Iq iq(static_cast<std::size_t>(kSeconds * c.rate));
+    for (std::size_t n = 0; n < iq.size(); ++n) {
+      const double t = static_cast<double>(n) / c.rate;
+      for (const double hz : {c.dialHz + 1000, c.dialHz - 1700, c.dialHz + 4500}) {
+        if (std::abs(hz) < c.rate / 2.0) iq[n] += std::polar(kAmplitude, 2.0 * std::numbers::pi * hz * t);
+      }
+    }
+    const auto frames = ReadIq(IqSpec(WriteIq(dir.path(), iq, c.form, c.rate), c.form, c.rate, c.dialHz));
+    EXPECT_NEAR(static_cast<double>(frames.size() / 2), kSeconds * kSampleRate, 0.001 * kSampleRate);
+    const auto audio = testing::ChannelOf(frames, 0);
+    const auto right = testing::ChannelOf(frames, 1);
+    EXPECT_TRUE(std::all_of(right.begin(), right.end(), [](float x) { return x == 0; })) << "channel B is off";
+    const auto middle = std::span(audio).subspan(kSampleRate / 2, kSampleRate);
+    const auto wanted = testing::FitTone(middle, 1000);
+    EXPECT_NEAR(wanted.amplitude, kAmplitude, 0.03 * kAmplitude);
+    // Rejected 50 dB down, and nothing else left (8-bit samples are noisy).
+    EXPECT_LT(testing::FitTone(middle, 1700).amplitude, kAmplitude * 3e-3);
+    EXPECT_LT(testing::FitTone(middle, 4500).amplitude, kAmplitude * 3e-3);
+    EXPECT_LT(wanted.residualRms, kAmplitude * (c.form == Form::kCu8 ? 3e-2 : 5e-3));
+  }
+}
+
+TEST(IqInput, RefusesWhatCannotBeIq) {
+  testing::TempDir dir;
+  const auto mono = testing::WriteSoundFile(dir.path() / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12000, 1,
+                                            std::vector<int16_t>{1, 2});
+  const auto stereo = testing::WriteSoundFile(dir.path() / "iq.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12000, 2,
+                                              std::vector<int16_t>{1, 2});
+  struct Case {
+    InputSpec spec;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{.path = mono.string(), .iq = true}, "two channels"},
+      {{.path = stereo.string(), .iq = true, .iqRate = 48000}, "12000 Hz"},
+      {{.path = stereo.string(), .iq = true, .iqDialHz = 3001}, "upper sideband"},
+      {{.path = stereo.string(), .iq = true, .iqDialHz = -6001}, "upper sideband"},
+      {{.path = stereo.string(), .iq = true, .iqFormat = IqFormat::kCs16}, "--iq-rate"},
+      {{.path = (dir.path() / "none.cu8").string(), .iq = true, .iqFormat = IqFormat::kCu8, .iqRate = 1e6},
+       "cannot be read"},
+      {{.path = "udp:7355", .iq = true}, "not I/Q"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_FALSE(OpenInputSource(c.spec, error));
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+  }
 }
 
 }  // namespace

@@ -1,23 +1,30 @@
-// Runs the built talvir-cli as a user would.
+// The built talvir-cli run as a user runs it: files, pipes, UDP and bad
+// input; the demo decoded the same on every run, stamped with the
+// recording's own time; and its outputs, the KML files and talvir-dde
+// printing the live feed.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
+#include <utime.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <numbers>
 #include <regex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "audio/capture_sources.h"
 #include "audio/input_source.h"
+#include "audio/sdr_device.h"
 #include "cli/program_run.h"
+#include "support/loopback_listeners.h"
 #include "support/temp_dir.h"
+#include "support/well_formed_xml.h"
 
 namespace talvir {
 namespace {
@@ -30,6 +37,9 @@ class CliProgramTest : public ::testing::Test {
  protected:
   CliRun Cli(const std::string& args, const std::string& stdinFile = "/dev/null") {
     return RunProgram(dir.path(), TALVIR_CLI_PATH, args, stdinFile);
+  }
+  CliRun Decode(const std::string& args, const std::filesystem::path& demo = TALVIR_DEMO_WAV) {
+    return Cli("--input '" + demo.string() + "' " + args);
   }
   void WriteWav(const char* name, int rate, std::size_t frames) {
     std::vector<int16_t> samples(2 * frames);
@@ -133,21 +143,20 @@ TEST_F(CliProgramTest, RawIqThroughAPipeDecodesTheFramesOfTheAudio) {
 // A receiver's audio sent over UDP decodes as it arrives, a pause in it is
 // silence, and Ctrl-C ends it as it ends sound-card capture.
 TEST_F(CliProgramTest, UdpAudioDecodesUntilInterrupted) {
-  const int probe = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof to;
-  ASSERT_EQ(bind(probe, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
-  getsockname(probe, reinterpret_cast<sockaddr*>(&to), &length);
-  close(probe);  // the port the program listens on
-  const std::string port = std::to_string(ntohs(to.sin_port));
+  int free = 0;
+  close(testing::BoundSocket(SOCK_DGRAM, free));  // the port the program listens on
+  const std::string port = std::to_string(free);
+  sockaddr_in to{.sin_family = AF_INET,
+                 .sin_port = htons(static_cast<uint16_t>(free)),
+                 .sin_addr = {htonl(INADDR_LOOPBACK)},
+                 .sin_zero = {}};
 
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    const std::string command = "cd '" + dir.path().string() + "' && TZ=UTC exec '" TALVIR_CLI_PATH
-                                "' --input udp:" + port + " --dde-port off --verbose-status >out.txt 2>err.txt";
+    const std::string command = "cd '" + dir.path().string() +
+                                "' && TZ=UTC exec '" TALVIR_CLI_PATH "' --input udp:" + port +
+                                " --dde-port off --verbose-status >out.txt 2>err.txt";
     execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
     _exit(127);
   }
@@ -193,7 +202,8 @@ TEST_F(CliProgramTest, AMonoFileWithChannelANoneSaysOnceThatNothingWillDecode) {
 
 TEST_F(CliProgramTest, SettingsAreSavedFromTheFlagsAndPrintedByName) {
   std::filesystem::create_directories(dir.path() / "cfg");
-  const CliRun saved = Cli("--config-dir cfg --channel-a vhf --channel-b hf --show vacars,hacars --logs --save-settings");
+  const CliRun saved =
+      Cli("--config-dir cfg --channel-a vhf --channel-b hf --show vacars,hacars --logs --save-settings");
   EXPECT_EQ(saved.status, 0) << saved.err;
   EXPECT_EQ(std::filesystem::file_size(dir.path() / "cfg" / "configs" / "talvir.ini"), 356U);
 
@@ -215,9 +225,9 @@ TEST_F(CliProgramTest, SettingsAreSavedFromTheFlagsAndPrintedByName) {
 TEST_F(CliProgramTest, HelpVersionAndDeviceListWorkWithoutASoundCard) {
   const CliRun help = Cli("--help");
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--input", "udp:PORT", "--iq-format", "--iq-dial", "--freq", "--device", "--list-devices", "--channel-a", "--channel-b", "--show",
-                             "--realtime", "--config-dir", "--logs", "--verbose-status", "--version",
-                             "never writes the settings file"}) {
+  for (const char* option : {"--input", "udp:PORT", "--iq-format", "--iq-dial", "--freq", "--device", "--list-devices",
+                             "--channel-a", "--channel-b", "--show", "--realtime", "--config-dir", "--logs",
+                             "--verbose-status", "--version", "never writes the settings file"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
   // Both programs name the same version and commit.
@@ -239,6 +249,144 @@ TEST_F(CliProgramTest, HelpVersionAndDeviceListWorkWithoutASoundCard) {
     EXPECT_TRUE(capture.err.starts_with("talvir-cli: no sound card to capture from")) << capture.err;
     EXPECT_NE(capture.err.find("--input FILE"), std::string::npos) << capture.err;
   }
+}
+
+// With no receiver (and here no SoapySDR module at all) the program says so
+// in one line and exits as for any unusable input.
+TEST_F(CliProgramTest, NoSdrDeviceFoundIsOneClearErrorAndStatusTwo) {
+  for (const std::string extra :
+       {"--freq 8935", "--freq 8935 --freqs 8927,8942", "--freq 131000 --acars-freqs 131.525"}) {
+    const CliRun run = Cli("--device soapy:driver=nosuchradio " + extra);
+    EXPECT_EQ(run.status, 2) << extra;
+    EXPECT_EQ(run.err.rfind(SdrDevicesSupported() ? "talvir-cli: no SDR device matches soapy:driver=nosuchradio"
+                                                  : "talvir-cli: this build of TALVIR has no SDR device support",
+                            0),
+              0u)
+        << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+// Catches timers and stamps that follow the wall clock or a second thread:
+// the UTC clock's tick racing the decoder moved MPDU times by a second.
+TEST_F(CliProgramTest, FiveRunsUnderLoadGiveTheSameBytes) {
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> busy;
+  for (unsigned i = 0; i < std::max(2U, std::thread::hardware_concurrency()); ++i) {
+    busy.emplace_back([&stop] {
+      volatile uint64_t spin = 0;
+      while (!stop.load(std::memory_order_relaxed)) spin = spin + 1;
+    });
+  }
+  const std::string args = "--channel-b vhf --show all --verbose-status --start-time 2026-12-07T10:59:00Z";
+  std::vector<CliRun> runs;
+  for (int run = 0; run < 5; ++run) runs.push_back(Decode(args));
+  stop = true;
+  for (std::thread& thread : busy) thread.join();
+
+  ASSERT_EQ(runs[0].status, 0) << runs[0].err;
+  EXPECT_NE(runs[0].out.find("[MPDU 10:59:52 GND SLOT 2 1200 BPS ]"), std::string::npos);
+  EXPECT_NE(runs[0].out.find("[07/12/2026 11:00]"), std::string::npos) << "stamped from --start-time";
+  EXPECT_NE(runs[0].err.find("summary: HFDL bursts heard 32: frames decoded 32, failed 0"), std::string::npos)
+      << runs[0].err;
+  for (int run = 1; run < 5; ++run) EXPECT_EQ(runs[static_cast<std::size_t>(run)], runs[0]) << "run " << run;
+}
+
+TEST_F(CliProgramTest, WithoutAStartTimeTheFileDateAndTheSquitterTimeStampIt) {
+  // Changed at 2025-06-01 12:00:00 UTC: begun 97 s earlier, on that date.
+  const auto demo = dir.path() / "demo.wav";
+  std::filesystem::copy_file(TALVIR_DEMO_WAV, demo);
+  const utimbuf times{1748779200, 1748779200};
+  ASSERT_EQ(utime(demo.c_str(), &times), 0);
+  const CliRun run = Decode("--channel-b vhf", demo);
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The first squitter reads 10:59:48: its time of day, the file's date.
+  const std::size_t first = run.out.find("[01/06/2025 10:59]");
+  EXPECT_NE(first, std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("[01/06/2025 11:5"), std::string::npos) << "no stamp left on the modification time";
+  EXPECT_NE(run.out.find("[01/06/2025 11:00]"), std::string::npos) << "and the stamps move with the audio";
+}
+
+// What a new listener sees first: the decoded traffic without the raw detail,
+// then what the decode found. The demo's uplinks carry DEL in their labels:
+// neither the terminal nor the logs get it raw.
+TEST_F(CliProgramTest, TheDefaultSelectionAndTheSummary) {
+  const CliRun run = Decode("--channel-b vhf --summary --logs");
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> texts = {run.out};
+  for (const auto& log : std::filesystem::directory_iterator(dir.path() / "logfiles")) {
+    texts.push_back(testing::ReadFile(log.path()));
+  }
+  ASSERT_EQ(texts.size(), 3U) << "stdout, the HFDL log and the Ostrale log";
+  for (const std::string& text : texts) {
+    EXPECT_NE(text.find("_<DEL>"), std::string::npos);
+    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) {
+      const auto b = static_cast<uint8_t>(c);
+      return (b >= 0x20 && b < 0x7F) || b == '\r' || b == '\n';
+    })) << text.substr(0, 300);
+  }
+  EXPECT_EQ(run.out.find("[Preamble"), std::string::npos);
+  EXPECT_NE(run.out.find("[MPDU "), std::string::npos);
+  EXPECT_NE(run.out.find("VACARS mode: "), std::string::npos);
+  EXPECT_TRUE(run.err.starts_with("end of input: 97.39 s of audio decoded\nsummary: HFDL bursts heard 32")) << run.err;
+  EXPECT_NE(run.err.find("squitters 3 (failed 0), ACARS messages 22, aircraft 10"), std::string::npos) << run.err;
+}
+
+// Stations from the system table the demo carries, the heard one with its
+// frequencies; aircraft with their tracks. The decoded text stays as it is
+// without --kml.
+TEST_F(CliProgramTest, TheDemoWritesKmlFilesAnXmlParserReads) {
+  const CliRun plain = Decode("--channel-b vhf");
+  const CliRun withKml = Decode("--channel-b vhf --kml");
+  ASSERT_EQ(withKml.status, 0) << withKml.err;
+  EXPECT_EQ(withKml, plain);
+
+  const std::string aircraft = testing::ReadFile(dir.path() / "aircraft.kml");
+  const std::string stations = testing::ReadFile(dir.path() / "groundstation.kml");
+  EXPECT_TRUE(testing::WellFormedXml(aircraft)) << aircraft;
+  EXPECT_TRUE(testing::WellFormedXml(stations)) << stations;
+  for (const char* flight : {"AC0850", "BA0117", "EI0105", "UA0930"}) {
+    EXPECT_NE(aircraft.find(std::string("<name>") + flight + "</name>\r\n<description>Aircraft Track"),
+              std::string::npos)
+        << flight;
+  }
+  EXPECT_NE(stations.find("GS(1)\r\n</name>\r\n<description>\r\nSAN FRANCISCO - CALIFORNIA"), std::string::npos);
+  EXPECT_NE(stations.find("SHANNON - IRELAND"), std::string::npos);
+  EXPECT_NE(stations.find(" KHz<br />"), std::string::npos) << stations;
+}
+
+TEST_F(CliProgramTest, TalvirDdePrintsPositionsAndAcarsWhileTheRecordingPlays) {
+  ASSERT_EQ(RunProgram(dir.path(), TALVIR_SIGNALGEN_PATH,
+                       "--scenario '" TALVIR_SOURCE_DIR "/testbench/signalgen/example-scenario.json' --quiet "
+                       "--output x.wav")
+                .status,
+            0);
+  const int port = testing::DeadPort();
+  // The client waits for the feed, and ends when it closes.
+  CliRun client;
+  std::thread dde([&] { client = RunProgram(dir.path(), TALVIR_DDE_PATH, "--port " + std::to_string(port)); });
+  const CliRun decode = Cli("--input x.wav --channel-b vhf --realtime --dde-port " + std::to_string(port));
+  dde.join();
+  ASSERT_EQ(decode.status, 0) << decode.err;
+  EXPECT_EQ(client.status, 0) << client.err;
+  EXPECT_NE(client.out.find("SU0219,,,063118,31,41,2,E,56,21,3,N;\n"), std::string::npos) << client.out;
+  EXPECT_NE(client.out.find("Flight id: QF0039\nMessage content:-\n"), std::string::npos) << client.out;
+  EXPECT_NE(client.out.find("POS N51123W001234,12345,350\n"), std::string::npos) << client.out;
+  EXPECT_NE(client.err.find("the live feed closed"), std::string::npos) << client.err;
+}
+
+TEST_F(CliProgramTest, AFeedPortInUseIsSaidAndTheDecodeGoesOn) {
+  int busy = 0;
+  const int listening = testing::BoundSocket(SOCK_STREAM, busy);
+  ASSERT_EQ(listen(listening, 1), 0);
+  const CliRun run = Decode("--channel-a none --dde-port " + std::to_string(busy));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "talvir-cli: no live feed: cannot listen on 127.0.0.1 port " + std::to_string(busy) +
+                         ": the port is in use (--dde-port picks another port, --dde-port off runs without)\n");
+  const CliRun bad = Decode("--channel-a none --dde-port 99999");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err, "talvir-cli: --dde-port: '99999' is not a port number (1 to 65535) or off (see --help)\n");
+  close(listening);
 }
 
 }  // namespace

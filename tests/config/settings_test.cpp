@@ -1,86 +1,130 @@
+// The settings file and the folder it lives in.
+
 #include "config/settings.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstring>
 #include <fstream>
-#include <vector>
 
+#include "config/data_folder.h"
+#include "support/read_file.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
 namespace {
 
-std::vector<char> ReadAll(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+// Sets the variables for one test and puts the old values back.
+class Environment {
+ public:
+  Environment(const char* xdg, const char* home) {
+    Save("XDG_DATA_HOME", xdg);
+    Save("HOME", home);
+  }
+  ~Environment() {
+    for (const auto& [name, value] : saved_) Set(name.c_str(), value ? value->c_str() : nullptr);
+  }
 
-void WriteAll(const std::filesystem::path& file, const std::vector<char>& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+ private:
+  static void Set(const char* name, const char* value) {
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  void Save(const char* name, const char* value) {
+    const char* old = std::getenv(name);
+    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    Set(name, value);
+  }
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
 
-TEST(Settings, DefaultsWhenNoFile) {
+TEST(DataFolder, UserDataFollowsXdgThenHomeAndIsMadeOrRefused) {
   testing::TempDir dir;
+  const std::string xdg = (dir.path() / "xdg").string();
+  const std::string home = (dir.path() / "home").string();
+  {
+    Environment env(xdg.c_str(), home.c_str());
+    std::string error;
+    const auto paths = ChooseDataPaths({.userData = true}, error);
+    ASSERT_TRUE(paths) << error;
+    EXPECT_EQ(paths->base, dir.path() / "xdg" / "talvir");
+    EXPECT_TRUE(std::filesystem::is_directory(paths->base));
+  }
+  {
+    // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
+    Environment env("relative/data", home.c_str());
+    EXPECT_EQ(UserDataFolder(), dir.path() / "home" / ".local" / "share" / "talvir");
+  }
+  {
+    Environment env(nullptr, nullptr);
+    std::string error;
+    EXPECT_FALSE(ChooseDataPaths({.userData = true}, error));
+    EXPECT_NE(error.find("--user-data"), std::string::npos);
+  }
+  std::ofstream(dir.path() / "file") << "not a folder";
+  const std::string file = (dir.path() / "file").string();
+  Environment env(file.c_str(), nullptr);
+  std::string error;
+  EXPECT_FALSE(ChooseDataPaths({.userData = true}, error));
+  EXPECT_NE(error.find("cannot make"), std::string::npos) << error;
+}
+
+TEST(DataFolder, ConfigDirMustExistAndExcludesUserData) {
+  testing::TempDir dir;
+  std::string error;
+  auto paths = ChooseDataPaths({.configDir = dir.path()}, error);
+  ASSERT_TRUE(paths);
+  EXPECT_EQ(paths->SettingsFile(), dir.path() / "configs" / "talvir.ini");
+
+  EXPECT_FALSE(ChooseDataPaths({.configDir = dir.path() / "missing"}, error));
+  EXPECT_NE(error.find("does not exist"), std::string::npos) << error;
+  EXPECT_FALSE(ChooseDataPaths({.configDir = dir.path(), .userData = true}, error));
+  EXPECT_NE(error.find("give one"), std::string::npos) << error;
+
+  paths = ChooseDataPaths({}, error);
+  ASSERT_TRUE(paths);
+  EXPECT_EQ(paths->base, ".");
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void Write(const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+
+  testing::TempDir dir;
+  const std::filesystem::path file = dir.path() / "talvir.ini";
+};
+
+TEST_F(SettingsTest, DefaultsWithoutAFileAndTheFileIsTheRecordImage) {
   Settings s;
-  EXPECT_FALSE(s.Load(dir.path() / "talvir.ini"));
-  EXPECT_EQ(s.Get(&SettingsRecord::settingsLoaded), 0);
-  EXPECT_EQ(s.Get(&SettingsRecord::channelAMode), kChannelHf);
-  EXPECT_EQ(s.Get(&SettingsRecord::channelBMode), kChannelNone);
-  EXPECT_EQ(s.Get(&SettingsRecord::spectrumChannel), kSpectrumChannelA);
-  EXPECT_EQ(s.Get(&SettingsRecord::inputLine), 1);
-  EXPECT_EQ(s.Get(&SettingsRecord::aircraftTimeoutMinutes), 30);
-  EXPECT_EQ(s.Get(&SettingsRecord::reserved), 1);
-  EXPECT_EQ(s.Get(&SettingsRecord::showHex), 0);
-  EXPECT_EQ(s.Get(&SettingsRecord::verbose), 0);
-  EXPECT_EQ(s.Text(&SettingsRecord::hfdlDdeService), "TALVIR");
-  EXPECT_EQ(s.Text(&SettingsRecord::hfdlDdeTopic), "HFDL");
-  EXPECT_EQ(s.Text(&SettingsRecord::hfdlDdeItem), "Aircraft");
-  EXPECT_EQ(s.Text(&SettingsRecord::acarsDdeService), "TALVIR");
-  EXPECT_EQ(s.Text(&SettingsRecord::acarsDdeTopic), "ACARS");
+  EXPECT_FALSE(s.Load(file));
+  for (const auto& [field, value] : {std::pair{&SettingsRecord::settingsLoaded, 0},
+                                     {&SettingsRecord::channelAMode, kChannelHf},
+                                     {&SettingsRecord::channelBMode, kChannelNone},
+                                     {&SettingsRecord::spectrumChannel, kSpectrumChannelA},
+                                     {&SettingsRecord::inputLine, 1},
+                                     {&SettingsRecord::aircraftTimeoutMinutes, 30},
+                                     {&SettingsRecord::reserved, 1},
+                                     {&SettingsRecord::showHex, 0}}) {
+    EXPECT_EQ(s.Get(field), value);
+  }
   EXPECT_EQ(s.Text(&SettingsRecord::acarsDdeItem), "LiveData");
   EXPECT_EQ(s.Text(&SettingsRecord::ostraleFileName), "ostrale.log");
-  EXPECT_EQ(s.Text(&SettingsRecord::soundCardName), "");
-}
 
-TEST(Settings, FileIsTheRecordImageAtItsOffsets) {
-  testing::TempDir dir;
-  const auto file = dir.path() / "talvir.ini";
-  Settings s;
   s.Set(&SettingsRecord::showHex, 1);
-  s.Set(&SettingsRecord::channelBMode, kChannelVhf);
   s.Set(&SettingsRecord::inputLine, 2);
   s.SetText(&SettingsRecord::soundCardName, "USB Audio");
   s.SetDxAtlasViews(1.5f, -2.0f);
   ASSERT_TRUE(s.Save(file));
-
-  const std::vector<char> bytes = ReadAll(file);
-  ASSERT_EQ(bytes.size(), 356u);
-  auto int_at = [&](std::size_t offset) {
-    int32_t v;
-    std::memcpy(&v, bytes.data() + offset, 4);
-    return v;
-  };
-  auto float_at = [&](std::size_t offset) {
-    float v;
-    std::memcpy(&v, bytes.data() + offset, 4);
-    return v;
-  };
-  EXPECT_STREQ(bytes.data() + 0, "TALVIR");
-  EXPECT_STREQ(bytes.data() + 100, "ACARS");
-  EXPECT_STREQ(bytes.data() + 160, "ostrale.log");
-  EXPECT_EQ(int_at(244), 1);    // showHex
-  EXPECT_EQ(int_at(280), 1);    // reserved
-  EXPECT_EQ(int_at(284), 30);   // timeout
-  EXPECT_EQ(float_at(288), -2.0f);  // view 2
-  EXPECT_EQ(float_at(292), 1.5f);   // view 1
-  EXPECT_EQ(int_at(296), 2);    // channel A HF
-  EXPECT_EQ(int_at(300), 1);    // channel B VHF
-  EXPECT_EQ(int_at(312), 1);    // spectrum A
-  EXPECT_STREQ(bytes.data() + 316, "USB Audio");
-  EXPECT_EQ(int_at(348), 2);
-  EXPECT_EQ(int_at(352), 0);    // written by a run that read no file
+  const std::string bytes = testing::ReadFile(file);
+  ASSERT_EQ(bytes.size(), kSettingsRecordSize);
+  float view2 = 0;
+  std::memcpy(&view2, bytes.data() + 288, 4);
+  EXPECT_EQ(view2, -2.0f) << "the second view comes first in the file";
+  EXPECT_EQ(bytes.substr(316, 10), std::string("USB Audio\0", 10));
+  EXPECT_EQ(bytes.substr(352), std::string(4, '\0')) << "written by a run that read no file";
 
   Settings second;
   EXPECT_TRUE(second.Load(file));
@@ -88,22 +132,22 @@ TEST(Settings, FileIsTheRecordImageAtItsOffsets) {
   EXPECT_EQ(second.Get(&SettingsRecord::showHex), 1);
   EXPECT_EQ(second.Get(&SettingsRecord::inputLine), 2);
   EXPECT_EQ(second.Text(&SettingsRecord::soundCardName), "USB Audio");
+  float view1 = 0;
+  second.DxAtlasViews(view1, view2);
+  EXPECT_EQ(std::pair(view1, view2), std::pair(1.5f, -2.0f));
   EXPECT_FALSE(second.Save(dir.path() / "no-such-folder" / "talvir.ini"));
 }
 
-TEST(Settings, ShortFileOverwritesOnlyItsLeadingBytes) {
-  testing::TempDir dir;
-  const auto file = dir.path() / "talvir.ini";
-  std::vector<char> bytes(100, 0);
-  std::memcpy(bytes.data() + 0, "SVC", 4);
-  std::memcpy(bytes.data() + 25, "TOP", 4);
-  std::memcpy(bytes.data() + 50, "ITM", 4);
-  std::memcpy(bytes.data() + 75, "ACSVC", 6);
-  WriteAll(file, bytes);
-
+TEST_F(SettingsTest, ShortFileOverwritesOnlyItsLeadingBytes) {
+  std::string bytes(100, '\0');
+  bytes.replace(0, 3, "SVC");
+  bytes.replace(50, 3, "ITM");
+  bytes.replace(75, 5, "ACSVC");
+  Write(bytes);
   Settings s;
   EXPECT_TRUE(s.Load(file));
   EXPECT_EQ(s.Text(&SettingsRecord::hfdlDdeService), "SVC");
+  EXPECT_EQ(s.Text(&SettingsRecord::hfdlDdeTopic), "");
   EXPECT_EQ(s.Text(&SettingsRecord::hfdlDdeItem), "ITM");
   EXPECT_EQ(s.Text(&SettingsRecord::acarsDdeService), "ACSVC");
   EXPECT_EQ(s.Text(&SettingsRecord::acarsDdeTopic), "ACARS");
@@ -111,12 +155,8 @@ TEST(Settings, ShortFileOverwritesOnlyItsLeadingBytes) {
   EXPECT_EQ(s.Get(&SettingsRecord::settingsLoaded), 1);
 }
 
-TEST(Settings, TextsStayInTheirFieldsWhetherReadOrSet) {
-  testing::TempDir dir;
-  const auto file = dir.path() / "talvir.ini";
-  std::vector<char> bytes(356, 'x');
-  WriteAll(file, bytes);
-
+TEST_F(SettingsTest, TextsStayInTheirFieldsWhetherReadOrSet) {
+  Write(std::string(kSettingsRecordSize, 'x'));
   Settings s;
   ASSERT_TRUE(s.Load(file));
   EXPECT_EQ(s.Text(&SettingsRecord::hfdlDdeService), std::string(24, 'x'));

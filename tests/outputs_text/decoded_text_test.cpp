@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "config/settings.h"
 #include "outputs/log_files.h"
+#include "support/read_file.h"
 #include "support/recording_ui_link.h"
 #include "support/temp_dir.h"
 
@@ -49,25 +48,29 @@ TEST(DecodedText, HexDumpLayouts) {
   EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 3);
 }
 
-TEST(DecodedText, AppendsPrintfAndLines) {
+// The last guard before the terminal and the logs: whatever reaches the
+// buffer, only CR LF line ends and printable ASCII come out of it.
+TEST(DecodedText, AppendsPrintfLinesAndThePreambleWithControlBytesNamed) {
   TextRig rig;
   rig.text.AppendLines("a\nb");
-  EXPECT_EQ(rig.text.Text(), "a\r\nb");
   rig.text.Printf("%d-%s", 42, "x");
-  EXPECT_EQ(rig.text.Text(), "a\r\nb42-x");
   rig.text.Printf("c%cd", 0);  // an embedded NUL ends the text
   EXPECT_EQ(rig.text.Text(), "a\r\nb42-xc");
   EXPECT_EQ(rig.text.Length(), 9);
-}
 
-// The last guard before the terminal and the logs: whatever reaches the
-// buffer, only CR LF line ends and printable ASCII come out of it.
-TEST(DecodedText, ControlBytesOtherThanItsLineEndsAreNamed) {
-  TextRig rig;
-  rig.text.Append("a\x1b[2Jb\r\nc\rd\ne\x9b");
-  rig.text.Printf("|%s|", "x\x07\xff");
-  rig.text.AppendLines("p\nq\r\x7f");
-  EXPECT_EQ(rig.text.Text(), "a<ESC>[2Jb\r\nc<CR>d<LF>e<0x9B>|x<BEL><0xFF>|p\r\nq<CR><DEL>");
+  TextRig controls;
+  controls.text.Append("a\x1b[2Jb\r\nc\rd\ne\x9b");
+  controls.text.Printf("|%s|", "x\x07\xff");
+  controls.text.AppendLines("p\nq\r\x7f");
+  EXPECT_EQ(controls.text.Text(), "a<ESC>[2Jb\r\nc<CR>d<LF>e<0x9B>|x<BEL><0xFF>|p\r\nq<CR><DEL>");
+
+  TextRig preamble;
+  preamble.text.PrintPreambleLine(true, "TS(2) x ");
+  EXPECT_EQ(preamble.text.Length(), 0);
+  preamble.settings.Set(&SettingsRecord::showPreamble, 1);
+  preamble.text.PrintPreambleLine(true, "TS(2) x ");
+  preamble.text.PrintPreambleLine(false, "TS(2) x ");
+  EXPECT_EQ(preamble.text.Text(), "[Preamble TS(2) x ][OK]\r\n[Preamble TS(2) x ]\r\n");
 }
 
 TEST(DecodedText, OverflowIsCutNeverWrittenPast) {
@@ -93,16 +96,6 @@ TEST(DecodedText, OverflowIsCutNeverWrittenPast) {
   EXPECT_EQ(almost.text.Length(), DecodedText::kCapacity - 2);
 }
 
-TEST(DecodedText, PreambleLineFollowsItsOption) {
-  TextRig rig;
-  rig.text.PrintPreambleLine(true, "TS(2) x ");
-  EXPECT_EQ(rig.text.Length(), 0);
-  rig.settings.Set(&SettingsRecord::showPreamble, 1);
-  rig.text.PrintPreambleLine(true, "TS(2) x ");
-  rig.text.PrintPreambleLine(false, "TS(2) x ");
-  EXPECT_EQ(rig.text.Text(), "[Preamble TS(2) x ][OK]\r\n[Preamble TS(2) x ]\r\n");
-}
-
 TEST(DecodedText, FlushPassesTheTextOnceAndLogsWhileLoggingIsOn) {
   TempDir dir;
   std::filesystem::create_directories(dir.path() / "logfiles");
@@ -123,10 +116,7 @@ TEST(DecodedText, FlushPassesTheTextOnceAndLogsWhileLoggingIsOn) {
   rig.settings.Set(&SettingsRecord::hfdlLogging, 1);
   text.Append("C\r\n");
   text.Flush();
-  std::ifstream in(logs.HfdlLogPath(), std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  EXPECT_EQ(content.str(), "C\r\n");
+  EXPECT_EQ(ReadFile(logs.HfdlLogPath()), "C\r\n");
   EXPECT_EQ(text.Length(), 0);
 }
 

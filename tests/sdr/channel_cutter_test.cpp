@@ -1,3 +1,7 @@
+// The channel chain of a band: cutting it into channels, the AM demodulator
+// after an airband channel, and the waterfall of a band's chosen channel (its
+// baseband turned back into a receiver's audio, a spectrum column at a time).
+
 #include "sdr/channel_cutter.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +10,10 @@
 #include <complex>
 #include <numbers>
 #include <vector>
+
+#include "app/channel_spectrum.h"
+#include "sdr/am_demodulator.h"
+#include "support/recording_ui_link.h"
 
 namespace talvir {
 namespace {
@@ -74,7 +82,7 @@ const Band kBands[] = {
     {"hf 7353 S/s", 250e3, {.decimation = 34, .passHz = 1700, .stopHz = 3200}, 5000},
 };
 
-TEST(ChannelCutter, EachChannelIsItsOwnToneMovedToBaseband) {
+TEST(ChannelCutter, EachChannelIsItsOwnToneMovedToBasebandAndItsNeighboursAreStopped) {
   for (const Band& band : kBands) {
     SCOPED_TRACE(band.name);
     // Centres off the bin grid on both sides of the band's centre; each
@@ -96,21 +104,15 @@ TEST(ChannelCutter, EachChannelIsItsOwnToneMovedToBaseband) {
     EXPECT_LT(WorstToneError(out.channels[0], within, 0.5, outRate), 0.5 * 2e-3);
     EXPECT_LT(WorstToneError(out.channels[1], -within, 0.05, outRate), 0.05 * 2e-3 + 0.5 * 4e-4);
     EXPECT_LT(WorstToneError(out.channels[2], 17.0, 0.01, outRate), 0.01 * 2e-3 + 0.5 * 4e-4);
-  }
-}
 
-TEST(ChannelCutter, NeighbourOneSpacingAwayIsStopped) {
-  for (const Band& band : kBands) {
-    SCOPED_TRACE(band.name);
-    auto cutter = MakeCutter(band.rate, band.shape, {0.0});
-    ASSERT_NE(cutter, nullptr);
-    Collected out(1);
-    // Either side, and where a decimated neighbour would fold onto the centre.
-    const double outRate = cutter->OutputRate();
-    cutter->Process(Tones(band.rate, 30 * cutter->HopSamples(),
-                          {{band.spacingHz, 1.0}, {-band.spacingHz, 1.0}, {outRate + 100.0, 1.0}}),
-                    out);
-    EXPECT_LT(20 * std::log10(Rms(out.channels[0])), -65.0);
+    // A neighbour one spacing away is stopped: either side, and where a
+    // decimated neighbour would fold onto the centre.
+    auto alone = MakeCutter(band.rate, band.shape, {0.0});
+    Collected stopped(1);
+    alone->Process(Tones(band.rate, 30 * alone->HopSamples(),
+                         {{band.spacingHz, 1.0}, {-band.spacingHz, 1.0}, {outRate + 100.0, 1.0}}),
+                   stopped);
+    EXPECT_LT(20 * std::log10(Rms(stopped.channels[0])), -65.0);
   }
 }
 
@@ -131,7 +133,7 @@ TEST(ChannelCutter, SameOutputHoweverTheBandArrivesInPieces) {
   EXPECT_EQ(a.channels[0].size(), 5 * whole->HopSamples() / band.shape.decimation);
 }
 
-TEST(ChannelCutter, RefusesWhatCannotBeCut) {
+TEST(ChannelCutter, RefusesWhatCannotBeCutAndDecimatesToAtLeastTheRateAsked) {
   std::string error;
   const std::vector<double> centre = {0.0};
   EXPECT_EQ(ChannelCutter::Create(0.0, kBands[0].shape, centre, error), nullptr);
@@ -142,13 +144,100 @@ TEST(ChannelCutter, RefusesWhatCannotBeCut) {
   const std::vector<double> outside = {0.0, 1.195e6};
   EXPECT_EQ(ChannelCutter::Create(2.4e6, kBands[0].shape, outside, error), nullptr);
   EXPECT_NE(error.find("1.195e+06 Hz"), std::string::npos) << error;
-}
-
-TEST(ChannelCutter, DecimationKeepsTheRateAtLeastAsAsked) {
+  // The decimation keeps the rate at least as asked.
   EXPECT_EQ(DecimationFor(2.4e6, 48000), 50);
   EXPECT_EQ(DecimationFor(2.048e6, 48000), 42);
   EXPECT_EQ(DecimationFor(250e3, 7200), 34);
   EXPECT_EQ(DecimationFor(8000, 48000), 1);
+}
+
+constexpr double kRate = 48000;
+
+// A carrier of `level` carrying a 1200 Hz tone at `depth`.
+std::vector<std::complex<float>> AmTone(float level, double depth, std::size_t length) {
+  std::vector<std::complex<float>> in(length);
+  for (std::size_t n = 0; n < length; ++n) {
+    const double t = static_cast<double>(n) / kRate;
+    const double envelope = static_cast<double>(level) * (1.0 + depth * std::sin(2 * std::numbers::pi * 1200 * t));
+    in[n] = std::complex<float>(std::polar(envelope, 0.3 + 2 * std::numbers::pi * 700 * t));
+  }
+  return in;
+}
+
+// Peak of the audio after the carrier follower has settled.
+float SettledPeak(const std::vector<float>& audio) {
+  float peak = 0;
+  for (std::size_t n = audio.size() / 2; n < audio.size(); ++n) peak = std::max(peak, std::abs(audio[n]));
+  return peak;
+}
+
+TEST(AmDemodulator, AudioFollowsTheDepthWhateverTheCarrierLevelAndBadSamplesLeaveNoNan) {
+  for (const float level : {1e-4f, 0.02f, 0.9f}) {
+    SCOPED_TRACE(level);
+    const auto in = AmTone(level, 0.5, 4800);
+    std::vector<float> audio(in.size());
+    AmDemodulator am(kRate);
+    am.Process(in, audio);
+    EXPECT_NEAR(SettledPeak(audio), 0.5f * AmDemodulator::kFullDepthLevel, 0.02f);
+    // The carrier is gone: no DC is left.
+    double sum = 0;
+    for (std::size_t n = 2400; n < 4800; ++n) sum += static_cast<double>(audio[n]);
+    EXPECT_NEAR(sum / 2400, 0.0, 0.005);
+  }
+  // Silence and bad samples give quiet audio, not NaN.
+  AmDemodulator am(kRate);
+  std::vector<std::complex<float>> in(960);
+  std::vector<float> audio(in.size(), 1.0f);
+  am.Process(in, audio);
+  for (const float sample : audio) EXPECT_EQ(sample, 0.0f);
+  // A NaN in a file must not stay in the carrier for good.
+  in = AmTone(0.1f, 0.5, 4800);
+  in[10] = {std::nanf(""), 0.0f};
+  audio.assign(in.size(), 0.0f);
+  am.Process(in, audio);
+  for (const float sample : audio) ASSERT_TRUE(std::isfinite(sample));
+  EXPECT_NEAR(SettledPeak(audio), 0.5f * AmDemodulator::kFullDepthLevel, 0.02f);
+}
+
+constexpr double kLowestChannelRate = 7200;  // the lowest channel rate
+
+TEST(ChannelSpectrum, TheCarrierComesOutAt1440HzInWholeColumnsOfTheShownChannel) {
+  testing::RecordingUiLink ui;
+  ChannelSpectrum spectrum(ui);
+  EXPECT_EQ(spectrum.TappedChannel(), 0);
+  // A steady carrier on the channel's frequency is DC in its baseband.
+  const std::vector<std::complex<float>> carrier(300, {0.5F, 0.0F});
+  spectrum.OnTappedBaseband(carrier, kLowestChannelRate);
+  ASSERT_EQ(ui.spectrum.size(), 2u);  // 300 samples: two columns, 44 waiting
+  for (const auto& post : ui.spectrum) {
+    ASSERT_EQ(post.samples.size(), ChannelSpectrum::kPoints);
+    EXPECT_EQ(post.channel, 0);
+  }
+  // The receiver's audio: the carrier at 1440 Hz at the level of a
+  // receiver's line output, its phase running on from column to column (a
+  // jump would smear the waterfall).
+  for (std::size_t k = 0; k < 2 * ChannelSpectrum::kPoints; ++k) {
+    const float expected =
+        0.05F * std::sqrt(2.0F) * static_cast<float>(std::cos(2 * std::numbers::pi * 1440.0 * k / kLowestChannelRate));
+    ASSERT_NEAR(ui.spectrum[k / ChannelSpectrum::kPoints].samples[k % ChannelSpectrum::kPoints], expected, 1e-3F) << k;
+  }
+  // A channel a hundred times weaker comes out alike: an SDR's levels are
+  // not a receiver's.
+  const std::vector<std::complex<float>> weak(2 * ChannelSpectrum::kPoints, {0.005F, 0.0F});
+  ChannelSpectrum quiet(ui);
+  quiet.OnTappedBaseband(weak, kLowestChannelRate);
+  for (std::size_t k = 0; k < ChannelSpectrum::kPoints; ++k)
+    ASSERT_NEAR(ui.spectrum[2].samples[k], ui.spectrum[0].samples[k], 1e-3F) << k;
+  ui.spectrum.resize(2);
+
+  // Another channel chosen: what waited of the first is dropped, not drawn
+  // as the new one's.
+  spectrum.Show(3);
+  EXPECT_EQ(spectrum.TappedChannel(), 3);
+  spectrum.OnTappedBaseband(std::span(carrier).first(100), kLowestChannelRate);
+  EXPECT_EQ(ui.spectrum.size(), 2u);
+  spectrum.OnTappedBaseband(std::span(carrier).first(28), kLowestChannelRate);
+  EXPECT_EQ(ui.spectrum.size(), 3u);
 }
 
 }  // namespace

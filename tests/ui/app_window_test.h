@@ -1,20 +1,19 @@
 #pragma once
 // A fixture for tests that run the application behind a window: a scratch
-// folder for configs/ and logfiles/, removed afterwards, and a hand for the
-// message boxes.
+// folder for configs/ and logfiles/, removed afterwards, and the demo
+// recording as the capture device.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
-
+#include <QTest>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "app/application.h"
+#include "audio/input_source.h"
+#include "audio/stream_driver.h"
 #include "qt_test_app.h"
 
 namespace talvir::testing {
@@ -36,21 +35,21 @@ class AppWindowTest : public ::testing::Test {
     return app;
   }
 
-  // Answers the next message box with button, and says what it asked.
-  void AnswerNextMessageBox(QMessageBox::StandardButton button) {
-    QTimer::singleShot(0, [this, button] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr);
-      asked_ = box->text().toStdString();
-      askedTitle_ = box->windowTitle().toStdString();
-      box->button(button)->click();
-    });
+  // The demo, delivered as fast as the worker takes it.
+  static std::unique_ptr<StreamDriver> DemoDriver() {
+    std::string error;
+    auto input = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
+    if (!input) throw std::runtime_error(error);
+    return std::make_unique<StreamDriver>(std::move(input->reader), Pacing::kAsFastAsTaken);
+  }
+  // Until the driver has delivered everything and the window has drawn it.
+  static void PlayToTheEnd(const StreamDriver& driver) {
+    while (!driver.Exhausted()) QTest::qWait(20);
+    QTest::qWait(300);
   }
 
   const std::filesystem::path base_ =
       std::filesystem::temp_directory_path() / ("talvir_ui_test_" + std::to_string(::getpid()));
-  std::string asked_;
-  std::string askedTitle_;
 };
 
 }  // namespace talvir::testing

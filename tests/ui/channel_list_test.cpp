@@ -9,16 +9,11 @@
 #include <QTest>
 #include <fstream>
 
-#include "app/application.h"
 #include "app_window_test.h"
-#include "audio/fake_capture_driver.h"
-#include "audio/input_source.h"
-#include "audio/stream_driver.h"
 #include "testbench/frames/squitter_builder.h"
 #include "testbench/hfdl_band_scenario.h"
 #include "ui/main_dialog.h"
 #include "ui/main_dialog_layout.h"
-#include "ui/talvir_options.h"
 
 namespace talvir {
 namespace {
@@ -80,8 +75,7 @@ TEST_F(ChannelListTest, EveryChannelCountsItsOwnBurstsAndTheChosenOneIsShown) {
   EXPECT_EQ(list->selectedItems().front()->row(), 0);
   window.show();
   ASSERT_TRUE(window.StartUp().Ok());
-  while (!driver.Exhausted()) QTest::qWait(20);
-  QTest::qWait(300);
+  PlayToTheEnd(driver);
   list->Refresh();
 
   for (int c = 0; c < 3; ++c) {
@@ -111,38 +105,6 @@ TEST_F(ChannelListTest, EveryChannelCountsItsOwnBurstsAndTheChosenOneIsShown) {
   app->ui().SetModemStatus(2, "300 BPS on 8977");
   EXPECT_EQ(status->text(), "300 BPS on 8977");
   window.Exit(false);
-}
-
-// The window takes the channels and the receiver as talvir-cli does.
-TEST(TalvirChannelOptions, SameParsingAndChecksAsTheCommandLineProgram) {
-  const std::vector<std::string_view> receiver{"--device", "soapy:driver=rtlsdr", "--freq", "8950", "--freqs",
-                                               "8912,8942", "--sdr-gain", "30"};
-  const TalvirParseResult good = ParseTalvirOptions(receiver);
-  ASSERT_EQ(good.error, "");
-  EXPECT_EQ(good.options.channels.hfdlChannelsKhz, (std::vector<double>{8912.0, 8942.0}));
-  const InputSpec spec = good.options.Input();
-  ASSERT_TRUE(spec.sdr.has_value());
-  EXPECT_TRUE(spec.band);
-  EXPECT_EQ(spec.sdr->centreHz, 8950000.0);
-  EXPECT_EQ(spec.sdr->gainDb, 30.0);
-
-  const std::pair<std::vector<std::string_view>, const char*> refused[] = {
-      {{"--device", "USB Audio"}, "the sound card is chosen in the window"},
-      {{"--input", "band.wav", "--freq", "8950", "--freqs", "8912"}, "it needs --iq or --iq-format"},
-      {{"--device", "soapy:", "--freqs", "8912"}, "needs --freq KHZ"},
-      {{"--input", "b", "--iq", "--freq", "131000", "--acars-freqs", "131.525,99"}, "118 to 137"},
-  };
-  for (const auto& [args, reason] : refused) {
-    const TalvirParseResult bad = ParseTalvirOptions(args);
-    EXPECT_NE(bad.error.find(reason), std::string::npos) << bad.error;
-  }
-}
-
-TEST_F(ChannelListTest, ASoundCardsWindowHasNoList) {
-  const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
-  CMainDialog window(*app);
-  EXPECT_EQ(window.channelList(), nullptr);
-  EXPECT_EQ(window.findChild<QTableWidget*>(), nullptr);
 }
 
 }  // namespace

@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QRegularExpression>
-#include <QDesktopServices>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -27,13 +27,12 @@
 #include "app/application.h"
 #include "app_window_test.h"
 #include "audio/fake_capture_driver.h"
-#include "audio/input_source.h"
-#include "audio/stream_driver.h"
 #include "testbench/frames/demo_traffic.h"
 #include "ui/information_windows.h"
 #include "ui/information_windows_layout.h"
 #include "ui/main_dialog_layout.h"
 #include "ui/manual_location.h"
+#include "ui/map_output.h"
 #include "ui/settings_dialogs.h"
 #include "ui/up_down_control.h"
 
@@ -45,28 +44,6 @@ using testbench::DemoBurst;
 using testbench::DemoTraffic;
 
 using MainDialogTest = testing::AppWindowTest;
-
-// Closes each modal dialog that comes up with Cancel (or its only button)
-// and notes its caption.
-class ModalDialogCloser {
- public:
-  ModalDialogCloser() {
-    QObject::connect(&poll_, &QTimer::timeout, [this] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr || dialog == last_) return;
-      last_ = dialog;
-      captions_.push_back(dialog->windowTitle().toStdString());
-      dialog->reject();
-    });
-    poll_.start(5);
-  }
-  const std::vector<std::string>& captions() const { return captions_; }
-
- private:
-  QTimer poll_;
-  QPointer<QDialog> last_;
-  std::vector<std::string> captions_;
-};
 
 // What one Display check box governs: a frame of the demo traffic (or a
 // VHF message) and a text that only this box lets through.
@@ -220,19 +197,18 @@ TEST_F(MainDialogTest, WorkerNotificationsWaitForTheWindowAndCloseReleasesThem) 
   EXPECT_FALSE(window.accumulatedText().starts_with("late"));
 }
 
-
 TEST_F(MainDialogTest, FirstRunWarnsThenAsksForTheSoundCardBeforeCapture) {
   const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>(), false);
   CMainDialog window(*app);
-  const ModalDialogCloser closer;
+  const testing::DialogCloser closer;
   EXPECT_TRUE(window.StartUp().Ok());
   EXPECT_EQ(closer.captions(), (std::vector<std::string>{"Critical Warning", "Sound Card Selection"}));
 }
 
-TEST_F(MainDialogTest, MenuCommandsOpenTheirDialogsAndTheSystemMenuTheAboutBox) {
+TEST_F(MainDialogTest, MenuCommandsOpenTheirDialogsTheSystemMenuTheAboutBoxAndBothShowTheIcon) {
   const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
   CMainDialog window(*app);
-  const ModalDialogCloser closer;
+  const testing::DialogCloser closer;
   for (int command : {main_dialog::kDdeConfiguration, main_dialog::kLogfileConfiguration,
                       main_dialog::kTimeoutConfiguration, main_dialog::kSoundcardConfiguration,
                       main_dialog::kChannelConfiguration, main_dialog::kSpectrumConfiguration}) {
@@ -245,13 +221,12 @@ TEST_F(MainDialogTest, MenuCommandsOpenTheirDialogsAndTheSystemMenuTheAboutBox) 
   EXPECT_FALSE(window.statisticsWindow().isVisible());
   window.menuCommand(main_dialog::kShowFrameStatistics)->trigger();
   EXPECT_TRUE(window.statisticsWindow().isVisible());
-}
+  // A sound card's window has no channel list.
+  EXPECT_EQ(window.channelList(), nullptr);
+  EXPECT_EQ(window.findChild<QTableWidget*>(), nullptr);
 
-// The icon the desktop entry installs, drawn: its dark blue tile, not a
-// stock information icon.
-TEST_F(MainDialogTest, WindowAndAboutBoxShowTheProgramsIcon) {
-  const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
-  CMainDialog window(*app);
+  // The icon the desktop entry installs, drawn: its dark blue tile, not a
+  // stock information icon.
   const QRgb tile = qRgb(0x0b, 0x25, 0x45);
   const QImage windowIcon = window.windowIcon().pixmap(32, 32).toImage();
   ASSERT_FALSE(windowIcon.isNull());
@@ -295,21 +270,27 @@ TEST_F(MainDialogTest, HelpOpensTheManualOrSaysItIsMissing) {
 }
 
 TEST_F(MainDialogTest, PlaysTheDemoIntoEveryWindowAndAsksBeforeExit) {
-  std::string error;
-  auto input = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
-  ASSERT_TRUE(input) << error;
-  auto stream = std::make_unique<StreamDriver>(std::move(input->reader), Pacing::kAsFastAsTaken);
+  auto stream = DemoDriver();
   const StreamDriver& driver = *stream;
   const auto app = MakeApp(std::move(stream));
   CMainDialog window(*app);
   window.show();
+  QTest::mouseClick(window.control(main_dialog::kDxAtlas), Qt::LeftButton);
   QTest::mouseClick(window.control(main_dialog::kSquitters), Qt::LeftButton);
   CDialogSquitters& squitters = window.squittersWindow();
   EXPECT_TRUE(squitters.isVisible());
   EXPECT_TRUE(squitters.controlAs<QLabel>(squitters_window::kAcknowledgements)->text().isEmpty());
   EXPECT_TRUE(window.StartUp().Ok());
-  while (!driver.Exhausted()) QTest::qWait(20);
-  QTest::qWait(300);
+  PlayToTheEnd(driver);
+
+  // The demo's aircraft and the station heard reach the map.
+  app->shared().flights.FlightDbPublish(1);
+  const MapWindow& map = *window.map().window();
+  ASSERT_EQ(map.layers().size(), 3u);
+  EXPECT_FALSE(map.layers()[0]->points().empty());
+  const std::vector<AtlasPoint>& stations = map.layers()[2]->points();
+  const int station = app->hfChannel(kShownHfChannel).decoders.decoder.CurrentGroundStationId();
+  EXPECT_EQ(std::ranges::count(stations, "GS" + std::to_string(station) + "A", &AtlasPoint::label), 1);
 
   const QString text = static_cast<QPlainTextEdit*>(window.control(main_dialog::kTextWindow))->toPlainText();
   EXPECT_TRUE(text.contains("SYSTEM TABLE")) << text.left(400).toStdString();

@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace talvir::testing {
 
@@ -24,39 +26,58 @@ inline QApplication& QtTestApp() {
   return *app;
 }
 
-// While it lives, runs answer once on the first modal window that comes up.
+// While it lives, runs answer once on each modal window that comes up.
 class ModalAnswer {
  public:
   explicit ModalAnswer(std::function<void(QWidget&)> answer) : answer_(std::move(answer)) {
     QObject::connect(&poll_, &QTimer::timeout, [this] {
-      if (QWidget* modal = QApplication::activeModalWidget()) {
-        poll_.stop();
-        answer_(*modal);
-      }
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr || modal == last_) return;
+      last_ = modal;
+      answer_(*modal);
     });
     poll_.start(5);
   }
 
  private:
   std::function<void(QWidget&)> answer_;
+  QPointer<QWidget> last_;
   QTimer poll_;
 };
 
-// Answers the first message box with button; asked() is what it said, empty
-// while none came.
+// Answers message boxes with button; asked() is what the last one said and
+// title() its title, both empty while none came.
 class MessageBoxAnswer {
  public:
   explicit MessageBoxAnswer(QMessageBox::StandardButton button)
       : answer_([this, button](QWidget& modal) {
           auto* box = qobject_cast<QMessageBox*>(&modal);
           asked_ = box == nullptr ? "<not a message box>" : box->text().toStdString();
-          if (box != nullptr) box->button(button)->click();
+          if (box == nullptr) return;
+          title_ = box->windowTitle().toStdString();
+          box->button(button)->click();
         }) {}
   const std::string& asked() const { return asked_; }
+  const std::string& title() const { return title_; }
 
  private:
   std::string asked_;
+  std::string title_;
   ModalAnswer answer_;
+};
+
+// Closes each modal dialog with Cancel (or its only button) and notes its
+// caption.
+class DialogCloser {
+ public:
+  const std::vector<std::string>& captions() const { return captions_; }
+
+ private:
+  std::vector<std::string> captions_;
+  ModalAnswer answer_{[this](QWidget& modal) {
+    captions_.push_back(modal.windowTitle().toStdString());
+    if (auto* dialog = qobject_cast<QDialog*>(&modal)) dialog->reject();
+  }};
 };
 
 }  // namespace talvir::testing

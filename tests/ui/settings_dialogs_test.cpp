@@ -1,3 +1,6 @@
+// The settings dialogs: their limits, what OK and Cancel store, and the
+// sound card's capture source as the mixer finds it.
+
 #include "ui/settings_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -6,8 +9,11 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <string>
+#include <vector>
 
 #include "qt_test_app.h"
+#include "ui/alsa_mixer_input.h"
 #include "ui/framework_checks.h"
 #include "ui/settings_dialogs_layout.h"
 #include "ui/sound_card_dialog.h"
@@ -74,7 +80,7 @@ TEST_F(SettingsDialogsTest, LogfileNameOver79IsRefusedAndTheBoxesAreStoredOnOk) 
   EXPECT_EQ(saves_, 1);
 }
 
-TEST_F(SettingsDialogsTest, TimeoutIsAnIntegerFromZeroToTenThousand) {
+TEST_F(SettingsDialogsTest, TimeoutIsAnIntegerFromZeroToTenThousandAsTheFrameworkChecksIt) {
   settings_.Set(&SettingsRecord::aircraftTimeoutMinutes, 30);
   CDialogTimeouts dialog(settings_, nullptr);
   EXPECT_EQ(dialog.controlAs<QLineEdit>(kTimeoutEdit)->text(), "30");
@@ -84,9 +90,8 @@ TEST_F(SettingsDialogsTest, TimeoutIsAnIntegerFromZeroToTenThousand) {
   EXPECT_EQ(settings_.Get(&SettingsRecord::aircraftTimeoutMinutes), 30);
   EXPECT_EQ(TypeAndOk(dialog, kTimeoutEdit, "0"), "");
   EXPECT_EQ(settings_.Get(&SettingsRecord::aircraftTimeoutMinutes), 0);
-}
 
-TEST(FrameworkChecks, IntegersAllowBlanksAndRefuseOverflowAndEmptyText) {
+  // The framework's checks allow blanks and refuse overflow and empty text.
   EXPECT_EQ(CheckInteger(" 42 ", 0, 100).value, 42);
   EXPECT_FALSE(CheckInteger(" 42 ", 0, 100).refusal);
   EXPECT_EQ(CheckInteger("", 0, 100).refusal, "Please enter an integer.");
@@ -163,6 +168,40 @@ TEST_F(SettingsDialogsTest, SoundCardListSelectsTheLastMatchAndOkStoresNameAndLi
   EXPECT_EQ(empty.controlAs<QComboBox>(sound_card_dialog::kDeviceList)->currentIndex(), -1);
   empty.accept();
   EXPECT_EQ(settings_.Text(&SettingsRecord::soundCardName), "HDA Intel PCH: ALC892 Analog (h");
+}
+
+TEST(CaptureSourceItems, FindTheMicrophoneLineAndMixAndKeepOldIndicesForMissingKinds) {
+  CaptureSourceItems items;
+  // A card whose list has no mix item: the mix index stays at 0.
+  const std::vector<std::string> first = {"Mic", "CD", "Line", "Front Mic"};
+  items.Classify(first);
+  EXPECT_EQ(items.ItemFor(kInputMicrophone), 3) << "a later item of the same kind overrides";
+  EXPECT_EQ(items.ItemFor(kInputLine), 2);
+  EXPECT_EQ(items.ItemFor(kInputMix), 0);
+  EXPECT_FALSE(items.ItemFor(3).has_value());
+  // "Stereo Mix" is the mix, not a microphone; the line index is kept.
+  const std::vector<std::string> second = {"Stereo Mix", "Internal Mic"};
+  items.Classify(second);
+  EXPECT_EQ(items.ItemFor(kInputMix), 0);
+  EXPECT_EQ(items.ItemFor(kInputMicrophone), 1);
+  EXPECT_EQ(items.ItemFor(kInputLine), 2);
+}
+
+TEST(AlsaCardOfDevice, OnlyHardwareDevicesHaveACard) {
+  EXPECT_EQ(AlsaCardOfDevice("HDA Intel PCH: ALC892 Analog (hw:0,0)"), 0);
+  EXPECT_EQ(AlsaCardOfDevice("USB Audio CODEC: - (hw:12,0)"), 12);
+  EXPECT_FALSE(AlsaCardOfDevice("default").has_value());
+  EXPECT_FALSE(AlsaCardOfDevice("pulse").has_value());
+  EXPECT_FALSE(AlsaCardOfDevice("").has_value());
+  EXPECT_FALSE(AlsaCardOfDevice("odd (hw:x,0)").has_value());
+  // The stored name is cut to 31 characters and loses the card number; the
+  // whole name of the device it chooses has it.
+  const std::vector<std::string> devices = {"HDA Intel PCH: ALC892 Analog (hw:0,0)", "USB Audio CODEC: - (hw:1,0)"};
+  EXPECT_FALSE(AlsaCardOfDevice("HDA Intel PCH: ALC892 Analog (h").has_value());
+  EXPECT_EQ(AlsaCardOfDevice(ChosenDeviceName(devices, "HDA Intel PCH: ALC892 Analog (h")), 0);
+  EXPECT_EQ(ChosenDeviceName(devices, "gone"), "gone");
+  AlsaMixerInput mixer;
+  EXPECT_FALSE(mixer.MixerSelectInput("pulse", kInputLine)) << "a sound server has no capture source to set";
 }
 
 }  // namespace

@@ -6,17 +6,13 @@
 
 #include <QPlainTextEdit>
 #include <QTest>
-
 #include <chrono>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
-#include "app/application.h"
 #include "app_window_test.h"
-#include "audio/input_source.h"
-#include "audio/stream_driver.h"
 #include "cli/program_run.h"
+#include "outputs_json/schema_check.h"
 #include "support/loopback_listeners.h"
 #include "support/temp_dir.h"
 #include "ui/information_windows_layout.h"
@@ -27,7 +23,7 @@
 namespace talvir {
 namespace {
 
-using Json = nlohmann::json;
+using testing::Json;
 using WindowRecordsTest = testing::AppWindowTest;
 
 // What two runs of the same recording share: everything but when it was heard.
@@ -40,14 +36,6 @@ Json WithoutStamps(Json record) {
   return record;
 }
 
-std::vector<Json> Records(const std::string& lines) {
-  std::vector<Json> records;
-  for (std::size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
-    records.push_back(Json::parse(lines.substr(start, end - start)));
-  }
-  return records;
-}
-
 std::vector<Json> CliRecords(const std::string& options) {
   testing::TempDir dir;
   const testing::ProgramRun run =
@@ -55,7 +43,7 @@ std::vector<Json> CliRecords(const std::string& options) {
                           std::string("--input '") + TALVIR_DEMO_WAV +
                               "' --channel-a hf --channel-b vhf --output json:file:records.jsonl " + options);
   EXPECT_EQ(run.status, 0) << run.err;
-  return Records(testing::ReadFile(dir.path() / "records.jsonl"));
+  return testing::ParseLines(testing::ReadFile(dir.path() / "records.jsonl"));
 }
 
 TEST_F(WindowRecordsTest, TheDemoThroughTheWindowGivesTalvirCliRecordsToAUdpPeer) {
@@ -73,12 +61,8 @@ TEST_F(WindowRecordsTest, TheDemoThroughTheWindowGivesTalvirCliRecordsToAUdpPeer
   RecordOutputs outputs;
   ASSERT_EQ(OpenWindowRecordOutputs(parsed.options, outputs), "");
 
-  std::string error;
-  auto input = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
-  ASSERT_TRUE(input) << error;
-  auto stream = std::make_unique<StreamDriver>(std::move(input->reader), Pacing::kAsFastAsTaken);
   const auto app = std::make_unique<Application>(
-      DataPaths{base_}, std::move(stream), ApplicationOptions{.ddePort = std::nullopt, .records = outputs.Sink()});
+      DataPaths{base_}, DemoDriver(), ApplicationOptions{.ddePort = std::nullopt, .records = outputs.Sink()});
   app->settings().Set(&SettingsRecord::settingsLoaded, 1);
   app->settings().Set(&SettingsRecord::channelAMode, kChannelHf);
   app->settings().Set(&SettingsRecord::channelBMode, kChannelVhf);
@@ -90,7 +74,7 @@ TEST_F(WindowRecordsTest, TheDemoThroughTheWindowGivesTalvirCliRecordsToAUdpPeer
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
   while (listener.Lines() < expected.size() && std::chrono::steady_clock::now() < deadline) QTest::qWait(50);
-  const std::vector<Json> received = Records(listener.Received());
+  const std::vector<Json> received = testing::ParseLines(listener.Received());
   ASSERT_EQ(received.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(WithoutStamps(received[i]), WithoutStamps(expected[i])) << "record " << i;

@@ -1,13 +1,80 @@
-#include "cli/decode_loop.h"
+// talvir-cli's front end: the console that takes the window's notifications,
+// and the decode loop that runs the window's timers on the audio clock.
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "audio/capture_sources.h"
 #include "audio/stream_driver.h"
+#include "cli/console_ui_link.h"
+#include "cli/decode_loop.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
 namespace {
+
+std::string Contents(std::FILE* file) {
+  std::fflush(file);
+  std::rewind(file);
+  std::string text;
+  for (int c; (c = std::fgetc(file)) != EOF;) text.push_back(static_cast<char>(c));
+  return text;
+}
+
+class ConsoleUiLinkTest : public ::testing::Test {
+ protected:
+  ~ConsoleUiLinkTest() override {
+    std::fclose(out);
+    std::fclose(err);
+  }
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+};
+
+TEST_F(ConsoleUiLinkTest, DecodedTextComesOutInOrderWithUnixLineEndsAndStatusOnlyWhenAsked) {
+  ConsoleUiLink console(out, err, false);
+  console.AppendDecodedText("first\r\nsecond\r");
+  console.AppendDecodedText("\nbare\rcarriage\r\n");
+  console.AppendDecodedText("x\r");
+  console.AppendDecodedText("y");
+  EXPECT_EQ(Contents(out), "first\nsecond\nbare\rcarriage\nx\ry");
+  // Status lines only when asked for.
+  UiLinkRelay relay;
+  {
+    const ScopedUiLink attached(relay, console);
+    relay.SetModemStatus(0, kListeningText);
+    relay.SetSquitterLine(0, "squitter");
+    EXPECT_EQ(relay.FlightListInsert("AB123"), 0);
+  }
+  EXPECT_EQ(Contents(err), "");
+}
+
+// Named channels are told apart; a detached relay is silent.
+TEST_F(ConsoleUiLinkTest, VerboseStatusLinesNeverMixIntoTheText) {
+  ConsoleUiLink verbose(out, err, true);
+  UiLinkRelay relay;
+  {
+    const ScopedUiLink attached(relay, verbose);
+    relay.SetModemStatus(0, kListeningText);
+    EXPECT_EQ(relay.FlightListInsert("AB123"), 0);
+    EXPECT_EQ(relay.FlightListInsert(""), -1) << "an empty line is never listed";
+    EXPECT_EQ(relay.FlightListInsert("CD456"), 1);
+    relay.FlightListClear();
+    EXPECT_EQ(relay.FlightListInsert("EF789"), 0) << "positions restart after a clear";
+    relay.SetFlightDetails("details");
+    verbose.NameHfChannels({"A", "B"});
+    relay.SetModemStatus(0, kListeningText);
+    relay.SetSquitterLine(1, "GND 3");
+  }
+  relay.SetModemStatus(1, "after the front end left");
+  EXPECT_EQ(relay.FlightListInsert("AB123"), -1);
+  EXPECT_EQ(Contents(err),
+            "modem: Listening\nflight: AB123\nflight: CD456\nflight: (list cleared)\nflight: EF789\n"
+            "details: details\nmodem A: Listening\nsquitter B: GND 3\n");
+  EXPECT_EQ(Contents(out), "") << "status never mixes into the decoded text";
+}
 
 class DecodeLoopTest : public ::testing::Test {
  protected:

@@ -1,18 +1,17 @@
-// Several HFDL channels in one run: two HF receivers on the two stereo
-// channels, and the channels of an SDR band.
+// Many channels in one run, the built programs end to end: two HF receivers
+// on the two stereo channels, the HFDL channels of an SDR band, and the
+// airband's ACARS channels (--acars-freqs).
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
 
 #include "cli/program_run.h"
+#include "outputs_json/schema_check.h"
 #include "support/temp_dir.h"
-#include "testbench/frames/squitter_builder.h"
-#include "testbench/hfdl_band_scenario.h"
 
 namespace talvir {
 namespace {
@@ -79,48 +78,74 @@ TEST_F(HfdlChannelsTest, TwoHfReceiversEachDecodeTheirChannelAsOneReceiverAlone)
   EXPECT_EQ(std::stoi(heard[1]), 2 * single);
 }
 
-// An SDR recording with three ground stations' squitters on three channels:
-// every squitter under its channel's heading, every record with its
-// channel's frequency.
-TEST_F(HfdlChannelsTest, AnIqBandDecodesEveryChannelUnderItsOwnFrequency) {
-  testbench::HfdlBandScenario scenario{.centreKhz = 8950.0, .sampleRate = 96000.0, .seed = 3};
-  const double dials[] = {8912.0, 8942.0, 8977.0};
-  for (int c = 0; c < 3; ++c) {
-    testbench::SquitterFields fields;
-    fields.stations[0] = {.id = 2 + c, .utcSynced = true, .frequencyMask = 1};
-    fields.frameIndex = 100 + c;
-    testbench::HfdlBandChannel channel{.dialKhz = dials[c], .snrDb = 20.0 + 5.0 * c,
-                                       .fading = testbench::FadingPreset::kQuiet};
-    channel.bursts.push_back({0.4 + 0.3 * c, 6, testbench::BuildSquitter(fields)});
-    scenario.channels.push_back(std::move(channel));
-  }
-  const auto band = testbench::RenderHfdlBand(scenario);
-  std::ofstream(dir.path() / "band.cf32", std::ios::binary)
-      .write(reinterpret_cast<const char*>(band.data()), static_cast<std::streamsize>(band.size() * sizeof band[0]));
-
+// talvir-signalgen --hfdl-band-demo, the band the window's pictures and the
+// README's example decode: every channel heard under its own heading, each
+// record with its channel's frequency.
+TEST_F(HfdlChannelsTest, TheBandDemoDecodesEveryChannelUnderItsOwnFrequency) {
+  const testing::ProgramRun made =
+      testing::RunProgram(dir.path(), TALVIR_SIGNALGEN_PATH, "--hfdl-band-demo --quiet --output band.cs16");
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::string band = "--input band.cs16 --iq-format cs16 --iq-rate 96000 --freq 8950 --freqs ";
   const testing::ProgramRun run =
-      Cli("--input band.cf32 --iq-format cf32 --iq-rate 96000 --freq 8950 --freqs 8912,8942,8977 --show spdu "
-          "--start-time 2026-12-07T10:59:00Z --output json:file:records.jsonl --verbose-status");
+      Cli(band + "8912,8942,8977 --show spdu --output json:file:records.jsonl --verbose-status");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("frequency: 3 HFDL channels: 8912 kHz, 8942 kHz, 8977 kHz"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("squitter 8942 kHz:  GND"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("frames decoded 12, failed 0"), std::string::npos) << run.err;
   const auto blocks = ByHeading(run.out);
   ASSERT_EQ(blocks.size(), 3u) << run.out;
-  for (int c = 0; c < 3; ++c) {
-    char heading[32];
-    std::snprintf(heading, sizeof heading, "[%g kHz]", dials[c]);
+  // Each channel's first squitter names its own station.
+  for (const auto& [heading, station] : {std::pair{"[8912 kHz]", "SHANNON - IRELAND"},
+                                         {"[8942 kHz]", "REYKJAVIK - ICELAND"},
+                                         {"[8977 kHz]", "RIVERHEAD - NEW YORK"}}) {
     ASSERT_EQ(blocks.count(heading), 1u) << heading;
-    EXPECT_NE(blocks.at(heading).find(" GND "), std::string::npos) << heading;
+    EXPECT_TRUE(blocks.at(heading).starts_with(std::string("[HF GROUND STATION CHANGE -> ") + station))
+        << heading << "\n"
+        << blocks.at(heading);
   }
   const std::string records = testing::ReadFile(dir.path() / "records.jsonl");
   for (const char* freq : {"\"freq\":8912000", "\"freq\":8942000", "\"freq\":8977000"})
     EXPECT_NE(records.find(freq), std::string::npos) << freq << "\n" << records;
 
   // A channel outside the band is refused before anything is decoded.
-  const testing::ProgramRun outside =
-      Cli("--input band.cf32 --iq-format cf32 --iq-rate 96000 --freq 8950 --freqs 8912,9000");
+  const testing::ProgramRun outside = Cli(band + "8912,9000");
   EXPECT_EQ(outside.status, 2);
   EXPECT_NE(outside.err.find("9000 kHz lies outside the band, 8902 to 8998 kHz"), std::string::npos) << outside.err;
+}
+
+TEST(AirbandProgram, EveryChannelDecodesIntoTextAndRecordsThatNameItAndOutsideTheBandIsRefused) {
+  testing::TempDir dir;
+  const auto cli = [&](const std::string& channels) {
+    return testing::RunProgram(dir.path(), TALVIR_CLI_PATH,
+                               "--input band.cs16 --iq-format cs16 --iq-rate 2400000 --freq 131000 " + channels);
+  };
+  const testing::ProgramRun made =
+      testing::RunProgram(dir.path(), TALVIR_SIGNALGEN_PATH, "--airband-demo --quiet --output band.cs16");
+  ASSERT_EQ(made.status, 0) << made.err;
+  const testing::ProgramRun text = cli("--acars-freqs 131.525,131.725,130.025,131.825 --summary");
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("Aircraft reg: .D-AIZA  [130.025 MHz]\nMessage label: 5Z Block id: 1  Msg. no: M01A "
+                          "Flight id: LH0400\n"),
+            std::string::npos)
+      << text.out;
+  EXPECT_NE(text.err.find("ACARS messages 8,"), std::string::npos) << text.err;
+
+  // One channel listed: only its messages, under its index and frequency.
+  const testing::ProgramRun json = cli("--acars-freqs 131.825 --output json:stdout --station-id XX-HOME");
+  ASSERT_EQ(json.status, 0) << json.err;
+  std::map<std::string, double> flights;
+  for (const testing::Json& record : testing::ParseLines(json.out)) {
+    EXPECT_EQ(testing::RecordMismatch(record), "") << record.dump();
+    EXPECT_EQ(record.at("channel"), 0);
+    flights[record.at("flight")] = record.at("freq");
+  }
+  EXPECT_EQ(flights, (std::map<std::string, double>{{"AF0012", 131.825}, {"AF0013", 131.825}}));
+
+  const testing::ProgramRun outside = cli("--acars-freqs 131.525,136.900");
+  EXPECT_EQ(outside.status, 2);
+  EXPECT_EQ(outside.err,
+            "talvir-cli: 136.900 MHz lies outside the I/Q band, 129.807 MHz to 132.193 MHz "
+            "(--freq is the band's centre)\n");
 }
 
 }  // namespace

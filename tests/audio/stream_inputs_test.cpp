@@ -1,6 +1,9 @@
-// UDP audio from a sender on 127.0.0.1, as SDR programs send it.
+// Inputs that arrive as a stream: raw PCM from a pipe, and UDP audio from a
+// sender on 127.0.0.1 as SDR programs send it. (A file through the capture
+// cycle is the worker's test.)
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -9,13 +12,52 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "audio/input_source.h"
+#include "audio/raw_pcm_reader.h"
 #include "audio/udp_pcm_reader.h"
 #include "capture_sources.h"
 
 namespace talvir {
 namespace {
+
+TEST(RawPcmReader, ReadsWholeFramesAndDropsATrailingPartOne) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::vector<uint8_t> bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};  // 2 frames and 2 bytes
+  std::thread writer([&] {
+    // Split writes: a frame may arrive in pieces.
+    ASSERT_EQ(write(fds[1], bytes.data(), 3), 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(write(fds[1], bytes.data() + 3, bytes.size() - 3), static_cast<ssize_t>(bytes.size() - 3));
+    close(fds[1]);
+  });
+  RawPcmReader reader(fds[0]);
+  std::vector<uint8_t> out(kCaptureBufferBytes);
+  std::atomic<bool> stop{false};
+  EXPECT_EQ(reader.ReadFrames(out, stop), 2U);
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 8, out.begin()));
+  EXPECT_EQ(reader.ReadFrames(out, stop), 0U);
+  writer.join();
+  close(fds[0]);
+}
+
+TEST(RawPcmReader, AStopEndsTheWaitOnAQuietPipe) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  RawPcmReader reader(fds[0]);
+  std::atomic<bool> stop{false};
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    stop = true;
+  });
+  std::vector<uint8_t> out(kCaptureBufferBytes);
+  EXPECT_EQ(reader.ReadFrames(out, stop), 0U);
+  stopper.join();
+  close(fds[0]);
+  close(fds[1]);
+}
 
 class UdpSender {
  public:
@@ -44,11 +86,7 @@ std::vector<int16_t> Counting(std::size_t count, int16_t from) {
 std::vector<int16_t> NextBlock(FrameReader& reader, const std::atomic<bool>& stop) {
   std::vector<uint8_t> block(kCaptureBufferBytes);
   const std::size_t frames = reader.ReadFrames(block, stop);
-  std::vector<int16_t> samples;
-  for (std::size_t k = 0; k < 2 * frames; ++k) {
-    samples.push_back(static_cast<int16_t>(static_cast<uint16_t>(block[2 * k] | block[2 * k + 1] << 8)));
-  }
-  return samples;
+  return testing::SamplesOf(std::span(block).first(frames * kCaptureBytesPerFrame));
 }
 
 // A gap in the stream becomes silence of about its length, and the audio
