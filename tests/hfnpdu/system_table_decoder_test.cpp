@@ -45,10 +45,9 @@ class SystemTableDecoderTest : public ::testing::Test, protected testing::Hfnpdu
   }
 };
 
-TEST(DecodeBcdFrequency, DigitsPerNibble) {
-  EXPECT_EQ(DecodeBcdFrequency(0x70, 0x92, 0x08), 8927000u);
-  EXPECT_EQ(DecodeBcdFrequency(0x20, 0x98, 0x21), 21982000u);
-  // Bits 6 and 7 of the megahertz byte are not part of the frequency.
+// The tables' texts pin the digits; bits 6 and 7 of the megahertz byte are
+// not part of the frequency.
+TEST(DecodeBcdFrequency, IgnoresTheTopBitsOfTheMegahertzByte) {
   EXPECT_EQ(DecodeBcdFrequency(0x70, 0x92, 0xC8), 8927000u);
 }
 
@@ -67,17 +66,8 @@ TEST_F(SystemTableDecoderTest, OnePacketTableFlushesTwiceAndIsStoredAndShown) {
   EXPECT_EQ(ui.decodedText[0], "[MPDU]\r\n" + PacketLines(1, 0, "02A"));
   EXPECT_EQ(ui.decodedText[1], TableLines(1, "02A"));
 
-  const SystemTable stored = store.Snapshot();
-  EXPECT_EQ(stored.version, 0x2A);
-  EXPECT_EQ(stored.packetCount, 1);
-  ASSERT_EQ(stored.stationCount, 2);
-  EXPECT_EQ(stored.stations[0].id, 3);
-  EXPECT_EQ(stored.stations[0].utcFlag, 1);
-  EXPECT_EQ(stored.stations[0].latitude, static_cast<int32_t>(kLatitude90N));
-  EXPECT_EQ(stored.stations[0].longitude, static_cast<int32_t>(kLongitude180W));
-  EXPECT_EQ(stored.stations[0].frequencies[1].frequencyHz, 21982000u);
-  EXPECT_EQ(stored.stations[0].frequencies[1].masterFrameSlot, 5);
-  EXPECT_EQ(stored.stations[1].frequencies[0].frequencyHz, 5720000u);
+  // The window renders every stored field but the packet count.
+  EXPECT_EQ(store.Snapshot().packetCount, 1);
   EXPECT_EQ(RenderSystemTableWindow(store, stations),
             "Version 42\r\n\r\nGround Station ID 3\r\nREYKJAVIK - ICELAND\r\n" + kReykjavikLines +
                 "\r\nGround Station ID 7\r\nSHANNON - IRELAND\r\n" + kShannonLines + "\r\n");

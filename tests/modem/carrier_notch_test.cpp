@@ -58,7 +58,7 @@ auto ToneAt(double hz, double amplitude, long until = -1) {
   };
 }
 
-TEST(CarrierNotch, SteadyCarrierIsNotchedAfterItHasLasted) {
+TEST(CarrierNotch, SteadyCarrierIsNotchedAfterItHasLastedShortOneAndNoiseAreNot) {
   CarrierNotch notch;
   // 10 dB above the noise in the whole 3.6 kHz.
   const auto run = Through(notch, 3.0, ToneAt(1840.0, std::sqrt(20.0)));
@@ -68,15 +68,12 @@ TEST(CarrierNotch, SteadyCarrierIsNotchedAfterItHasLasted) {
   EXPECT_NEAR(run.firstHz.back(), 1840.0f, 1.5f);
   // The tone's 5 at its frequency, at least 30 dB down.
   EXPECT_LT(PowerAt(run.out, 1840.0, 7200), 5e-3);
+  // Noise alone, and a burst's 0.25 s prekey (a carrier too short to notch).
   CarrierNotch quiet;
   for (const int n : Through(quiet, 3.0, [](long) { return 0.0f; }).notches) ASSERT_EQ(n, 0);
-}
-
-// A burst's 0.25 s prekey is a carrier too, but too short to be notched.
-TEST(CarrierNotch, ShortCarrierIsLeftAlone) {
-  CarrierNotch notch;
-  const auto run = Through(notch, 3.0, ToneAt(1440.0, 10.0, static_cast<long>(0.3 * kRate)));
-  for (const int n : run.notches) ASSERT_EQ(n, 0);
+  CarrierNotch prekey;
+  for (const int n : Through(prekey, 3.0, ToneAt(1440.0, 10.0, static_cast<long>(0.3 * kRate))).notches)
+    ASSERT_EQ(n, 0);
 }
 
 // Two carriers, one drifting at 0.2 Hz/s: both stay notched, the notch

@@ -40,10 +40,9 @@ class RecordingUiLink : public UiLink {
     std::lock_guard lock(mutex);
     spectrum.push_back({{samples.begin(), samples.end()}, channel});
   }
-  void PostConstellationUpdate(int hfChannel, int withSlotCaption) override {
+  void PostConstellationUpdate(int, int withSlotCaption) override {
     std::lock_guard lock(mutex);
     constellationUpdates.push_back(withSlotCaption);
-    constellationChannels.push_back(hfChannel);
   }
   void PostStatisticsUpdate(int) override { Count(statisticsUpdates); }
 
@@ -61,12 +60,10 @@ class RecordingUiLink : public UiLink {
   std::vector<std::string> squitterLines;
   std::vector<int> squitterLineChannels;
   std::vector<std::string> modemStatus;
-  std::vector<int> modemStatusChannels;
   std::vector<std::string> flightDetails;
   std::vector<std::string> decodedText;
   std::vector<SpectrumPost> spectrum;
   std::vector<int> constellationUpdates;
-  std::vector<int> constellationChannels;
   int squitterUpdates = 0;
   int statisticsUpdates = 0;
 
@@ -74,7 +71,7 @@ class RecordingUiLink : public UiLink {
   void Keep(std::vector<std::string>& into, int hfChannel, std::string_view text) {
     std::lock_guard lock(mutex);
     into.emplace_back(text);
-    (&into == &squitterLines ? squitterLineChannels : modemStatusChannels).push_back(hfChannel);
+    if (&into == &squitterLines) squitterLineChannels.push_back(hfChannel);
   }
   void Keep(std::vector<std::string>& into, std::string_view text) {
     std::lock_guard lock(mutex);

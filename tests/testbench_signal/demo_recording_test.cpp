@@ -37,7 +37,7 @@ TEST(DemoRecording, SignalgenWritesItTheSameAndTheVhfReceiverDecodesIt) {
   const auto file = dir.path() / "a" / "demo.wav";
   ASSERT_EQ(Signalgen(dir, "--demo --quiet --output '" + file.string() + "'").status, 0);
   const auto image = EncodeWav(audio.left, audio.right);
-  EXPECT_EQ(Contents(file), std::string(image.begin(), image.end()));
+  EXPECT_EQ(ReadFile(file), std::string(image.begin(), image.end()));
   const auto wav = ReadWavFile(file);
   EXPECT_EQ(wav.sampleRate, 48000);
   ASSERT_EQ(wav.channels, 2);

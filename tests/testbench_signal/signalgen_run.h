@@ -4,11 +4,9 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "support/read_file.h"
 #include "support/temp_dir.h"
 
 namespace talvir::testbench {
@@ -18,17 +16,14 @@ struct ToolRun {
   std::string errors;
 };
 
-inline std::string Contents(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadFile;
 
 inline ToolRun Signalgen(const testing::TempDir& dir, const std::string& arguments) {
   const auto errorFile = dir.path() / "stderr.txt";
   const std::string command =
       std::string(TALVIR_SIGNALGEN) + " " + arguments + " > /dev/null 2> '" + errorFile.string() + "'";
   const int raw = std::system(command.c_str());
-  return {.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, .errors = Contents(errorFile)};
+  return {.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, .errors = ReadFile(errorFile)};
 }
 
 }  // namespace talvir::testbench

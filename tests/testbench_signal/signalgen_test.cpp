@@ -26,8 +26,8 @@ TEST(Signalgen, ScenarioFileToMonoWavWhoseNoiseFollowsTheSeed) {
   EXPECT_EQ(ReadWavFile(dir.path() / "a.wav").channels, 1);
   ASSERT_EQ(render("5", "b.wav").status, 0);
   ASSERT_EQ(render("6", "c.wav").status, 0);
-  EXPECT_EQ(Contents(dir.path() / "a.wav"), Contents(dir.path() / "b.wav"));
-  EXPECT_NE(Contents(dir.path() / "a.wav"), Contents(dir.path() / "c.wav"));
+  EXPECT_EQ(ReadFile(dir.path() / "a.wav"), ReadFile(dir.path() / "b.wav"));
+  EXPECT_NE(ReadFile(dir.path() / "a.wav"), ReadFile(dir.path() / "c.wav"));
 }
 
 TEST(Signalgen, BadScenarioGivesOneLineAndStatusTwo) {

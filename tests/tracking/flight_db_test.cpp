@@ -40,7 +40,6 @@ TEST(FlightDb, UnknownAircraftFromPositionIsListedFoundAgainAndTracked) {
   DbRig rig;
   rig.Position(7, 255, 0, "BAW123", 0x1000, 0x2000, 21600);
   const AircraftRecord r = rig.Record(0);
-  EXPECT_EQ(r.inUse, 1);
   EXPECT_EQ(r.logonKey, -1);
   EXPECT_EQ(r.aid, 0);
   EXPECT_EQ(r.listIndex, 0);
@@ -48,7 +47,6 @@ TEST(FlightDb, UnknownAircraftFromPositionIsListedFoundAgainAndTracked) {
   EXPECT_EQ(rig.ui.flightList, std::vector<std::string>{"BAW123"});
   ASSERT_EQ(rig.outputs.dde.size(), 1u);
   EXPECT_EQ(rig.outputs.dde[0].latitude, 0x1000);
-  EXPECT_EQ(rig.outputs.dde[0].listIndex, 0);
 
   rig.Position(7, 0x3A, 0, "BAW123", 0x1001, 0x2001, 21601);
   EXPECT_EQ(rig.db.FlightDbFindByFlightId("BAW123"), 0);

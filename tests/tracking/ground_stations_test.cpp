@@ -20,9 +20,11 @@ void WriteFile(const std::filesystem::path& file, const std::string& content) {
   std::ofstream(file, std::ios::binary) << content;
 }
 
-// A table as the program stores it, byte for byte.
-void WriteTable(const std::filesystem::path& file, const SystemTable& table, std::size_t bytes = sizeof(SystemTable)) {
-  WriteFile(file, std::string(reinterpret_cast<const char*>(&table), bytes));
+// Loads the table from a file written as the program stores it, byte for byte.
+bool LoadFromFile(SystemTableStore& store, const SystemTable& table, std::size_t bytes = sizeof(SystemTable)) {
+  TempDir dir;
+  WriteFile(dir.path() / "talvir.dat", std::string(reinterpret_cast<const char*>(&table), bytes));
+  return store.Load(dir.path() / "talvir.dat");
 }
 
 // Built in; replaced as a whole by a names file, whose long lines are cut
@@ -115,16 +117,14 @@ TEST(SystemTableFile, ZeroTableRoundTripAndWhenNotWritten) {
   // A version of -1 is never stored through a newer table; load it from a file.
   auto table = std::make_unique<SystemTable>();
   table->version = -1;
-  WriteTable(dir.path() / "minus.dat", *table);
   std::filesystem::remove(paths.SystemTableFile());
   SystemTableStore unsaved;
-  unsaved.Load(dir.path() / "minus.dat");
+  LoadFromFile(unsaved, *table);
   EXPECT_TRUE(GroundStationsSave(unsaved, paths));
   EXPECT_FALSE(std::filesystem::exists(paths.SystemTableFile()));
 }
 
 TEST(SystemTableFile, FrequenciesLoadSortedDescendingWithTheirSlots) {
-  TempDir dir;
   auto table = std::make_unique<SystemTable>();
   table->version = 12;
   table->stationCount = 2;
@@ -138,11 +138,8 @@ TEST(SystemTableFile, FrequenciesLoadSortedDescendingWithTheirSlots) {
   table->stations[1].frequencyCount = 2;
   table->stations[1].frequencies[0] = {0x80000000u, 5};  // compared unsigned
   table->stations[1].frequencies[1] = {0x90000000u, 6};
-  const auto file = dir.path() / "talvir.dat";
-  WriteTable(file, *table);
-
   SystemTableStore store;
-  ASSERT_TRUE(store.Load(file));
+  ASSERT_TRUE(LoadFromFile(store, *table));
   const SystemTable loaded = store.Snapshot();
   const auto& f = loaded.stations[0].frequencies;
   const std::pair<uint32_t, int> expected[] = {{8000, 2}, {5000, 1}, {2000, 3}, {9000, 4}};
@@ -161,7 +158,6 @@ TEST(SystemTableFile, FrequenciesLoadSortedDescendingWithTheirSlots) {
 }
 
 TEST(SystemTableFile, DamagedFileCountsAreClampedForEveryUse) {
-  TempDir dir;
   auto table = std::make_unique<SystemTable>();
   table->version = 3;
   table->stationCount = 100000;
@@ -171,10 +167,8 @@ TEST(SystemTableFile, DamagedFileCountsAreClampedForEveryUse) {
     for (int i = 0; i < kSystemTableMaxFrequencies; ++i)
       table->stations[s].frequencies[i] = {static_cast<uint32_t>(1000 + i), i};
   }
-  const auto file = dir.path() / "talvir.dat";
-  WriteTable(file, *table);
   SystemTableStore store;
-  ASSERT_TRUE(store.Load(file));
+  ASSERT_TRUE(LoadFromFile(store, *table));
   const SystemTable loaded = store.Snapshot();
   EXPECT_EQ(UsableStationCount(loaded), 128);
   EXPECT_EQ(UsableFrequencyCount(loaded.stations[1]), 20);
@@ -186,8 +180,7 @@ TEST(SystemTableFile, DamagedFileCountsAreClampedForEveryUse) {
   EXPECT_EQ(store.SystemTableFrequency(2, 1), 1u);  // a count below zero holds nothing
 
   // A short file fills only the front of the store.
-  WriteTable(file, *table, 100);
-  ASSERT_TRUE(store.Load(file));
+  ASSERT_TRUE(LoadFromFile(store, *table, 100));
   EXPECT_EQ(store.Snapshot().version, 3);
   EXPECT_EQ(store.Snapshot().stations[1].id, 0);
 }
