@@ -122,10 +122,8 @@ TEST_F(SoundFileTest, AnyRateAndSampleFormBecomes48000WithTheSameTones) {
   }
 }
 
+// A missing file and one that is not audio are talvir-cli's bad-input cases.
 TEST_F(SoundFileTest, RefusesWhatItCannotDecode) {
-  EXPECT_NE(OpenError(dir.path() / "missing.wav").find("no such file"), std::string::npos);
-  std::ofstream(dir.path() / "notes.txt") << "not audio\n";
-  EXPECT_NE(OpenError(dir.path() / "notes.txt").find("notes.txt"), std::string::npos);
   const auto surround = Write("six.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 6, std::vector<int16_t>(12));
   EXPECT_NE(OpenError(surround).find("6 channels"), std::string::npos);
   EXPECT_NE(OpenError(dir.path()).find("directory"), std::string::npos);

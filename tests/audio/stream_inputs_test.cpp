@@ -134,9 +134,8 @@ TEST(UdpInput, MonoIsChannelAAndAStopEndsTheWait) {
 }
 
 TEST(UdpInput, RefusesAnAddressOrPortItCannotUse) {
+  // (A port out of range is talvir-cli's bad-input case.)
   std::string error;
-  EXPECT_FALSE(OpenInputSource({.path = "udp:70000"}, error));
-  EXPECT_NE(error.find("udp:PORT"), std::string::npos) << error;
   EXPECT_FALSE(OpenInputSource({.path = "udp:localhost:7355"}, error));
   EXPECT_NE(error.find("IPv4"), std::string::npos) << error;
   auto taken = UdpPcmReader::Open("127.0.0.1", 0, 1, error);
