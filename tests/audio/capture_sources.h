@@ -1,9 +1,13 @@
 #pragma once
 // Audio for the capture layer made by the test (frames generated in memory,
-// sound files written with libsndfile), and what a reader delivers, read back
-// and measured.
+// sound files written with libsndfile, datagrams sent to 127.0.0.1), and what
+// a reader delivers, read back and measured.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sndfile.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <array>
 #include <cmath>
@@ -72,6 +76,26 @@ std::filesystem::path WriteSoundFile(const std::filesystem::path& path, int form
   sf_close(file);
   return path;
 }
+
+// Sends 16-bit samples to a UDP port of 127.0.0.1, as SDR programs do.
+class UdpSender {
+ public:
+  explicit UdpSender(int port) : fd_(socket(AF_INET, SOCK_DGRAM, 0)) {
+    to_.sin_family = AF_INET;
+    to_.sin_port = htons(static_cast<uint16_t>(port));
+    to_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  }
+  ~UdpSender() { close(fd_); }
+  UdpSender(const UdpSender&) = delete;
+  UdpSender& operator=(const UdpSender&) = delete;
+  void Send(const std::vector<int16_t>& samples) {
+    sendto(fd_, samples.data(), samples.size() * 2, 0, reinterpret_cast<const sockaddr*>(&to_), sizeof to_);
+  }
+
+ private:
+  int fd_;
+  sockaddr_in to_{};
+};
 
 // Little-endian 16-bit samples.
 inline std::vector<int16_t> SamplesOf(std::span<const uint8_t> bytes) {

@@ -41,6 +41,14 @@ class SoundFileTest : public ::testing::Test {
     auto input = Open(path);
     return input ? testing::ReadAllSamples(*input->reader) : std::vector<int16_t>{};
   }
+  // The samples of a file read with the one warning that names `says`.
+  std::vector<int16_t> ReadWarned(const std::filesystem::path& path, const char* says) {
+    auto input = Open(path);
+    if (!input) return {};
+    EXPECT_EQ(input->warnings.size(), 1u);
+    for (const std::string& warning : input->warnings) EXPECT_NE(warning.find(says), std::string::npos) << warning;
+    return testing::ReadAllSamples(*input->reader);
+  }
   std::string OpenError(const std::filesystem::path& path) {
     std::string error;
     EXPECT_FALSE(OpenInputSource({.path = path.string()}, error));
@@ -114,10 +122,8 @@ TEST_F(SoundFileTest, AnyRateAndSampleFormBecomes48000WithTheSameTones) {
   }
 }
 
+// A missing file and one that is not audio are talvir-cli's bad-input cases.
 TEST_F(SoundFileTest, RefusesWhatItCannotDecode) {
-  EXPECT_NE(OpenError(dir.path() / "missing.wav").find("no such file"), std::string::npos);
-  std::ofstream(dir.path() / "notes.txt") << "not audio\n";
-  EXPECT_NE(OpenError(dir.path() / "notes.txt").find("notes.txt"), std::string::npos);
   const auto surround = Write("six.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 6, std::vector<int16_t>(12));
   EXPECT_NE(OpenError(surround).find("6 channels"), std::string::npos);
   EXPECT_NE(OpenError(dir.path()).find("directory"), std::string::npos);
@@ -135,12 +141,7 @@ TEST_F(SoundFileTest, AHeaderThatSaysNoSamplesIsReadToTheFileEndWithAWarning) {
   image.replace(4, 4, 4, '\0');         // RIFF size
   image.replace(data + 4, 4, 4, '\0');  // data size
   std::ofstream(path, std::ios::binary) << image;
-
-  const auto input = Open(path);
-  ASSERT_TRUE(input);
-  ASSERT_EQ(input->warnings.size(), 1u);
-  EXPECT_NE(input->warnings[0].find("holds no samples"), std::string::npos) << input->warnings[0];
-  EXPECT_EQ(testing::ReadAllSamples(*input->reader), samples);
+  EXPECT_EQ(ReadWarned(path, "holds no samples"), samples);
 }
 
 // Some SDR programs write float samples under a header that says 32-bit
@@ -162,12 +163,7 @@ TEST_F(SoundFileTest, FloatSamplesUnderAnIntegerHeaderAreReadAsFloats) {
   std::string image = testing::ReadFile(mislabelled);
   std::memcpy(image.data() + image.find("data") + 8, floats.data(), floats.size() * 4);
   std::ofstream(mislabelled, std::ios::binary) << image;
-
-  const auto input = Open(mislabelled);
-  ASSERT_TRUE(input);
-  ASSERT_EQ(input->warnings.size(), 1u);
-  EXPECT_NE(input->warnings[0].find("floating-point"), std::string::npos) << input->warnings[0];
-  EXPECT_EQ(testing::ReadAllSamples(*input->reader), expected);
+  EXPECT_EQ(ReadWarned(mislabelled, "floating-point"), expected);
 
   std::vector<int16_t> ramp(4000);
   for (std::size_t n = 0; n < ramp.size(); ++n) ramp[n] = static_cast<int16_t>(n * 16 - 32000);

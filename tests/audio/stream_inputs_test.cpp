@@ -2,11 +2,7 @@
 // sender on 127.0.0.1 as SDR programs send it. (A file through the capture
 // cycle is the worker's test.)
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,23 +55,6 @@ TEST(RawPcmReader, AStopEndsTheWaitOnAQuietPipe) {
   close(fds[1]);
 }
 
-class UdpSender {
- public:
-  explicit UdpSender(int port) : fd_(socket(AF_INET, SOCK_DGRAM, 0)) {
-    to_.sin_family = AF_INET;
-    to_.sin_port = htons(static_cast<uint16_t>(port));
-    to_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  }
-  ~UdpSender() { close(fd_); }
-  void Send(const std::vector<int16_t>& samples) {
-    sendto(fd_, samples.data(), samples.size() * 2, 0, reinterpret_cast<const sockaddr*>(&to_), sizeof to_);
-  }
-
- private:
-  int fd_;
-  sockaddr_in to_{};
-};
-
 std::vector<int16_t> Counting(std::size_t count, int16_t from) {
   std::vector<int16_t> samples(count);
   for (std::size_t n = 0; n < count; ++n) samples[n] = static_cast<int16_t>(from + static_cast<int16_t>(n));
@@ -95,7 +74,7 @@ TEST(UdpInput, StereoAudioThenSilenceForAGapThenAudioAgain) {
   std::string error;
   auto reader = UdpPcmReader::Open("127.0.0.1", 0, 2, error);
   ASSERT_NE(reader, nullptr) << error;
-  UdpSender sender(reader->Port());
+  testing::UdpSender sender(reader->Port());
   const auto first = Counting(2 * 1000, 1);
   sender.Send(first);
   const std::atomic<bool> stop{false};
@@ -135,7 +114,7 @@ TEST(UdpInput, MonoIsChannelAAndAStopEndsTheWait) {
   std::string error;
   auto reader = UdpPcmReader::Open("127.0.0.1", 0, 1, error);
   ASSERT_NE(reader, nullptr) << error;
-  UdpSender sender(reader->Port());
+  testing::UdpSender sender(reader->Port());
   sender.Send(Counting(kBlockFrames + 1, 100));
   std::atomic<bool> stop{false};
   const auto block = NextBlock(*reader, stop);
@@ -155,9 +134,8 @@ TEST(UdpInput, MonoIsChannelAAndAStopEndsTheWait) {
 }
 
 TEST(UdpInput, RefusesAnAddressOrPortItCannotUse) {
+  // (A port out of range is talvir-cli's bad-input case.)
   std::string error;
-  EXPECT_FALSE(OpenInputSource({.path = "udp:70000"}, error));
-  EXPECT_NE(error.find("udp:PORT"), std::string::npos) << error;
   EXPECT_FALSE(OpenInputSource({.path = "udp:localhost:7355"}, error));
   EXPECT_NE(error.find("IPv4"), std::string::npos) << error;
   auto taken = UdpPcmReader::Open("127.0.0.1", 0, 1, error);

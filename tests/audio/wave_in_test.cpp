@@ -172,7 +172,8 @@ TEST_F(WaveInTest, DataArrivingWhileClosingIsNotQueuedButReleasesItsBuffer) {
   EXPECT_EQ(waveIn.BlocksQueued(), 0U);
   EXPECT_EQ(BuffersWithDriver(), 0);
 
-  // And while closing the worker takes nothing, even what is queued.
+  // A buffer returned while closing is released, not queued. (That the
+  // worker takes nothing then is its own test.)
   waveIn.captureClosing = 1;
   CaptureBuffer loose;
   loose.user = 1;

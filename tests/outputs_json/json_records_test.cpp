@@ -4,19 +4,11 @@
 // a peer that is down, goes away or stops reading never holds up the
 // decoder), and the targets' parsing.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
-#include <thread>
 
 #include "cli/program_run.h"
 #include "outputs/json/line_sink.h"

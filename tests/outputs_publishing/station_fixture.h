@@ -2,7 +2,6 @@
 // Ground stations for the KML and map tests: names from a names file (one
 // with XML's special characters), two stations in a stored system table.
 
-#include <cstdio>
 #include <fstream>
 #include <memory>
 

@@ -197,18 +197,12 @@ TEST_F(MainDialogTest, WorkerNotificationsWaitForTheWindowAndCloseReleasesThem) 
   EXPECT_FALSE(window.accumulatedText().starts_with("late"));
 }
 
-TEST_F(MainDialogTest, FirstRunWarnsThenAsksForTheSoundCardBeforeCapture) {
+// A first run warns, then asks for the sound card before capture.
+TEST_F(MainDialogTest, FirstRunAndMenuCommandsOpenTheirDialogsTheAboutBoxAndBothShowTheIcon) {
   const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>(), false);
   CMainDialog window(*app);
   const testing::DialogCloser closer;
   EXPECT_TRUE(window.StartUp().Ok());
-  EXPECT_EQ(closer.captions(), (std::vector<std::string>{"Critical Warning", "Sound Card Selection"}));
-}
-
-TEST_F(MainDialogTest, MenuCommandsOpenTheirDialogsTheSystemMenuTheAboutBoxAndBothShowTheIcon) {
-  const auto app = MakeApp(std::make_unique<testing::FakeCaptureDriver>());
-  CMainDialog window(*app);
-  const testing::DialogCloser closer;
   for (int command : {main_dialog::kDdeConfiguration, main_dialog::kLogfileConfiguration,
                       main_dialog::kTimeoutConfiguration, main_dialog::kSoundcardConfiguration,
                       main_dialog::kChannelConfiguration, main_dialog::kSpectrumConfiguration}) {
@@ -216,7 +210,8 @@ TEST_F(MainDialogTest, MenuCommandsOpenTheirDialogsTheSystemMenuTheAboutBoxAndBo
   }
   window.ShowAbout();
   EXPECT_EQ(closer.captions(),
-            (std::vector<std::string>{"DDE Configuration", "Logfile Configuration", "Timeouts", "Sound Card Selection",
+            (std::vector<std::string>{"Critical Warning", "Sound Card Selection", "DDE Configuration",
+                                      "Logfile Configuration", "Timeouts", "Sound Card Selection",
                                       "Channel Configuration", "Spectrum Channel Display", "About TALVIR"}));
   EXPECT_FALSE(window.statisticsWindow().isVisible());
   window.menuCommand(main_dialog::kShowFrameStatistics)->trigger();
