@@ -15,10 +15,18 @@ inline Complex Multiply(Complex a, Complex b) {
 
 }  // namespace
 
-Fft::Fft(std::size_t size) : size_(size), twiddles_(size / 2), bitReverse_(size) {
+Fft::Fft(std::size_t size) : size_(size), bitReverse_(size) {
   if (size < 2 || (size & (size - 1)) != 0) throw std::invalid_argument("FFT size must be a power of two");
-  for (std::size_t k = 0; k < size / 2; ++k) {
-    twiddles_[k] = std::polar(1.0, -2.0 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(size));
+  forwardTwiddles_.reserve(size - 1);
+  inverseTwiddles_.reserve(size - 1);
+  for (std::size_t half = 1; half < size; half *= 2) {
+    const std::size_t stride = size / (2 * half);
+    for (std::size_t k = 0; k < half; ++k) {
+      const Complex w =
+          std::polar(1.0, -2.0 * std::numbers::pi * static_cast<double>(k * stride) / static_cast<double>(size));
+      forwardTwiddles_.push_back(w);
+      inverseTwiddles_.push_back(std::conj(w));
+    }
   }
   int bits = 0;
   while ((std::size_t{1} << bits) < size) ++bits;
@@ -41,15 +49,16 @@ void Fft::Transform(std::span<Complex> data, bool inverse) const {
   for (std::size_t i = 0; i < size_; ++i) {
     if (i < bitReverse_[i]) std::swap(data[i], data[bitReverse_[i]]);
   }
-  for (std::size_t half = 1; half < size_; half *= 2) {
-    const std::size_t stride = size_ / (2 * half);
+  const Complex* w = inverse ? inverseTwiddles_.data() : forwardTwiddles_.data();
+  for (std::size_t half = 1; half < size_; w += half, half *= 2) {
     for (std::size_t start = 0; start < size_; start += 2 * half) {
+      Complex* low = data.data() + start;
+      Complex* high = low + half;
       for (std::size_t k = 0; k < half; ++k) {
-        const Complex w = inverse ? std::conj(twiddles_[k * stride]) : twiddles_[k * stride];
-        const Complex a = data[start + k];
-        const Complex b = Multiply(data[start + k + half], w);
-        data[start + k] = a + b;
-        data[start + k + half] = a - b;
+        const Complex a = low[k];
+        const Complex b = Multiply(high[k], w[k]);
+        low[k] = a + b;
+        high[k] = a - b;
       }
     }
   }

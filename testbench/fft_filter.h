@@ -25,7 +25,11 @@ class Fft {
   void Transform(std::span<Complex> data, bool inverse) const;
 
   std::size_t size_;
-  std::vector<Complex> twiddles_;  // e^(-j 2 pi k / N), k < N/2
+  // Each stage's twiddles side by side (stage of half-length h: e^(-j pi k / h),
+  // k < h), as the butterflies read them: a stride through one table of N/2
+  // made the transform several times slower.
+  std::vector<Complex> forwardTwiddles_;
+  std::vector<Complex> inverseTwiddles_;
   std::vector<std::size_t> bitReverse_;
 };
 
