@@ -53,7 +53,8 @@ sf_count_t EmptyDataChunk(const PatchedFile& file, uint32_t& actualSize) {
       actualSize = static_cast<uint32_t>(std::min<sf_count_t>(samples, UINT32_MAX - 1) & ~sf_count_t{1});
       return at + 4;
     }
-    at += 8 + size + (size & 1);
+    // In 64 bits: a size near 2^32 must not wrap the step to nothing.
+    at += 8 + static_cast<sf_count_t>(size) + (size & 1);
   }
   return -1;
 }
