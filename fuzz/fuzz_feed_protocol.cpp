@@ -72,7 +72,10 @@ void RunOverTcp(std::string_view bytes, std::string_view text) {
   const std::string service = feed.settings.Text(&talvir::SettingsRecord::acarsDdeService);
   const std::string topic = feed.settings.Text(&talvir::SettingsRecord::acarsDdeTopic);
   const std::string item = feed.settings.Text(&talvir::SettingsRecord::acarsDdeItem);
-  const auto connected = client.Command("CONNECT " + talvir::QuoteDdeName(service) + " " + talvir::QuoteDdeName(topic));
+  // Long enough for a starved server thread (fuzzers run at the lowest
+  // priority), short of libFuzzer's own time-out, which reports a real hang.
+  const auto connected = client.Command(
+      "CONNECT " + talvir::QuoteDdeName(service) + " " + talvir::QuoteDdeName(topic), std::chrono::seconds(20));
   talvir::fuzz::Require(connected == "OK");
   client.Send(bytes);
   // The server answers this line unless the bytes before it made it hang up.
