@@ -17,15 +17,12 @@ inline Complex Multiply(Complex a, Complex b) {
 
 Fft::Fft(std::size_t size) : size_(size), bitReverse_(size) {
   if (size < 2 || (size & (size - 1)) != 0) throw std::invalid_argument("FFT size must be a power of two");
-  forwardTwiddles_.reserve(size - 1);
-  inverseTwiddles_.reserve(size - 1);
+  twiddles_.reserve(size - 1);
   for (std::size_t half = 1; half < size; half *= 2) {
     const std::size_t stride = size / (2 * half);
     for (std::size_t k = 0; k < half; ++k) {
-      const Complex w =
-          std::polar(1.0, -2.0 * std::numbers::pi * static_cast<double>(k * stride) / static_cast<double>(size));
-      forwardTwiddles_.push_back(w);
-      inverseTwiddles_.push_back(std::conj(w));
+      twiddles_.push_back(
+          std::polar(1.0, -2.0 * std::numbers::pi * static_cast<double>(k * stride) / static_cast<double>(size)));
     }
   }
   int bits = 0;
@@ -49,14 +46,14 @@ void Fft::Transform(std::span<Complex> data, bool inverse) const {
   for (std::size_t i = 0; i < size_; ++i) {
     if (i < bitReverse_[i]) std::swap(data[i], data[bitReverse_[i]]);
   }
-  const Complex* w = inverse ? inverseTwiddles_.data() : forwardTwiddles_.data();
+  const Complex* w = twiddles_.data();
   for (std::size_t half = 1; half < size_; w += half, half *= 2) {
     for (std::size_t start = 0; start < size_; start += 2 * half) {
       Complex* low = data.data() + start;
       Complex* high = low + half;
       for (std::size_t k = 0; k < half; ++k) {
         const Complex a = low[k];
-        const Complex b = Multiply(high[k], w[k]);
+        const Complex b = Multiply(high[k], inverse ? std::conj(w[k]) : w[k]);
         low[k] = a + b;
         high[k] = a - b;
       }

@@ -28,8 +28,7 @@ class Fft {
   // Each stage's twiddles side by side (stage of half-length h: e^(-j pi k / h),
   // k < h), as the butterflies read them: a stride through one table of N/2
   // made the transform several times slower.
-  std::vector<Complex> forwardTwiddles_;
-  std::vector<Complex> inverseTwiddles_;
+  std::vector<Complex> twiddles_;
   std::vector<std::size_t> bitReverse_;
 };
 

@@ -26,11 +26,13 @@ class RecordingFrameReceiver : public HfdlFrameReceiver {
   std::vector<Frame> frames;
 };
 
-struct ModemHarness {
+// Receiver: what takes the frames (a RecordingFrameReceiver or one built on it).
+template <class Receiver = RecordingFrameReceiver>
+struct BasicModemHarness {
   // ui: where the modem's notifications go.
-  explicit ModemHarness(UiLink& ui = UiLink::None()) : modem(std::make_unique<HfdlModem>(receiver, ui)) {}
+  explicit BasicModemHarness(UiLink& ui = UiLink::None()) : modem(std::make_unique<HfdlModem>(receiver, ui)) {}
 
-  RecordingFrameReceiver receiver;
+  Receiver receiver;
   std::unique_ptr<HfdlModem> modem;
 
   // Feeds whole capture blocks; a partial last block is padded with silence.
@@ -46,6 +48,7 @@ struct ModemHarness {
   }
   void FeedSilence(double seconds) { Feed(std::vector<float>(static_cast<std::size_t>(seconds * kSampleRate), 0.0f)); }
 };
+using ModemHarness = BasicModemHarness<>;
 
 // Random frame content for a burst of rateCode, ending in zero bytes as a
 // real frame does (its padding flushes the code).

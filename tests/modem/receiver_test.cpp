@@ -176,7 +176,7 @@ TEST(FrameCounters, EachModeHasItsPairAndSquittersTheirOwn) {
   counters.CountFrame(1, 4, false);
   // All frames and errors, squitters' pair, code 6's pair (slot 4), code 1's.
   FrameCounters::Values expected{};
-  for (const auto [index, count] : {std::pair{0, 4}, {1, 2}, {18, 2}, {19, 1}, {2, 1}, {16, 1}, {17, 1}})
+  for (const auto& [index, count] : {std::pair{0, 4}, {1, 2}, {18, 2}, {19, 1}, {2, 1}, {16, 1}, {17, 1}})
     expected[static_cast<std::size_t>(index)] = count;
   EXPECT_EQ(counters.Snapshot(), expected);
   const std::vector<int> pairs = {14, 16, 10, 12, 6, 8, 2, 4};

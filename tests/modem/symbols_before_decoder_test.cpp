@@ -58,15 +58,11 @@ TEST(SymbolsBeforeDecoder, RawErrorsOfRecordedBurstsAreNoiseNotATableSlip) {
   if (!std::filesystem::exists(TALVIR_RECORDINGS_DIR)) GTEST_SKIP() << "no recordings folder";
   for (const char* name : {"hfdl-squitter-gs3.wav", "hfdl-downlink-uplink-gs3.wav"}) {
     SCOPED_TRACE(name);
-    RawBitCounter counter;
-    HfdlModem modem(counter);
-    counter.modem = &modem;
-    const auto wav = testbench::ReadWavFile(std::filesystem::path(TALVIR_RECORDINGS_DIR) / name);
-    auto audio = wav.samples.at(0);
-    audio.resize((audio.size() / kBlockFrames + 4 * kSampleRate / kBlockFrames) * kBlockFrames, 0.0f);
-    for (std::size_t at = 0; at < audio.size(); at += kBlockFrames) {
-      modem.ModemFeedSamples(std::span(audio).subspan(at, kBlockFrames));
-    }
+    testing::BasicModemHarness<RawBitCounter> harness;
+    RawBitCounter& counter = harness.receiver;
+    counter.modem = harness.modem.get();
+    harness.Feed(testbench::ReadWavFile(std::filesystem::path(TALVIR_RECORDINGS_DIR) / name).samples.at(0));
+    harness.FeedSilence(4.0);  // let the last burst finish
     ASSERT_FALSE(counter.bursts.empty());
     for (const auto& burst : counter.bursts) {
       // Noise spreads the errors; a wrong table entry makes one position wrong
