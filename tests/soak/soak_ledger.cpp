@@ -1,5 +1,6 @@
 #include "soak_ledger.h"
 
+#include <algorithm>
 #include <variant>
 
 namespace talvir::soak {
@@ -8,8 +9,23 @@ constexpr std::size_t kFalseReportsKept = 10;
 
 void SoakLedger::Sent(const std::vector<SentItem>& items) {
   std::lock_guard lock(lock_);
+  if (liveSegments_.size() == kLiveSegments) {
+    // System-table packets go out again every 16 segments under the same key.
+    for (const Key& key : liveSegments_.front()) {
+      const auto found = entries_.find(key);
+      Entry& entry = found->second;
+      if (--entry.sent == 0) {
+        entries_.erase(found);
+      } else {
+        entry.decoded = std::min(entry.decoded, entry.sent);
+      }
+    }
+    liveSegments_.pop_front();
+  }
+  std::vector<Key>& keys = liveSegments_.emplace_back();
   for (const SentItem& item : items) {
-    Entry& entry = entries_[{item.kind, item.key}];
+    keys.emplace_back(item.kind, item.key);
+    Entry& entry = entries_[keys.back()];
     entry.item = item;
     ++entry.sent;
     Tally& tally = TallyOf(item.kind);
@@ -28,6 +44,11 @@ void SoakLedger::Decoded(SentKind kind, uint64_t key, const std::string& what) {
   ++tally.decoded;
   tally.strongDecoded += entry.item.strong;
   if (kind != SentKind::kVhfAcars) ++totals_.decodedByRate[static_cast<std::size_t>(entry.item.rateCode)];
+  if (kind == SentKind::kHfdlAcars || kind == SentKind::kVhfAcars) {
+    std::vector<bool>& decoded = kind == SentKind::kHfdlAcars ? decodedHfdlAcars_ : decodedVhfAcars_;
+    if (decoded.size() <= key) decoded.resize(key + 1);
+    decoded[key] = true;
+  }
 }
 
 void SoakLedger::False(const std::string& what) {
@@ -100,9 +121,10 @@ SoakTotals SoakLedger::Totals() const {
 std::vector<std::string> SoakLedger::DecodedTokens() const {
   std::lock_guard lock(lock_);
   std::vector<std::string> tokens;
-  for (const auto& [key, entry] : entries_) {
-    if (entry.decoded > 0 && (key.first == SentKind::kHfdlAcars || key.first == SentKind::kVhfAcars))
-      tokens.push_back(SerialToken(key.first, key.second));
+  for (const auto& [kind, decoded] : {std::pair{SentKind::kHfdlAcars, &decodedHfdlAcars_},
+                                      std::pair{SentKind::kVhfAcars, &decodedVhfAcars_}}) {
+    for (std::size_t serial = 0; serial < decoded->size(); ++serial)
+      if ((*decoded)[serial]) tokens.push_back(SerialToken(kind, serial));
   }
   return tokens;
 }

@@ -6,8 +6,15 @@
 //
 // The source thread writes what is sent, the worker what is decoded, the
 // main thread reads the totals: one lock over all of it.
+//
+// The books stay the same size over a day: what was sent is kept for
+// kLiveSegments segments only (a record of anything older is false, as no
+// burst comes out of the pipeline that late), and the ACARS serials decoded
+// are kept as one bit each. Otherwise the soak's own books would read as
+// growth of the receiver's memory.
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
@@ -52,6 +59,8 @@ class SoakLedger final : public RecordSink {
   std::vector<std::string> DecodedTokens() const;
 
  private:
+  static constexpr std::size_t kLiveSegments = 32;  // 17 minutes of audio
+  using Key = std::pair<SentKind, uint64_t>;
   struct Entry {
     SentItem item;
     int sent = 0;
@@ -63,7 +72,10 @@ class SoakLedger final : public RecordSink {
   void JudgePendingMpdu();
 
   mutable std::mutex lock_;
-  std::map<std::pair<SentKind, uint64_t>, Entry> entries_;
+  std::map<Key, Entry> entries_;
+  std::deque<std::vector<Key>> liveSegments_;  // the keys each live segment sent
+  std::vector<bool> decodedHfdlAcars_;         // by serial
+  std::vector<bool> decodedVhfAcars_;
   SoakTotals totals_;
   bool mpduPending_ = false;  // header decoded, nothing sent matched in it yet
   std::string mpduDescription_;
