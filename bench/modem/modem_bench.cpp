@@ -41,6 +41,7 @@
 #include "testbench/carrier_interferer.h"
 #include "testbench/hf_channel.h"
 #include "testbench/hfdl_modulator.h"
+#include "testbench/watterson_fading.h"
 
 namespace talvir {
 namespace {
@@ -364,8 +365,12 @@ void Diagnose(int bursts) {
 
 // The same frame through an ideal coherent receiver: the burst's data
 // symbols in complex white noise at the SNR, likelihoods from the true noise,
-// the modem's deinterleaver and decoder. What the code alone allows.
-bool IdealDecode(const std::vector<uint8_t>& frame, int code, double snrDb, uint32_t seed) {
+// the modem's deinterleaver and decoder. What the code alone allows. Under
+// fading, the matched-filter bound: each symbol carries the energy of both
+// paths of a Watterson channel of the preset (its own realisation), known
+// exactly, with no intersymbol interference.
+bool IdealDecode(const std::vector<uint8_t>& frame, int code, double snrDb, uint32_t seed,
+                 testbench::FadingPreset fading = testbench::FadingPreset::kNone) {
   const double esN0 = std::pow(10.0, snrDb / 10.0) * 3000.0 / hfdl::kSymbolRate;
   const auto symbols = testbench::MapDataSymbols(testbench::Interleave(testbench::CodedBurstBits(frame, code), code), code);
   std::mt19937 random(seed);
@@ -373,11 +378,23 @@ bool IdealDecode(const std::vector<uint8_t>& frame, int code, double snrDb, uint
   auto soft = std::make_unique<Deinterleaver>();
   soft->SetMode(code);
   const SoftSlicer slicer = SlicerFor(code);
-  const SymbolScale scale{1.0f, static_cast<float>(1.0 / esN0)};
+  std::optional<testbench::WattersonTaps> taps;
+  if (fading != testbench::FadingPreset::kNone)
+    taps.emplace(testbench::ProfileOf(fading).dopplerSpreadHz, hfdl::kSymbolRate, seed + 99);
+  int t = 0;
   for (std::size_t i = 0; i < symbols.size(); ++i) {
+    float gain = 1.0f;
+    if (taps) {
+      const int data = static_cast<int>(i);
+      const int at = hfdl::kFirstDataSymbol + data / hfdl::kDataSymbols * hfdl::kBlockSymbols + data % hfdl::kDataSymbols;
+      std::array<std::complex<double>, 2> g{};
+      for (; t <= at; ++t) g = taps->Next();
+      gain = static_cast<float>(std::sqrt(std::norm(g[0]) + std::norm(g[1])));
+    }
+    const SymbolScale scale{gain, static_cast<float>(1.0 / esN0)};
     // Descrambled, as the equaliser hands them on.
     const float sign = hfdl::BpskSign(hfdl::ScramblerBit(static_cast<int>(i % hfdl::kScramblerLength)));
-    slicer(sign * (symbols[i] + Complex{gauss(random), gauss(random)}), scale, *soft);
+    slicer(sign * (gain * symbols[i] + Complex{gauss(random), gauss(random)}), scale, *soft);
   }
   auto viterbi = std::make_unique<ViterbiDecoder>();
   std::vector<uint8_t> bits(static_cast<std::size_t>(hfdl::kMaxViterbiSteps));
@@ -417,7 +434,7 @@ void LossBreakdown(const SweepOptions& sweep) {
           const auto seed = static_cast<uint32_t>(1000 * b + 7 * code + 1);
           const Trial t = RunBurst(code, snr, ch, seed);
           std::mt19937 random(seed);
-          ideal += IdealDecode(RandomFrame(code, random), code, snr, seed + 17);
+          ideal += IdealDecode(RandomFrame(code, random), code, snr, seed + 17, ch.fading);
           detected += t.detected;
           ok += t.correct;
           sum.rawErrors += t.rawErrors;
