@@ -33,6 +33,7 @@ constexpr double kStrongDecodedShare = 0.99;
 struct MemorySample {
   double audioHours = 0;
   long residentKiB = 0;
+  long heapKiB = 0;  // allocated and not freed: tells a kept object from a fragmented heap
 };
 
 struct Check {
@@ -51,6 +52,11 @@ long ResidentKiB() {
     if (line.starts_with("VmRSS:")) return std::strtol(line.c_str() + 6, nullptr, 10);
   }
   return 0;
+}
+
+long HeapInUseKiB() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<long>((info.uordblks + info.hblkhd) / 1024);
 }
 
 // Every line of a log ends in CR LF, the last one too: nothing torn.
@@ -122,13 +128,13 @@ class SoakSource final : public FrameReader {
   bool NextSegment() {
     if (next_ >= segments_) return false;
     if (next_ % static_cast<uint64_t>(options_.sampleEverySegments) == 0) {
-      samples.push_back({static_cast<double>(next_ * kSegmentSeconds) / 3600.0, ResidentKiB()});
+      samples.push_back({static_cast<double>(next_ * kSegmentSeconds) / 3600.0, ResidentKiB(), HeapInUseKiB()});
       const SoakTotals totals = ledger_.Totals();
       std::fprintf(stderr,
-                   "soak: %.2f h of %.2f h, resident %.1f MiB; HFDL sent %" PRIu64 " decoded %" PRIu64
+                   "soak: %.2f h of %.2f h, resident %.1f MiB, heap %.1f MiB; HFDL sent %" PRIu64 " decoded %" PRIu64
                    ", VHF sent %" PRIu64 " decoded %" PRIu64 ", false %" PRIu64 "\n",
                    samples.back().audioHours, static_cast<double>(segments_ * kSegmentSeconds) / 3600.0,
-                   samples.back().residentKiB / 1024.0, totals.hfdl.sent, totals.hfdl.decoded, totals.vhf.sent,
+                   samples.back().residentKiB / 1024.0, samples.back().heapKiB / 1024.0, totals.hfdl.sent, totals.hfdl.decoded, totals.vhf.sent,
                    totals.vhf.decoded, totals.falseFrames);
     }
     const Segment segment = PlanSegment(options_.seed, next_++);
@@ -281,16 +287,16 @@ int SoakSession::Finish(Application& app, const char* pipeline) {
               totals.falseFrames);
   for (std::size_t r = 0; r < totals.sentByRate.size(); ++r)
     std::printf(" %zu: %" PRIu64 "/%" PRIu64, r, totals.sentByRate[r], totals.decodedByRate[r]);
-  std::printf("\nVHF messages sent %" PRIu64 ", decoded %" PRIu64 " (%s)\nresident memory (MiB):", totals.vhf.sent,
+  std::printf("\nVHF messages sent %" PRIu64 ", decoded %" PRIu64 " (%s)\nresident memory, heap in use in brackets (MiB):", totals.vhf.sent,
               totals.vhf.decoded, Percent(totals.vhf.decoded, totals.vhf.sent).c_str());
   // The start, then the first sample of each hour.
   int shownHour = -1;
   for (const MemorySample& sample : samples) {
     if (static_cast<int>(sample.audioHours) == shownHour) continue;
     shownHour = static_cast<int>(sample.audioHours);
-    std::printf(" %.2f h %.1f;", sample.audioHours, sample.residentKiB / 1024.0);
+    std::printf(" %.2f h %.1f (%.1f);", sample.audioHours, sample.residentKiB / 1024.0, sample.heapKiB / 1024.0);
   }
-  std::printf(" end %.1f\n", endKiB / 1024.0);
+  std::printf(" end %.1f (%.1f)\n", endKiB / 1024.0, HeapInUseKiB() / 1024.0);
   for (const std::string& report : totals.falseReports) std::printf("false frame: %s\n", report.c_str());
   bool allHeld = true;
   for (const Check& check : checks) {
