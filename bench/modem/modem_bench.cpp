@@ -23,15 +23,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
-#include <numbers>
-#include <utility>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <numbers>
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/decoder_links.h"
@@ -240,7 +240,7 @@ double NoiseGoalDb(int code) {
 
 struct SweepOptions {
   int bursts = 50;
-  double step = 1.0;  // dB: the goals lie 1 dB apart
+  double step = 1.0;                                  // dB: the goals lie 1 dB apart
   std::vector<int> codes = {6, 7, 4, 5, 2, 3, 0, 1};  // 300 to 1800 bps, each interleaver
   std::vector<std::string> channels;  // empty: all
   std::vector<double> snrs;           // empty: each channel's range
@@ -388,7 +388,8 @@ bool IdealDecode(const std::vector<uint8_t>& frame, int code, double snrDb, uint
     float gain = 1.0f;
     if (taps) {
       const int data = static_cast<int>(i);
-      const int at = hfdl::kFirstDataSymbol + data / hfdl::kDataSymbols * hfdl::kBlockSymbols + data % hfdl::kDataSymbols;
+      const int at =
+          hfdl::kFirstDataSymbol + data / hfdl::kDataSymbols * hfdl::kBlockSymbols + data % hfdl::kDataSymbols;
       std::array<std::complex<double>, 2> g{};
       for (; t <= at; ++t) g = taps->Next();
       gain = static_cast<float>(std::sqrt(std::norm(g[0]) + std::norm(g[1])));

@@ -121,8 +121,8 @@ SoakTotals SoakLedger::Totals() const {
 std::vector<std::string> SoakLedger::DecodedTokens() const {
   std::lock_guard lock(lock_);
   std::vector<std::string> tokens;
-  for (const auto& [kind, decoded] : {std::pair{SentKind::kHfdlAcars, &decodedHfdlAcars_},
-                                      std::pair{SentKind::kVhfAcars, &decodedVhfAcars_}}) {
+  for (const auto& [kind, decoded] :
+       {std::pair{SentKind::kHfdlAcars, &decodedHfdlAcars_}, std::pair{SentKind::kVhfAcars, &decodedVhfAcars_}}) {
     for (std::size_t serial = 0; serial < decoded->size(); ++serial)
       if ((*decoded)[serial]) tokens.push_back(SerialToken(kind, serial));
   }

@@ -134,8 +134,8 @@ class SoakSource final : public FrameReader {
                    "soak: %.2f h of %.2f h, resident %.1f MiB, heap %.1f MiB; HFDL sent %" PRIu64 " decoded %" PRIu64
                    ", VHF sent %" PRIu64 " decoded %" PRIu64 ", false %" PRIu64 "\n",
                    samples.back().audioHours, static_cast<double>(segments_ * kSegmentSeconds) / 3600.0,
-                   samples.back().residentKiB / 1024.0, samples.back().heapKiB / 1024.0, totals.hfdl.sent, totals.hfdl.decoded, totals.vhf.sent,
-                   totals.vhf.decoded, totals.falseFrames);
+                   samples.back().residentKiB / 1024.0, samples.back().heapKiB / 1024.0, totals.hfdl.sent,
+                   totals.hfdl.decoded, totals.vhf.sent, totals.vhf.decoded, totals.falseFrames);
     }
     const Segment segment = PlanSegment(options_.seed, next_++);
     ++byCondition[static_cast<std::size_t>(segment.condition)];
@@ -287,8 +287,9 @@ int SoakSession::Finish(Application& app, const char* pipeline) {
               totals.falseFrames);
   for (std::size_t r = 0; r < totals.sentByRate.size(); ++r)
     std::printf(" %zu: %" PRIu64 "/%" PRIu64, r, totals.sentByRate[r], totals.decodedByRate[r]);
-  std::printf("\nVHF messages sent %" PRIu64 ", decoded %" PRIu64 " (%s)\nresident memory, heap in use in brackets (MiB):", totals.vhf.sent,
-              totals.vhf.decoded, Percent(totals.vhf.decoded, totals.vhf.sent).c_str());
+  std::printf("\nVHF messages sent %" PRIu64 ", decoded %" PRIu64
+              " (%s)\nresident memory, heap in use in brackets (MiB):",
+              totals.vhf.sent, totals.vhf.decoded, Percent(totals.vhf.decoded, totals.vhf.sent).c_str());
   // The start, then the first sample of each hour.
   int shownHour = -1;
   for (const MemorySample& sample : samples) {
