@@ -1,6 +1,8 @@
 // talvir-signalgen: writes the audio a receiver would hear, HFDL on the left
 // channel and VHF ACARS on the right, from a scenario file or the demo.
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <complex>
 #include <cstdint>
@@ -83,6 +85,18 @@ int BadInput(const std::string& message) {
   return kExitBadInput;
 }
 
+// A raw file under a sound file's name would be refused by every player and
+// by the receiver's sound-file input.
+bool NamesASoundFile(const std::string& name) {
+  std::string extension = std::filesystem::path(name).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (const char* sound : {".wav", ".flac", ".w64", ".rf64", ".aif", ".aiff", ".caf", ".ogg"}) {
+    if (extension == sound) return true;
+  }
+  return false;
+}
+
 // Returns an error text, or nothing when the arguments are usable.
 std::optional<std::string> Parse(int argc, char** argv, Arguments& args) {
   for (int i = 1; i < argc; ++i) {
@@ -124,6 +138,9 @@ std::optional<std::string> Parse(int argc, char** argv, Arguments& args) {
   if ((args.demo ? 1 : 0) + (args.airbandDemo ? 1 : 0) + (args.hfdlBandDemo ? 1 : 0) + (args.scenario ? 1 : 0) != 1)
     return "give one of --demo, --airband-demo, --hfdl-band-demo or --scenario FILE (see --help)";
   if (!args.output) return "--output FILE is missing (see --help)";
+  if ((args.airbandDemo || args.hfdlBandDemo) && NamesASoundFile(*args.output))
+    return "the I/Q demos write raw cs16 samples, not a sound file: name the output .cs16, not \"" + *args.output +
+           "\"";
   return std::nullopt;
 }
 

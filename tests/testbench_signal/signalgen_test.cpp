@@ -49,7 +49,7 @@ TEST(Signalgen, UsageErrorsAndHelp) {
   testing::TempDir dir;
   for (const char* arguments :
        {"", "--demo", "--demo --scenario x.json --output y.wav", "--output y.wav", "--demo --output y.wav --seed abc",
-        "--demo --output y.wav --loud", "--demo --output"}) {
+        "--demo --output y.wav --loud", "--demo --output", "--hfdl-band-demo --output band.WAV"}) {
     const ToolRun run = Signalgen(dir, arguments);
     EXPECT_EQ(run.status, 2) << arguments;
     EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << arguments << ": " << run.errors;
