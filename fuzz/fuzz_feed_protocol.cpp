@@ -81,8 +81,7 @@ void RunOverTcp(std::string_view bytes, std::string_view text) {
       "CONNECT " + talvir::QuoteDdeName(service) + " " + talvir::QuoteDdeName(topic), std::chrono::seconds(20));
   if (connected != "OK") {
     // Rare and not reproduced on replay: say which way it failed.
-    const auto waited =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked);
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked);
     std::fprintf(stderr, "CONNECT got %s after %lld ms; the server %s the connection\n",
                  connected ? ("\"" + *connected + "\"").c_str() : "no answer", static_cast<long long>(waited.count()),
                  client.Ended() ? "closed" : "kept");
