@@ -74,13 +74,15 @@ void RunOverTcp(std::string_view bytes, std::string_view text) {
   const std::string service = feed.settings.Text(&talvir::SettingsRecord::acarsDdeService);
   const std::string topic = feed.settings.Text(&talvir::SettingsRecord::acarsDdeTopic);
   const std::string item = feed.settings.Text(&talvir::SettingsRecord::acarsDdeItem);
-  // Long enough for a starved server thread (fuzzers run at the lowest
-  // priority), short of libFuzzer's own time-out, which reports a real hang.
+  // At the lowest priority on a busy machine each hand-over between this
+  // thread and the server's can wait a second or more for the processor, so
+  // the answer is awaited past libFuzzer's own time-out: a server that never
+  // answers is reported as the hang it is, a slow one not as a broken reply.
   const auto asked = std::chrono::steady_clock::now();
   const auto connected = client.Command(
-      "CONNECT " + talvir::QuoteDdeName(service) + " " + talvir::QuoteDdeName(topic), std::chrono::seconds(20));
+      "CONNECT " + talvir::QuoteDdeName(service) + " " + talvir::QuoteDdeName(topic), std::chrono::minutes(2));
   if (connected != "OK") {
-    // Rare and not reproduced on replay: say which way it failed.
+    // Say which way it failed: an answer other than OK, or a hang-up.
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked);
     std::fprintf(stderr, "CONNECT got %s after %lld ms; the server %s the connection\n",
                  connected ? ("\"" + *connected + "\"").c_str() : "no answer", static_cast<long long>(waited.count()),
