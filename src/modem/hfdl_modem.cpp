@@ -260,9 +260,11 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
     kept.smoothedSnr[e] = smoothed;
     if (smoothed > kept.smoothedSnr[shown]) shown = e;
   }
-  followingFits_[static_cast<std::size_t>(block)] = equalisers_[kFollowing].LastProbeFits();
+  following_.Fits(block) = equalisers_[kFollowing].LastProbeFits();
   // The first block's outputs belong to no data block.
   if (blockCounter_ > 0) {
+    following_.Data(block) = kept.outputs[kFollowing];
+    following_.SetScale(block, kept.scales[kFollowing]);
     const auto& rate = hfdl::Rate(GetRateCode());
     if (rate.modulation != hfdl::Modulation::k8psk)
       for (const Complex z : kept.outputs[shown]) ring_.Push(z);
@@ -274,7 +276,8 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
 
 // The following equaliser's two directions blended, or the steady one unless
 // the blend's probes have lately shown a clearly cleaner signal.
-void HfdlModem::SliceBlock(int block, int blocks, float& smoothedSnr) {
+void HfdlModem::SliceBlock(int block, int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward,
+                           float& smoothedSnr) {
   const ForwardBlock& kept = forward_[static_cast<std::size_t>(block)];
   const DirectionBlend& blend = blends_[static_cast<std::size_t>(block)];
   smoothedSnr = block <= 1 ? blend.scale.Snr() : kSnrMemory * smoothedSnr + (1.0f - kSnrMemory) * blend.scale.Snr();
@@ -288,33 +291,67 @@ void HfdlModem::SliceBlock(int block, int blocks, float& smoothedSnr) {
     return;
   }
   const SymbolScale scale = around(blendScales_);
-  const auto& forward = kept.outputs[kFollowing];
-  const auto& backward = backward_.Data(block);
-  for (std::size_t j = 0; j < forward.size(); ++j)
-    slicer_(blend.forward * forward[j] + blend.backward * backward[j], scale, deinterleaver_);
+  const auto& ahead = forward.Data(block);
+  const auto& behind = backward.Data(block);
+  for (std::size_t j = 0; j < ahead.size(); ++j) slicer_(blend.forward * ahead[j] + blend.backward * behind[j], scale, deinterleaver_);
 }
 
-void HfdlModem::ModemCompleteFrame() {
-  const int blocks = std::clamp(blockCounter_ - 1, 0, hfdl::kMaxDataBlocks);
-  backward_.Run(blocks, equalisers_[kFollowing].weights());
+void HfdlModem::SliceBurst(int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward) {
   for (int k = 1; k <= blocks; ++k) {
     const auto at = static_cast<std::size_t>(k);
-    blends_[at] = BlendDirections(forward_[at].scales[kFollowing], backward_.Scale(k),
-                                  std::span<const RlsEqualiser::ProbeFits, 2>(followingFits_.data() + k - 1, 2),
-                                  backward_.FitsAround(k));
+    blends_[at] = BlendDirections(forward.Scale(k), backward.Scale(k), forward.FitsAround(k), backward.FitsAround(k));
     blendScales_[at - 1] = blends_[at].scale;
     steadyScales_[at - 1] = forward_[at].scales[kSteady];
   }
   deinterleaver_.Rewind();
   float smoothedSnr = 0.0f;
-  for (int k = 1; k <= blocks; ++k) SliceBlock(k, blocks, smoothedSnr);
+  for (int k = 1; k <= blocks; ++k) SliceBlock(k, blocks, forward, backward, smoothedSnr);
+}
+
+// The canceller's outputs beat both equalisers' wherever the decisions are
+// right, in noise as in fading, so they are taken throughout.
+void HfdlModem::SliceDecided(int blocks) {
+  const EqualisedBurst& heard = canceller_.Result();
+  for (int k = 1; k <= blocks; ++k) decidedScales_[static_cast<std::size_t>(k - 1)] = heard.Scale(k);
+  const auto scales = std::span<const SymbolScale>(decidedScales_.data(), static_cast<std::size_t>(blocks));
+  deinterleaver_.Rewind();
+  for (int k = 1; k <= blocks; ++k) {
+    const SymbolScale scale = MeanScale(scales, k - 1, kScaleSpan);
+    for (const Complex z : heard.Data(k)) slicer_(z, scale, deinterleaver_);
+  }
+}
+
+int HfdlModem::DecodeInto(std::span<uint8_t, hfdl::kMaxFrameBytes> frame) {
+  const int steps = DecodeBurst(deinterleaver_, viterbi_, bits_);
+  return PackBitsLsbFirst(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(steps)), frame);
+}
+
+int HfdlModem::DecodeAgain(int blocks) {
+  for (int pass = 0; pass < kDecidedPasses; ++pass) {
+    encoder_.Encode(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(hfdl::Rate(GetRateCode()).viterbiSteps)),
+                    GetRateCode());
+    canceller_.Run(backward_.Samples(), blocks, encoder_.Symbols());
+    SliceDecided(blocks);
+    const int bytes = DecodeInto(retry_);
+    const auto frame = std::span<const uint8_t>(retry_.data(), static_cast<std::size_t>(bytes));
+    if (receiver_.FrameIntact(frame)) {
+      std::copy(frame.begin(), frame.end(), frame_.begin());
+      return bytes;
+    }
+  }
+  return 0;
+}
+
+void HfdlModem::ModemCompleteFrame() {
+  const int blocks = std::clamp(blockCounter_ - 1, 0, hfdl::kMaxDataBlocks);
+  backward_.Run(blocks, equalisers_[kFollowing].weights());
+  SliceBurst(blocks, following_, backward_.Result());
+  int bytes = DecodeInto(frame_);
+  if (!receiver_.FrameIntact(std::span<const uint8_t>(frame_.data(), static_cast<std::size_t>(bytes))))
+    bytes = std::max(DecodeAgain(blocks), bytes);
 
   const int code = GetRateCode();
-  const int steps = DecodeBurst(deinterleaver_, viterbi_, bits_);
-  const int bytes = PackBitsLsbFirst(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(steps)), frame_);
-
-  const BurstInfo burst{code,
-                        DetectedSlotIndex(),
+  const BurstInfo burst{code,                        DetectedSlotIndex(),
                         GetCurrentSlot(),
                         burstReport_,
                         burstQuality_.frequencyErrorHz,
