@@ -70,23 +70,21 @@ void DecidedCanceller::Run(std::span<const Complex> samples, int dataBlocks, std
   lastProbe_ = kSymbols * (n + 1) + kProbes - 1;
   // The samples hear the last symbols up to kSpan - kBefore symbols on.
   const int last = std::min(lastProbe_ + kSpan - kBefore, kMaxSymbols - 1);
-  core_.Reset(kSpan, kInflation);
-  for (auto& w : weights_) w.fill({});
-  for (int q = 0; q <= last; ++q) Track(q, forward_[static_cast<std::size_t>(q)]);
-
-  core_.Reset(kSpan, kInflation);
-  for (auto& w : weights_) w.fill({});
+  // Each direction's estimate lags the channel its own way; their shares
+  // add, so the lags cancel.
   std::fill(gathered_.begin(), gathered_.begin() + last + 1, Complex{});
   std::fill(energy_.begin(), energy_.begin() + last + 1, 0.0f);
-  Taps backward{};
+  Taps h{};
+  core_.Reset(kSpan, kInflation);
+  for (auto& w : weights_) w.fill({});
+  for (int q = 0; q <= last; ++q) {
+    Track(q, h);
+    Gather(q, h);
+  }
+  core_.Reset(kSpan, kInflation);
+  for (auto& w : weights_) w.fill({});
   for (int q = last; q >= 0; --q) {
-    Track(q, backward);
-    Taps& h = forward_[static_cast<std::size_t>(q)];
-    for (int p = 0; p < kPhases; ++p)
-      for (int k = 0; k < kSpan; ++k) {
-        auto& c = h[static_cast<std::size_t>(p)][static_cast<std::size_t>(k)];
-        c = 0.5f * (c + backward[static_cast<std::size_t>(p)][static_cast<std::size_t>(k)]);
-      }
+    Track(q, h);
     Gather(q, h);
   }
 

@@ -4,9 +4,9 @@
 // it decided are still right, and the interleaver has spread the wrong ones
 // thinly over the burst. With every symbol known, the channel's response
 // can be followed at every symbol (least squares, forwards and backwards in
-// time, the two averaged so neither lags), each symbol's neighbours
-// subtracted from the samples, and what is left of the symbol gathered
-// over all its paths by its own response. A linear equaliser pays for the
+// time), each symbol's neighbours subtracted from the samples, and what is
+// left of the symbol gathered over all its paths by its own response, as
+// each direction estimates it. A linear equaliser pays for the
 // notches of two close paths with noise; this receiver does not.
 
 #include <array>
@@ -54,7 +54,6 @@ class DecidedCanceller {
   UdRlsCore core_;
   Taps weights_{};
   std::array<Complex, kSpan> x_{};
-  std::array<Taps, kMaxSymbols> forward_{};
   std::array<Complex, kMaxSymbols> gathered_{};
   std::array<float, kMaxSymbols> energy_{};
   EqualisedBurst result_;
