@@ -20,7 +20,9 @@ class BurstEncoder {
   // bits: one decoded bit a Viterbi step, as many as the rate code has.
   void Encode(std::span<const uint8_t> bits, int rateCode);
   // The burst's data symbols in time order, scrambled as sent.
-  std::span<const Complex> Symbols() const { return std::span<const Complex>(symbols_.data(), static_cast<std::size_t>(count_)); }
+  std::span<const Complex> Symbols() const {
+    return std::span<const Complex>(symbols_.data(), static_cast<std::size_t>(count_));
+  }
 
  private:
   // Coded bits in the decoder's read order.

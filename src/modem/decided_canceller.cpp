@@ -7,21 +7,17 @@
 
 namespace talvir {
 
-namespace {
-
-constexpr int kProbes = hfdl::kProbeSymbols;
-constexpr int kData = hfdl::kDataSymbols;
+using hfdl::kDataSymbols;
+using hfdl::kProbeSymbols;
 constexpr int kSymbols = hfdl::kBlockSymbols;
-constexpr int kSps = hfdl::kSamplesPerSymbol;
-
-}  // namespace
 
 Complex DecidedCanceller::Known(int q) const {
   if (q > lastProbe_) return {};
   // The history block and probe group 0 lie in the preamble's probe copies.
   const int i = ((q % kSymbols) + kSymbols) % kSymbols;
-  if (q < kSymbols || i < kProbes) return known::kProbeRepetition[static_cast<std::size_t>(((q % kProbes) + kProbes) % kProbes)];
-  const auto index = static_cast<std::size_t>(kData * (q / kSymbols - 1) + i - kProbes);
+  if (q < kSymbols || i < kProbeSymbols)
+    return known::kProbeRepetition[static_cast<std::size_t>(((q % kProbeSymbols) + kProbeSymbols) % kProbeSymbols)];
+  const auto index = static_cast<std::size_t>(kDataSymbols * (q / kSymbols - 1) + i - kProbeSymbols);
   return index < symbols_.size() ? symbols_[index] : Complex{};
 }
 
@@ -41,7 +37,7 @@ void DecidedCanceller::Track(int q, Taps& before) {
     auto& w = weights_[static_cast<std::size_t>(p)];
     Complex y{};
     for (int k = 0; k < kSpan; ++k) y += Mul(w[static_cast<std::size_t>(k)], x_[static_cast<std::size_t>(k)]);
-    core_.UpdateWeights(w, Sample(kSps * q + p) - y);
+    core_.UpdateWeights(w, Sample(kPhases * q + p) - y);
   }
 }
 
@@ -52,7 +48,7 @@ void DecidedCanceller::Gather(int q, const Taps& h) {
     const auto& w = h[static_cast<std::size_t>(p)];
     Complex y{};
     for (int k = 0; k < kSpan; ++k) y += Mul(w[static_cast<std::size_t>(k)], x_[static_cast<std::size_t>(k)]);
-    const Complex residual = Sample(kSps * q + p) - y;
+    const Complex residual = Sample(kPhases * q + p) - y;
     for (int k = 0; k < kSpan; ++k) {
       const int m = q - kBefore + k;
       if (m < 0 || m >= kMaxSymbols) continue;
@@ -64,10 +60,11 @@ void DecidedCanceller::Gather(int q, const Taps& h) {
 }
 
 void DecidedCanceller::Run(std::span<const Complex> samples, int dataBlocks, std::span<const Complex> symbols) {
-  const int n = std::clamp(std::min(dataBlocks, static_cast<int>(symbols.size()) / kData), 0, EqualisedBurst::kMaxDataBlocks);
+  const int n =
+      std::clamp(std::min(dataBlocks, static_cast<int>(symbols.size()) / kDataSymbols), 0, EqualisedBurst::kMaxDataBlocks);
   samples_ = samples;
   symbols_ = symbols;
-  lastProbe_ = kSymbols * (n + 1) + kProbes - 1;
+  lastProbe_ = kSymbols * (n + 1) + kProbeSymbols - 1;
   // The samples hear the last symbols up to kSpan - kBefore symbols on.
   const int last = std::min(lastProbe_ + kSpan - kBefore, kMaxSymbols - 1);
   // Each direction's estimate lags the channel its own way; their shares
@@ -94,19 +91,21 @@ void DecidedCanceller::Run(std::span<const Complex> samples, int dataBlocks, std
     return e > 0.0f ? RlsEqualiser::kTargetScale * gathered_[static_cast<std::size_t>(m)] / e : Complex{};
   };
   for (int g = 0; g <= n; ++g)
-    for (int i = 0; i < kProbes; ++i) {
+    for (int i = 0; i < kProbeSymbols; ++i) {
       const int m = kSymbols * (g + 1) + i;
       result_.Fits(g)[static_cast<std::size_t>(i)] = output(m) * known::kProbeRepetition[static_cast<std::size_t>(i)];
     }
   for (int k = 1; k <= n; ++k) {
-    for (int j = 0; j < kData; ++j) {
-      const int index = kData * (k - 1) + j;
+    for (int j = 0; j < kDataSymbols; ++j) {
+      const int index = kDataSymbols * (k - 1) + j;
       result_.Data(k)[static_cast<std::size_t>(j)] =
-          output(kSymbols * k + kProbes + j) * known::kScrambler[static_cast<std::size_t>(index % hfdl::kScramblerLength)];
+          output(kSymbols * k + kProbeSymbols + j) *
+          known::kScrambler[static_cast<std::size_t>(index % hfdl::kScramblerLength)];
     }
     const SymbolScale before = RlsEqualiser::FitProbes(result_.Fits(k - 1));
     const SymbolScale after = RlsEqualiser::FitProbes(result_.Fits(k));
-    result_.SetScale(k, {0.5f * (before.amplitude + after.amplitude), 0.5f * (before.noiseVariance + after.noiseVariance)});
+    result_.SetScale(
+        k, {0.5f * (before.amplitude + after.amplitude), 0.5f * (before.noiseVariance + after.noiseVariance)});
   }
 }
 

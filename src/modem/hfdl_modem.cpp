@@ -293,7 +293,8 @@ void HfdlModem::SliceBlock(int block, int blocks, const EqualisedBurst& forward,
   const SymbolScale scale = around(blendScales_);
   const auto& ahead = forward.Data(block);
   const auto& behind = backward.Data(block);
-  for (std::size_t j = 0; j < ahead.size(); ++j) slicer_(blend.forward * ahead[j] + blend.backward * behind[j], scale, deinterleaver_);
+  for (std::size_t j = 0; j < ahead.size(); ++j)
+    slicer_(blend.forward * ahead[j] + blend.backward * behind[j], scale, deinterleaver_);
 }
 
 void HfdlModem::SliceBurst(int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward) {
@@ -328,8 +329,9 @@ int HfdlModem::DecodeInto(std::span<uint8_t, hfdl::kMaxFrameBytes> frame) {
 
 int HfdlModem::DecodeAgain(int blocks) {
   for (int pass = 0; pass < kDecidedPasses; ++pass) {
-    encoder_.Encode(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(hfdl::Rate(GetRateCode()).viterbiSteps)),
-                    GetRateCode());
+    encoder_.Encode(
+        std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(hfdl::Rate(GetRateCode()).viterbiSteps)),
+        GetRateCode());
     canceller_.Run(backward_.Samples(), blocks, encoder_.Symbols());
     SliceDecided(blocks);
     const int bytes = DecodeInto(retry_);
@@ -351,7 +353,8 @@ void HfdlModem::ModemCompleteFrame() {
     bytes = std::max(DecodeAgain(blocks), bytes);
 
   const int code = GetRateCode();
-  const BurstInfo burst{code,                        DetectedSlotIndex(),
+  const BurstInfo burst{code,
+                        DetectedSlotIndex(),
                         GetCurrentSlot(),
                         burstReport_,
                         burstQuality_.frequencyErrorHz,

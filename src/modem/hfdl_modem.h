@@ -115,7 +115,8 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   int ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samples);
   void SliceBurst(int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward);
   void SliceDecided(int blocks);
-  void SliceBlock(int block, int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward, float& smoothedSnr);
+  void SliceBlock(int block, int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward,
+                  float& smoothedSnr);
   // Decodes the deinterleaver's soft bits into bits_ and frame; returns the bytes.
   int DecodeInto(std::span<uint8_t, hfdl::kMaxFrameBytes> frame);
   // Hears and decodes again until the frame check passes; returns the

@@ -106,15 +106,17 @@ enum class Modulation { kBpsk, kQpsk, k8psk };
 
 constexpr std::span<const Point> Constellation(Modulation modulation) {
   switch (modulation) {
-    case Modulation::kQpsk: return kQpskPoints;
-    case Modulation::k8psk: return k8pskPoints;
-    case Modulation::kBpsk: break;
+    case Modulation::kQpsk:
+      return kQpskPoints;
+    case Modulation::k8psk:
+      return k8pskPoints;
+    case Modulation::kBpsk:
+      break;
   }
   return kBpskPoints;
 }
 
 // --- Rate codes ---------------------------------------------------------------
-
 
 struct RateParameters {
   Modulation modulation;
