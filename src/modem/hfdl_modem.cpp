@@ -251,8 +251,11 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
   const int block = std::min(blockCounter_, hfdl::kMaxDataBlocks);
   ForwardBlock& kept = forward_[static_cast<std::size_t>(block)];
   std::size_t shown = kFollowing;
+  const auto outputsOf = [&](std::size_t e) -> RlsEqualiser::Outputs& {
+    return e == kFollowing ? following_.Data(block) : kept.steady;
+  };
   for (std::size_t e = 0; e < equalisers_.size(); ++e) {
-    kept.outputs[e] = equalisers_[e].ProcessBlock(samples, record_);
+    outputsOf(e) = equalisers_[e].ProcessBlock(samples, record_);
     kept.scales[e] = equalisers_[e].DataScale();
     // The first data block (counter 1) starts the average.
     float& smoothed = smoothedSnr_[e];
@@ -263,11 +266,10 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
   following_.Fits(block) = equalisers_[kFollowing].LastProbeFits();
   // The first block's outputs belong to no data block.
   if (blockCounter_ > 0) {
-    following_.Data(block) = kept.outputs[kFollowing];
     following_.SetScale(block, kept.scales[kFollowing]);
     const auto& rate = hfdl::Rate(GetRateCode());
     if (rate.modulation != hfdl::Modulation::k8psk)
-      for (const Complex z : kept.outputs[shown]) ring_.Push(z);
+      for (const Complex z : outputsOf(shown)) ring_.Push(z);
     remainingSoftBits_ -= hfdl::kDataSymbols * rate.bitsPerSymbol;
   }
   ++blockCounter_;
@@ -287,7 +289,7 @@ void HfdlModem::SliceBlock(int block, int blocks, const EqualisedBurst& forward,
   };
   if (smoothedSnr < kBlendMargin * kept.smoothedSnr[kSteady]) {
     const SymbolScale scale = around(steadyScales_);
-    for (const Complex z : kept.outputs[kSteady]) slicer_(z, scale, deinterleaver_);
+    for (const Complex z : kept.steady) slicer_(z, scale, deinterleaver_);
     return;
   }
   const SymbolScale scale = around(blendScales_);

@@ -150,7 +150,7 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   // What the equalisers made of each data block, kept until the burst is
   // complete and the backward pass has run.
   struct ForwardBlock {
-    std::array<RlsEqualiser::Outputs, kEqualisers> outputs{};
+    RlsEqualiser::Outputs steady{};  // the following equaliser's are in following_
     std::array<SymbolScale, kEqualisers> scales{};
     std::array<float, kEqualisers> smoothedSnr{};
   };
