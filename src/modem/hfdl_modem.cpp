@@ -278,8 +278,7 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
 
 // The following equaliser's two directions blended, or the steady one unless
 // the blend's probes have lately shown a clearly cleaner signal.
-void HfdlModem::SliceBlock(int block, int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward,
-                           float& smoothedSnr) {
+void HfdlModem::SliceBlock(int block, int blocks, float& smoothedSnr) {
   const ForwardBlock& kept = forward_[static_cast<std::size_t>(block)];
   const DirectionBlend& blend = blends_[static_cast<std::size_t>(block)];
   smoothedSnr = block <= 1 ? blend.scale.Snr() : kSnrMemory * smoothedSnr + (1.0f - kSnrMemory) * blend.scale.Snr();
@@ -293,22 +292,23 @@ void HfdlModem::SliceBlock(int block, int blocks, const EqualisedBurst& forward,
     return;
   }
   const SymbolScale scale = around(blendScales_);
-  const auto& ahead = forward.Data(block);
-  const auto& behind = backward.Data(block);
-  for (std::size_t j = 0; j < ahead.size(); ++j)
-    slicer_(blend.forward * ahead[j] + blend.backward * behind[j], scale, deinterleaver_);
+  const auto& forward = following_.Data(block);
+  const auto& backward = backward_.Result().Data(block);
+  for (std::size_t j = 0; j < forward.size(); ++j)
+    slicer_(blend.forward * forward[j] + blend.backward * backward[j], scale, deinterleaver_);
 }
 
-void HfdlModem::SliceBurst(int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward) {
+void HfdlModem::SliceBurst(int blocks) {
+  const EqualisedBurst& backward = backward_.Result();
   for (int k = 1; k <= blocks; ++k) {
     const auto at = static_cast<std::size_t>(k);
-    blends_[at] = BlendDirections(forward.Scale(k), backward.Scale(k), forward.FitsAround(k), backward.FitsAround(k));
+    blends_[at] = BlendDirections(following_.Scale(k), backward.Scale(k), following_.FitsAround(k), backward.FitsAround(k));
     blendScales_[at - 1] = blends_[at].scale;
     steadyScales_[at - 1] = forward_[at].scales[kSteady];
   }
   deinterleaver_.Rewind();
   float smoothedSnr = 0.0f;
-  for (int k = 1; k <= blocks; ++k) SliceBlock(k, blocks, forward, backward, smoothedSnr);
+  for (int k = 1; k <= blocks; ++k) SliceBlock(k, blocks, smoothedSnr);
 }
 
 // The canceller's outputs beat both equalisers' wherever the decisions are
@@ -349,7 +349,7 @@ int HfdlModem::DecodeAgain(int blocks) {
 void HfdlModem::ModemCompleteFrame() {
   const int blocks = std::clamp(blockCounter_ - 1, 0, hfdl::kMaxDataBlocks);
   backward_.Run(blocks, equalisers_[kFollowing].weights());
-  SliceBurst(blocks, following_, backward_.Result());
+  SliceBurst(blocks);
   int bytes = DecodeInto(frame_);
   if (!receiver_.FrameIntact(std::span<const uint8_t>(frame_.data(), static_cast<std::size_t>(bytes))))
     bytes = std::max(DecodeAgain(blocks), bytes);

@@ -113,10 +113,10 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   void BurstBegin();
   void ReceiveStep();
   int ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samples);
-  void SliceBurst(int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward);
+  // The first decode's soft bits, and the second hearing's.
+  void SliceBurst(int blocks);
+  void SliceBlock(int block, int blocks, float& smoothedSnr);
   void SliceDecided(int blocks);
-  void SliceBlock(int block, int blocks, const EqualisedBurst& forward, const EqualisedBurst& backward,
-                  float& smoothedSnr);
   // Decodes the deinterleaver's soft bits into bits_ and frame; returns the bytes.
   int DecodeInto(std::span<uint8_t, hfdl::kMaxFrameBytes> frame);
   // Hears and decodes again until the frame check passes; returns the
