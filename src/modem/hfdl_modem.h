@@ -91,8 +91,9 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   const CarrierNotch& Notches() const { return notch_; }
   // Candidates that passed the coherent check but not the vote, since start.
   int VoteRejections() const { return voteRejections_.load(std::memory_order_relaxed); }
-  // The burst's soft bits, valid while the frame receiver runs; for
-  // measuring the equaliser's error rate.
+  // The soft bits of the burst's last decode (the second hearing's, where
+  // it ran), valid while the frame receiver runs; for measuring the
+  // equaliser's error rate.
   const Deinterleaver& SoftBits() const { return deinterleaver_; }
 
  private:
