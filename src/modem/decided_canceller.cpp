@@ -7,9 +7,13 @@
 
 namespace talvir {
 
+namespace {
+
 using hfdl::kDataSymbols;
 using hfdl::kProbeSymbols;
 constexpr int kSymbols = hfdl::kBlockSymbols;
+
+}  // namespace
 
 Complex DecidedCanceller::Known(int q) const {
   if (q > lastProbe_) return {};
@@ -29,26 +33,25 @@ void DecidedCanceller::Regressor(int q) {
   for (int k = 0; k < kSpan; ++k) x_[static_cast<std::size_t>(k)] = Known(q - kBefore + k);
 }
 
-void DecidedCanceller::Track(int q, Taps& before) {
+void DecidedCanceller::Track(int q) {
   Regressor(q);
-  before = weights_;
+  before_ = weights_;
   core_.UpdateGain(x_);
   for (int p = 0; p < kPhases; ++p) {
     auto& w = weights_[static_cast<std::size_t>(p)];
     Complex y{};
     for (int k = 0; k < kSpan; ++k) y += Mul(w[static_cast<std::size_t>(k)], x_[static_cast<std::size_t>(k)]);
-    core_.UpdateWeights(w, Sample(kPhases * q + p) - y);
+    residual_[static_cast<std::size_t>(p)] = Sample(hfdl::kSamplesPerSymbol * q + p) - y;
+    core_.UpdateWeights(w, residual_[static_cast<std::size_t>(p)]);
   }
 }
 
 // The samples at symbol q, less every symbol they hear, give back to each
 // of those symbols its own share, weighed by its response.
-void DecidedCanceller::Gather(int q, const Taps& h) {
+void DecidedCanceller::Gather(int q) {
   for (int p = 0; p < kPhases; ++p) {
-    const auto& w = h[static_cast<std::size_t>(p)];
-    Complex y{};
-    for (int k = 0; k < kSpan; ++k) y += Mul(w[static_cast<std::size_t>(k)], x_[static_cast<std::size_t>(k)]);
-    const Complex residual = Sample(kPhases * q + p) - y;
+    const auto& w = before_[static_cast<std::size_t>(p)];
+    const Complex residual = residual_[static_cast<std::size_t>(p)];
     for (int k = 0; k < kSpan; ++k) {
       const int m = q - kBefore + k;
       if (m < 0 || m >= kMaxSymbols) continue;
@@ -71,18 +74,17 @@ void DecidedCanceller::Run(std::span<const Complex> samples, int dataBlocks, std
   // add, so the lags cancel.
   std::fill(gathered_.begin(), gathered_.begin() + last + 1, Complex{});
   std::fill(energy_.begin(), energy_.begin() + last + 1, 0.0f);
-  Taps h{};
   core_.Reset(kSpan, kInflation);
   for (auto& w : weights_) w.fill({});
   for (int q = 0; q <= last; ++q) {
-    Track(q, h);
-    Gather(q, h);
+    Track(q);
+    Gather(q);
   }
   core_.Reset(kSpan, kInflation);
   for (auto& w : weights_) w.fill({});
   for (int q = last; q >= 0; --q) {
-    Track(q, h);
-    Gather(q, h);
+    Track(q);
+    Gather(q);
   }
 
   // Outputs on the equalisers' scale, descrambled.

@@ -44,15 +44,18 @@ class DecidedCanceller {
   Complex Known(int q) const;
   Complex Sample(int n) const;
   void Regressor(int q);
-  // One least-squares step at symbol q; leaves the estimate before it in `before`.
-  void Track(int q, Taps& before);
-  void Gather(int q, const Taps& h);
+  // One least-squares step at symbol q; leaves the estimate from before it
+  // and what it left of the samples.
+  void Track(int q);
+  void Gather(int q);
 
   std::span<const Complex> samples_;
   std::span<const Complex> symbols_;
   int lastProbe_ = 0;
   UdRlsCore core_;
   Taps weights_{};
+  Taps before_{};
+  std::array<Complex, kPhases> residual_{};
   std::array<Complex, kSpan> x_{};
   std::array<Complex, kMaxSymbols> gathered_{};
   std::array<float, kMaxSymbols> energy_{};
