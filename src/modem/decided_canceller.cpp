@@ -63,8 +63,8 @@ void DecidedCanceller::Gather(int q) {
 }
 
 void DecidedCanceller::Run(std::span<const Complex> samples, int dataBlocks, std::span<const Complex> symbols) {
-  const int n =
-      std::clamp(std::min(dataBlocks, static_cast<int>(symbols.size()) / kDataSymbols), 0, EqualisedBurst::kMaxDataBlocks);
+  const int n = std::clamp(std::min(dataBlocks, static_cast<int>(symbols.size()) / kDataSymbols), 0,
+                           EqualisedBurst::kMaxDataBlocks);
   samples_ = samples;
   symbols_ = symbols;
   lastProbe_ = kSymbols * (n + 1) + kProbeSymbols - 1;

@@ -302,7 +302,8 @@ void HfdlModem::SliceBurst(int blocks) {
   const EqualisedBurst& backward = backward_.Result();
   for (int k = 1; k <= blocks; ++k) {
     const auto at = static_cast<std::size_t>(k);
-    blends_[at] = BlendDirections(following_.Scale(k), backward.Scale(k), following_.FitsAround(k), backward.FitsAround(k));
+    blends_[at] =
+        BlendDirections(following_.Scale(k), backward.Scale(k), following_.FitsAround(k), backward.FitsAround(k));
     blendScales_[at - 1] = blends_[at].scale;
     steadyScales_[at - 1] = forward_[at].scales[kSteady];
   }
