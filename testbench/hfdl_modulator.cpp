@@ -130,18 +130,7 @@ std::vector<Point> MapDataSymbols(std::span<const uint8_t> airBits, int rateCode
   for (std::size_t at = 0; at < airBits.size(); at += perSymbol) {
     std::size_t index = 0;
     for (std::size_t b = 0; b < perSymbol; ++b) index = (index << 1) | (airBits[at + b] & 1u);
-    Point point;
-    switch (rate.modulation) {
-      case hfdl::Modulation::kBpsk:
-        point = hfdl::kBpskPoints[index];
-        break;
-      case hfdl::Modulation::kQpsk:
-        point = hfdl::kQpskPoints[index];
-        break;
-      case hfdl::Modulation::k8psk:
-        point = hfdl::k8pskPoints[index];
-        break;
-    }
+    const Point point = hfdl::Constellation(rate.modulation)[index];
     // Data block k starts at scrambler position 30 k, so symbol i of the
     // burst's data uses position i modulo 120.
     const int position = static_cast<int>(symbols.size() % hfdl::kScramblerLength);

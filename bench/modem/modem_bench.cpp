@@ -64,7 +64,12 @@ class MeasuringReceiver : public HfdlFrameReceiver {
     for (auto& v : soft) v = reader->Read();
     return true;
   }
+  // Given the frame sent, the frame check is one that catches every error.
+  bool FrameIntact(std::span<const uint8_t> frame) const override {
+    return sent == nullptr || std::equal(frame.begin(), frame.end(), sent->begin(), sent->end());
+  }
   const HfdlModem* modem = nullptr;
+  const std::vector<uint8_t>* sent = nullptr;
   std::vector<uint8_t> last;
   std::vector<float> soft;
   int lastCode = -1;
@@ -204,6 +209,7 @@ Trial RunBurst(int code, double snrDb, const Channel& through, uint32_t seed) {
   MeasuringReceiver receiver;
   auto modem = std::make_unique<HfdlModem>(receiver);
   receiver.modem = modem.get();
+  receiver.sent = &frame;
   Feed(*modem, audio);
 
   Trial t;

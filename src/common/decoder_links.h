@@ -54,6 +54,11 @@ class HfdlFrameReceiver {
  public:
   virtual ~HfdlFrameReceiver() = default;
   virtual bool ReceiveFrame(std::span<const uint8_t> frame, const BurstInfo& burst) = 0;
+  // Whether every check sequence of the frame holds, with nothing decoded or
+  // shown: the modem asks before it hands a frame on and, when a check
+  // fails, decodes the burst once more. A receiver that cannot tell says
+  // yes, and the modem decodes every burst once.
+  virtual bool FrameIntact(std::span<const uint8_t> /*frame*/) const { return true; }
 };
 
 // The modem's slot clock as the squitter decoder sees it: a good squitter

@@ -65,13 +65,12 @@ void BackwardEqualiser::Run(int dataBlocks, std::span<const Complex, RlsEqualise
     fillBlock(i);
     const auto& out = equaliser_.ProcessBlock(block_, record);
     const auto& fit = equaliser_.LastProbeFits();
-    auto& fits = fits_[static_cast<std::size_t>(g)];
+    auto& fits = result_.Fits(g);
     std::reverse_copy(fit.begin(), fit.end(), fits.begin());
     if (i == 1) continue;
     // The outputs belong to the data block after group g.
-    auto& data = data_[static_cast<std::size_t>(g + 1)];
-    std::reverse_copy(out.begin(), out.end(), data.begin());
-    scales_[static_cast<std::size_t>(g + 1)] = equaliser_.DataScale();
+    std::reverse_copy(out.begin(), out.end(), result_.Data(g + 1).begin());
+    result_.SetScale(g + 1, equaliser_.DataScale());
   }
 }
 

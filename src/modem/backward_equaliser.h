@@ -10,6 +10,7 @@
 #include <span>
 
 #include "modem/complex_math.h"
+#include "modem/equalised_burst.h"
 #include "modem/hfdl_phy.h"
 #include "modem/rls_equaliser.h"
 #include "modem/symbol_scale.h"
@@ -30,16 +31,13 @@ class BackwardEqualiser {
   // forward equaliser ended with.
   void Run(int dataBlocks, std::span<const Complex, RlsEqualiser::kTaps> forwardWeights);
 
-  // Data block k (1 .. dataBlocks): its descrambled outputs in time order,
-  // and their scale.
-  const RlsEqualiser::Outputs& Data(int k) const { return data_[static_cast<std::size_t>(k)]; }
-  SymbolScale Scale(int k) const { return scales_[static_cast<std::size_t>(k)]; }
-  // Probe group g (0 .. dataBlocks; group k follows data block k): the
-  // outputs before adaptation, in time order.
-  const RlsEqualiser::ProbeFits& Fits(int g) const { return fits_[static_cast<std::size_t>(g)]; }
-  // The groups before and after data block k.
-  std::span<const RlsEqualiser::ProbeFits, 2> FitsAround(int k) const {
-    return std::span<const RlsEqualiser::ProbeFits, 2>(fits_.data() + k - 1, 2);
+  // Data blocks 1 .. dataBlocks and probe groups 0 .. dataBlocks as the
+  // backward run saw them, in time order.
+  const EqualisedBurst& Result() const { return result_; }
+  // The stored samples from the history block on: symbol q's own sample at
+  // 2q, probe group g at symbols 45 (g + 1) .. 45 (g + 1) + 14.
+  std::span<const Complex> Samples() const {
+    return std::span<const Complex>(samples_.data(), static_cast<std::size_t>(stored_ * kBlockSamples));
   }
 
  private:
@@ -52,9 +50,7 @@ class BackwardEqualiser {
   std::array<Complex, kMaxBlocks * kBlockSamples> samples_{};
   int stored_ = 0;  // blocks
   std::array<Complex, kBlockSamples> block_{};
-  std::array<RlsEqualiser::Outputs, kMaxDataBlocks + 1> data_{};
-  std::array<SymbolScale, kMaxDataBlocks + 1> scales_{};
-  std::array<RlsEqualiser::ProbeFits, kMaxDataBlocks + 1> fits_{};
+  EqualisedBurst result_;
 };
 
 }  // namespace talvir

@@ -251,8 +251,11 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
   const int block = std::min(blockCounter_, hfdl::kMaxDataBlocks);
   ForwardBlock& kept = forward_[static_cast<std::size_t>(block)];
   std::size_t shown = kFollowing;
+  const auto outputsOf = [&](std::size_t e) -> RlsEqualiser::Outputs& {
+    return e == kFollowing ? following_.Data(block) : kept.steady;
+  };
   for (std::size_t e = 0; e < equalisers_.size(); ++e) {
-    kept.outputs[e] = equalisers_[e].ProcessBlock(samples, record_);
+    outputsOf(e) = equalisers_[e].ProcessBlock(samples, record_);
     kept.scales[e] = equalisers_[e].DataScale();
     // The first data block (counter 1) starts the average.
     float& smoothed = smoothedSnr_[e];
@@ -260,12 +263,13 @@ int HfdlModem::ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samp
     kept.smoothedSnr[e] = smoothed;
     if (smoothed > kept.smoothedSnr[shown]) shown = e;
   }
-  followingFits_[static_cast<std::size_t>(block)] = equalisers_[kFollowing].LastProbeFits();
+  following_.Fits(block) = equalisers_[kFollowing].LastProbeFits();
   // The first block's outputs belong to no data block.
   if (blockCounter_ > 0) {
+    following_.SetScale(block, kept.scales[kFollowing]);
     const auto& rate = hfdl::Rate(GetRateCode());
     if (rate.modulation != hfdl::Modulation::k8psk)
-      for (const Complex z : kept.outputs[shown]) ring_.Push(z);
+      for (const Complex z : outputsOf(shown)) ring_.Push(z);
     remainingSoftBits_ -= hfdl::kDataSymbols * rate.bitsPerSymbol;
   }
   ++blockCounter_;
@@ -284,35 +288,74 @@ void HfdlModem::SliceBlock(int block, int blocks, float& smoothedSnr) {
   };
   if (smoothedSnr < kBlendMargin * kept.smoothedSnr[kSteady]) {
     const SymbolScale scale = around(steadyScales_);
-    for (const Complex z : kept.outputs[kSteady]) slicer_(z, scale, deinterleaver_);
+    for (const Complex z : kept.steady) slicer_(z, scale, deinterleaver_);
     return;
   }
   const SymbolScale scale = around(blendScales_);
-  const auto& forward = kept.outputs[kFollowing];
-  const auto& backward = backward_.Data(block);
+  const auto& forward = following_.Data(block);
+  const auto& backward = backward_.Result().Data(block);
   for (std::size_t j = 0; j < forward.size(); ++j)
     slicer_(blend.forward * forward[j] + blend.backward * backward[j], scale, deinterleaver_);
 }
 
-void HfdlModem::ModemCompleteFrame() {
-  const int blocks = std::clamp(blockCounter_ - 1, 0, hfdl::kMaxDataBlocks);
-  backward_.Run(blocks, equalisers_[kFollowing].weights());
+void HfdlModem::SliceBurst(int blocks) {
+  const EqualisedBurst& backward = backward_.Result();
   for (int k = 1; k <= blocks; ++k) {
     const auto at = static_cast<std::size_t>(k);
-    blends_[at] = BlendDirections(forward_[at].scales[kFollowing], backward_.Scale(k),
-                                  std::span<const RlsEqualiser::ProbeFits, 2>(followingFits_.data() + k - 1, 2),
-                                  backward_.FitsAround(k));
+    blends_[at] =
+        BlendDirections(following_.Scale(k), backward.Scale(k), following_.FitsAround(k), backward.FitsAround(k));
     blendScales_[at - 1] = blends_[at].scale;
     steadyScales_[at - 1] = forward_[at].scales[kSteady];
   }
   deinterleaver_.Rewind();
   float smoothedSnr = 0.0f;
   for (int k = 1; k <= blocks; ++k) SliceBlock(k, blocks, smoothedSnr);
+}
+
+// The canceller's outputs beat both equalisers' wherever the decisions are
+// right, in noise as in fading, so they are taken throughout.
+void HfdlModem::SliceDecided(int blocks) {
+  const EqualisedBurst& heard = canceller_.Result();
+  for (int k = 1; k <= blocks; ++k) decidedScales_[static_cast<std::size_t>(k - 1)] = heard.Scale(k);
+  const auto scales = std::span<const SymbolScale>(decidedScales_.data(), static_cast<std::size_t>(blocks));
+  deinterleaver_.Rewind();
+  for (int k = 1; k <= blocks; ++k) {
+    const SymbolScale scale = MeanScale(scales, k - 1, kScaleSpan);
+    for (const Complex z : heard.Data(k)) slicer_(z, scale, deinterleaver_);
+  }
+}
+
+int HfdlModem::DecodeInto(std::span<uint8_t, hfdl::kMaxFrameBytes> frame) {
+  const int steps = DecodeBurst(deinterleaver_, viterbi_, bits_);
+  return PackBitsLsbFirst(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(steps)), frame);
+}
+
+int HfdlModem::DecodeAgain(int blocks) {
+  for (int pass = 0; pass < kDecidedPasses; ++pass) {
+    encoder_.Encode(
+        std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(hfdl::Rate(GetRateCode()).viterbiSteps)),
+        GetRateCode());
+    canceller_.Run(backward_.Samples(), blocks, encoder_.Symbols());
+    SliceDecided(blocks);
+    const int bytes = DecodeInto(retry_);
+    const auto frame = std::span<const uint8_t>(retry_.data(), static_cast<std::size_t>(bytes));
+    if (receiver_.FrameIntact(frame)) {
+      std::copy(frame.begin(), frame.end(), frame_.begin());
+      return bytes;
+    }
+  }
+  return 0;
+}
+
+void HfdlModem::ModemCompleteFrame() {
+  const int blocks = std::clamp(blockCounter_ - 1, 0, hfdl::kMaxDataBlocks);
+  backward_.Run(blocks, equalisers_[kFollowing].weights());
+  SliceBurst(blocks);
+  int bytes = DecodeInto(frame_);
+  if (!receiver_.FrameIntact(std::span<const uint8_t>(frame_.data(), static_cast<std::size_t>(bytes))))
+    bytes = std::max(DecodeAgain(blocks), bytes);
 
   const int code = GetRateCode();
-  const int steps = DecodeBurst(deinterleaver_, viterbi_, bits_);
-  const int bytes = PackBitsLsbFirst(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(steps)), frame_);
-
   const BurstInfo burst{code,
                         DetectedSlotIndex(),
                         GetCurrentSlot(),

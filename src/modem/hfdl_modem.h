@@ -20,12 +20,15 @@
 #include "common/ui_link.h"
 #include "modem/backward_equaliser.h"
 #include "modem/baseband_front_end.h"
+#include "modem/burst_encoder.h"
 #include "modem/burst_levels.h"
 #include "modem/candidate_path.h"
 #include "modem/carrier_notch.h"
 #include "modem/constellation_ring.h"
+#include "modem/decided_canceller.h"
 #include "modem/deinterleaver.h"
 #include "modem/direction_blend.h"
+#include "modem/equalised_burst.h"
 #include "modem/frame_counters.h"
 #include "modem/hfdl_phy.h"
 #include "modem/preamble_search.h"
@@ -88,8 +91,9 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   const CarrierNotch& Notches() const { return notch_; }
   // Candidates that passed the coherent check but not the vote, since start.
   int VoteRejections() const { return voteRejections_.load(std::memory_order_relaxed); }
-  // The burst's soft bits, valid while the frame receiver runs; for
-  // measuring the equaliser's error rate.
+  // The soft bits of the burst's last decode (the second hearing's, where
+  // it ran), valid while the frame receiver runs; for measuring the
+  // equaliser's error rate.
   const Deinterleaver& SoftBits() const { return deinterleaver_; }
 
  private:
@@ -110,7 +114,15 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   void BurstBegin();
   void ReceiveStep();
   int ModemBlock(std::span<const Complex, hfdl::kBlockPathSamples> samples);
+  // The first decode's soft bits, and the second hearing's.
+  void SliceBurst(int blocks);
   void SliceBlock(int block, int blocks, float& smoothedSnr);
+  void SliceDecided(int blocks);
+  // Decodes the deinterleaver's soft bits into bits_ and frame; returns the bytes.
+  int DecodeInto(std::span<uint8_t, hfdl::kMaxFrameBytes> frame);
+  // Hears and decodes again until the frame check passes; returns the
+  // bytes of the frame that passed (into frame_), or 0.
+  int DecodeAgain(int blocks);
   void ModemCompleteFrame();
   void SetStatus(std::string line);
 
@@ -139,7 +151,7 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   // What the equalisers made of each data block, kept until the burst is
   // complete and the backward pass has run.
   struct ForwardBlock {
-    std::array<RlsEqualiser::Outputs, kEqualisers> outputs{};
+    RlsEqualiser::Outputs steady{};  // the following equaliser's are in following_
     std::array<SymbolScale, kEqualisers> scales{};
     std::array<float, kEqualisers> smoothedSnr{};
   };
@@ -150,8 +162,8 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   static constexpr int kFollowing = 0;
   static constexpr int kSteady = 1;
   std::array<ForwardBlock, hfdl::kMaxDataBlocks + 1> forward_{};
-  // The following equaliser's probe fits, group k after data block k.
-  std::array<RlsEqualiser::ProbeFits, hfdl::kMaxDataBlocks + 1> followingFits_{};
+  // The following equaliser's blocks and probe fits, for the blend.
+  EqualisedBurst following_;
 
   BackwardEqualiser backward_;
   // Each data block's blend and the scales the soft bits could take, once
@@ -165,6 +177,16 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   std::array<DirectionBlend, hfdl::kMaxDataBlocks + 1> blends_{};
   std::array<SymbolScale, hfdl::kMaxDataBlocks> blendScales_{};
   std::array<SymbolScale, hfdl::kMaxDataBlocks> steadyScales_{};
+
+  // A burst whose frame check fails is heard again with what the decoder
+  // made of it taken as known, and decoded again, up to this many times (a
+  // second pass mends a few more). The frame handed on is the first that
+  // passes, else the first decoded.
+  static constexpr int kDecidedPasses = 2;
+  BurstEncoder encoder_;
+  DecidedCanceller canceller_;
+  std::array<SymbolScale, hfdl::kMaxDataBlocks> decidedScales_{};
+  std::array<uint8_t, hfdl::kMaxFrameBytes> retry_{};
 
   Deinterleaver deinterleaver_;
   ConstellationRing ring_;

@@ -21,6 +21,7 @@
 #include <array>
 #include <complex>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "common/hfdl_frame_timing.h"
@@ -101,9 +102,21 @@ inline constexpr std::array<Point, 8> k8pskPoints = {
     Point{1, 0},          Point{kDiagonal, kDiagonal},   Point{-kDiagonal, kDiagonal}, Point{0, 1},
     Point{kDiagonal, -kDiagonal}, Point{0, -1}, Point{-1, 0}, Point{-kDiagonal, -kDiagonal}};
 
-// --- Rate codes ---------------------------------------------------------------
-
 enum class Modulation { kBpsk, kQpsk, k8psk };
+
+constexpr std::span<const Point> Constellation(Modulation modulation) {
+  switch (modulation) {
+    case Modulation::kQpsk:
+      return kQpskPoints;
+    case Modulation::k8psk:
+      return k8pskPoints;
+    case Modulation::kBpsk:
+      break;
+  }
+  return kBpskPoints;
+}
+
+// --- Rate codes ---------------------------------------------------------------
 
 struct RateParameters {
   Modulation modulation;
@@ -164,6 +177,13 @@ struct InterleaverCursor {
     if (row == 0) ++column;
   }
 };
+
+// The read step (from the start of the matrix) that visits the cursor's
+// cell: reading walks each column's rows in steps of 9, and 9 * 9 = 1 mod 40.
+constexpr int ReadIndex(const InterleaverCursor& cell) {
+  return kInterleaverRows * cell.column + (kInterleaverReadRowStep * cell.row) % kInterleaverRows;
+}
+static_assert((kInterleaverReadRowStep * kInterleaverReadRowStep) % kInterleaverRows == 1);
 
 constexpr bool RateTableConsistent() {
   for (const auto& r : kRateTable) {

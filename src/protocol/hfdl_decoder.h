@@ -65,6 +65,8 @@ class HfdlDecoder final : public HfdlFrameReceiver {
   // DecodeHfdlFrame, then the end of the frame: hex dump with "HEX", a blank
   // line unless "Preamble", and the flush. Returns FrameDecodedOk().
   bool ReceiveFrame(std::span<const uint8_t> frame, const BurstInfo& burst) override;
+  // The header's FCS and, for an MPDU, every LPDU's.
+  bool FrameIntact(std::span<const uint8_t> frame) const override;
   void DecodeHfdlFrame(std::span<const uint8_t> frame, const BurstInfo& burst);
 
   bool FrameDecodedOk() const { return frameOutcome_.load() != kOutcomeCrcFail; }

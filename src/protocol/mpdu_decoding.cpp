@@ -77,6 +77,39 @@ std::string FormatRateAndSlot(int rateCode, int detectedSlotIndex) {
   return text;
 }
 
+bool HfdlDecoder::FrameIntact(std::span<const uint8_t> frame) const {
+  if (frame.empty() || (frame[0] & 1) == 0)
+    return frame.size() >= static_cast<std::size_t>(kSquitterBytes) && HfdlCrcCheck(frame, kSquitterCrcSpan);
+  const bool air = (frame[0] & 2) != 0;
+  // The header's end: after an aircraft's LPDU lengths, or after the ground
+  // blocks (AID, count, lengths).
+  std::size_t end = air ? kAirLengthsOffset + ((frame[0] >> 2) & 0x0F) : kGroundBlocksOffset;
+  if (!air)
+    for (int b = ((frame[0] >> 4) & 7) + 1; b > 0; --b) {
+      if (end + 2 > frame.size()) return false;
+      end += 2u + (frame[end + 1] >> 4);
+    }
+  if (end > frame.size() || !HfdlCrcCheck(frame, static_cast<int>(end))) return false;
+
+  // The LPDUs lie back to back after the header's FCS.
+  std::size_t offset = end + kFcsBytes;
+  const auto intact = [&](std::size_t lengthAt) {
+    const auto lpdu = CutLpdu(frame, {offset, frame[lengthAt] + 1u});
+    offset += frame[lengthAt] + 1u;
+    return lpdu.size() >= 3 && HfdlCrcCheck(lpdu, static_cast<int>(lpdu.size()) - 2);
+  };
+  for (std::size_t at = air ? kAirLengthsOffset : kGroundBlocksOffset; at < end;) {
+    std::size_t lengths = end - at;
+    if (!air) {
+      lengths = frame[at + 1] >> 4;
+      at += 2;
+    }
+    for (; lengths > 0; --lengths)
+      if (!intact(at++)) return false;
+  }
+  return true;
+}
+
 void HfdlDecoder::DecodeMpdu(std::span<const uint8_t> frame, const BurstInfo& burst) {
   if ((frame[0] & 2) != 0) {  // a frame that reaches here holds byte 0
     DecodeAirMpdu(frame, burst);

@@ -218,16 +218,16 @@ TEST(BackwardEqualiser, SeesEveryDataBlockInTimeOrderFromTheForwardWeights) {
           c.sent[static_cast<std::size_t>(ProbeChannel::kPreamble + (k - 1) * RlsEqualiser::kRecordSize +
                                           RlsEqualiser::kProbes + j)] *
           known::kScrambler[static_cast<std::size_t>((RlsEqualiser::kData * (k - 1) + j) % hfdl::kScramblerLength)];
-      const Complex z = backward.Data(k)[static_cast<std::size_t>(j)];
+      const Complex z = backward.Result().Data(k)[static_cast<std::size_t>(j)];
       EXPECT_NEAR(z.real(), 0.1f * sent, 0.03f) << k << " " << j;
       EXPECT_NEAR(z.imag(), 0.0f, 0.03f) << k << " " << j;
     }
-    EXPECT_NEAR(backward.Scale(k).amplitude, 0.1f, 0.01f) << k;
-    EXPECT_LT(backward.Scale(k).Snr(), 1e4f) << k;
-    EXPECT_GT(backward.Scale(k).Snr(), 30.0f) << k;
+    EXPECT_NEAR(backward.Result().Scale(k).amplitude, 0.1f, 0.01f) << k;
+    EXPECT_LT(backward.Result().Scale(k).Snr(), 1e4f) << k;
+    EXPECT_GT(backward.Result().Scale(k).Snr(), 30.0f) << k;
   }
   for (int g = 0; g <= dataBlocks; ++g)
-    for (const Complex z : backward.Fits(g)) EXPECT_NEAR(z.real(), 0.1f, 0.03f) << g;
+    for (const Complex z : backward.Result().Fits(g)) EXPECT_NEAR(z.real(), 0.1f, 0.03f) << g;
 }
 
 // Probe fits a(1 + n_i): amplitude a, noise a^2 var(n).

@@ -3,6 +3,7 @@
 #include "protocol_rig.h"
 #include "testbench/frames/lpdu_builder.h"
 #include "testbench/frames/mpdu_builder.h"
+#include "testbench/frames/squitter_builder.h"
 
 namespace talvir::testing {
 namespace {
@@ -112,6 +113,33 @@ TEST(Mpdu, BadHeaderFcsDecodesNoLpdu) {
     EXPECT_FALSE(rig.lastOk);
     EXPECT_TRUE(rig.hfnpdu.calls.empty());
   }
+}
+
+// What the modem asks before it hands a frame on: the header's FCS and every
+// LPDU's, with the burst's zero padding after them; nothing is shown.
+TEST(Mpdu, FrameIntactOnlyWhenEveryCheckSequenceHolds) {
+  ProtocolRig rig;
+  const std::vector<Lpdu> lpdus = {BuildUnnumberedDataLpdu(Hfnpdu(1)), BuildUnnumberedDataLpdu(Hfnpdu(2))};
+  const auto air = BuildAirMpdu(AirHeader(0x3A, 0), lpdus);
+  const auto ground = BuildGroundMpdu({7, true}, {{0, 1, {lpdus[0]}}, {0x3A, 2, lpdus}});
+  for (auto frame : {air, ground}) {
+    const std::size_t sent = frame.size();
+    frame.resize(sent + 40, 0);
+    EXPECT_TRUE(rig.decoder.FrameIntact(frame));
+    for (const std::size_t at : {std::size_t{2}, sent - 3, sent - 1}) {
+      frame[at] ^= 0x10;
+      EXPECT_FALSE(rig.decoder.FrameIntact(frame)) << at;
+      frame[at] ^= 0x10;
+    }
+    // The last LPDU cut short.
+    EXPECT_FALSE(rig.decoder.FrameIntact(std::span(frame).first(sent - 1)));
+  }
+  auto squitter = testbench::BuildSquitter({});
+  EXPECT_TRUE(rig.decoder.FrameIntact(squitter));
+  squitter[10] ^= 1;
+  EXPECT_FALSE(rig.decoder.FrameIntact(squitter));
+  EXPECT_FALSE(rig.decoder.FrameIntact({}));
+  EXPECT_EQ(rig.text.Length(), 0u);
 }
 
 TEST(Mpdu, GroundHeaderOfEightFullBlocks) {
