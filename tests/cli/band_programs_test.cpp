@@ -9,7 +9,7 @@
 #include <regex>
 #include <sstream>
 
-#include "cli/program_run.h"
+#include "support/program_run.h"
 #include "outputs_json/schema_check.h"
 #include "support/temp_dir.h"
 

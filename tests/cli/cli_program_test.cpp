@@ -21,7 +21,7 @@
 #include "audio/capture_sources.h"
 #include "audio/input_source.h"
 #include "audio/sdr_device.h"
-#include "cli/program_run.h"
+#include "support/program_run.h"
 #include "support/loopback_listeners.h"
 #include "support/temp_dir.h"
 #include "support/well_formed_xml.h"

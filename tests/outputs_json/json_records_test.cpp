@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "cli/program_run.h"
+#include "support/program_run.h"
 #include "outputs/json/line_sink.h"
 #include "outputs/json/output_target.h"
 #include "outputs_json/schema_check.h"

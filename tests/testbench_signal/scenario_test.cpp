@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "testbench/frames/acars_block.h"
@@ -99,14 +98,6 @@ TEST(Scenario, BadFilesNameTheirProblem) {
       EXPECT_EQ(message.find('\n'), std::string::npos) << "message: " << message;
     }
   }
-}
-
-TEST(Scenario, ShippedExampleLoads) {
-  const auto scenario =
-      LoadScenario(std::filesystem::path(TALVIR_SOURCE_DIR) / "testbench/signalgen/example-scenario.json");
-  EXPECT_EQ(scenario.bursts.size(), 3u);
-  EXPECT_EQ(scenario.vhfMessages.size(), 2u);
-  EXPECT_TRUE(scenario.stereo);
 }
 
 TEST(ScenarioRenderer, PlacesSignalsAndHonoursDuration) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app_window_test.h"
-#include "cli/program_run.h"
+#include "support/program_run.h"
 #include "outputs_json/schema_check.h"
 #include "support/loopback_listeners.h"
 #include "support/temp_dir.h"
