@@ -48,40 +48,6 @@ class HfdlAcarsPrinterTest : public ::testing::Test, protected testing::AcarsTes
   HfdlAcarsPrinter printer{Outputs()};
 };
 
-TEST_F(HfdlAcarsPrinterTest, DownlinkFeedsTheDatabaseAndEveryOutput) {
-  settings.Set(&SettingsRecord::showHAcars, 1);
-  decodedText.Printf("[MPDU line]\r\n");
-  const std::string text = Print(1, Received(Downlink("HELLO")));
-
-  const std::string expected = kHeadLines +
-                               "Msg. no: M01A Flight id: UA1234\n"
-                               "Message content:-\n"
-                               "HELLO\n" +
-                               kTestClosingLine;
-  EXPECT_EQ(text, expected);
-  EXPECT_EQ(OstraleLog(), WithCrLf(expected));
-  // One flush carries the frame's earlier lines ahead of the message.
-  ASSERT_EQ(ui.decodedText.size(), 1u);
-  EXPECT_EQ(ui.decodedText[0], "[MPDU line]\r\n" + WithCrLf(expected));
-
-  const int index = flights.FlightDbFindByFlightId("UA1234");
-  ASSERT_GE(index, 0);
-  const auto record = flights.FlightDbRecord(index);
-  EXPECT_EQ(record->RegistrationText(), ".N123AB");
-  EXPECT_EQ(record->logonKey, kGroundStation * 256 + kAid);
-}
-
-TEST_F(HfdlAcarsPrinterTest, UplinkShowsOnlyTextBetweenStxAndEtx) {
-  const std::string text = Print(0, Received({.registration = "N123AB", .label = "H1", .blockId = 'D',
-                                              .downlink = false, .text = "AB\x03" "CD\x02" "EF",
-                                              .lastBlock = false}));
-  EXPECT_EQ(text, kHeadLines + "[Uplink]\nMessage content:-\nAB\nEF\n" + kTestClosingLine);
-  // Uplinks never reach the database; with "H ACARS" off not the window either.
-  EXPECT_EQ(flights.FlightDbFindByRegistration(".N123AB"), -1);
-  EXPECT_TRUE(ui.decodedText.empty());
-  EXPECT_EQ(OstraleLog(), WithCrLf(text));
-}
-
 // The check bytes follow the text directly when no ETX ends it: they are
 // not characters and must not be shown ("NO ENDAB").
 TEST_F(HfdlAcarsPrinterTest, DownlinkWithoutEtxShowsItsTextButNotItsCheckBytes) {

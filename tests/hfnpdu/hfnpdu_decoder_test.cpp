@@ -227,6 +227,10 @@ TEST_F(HfnpduDecoderTest, AcarsDownlinkPrintsTheMessageThenTheRendering) {
             "<SOH>2.N123AB<NAK>H1D<STX>M01AUA1234HI<ETX>\r\n");
   ASSERT_EQ(dde.published.size(), 1u);
   EXPECT_EQ(OstraleLog(), testing::WithCrLf(dde.published[0]));
+  const auto record = flights.FlightDbRecord(flights.FlightDbFindByFlightId("UA1234"));
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(record->RegistrationText(), ".N123AB");
+  EXPECT_EQ(record->logonKey, testing::kRigGroundStation * 256 + testing::kRigAid);
 }
 
 TEST_F(HfnpduDecoderTest, AcarsUplinkWithEtxInMidText) {
@@ -236,8 +240,12 @@ TEST_F(HfnpduDecoderTest, AcarsUplinkWithEtxInMidText) {
   EXPECT_EQ(Decode(tb::BuildAcarsHfnpdu(block)),
             "[HFNPDU ACARS FM GND TO AIR 21]\r\n"
             "<SOH>2.N123AB<NAK>H1D<STX>ONE<ETX>NOT<STX>TWO\r\nX<ETX>\r\n");
-  ASSERT_EQ(dde.published.size(), 1u);
-  EXPECT_NE(dde.published[0].find("Block id: D  [Uplink]\nMessage content:-\nONE\nTWO\nX\n---"), std::string::npos);
+  // Only the text between STX and ETX is shown.
+  const std::string shown =
+      "HACARS mode: 2  Aircraft reg: .N123AB\nMessage label: H1  Block id: D  [Uplink]\nMessage content:-\n"
+      "ONE\nTWO\nX\n" + testing::kTestClosingLine;
+  EXPECT_EQ(dde.published, std::vector<std::string>{shown});
+  EXPECT_EQ(OstraleLog(), testing::WithCrLf(shown));
   EXPECT_TRUE(ui.decodedText.empty());  // "H ACARS" off
   EXPECT_EQ(flights.FlightDbFindByRegistration(".N123AB"), -1);
 }
