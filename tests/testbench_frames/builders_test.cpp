@@ -1,13 +1,22 @@
-// Every builder refuses a field its frame cannot carry rather than writing a
-// frame that lies about it; the largest values that fit still build.
+// The frame builders: every one refuses a field its frame cannot carry rather
+// than writing a frame that lies about it (the largest values that fit still
+// build); coordinates and addresses in their codes; and the demo's traffic
+// plan, what the demo recording test cannot tell from decoding it (that
+// every rate code is shown, slots are not shared, messages come in time
+// order). The demo's VHF blocks are proved valid by being decoded.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <limits>
+#include <set>
 #include <stdexcept>
 
 #include "testbench/frames/acars_block.h"
 #include "testbench/frames/burst_padding.h"
+#include "testbench/frames/coordinates.h"
+#include "testbench/frames/demo_traffic.h"
 #include "testbench/frames/hfnpdu_builder.h"
 #include "testbench/frames/lpdu_builder.h"
 #include "testbench/frames/mpdu_builder.h"
@@ -92,6 +101,65 @@ TEST(BuilderLimits, FieldsThatDoNotFitAreRefused) {
   EXPECT_EQ(BuildFrequencyDataHfnpdu({.flightId = "UA0930"}).size(), 2u + 6);  // no position, no entries
   EXPECT_EQ(BuildTestPacketHfnpdu({.vendor = 2, .reaction = 128, .data = {0xAA}}).size(), 13u);
   EXPECT_EQ(BuildNumberedDataLpdu({.typeByte = 0x42, .bsn = 7, .bduData = {0xDE, 0xAD}}).size(), 7u);
+}
+
+constexpr double kStepDegrees = 180.0 / 524287;
+
+TEST(Coordinates, OnesComplementCodesRoundTripWithinHalfAStep) {
+  // Bit 19 with nothing below it is the complement of the full magnitude.
+  EXPECT_DOUBLE_EQ(CoordinateDegrees(0x80000), -180.0);
+  EXPECT_EQ(CoordinateCode(-180.0), 0x80000u);
+  EXPECT_EQ(CoordinateCode(90.00017), 0x40000u);
+  EXPECT_EQ(CoordinateCode(180.0), 0x7FFFFu);
+  EXPECT_EQ(LatitudeCode(-51.5), ~LatitudeCode(51.5) & 0xFFFFFu);
+  // Too small to round away from zero: stays a positive zero.
+  EXPECT_EQ(LongitudeCode(-kStepDegrees / 4), 0u);
+  for (double degrees = -180.0; degrees <= 180.0; degrees += 0.37) {
+    const uint32_t code = CoordinateCode(degrees);
+    ASSERT_LE(code, 0xFFFFFu);
+    ASSERT_NEAR(CoordinateDegrees(code), degrees, kStepDegrees / 2 + 1e-12) << degrees;
+  }
+  EXPECT_THROW(LatitudeCode(90.01), std::invalid_argument);
+  EXPECT_THROW(LongitudeCode(-180.5), std::invalid_argument);
+  EXPECT_THROW(CoordinateCode(std::numeric_limits<double>::quiet_NaN()), std::invalid_argument);
+  EXPECT_NO_THROW(LatitudeCode(-90.0));
+}
+
+TEST(Coordinates, IcaoAddressTravelsBitReversed) {
+  // 0x4CA1B2 = 0100 1100 1010 0001 1011 0010, reversed 0100 1101 1000 0101 0011 0010.
+  EXPECT_EQ(IcaoAddressField(0x4CA1B2), (std::array<uint8_t, 3>{0x32, 0x85, 0x4D}));
+  EXPECT_EQ(IcaoAddressField(0x800000), (std::array<uint8_t, 3>{0x01, 0x00, 0x00}));
+  EXPECT_THROW(IcaoAddressField(0x1000000), std::invalid_argument);
+}
+
+TEST(DemoTraffic, BurstsOfEveryRateTakeTheirSlotsWithoutOverlapAndMessagesComeInOrder) {
+  const DemoTraffic demo = BuildDemoTraffic();
+  std::set<std::pair<int, int>> taken;
+  std::set<int> rateCodes;
+  int previous = -1;
+  for (const DemoBurst& b : demo.bursts) {
+    ASSERT_GE(b.frameNumber, 0);
+    ASSERT_LT(b.frameNumber, kDemoFrames);
+    EXPECT_GT(b.frameNumber * 13 + b.slot, previous) << b.description;
+    previous = b.frameNumber * 13 + b.slot;
+    rateCodes.insert(b.rateCode);
+    const int slots = b.rateCode % 2 == 1 ? 2 : 1;  // odd codes: the 4.2 s interleaver
+    EXPECT_LE(b.slot + slots, 13) << b.description;
+    for (int s = b.slot; s < b.slot + slots; ++s) EXPECT_TRUE(taken.insert({b.frameNumber, s}).second);
+    EXPECT_EQ(b.frame.size(), static_cast<std::size_t>(BurstFrameBytes(b.rateCode))) << b.description;
+    EXPECT_EQ(b.frame.back(), 0) << b.description;  // the encoder ends in state 0
+  }
+  EXPECT_EQ(rateCodes.size(), 8u);
+  EXPECT_GE(demo.bursts.size(), 30u);
+
+  ASSERT_GE(demo.vhfMessages.size(), 3u);
+  ASSERT_LE(demo.vhfMessages.size(), 5u);
+  double start = 0;
+  for (const DemoVhfMessage& m : demo.vhfMessages) {
+    EXPECT_GT(m.startSeconds, start);
+    EXPECT_LT(m.startSeconds, kDemoFrames * 32.0 - 1);
+    start = m.startSeconds;
+  }
 }
 
 }  // namespace
