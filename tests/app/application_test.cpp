@@ -14,15 +14,29 @@
 #include "audio/capture_sources.h"
 #include "audio/fake_capture_driver.h"
 #include "audio/stream_driver.h"
-#include "recording_sinks.h"
 #include "support/recording_ui_link.h"
 #include "support/temp_dir.h"
 
 namespace talvir {
 namespace {
 
-using testing::RecordingSink;
-using testing::SinkCall;
+// Which decoder got which samples, in one shared log.
+struct SinkCall {
+  std::string sink;
+  std::vector<float> samples;
+};
+
+class RecordingSink : public HfSampleSink, public VhfBlockSink {
+ public:
+  RecordingSink(std::string name, std::vector<SinkCall>& log) : name_(std::move(name)), log_(log) {}
+  void ModemFeedSamples(std::span<const float> samples) override { Record(samples); }
+  void ProcessBlock(std::span<const float> samples) override { Record(samples); }
+
+ private:
+  void Record(std::span<const float> samples) { log_.push_back({name_, {samples.begin(), samples.end()}}); }
+  std::string name_;
+  std::vector<SinkCall>& log_;
+};
 
 TEST(SampleConversion, ReadsNegativeSamplesAsOnesComplement) {
   const struct {
@@ -169,9 +183,9 @@ struct FileCapture {
 
 TEST(AudioWorker, FeedsEverySampleOfAFileToTheModemInOrder) {
   constexpr std::size_t kFrames = 5 * kBlockFrames + 123;
-  std::vector<testing::SinkCall> calls;
-  testing::RecordingSink hf("hf", calls);
-  testing::RecordingSink vhfB("vhfB", calls);
+  std::vector<SinkCall> calls;
+  RecordingSink hf("hf", calls);
+  RecordingSink vhfB("vhfB", calls);
   FileCapture capture(kFrames, {{&hf, nullptr}, nullptr, &vhfB});
   capture.settings.Set(&SettingsRecord::channelAMode, kChannelHf);
   capture.settings.Set(&SettingsRecord::channelBMode, kChannelVhf);

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/sample_conversion.h"
 #include "audio/input_source.h"
-#include "demodulated_frames.h"
+#include "capture_sources.h"
+#include "modem/modem_harness.h"
 
 namespace talvir {
 namespace {
@@ -25,10 +27,25 @@ Recording Read(const std::filesystem::path& path) {
   return {testing::ReadAllSamples(*input->reader), input->warnings};
 }
 
-// The frames' bytes; their burst reports on stdout, to compare the votes.
+// The frames the modem makes of the samples, converted as the worker
+// converts them: their bytes, and their burst reports on stdout to compare
+// the votes.
 std::vector<std::vector<uint8_t>> DecodedFrames(const std::vector<int16_t>& samples, const char* name) {
+  testing::ModemHarness harness;
+  std::array<float, kBlockFrames> a{};
+  std::array<float, kBlockFrames> b{};
+  CaptureBlock block{};
+  const std::vector<uint8_t> bytes = testing::FrameBytes(samples);
+  for (std::size_t at = 0; at < bytes.size(); at += block.size()) {
+    block.fill(0);
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), std::min(block.size(), bytes.size() - at),
+                block.begin());
+    ConvertCaptureBlock(block, a, b);
+    harness.modem->ModemFeedSamples(a);
+  }
+  harness.FeedSilence(4.0);
   std::vector<std::vector<uint8_t>> frames;
-  for (const auto& frame : testing::Demodulate(samples)) {
+  for (const auto& frame : harness.receiver.frames) {
     std::printf("%s: %s\n", name, frame.burst.statusLine.c_str());
     frames.push_back(frame.bytes);
   }
