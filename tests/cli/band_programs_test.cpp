@@ -9,8 +9,8 @@
 #include <regex>
 #include <sstream>
 
-#include "support/program_run.h"
 #include "outputs_json/schema_check.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace talvir {

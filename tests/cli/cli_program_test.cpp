@@ -21,8 +21,8 @@
 #include "audio/capture_sources.h"
 #include "audio/input_source.h"
 #include "audio/sdr_device.h"
-#include "support/program_run.h"
 #include "support/loopback_listeners.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 #include "support/well_formed_xml.h"
 

@@ -243,7 +243,8 @@ TEST_F(HfnpduDecoderTest, AcarsUplinkWithEtxInMidText) {
   // Only the text between STX and ETX is shown.
   const std::string shown =
       "HACARS mode: 2  Aircraft reg: .N123AB\nMessage label: H1  Block id: D  [Uplink]\nMessage content:-\n"
-      "ONE\nTWO\nX\n" + testing::kTestClosingLine;
+      "ONE\nTWO\nX\n" +
+      testing::kTestClosingLine;
   EXPECT_EQ(dde.published, std::vector<std::string>{shown});
   EXPECT_EQ(OstraleLog(), testing::WithCrLf(shown));
   EXPECT_TRUE(ui.decodedText.empty());  // "H ACARS" off

@@ -10,11 +10,11 @@
 #include <map>
 #include <string>
 
-#include "support/program_run.h"
 #include "outputs/json/line_sink.h"
 #include "outputs/json/output_target.h"
 #include "outputs_json/schema_check.h"
 #include "support/loopback_listeners.h"
+#include "support/program_run.h"
 #include "support/read_file.h"
 #include "support/temp_dir.h"
 

@@ -34,9 +34,8 @@ TEST(DecodedText, HexDumpLayouts) {
   uint8_t fifteen[15];
   for (int i = 0; i < 15; ++i) fifteen[i] = static_cast<uint8_t>('a' + i);
   fifteen[14] = 0xE9;  // beyond ASCII: not a letter
-  EXPECT_EQ(Dump(fifteen),
-            "61 62 63 64 65 66 67 68 69 6A 6B 6C 6D 6E E9     a b c d e f g h i j k l m n .\r\n" +
-                std::string(15, ' ') + "    \r\n");
+  EXPECT_EQ(Dump(fifteen), "61 62 63 64 65 66 67 68 69 6A 6B 6C 6D 6E E9     a b c d e f g h i j k l m n .\r\n" +
+                               std::string(15, ' ') + "    \r\n");
 }
 
 // The last guard before the terminal and the logs: whatever reaches the

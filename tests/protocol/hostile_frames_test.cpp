@@ -87,10 +87,12 @@ TEST(RandomFrames, NothingBreaksOnRandomOrMutatedFramesOfEveryBurstLength) {
       for (auto& b : frame) b = static_cast<uint8_t>(rng());
     } else {
       frame = Seed(rng, size);
-      for (int flips = static_cast<int>(rng() % 4); flips > 0; --flips) frame[rng() % size] ^= static_cast<uint8_t>(1u << (rng() % 8));
+      for (int flips = static_cast<int>(rng() % 4); flips > 0; --flips)
+        frame[rng() % size] ^= static_cast<uint8_t>(1u << (rng() % 8));
     }
     frame.shrink_to_fit();
-    decodedOk += chain.stack.decoder.ReceiveFrame(frame, BurstInfo{static_cast<int>(rng() % 8), 1, 0, "TS(1) "}) ? 1 : 0;
+    decodedOk +=
+        chain.stack.decoder.ReceiveFrame(frame, BurstInfo{static_cast<int>(rng() % 8), 1, 0, "TS(1) "}) ? 1 : 0;
     EXPECT_EQ(chain.stack.text.Length(), 0);
     if (round % 500 == 0) chain.stack.flights.FlightDbAgeTick();
   }

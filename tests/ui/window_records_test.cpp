@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app_window_test.h"
-#include "support/program_run.h"
 #include "outputs_json/schema_check.h"
 #include "support/loopback_listeners.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 #include "ui/information_windows_layout.h"
 #include "ui/main_dialog.h"
