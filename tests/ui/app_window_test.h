@@ -29,8 +29,9 @@ class AppWindowTest : public ::testing::Test {
 
   // As after a start with a settings file (no first-run warning), unless
   // told otherwise.
-  std::unique_ptr<Application> MakeApp(std::unique_ptr<CaptureDriver> driver, bool settingsLoaded = true) {
-    auto app = std::make_unique<Application>(DataPaths{base_}, std::move(driver));
+  std::unique_ptr<Application> MakeApp(std::unique_ptr<CaptureDriver> driver, bool settingsLoaded = true,
+                                       ApplicationOptions options = {}) {
+    auto app = std::make_unique<Application>(DataPaths{base_}, std::move(driver), std::move(options));
     app->settings().Set(&SettingsRecord::settingsLoaded, settingsLoaded ? 1 : 0);
     return app;
   }

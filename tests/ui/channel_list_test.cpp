@@ -46,14 +46,6 @@ class ChannelListTest : public testing::AppWindowTest {
     return file;
   }
 
-  std::unique_ptr<Application> MakeBandApp(std::unique_ptr<CaptureDriver> driver) {
-    auto app = std::make_unique<Application>(
-        DataPaths{base_}, std::move(driver),
-        ApplicationOptions{.band = HfdlBandOptions{.rate = kRate, .centreKhz = kCentreKhz, .dialsKhz = kDials}});
-    app->settings().Set(&SettingsRecord::settingsLoaded, 1);
-    return app;
-  }
-
   static QString Cell(const ChannelList& list, int row, ChannelList::Column column) {
     return list.item(row, column)->text();
   }
@@ -66,7 +58,8 @@ TEST_F(ChannelListTest, EveryChannelCountsItsOwnBurstsAndTheChosenOneIsShown) {
   ASSERT_TRUE(input) << error;
   auto stream = std::make_unique<StreamDriver>(std::move(input->reader), Pacing::kAsFastAsTaken, kRate);
   const StreamDriver& driver = *stream;
-  const auto app = MakeBandApp(std::move(stream));
+  const auto app = MakeApp(std::move(stream), true,
+                           {.band = HfdlBandOptions{.rate = kRate, .centreKhz = kCentreKhz, .dialsKhz = kDials}});
   CMainDialog window(*app, false);
   ChannelList* list = window.channelList();
   ASSERT_NE(list, nullptr);

@@ -61,9 +61,7 @@ TEST_F(WindowRecordsTest, TheDemoThroughTheWindowGivesTalvirCliRecordsToAUdpPeer
   RecordOutputs outputs;
   ASSERT_EQ(OpenWindowRecordOutputs(parsed.options, outputs), "");
 
-  const auto app = std::make_unique<Application>(
-      DataPaths{base_}, DemoDriver(), ApplicationOptions{.ddePort = std::nullopt, .records = outputs.Sink()});
-  app->settings().Set(&SettingsRecord::settingsLoaded, 1);
+  const auto app = MakeApp(DemoDriver(), true, {.ddePort = std::nullopt, .records = outputs.Sink()});
   app->settings().Set(&SettingsRecord::channelAMode, kChannelHf);
   app->settings().Set(&SettingsRecord::channelBMode, kChannelVhf);
   app->stamps().StartOnAudio(kRecordingStart, StampClock::Source::kGivenStart);
