@@ -79,6 +79,15 @@ TEST_F(ChannelListTest, EveryChannelCountsItsOwnBurstsAndTheChosenOneIsShown) {
     const QString squitter = Cell(*list, c, ChannelList::kLastSquitter);
     EXPECT_TRUE(squitter.contains(QStringLiteral("  %1 ").arg(2 + c))) << squitter.toStdString();
   }
+  // The Statistics window's Reset: the counts start again from zero, the
+  // times of the last burst and squitter stay.
+  const QString lastBurst = Cell(*list, 2, ChannelList::kLastBurst);
+  const QString lastSquitter = Cell(*list, 2, ChannelList::kLastSquitter);
+  app->ResetFrameCounters();
+  list->Refresh();
+  EXPECT_EQ(Cell(*list, 2, ChannelList::kGoodFrames), "0");
+  EXPECT_EQ(Cell(*list, 2, ChannelList::kLastBurst), lastBurst);
+  EXPECT_EQ(Cell(*list, 2, ChannelList::kLastSquitter), lastSquitter);
 
   // Choosing a channel moves the status line, constellation and waterfall
   // to it: its notifications reach the window, the others' no longer do,
