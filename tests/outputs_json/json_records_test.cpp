@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -222,7 +223,7 @@ TEST(OutputTarget, ReadsEachDestinationAndRefusesWithAReason) {
 }
 
 // A peer that takes nothing: the queue fills, lines are dropped and counted,
-// and Send never waits for it.
+// Send never waits for it, and the peer is given up.
 TEST(JsonNetwork, SlowPeerFillsTheQueueAndLinesAreDropped) {
   TcpListener stuck(SIZE_MAX, false);
   std::vector<std::string> warnings;
@@ -238,14 +239,23 @@ TEST(JsonNetwork, SlowPeerFillsTheQueueAndLinesAreDropped) {
           warnings.push_back(text);
         },
         16);
+    // Lines keep coming while the peer takes nothing: the queue fills, and a
+    // peer that takes nothing while it is full is as good as gone.
     const std::string line(64 * 1024, 'x');
-    for (int i = 0; i < 2000; ++i) sink.Send(line);
-    dropped = sink.Dropped();
+    for (int i = 0; i < 20000 && (dropped.queueFull == 0 || dropped.peerDown == 0); ++i) {
+      sink.Send(line);
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+      dropped = sink.Dropped();
+    }
   }
   EXPECT_GT(dropped.queueFull, 0u);
+  EXPECT_GT(dropped.peerDown, 0u);
   ASSERT_FALSE(warnings.empty());
   EXPECT_EQ(warnings[0], target.spec + ": the peer is too slow, records are being dropped");
   EXPECT_EQ(std::count(warnings.begin(), warnings.end(), warnings[0]), 1);
+  EXPECT_EQ(std::count(warnings.begin(), warnings.end(),
+                       target.spec + ": cannot reach the peer, records are being dropped"),
+            1);
 }
 
 }  // namespace
