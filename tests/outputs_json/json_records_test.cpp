@@ -258,5 +258,29 @@ TEST(JsonNetwork, SlowPeerFillsTheQueueAndLinesAreDropped) {
             1);
 }
 
+// At the end the sender gives a peer that takes nothing its drain time for
+// what is left, then gives it up: the end never waits on it for good.
+TEST(JsonNetwork, AtTheEndAStalledPeerIsGivenUpAfterItsDrainTime) {
+  TcpListener stuck(SIZE_MAX, false);
+  std::string error;
+  const OutputTarget target = *ParseOutputTarget("json:tcp:127.0.0.1:" + std::to_string(stuck.port()), error);
+  std::vector<std::string> warnings;
+  {
+    NetworkLineSink sink(target, [&](const std::string& text) { warnings.push_back(text); }, 16);
+    // One line at a time, until the peer's buffers are full and the sender
+    // waits on it with a line in hand; then one more is queued.
+    const std::string line(64 * 1024, 'x');
+    for (int i = 0; i < 1000; ++i) {
+      const uint64_t before = sink.Sent();
+      sink.Send(line);
+      int waited = 0;
+      for (; waited < 100 && sink.Sent() == before; ++waited) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (waited == 100) break;
+    }
+    sink.Send(line);
+  }
+  EXPECT_EQ(warnings, std::vector<std::string>{target.spec + ": cannot reach the peer, records are being dropped"});
+}
+
 }  // namespace
 }  // namespace talvir::testing
