@@ -274,8 +274,8 @@ TEST(JsonNetwork, AtTheEndAStalledPeerIsGivenUpAfterItsDrainTime) {
       const uint64_t before = sink.Sent();
       sink.Send(line);
       int waited = 0;
-      for (; waited < 100 && sink.Sent() == before; ++waited) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      if (waited == 100) break;
+      for (; waited < 400 && sink.Sent() == before; ++waited) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (waited == 400) break;  // two seconds without a line taken
     }
     sink.Send(line);
   }
