@@ -238,11 +238,15 @@ Trial RunBurst(int code, double snrDb, const Channel& through, uint32_t seed) {
 // Goals at 90 % of frames, dB, where a row has one: noise at each rate,
 // fading up to 1200 bps (and moderate fading at 1800). Disturbed fading at
 // 1800 bps asks for 60 % at 20 dB instead, the carriers for 90 % at 12 dB.
+// 300, 600, 1200, 1800 bps: rate codes 6-7, 4-5, 2-3, 0-1.
+std::size_t RateColumn(int code) { return static_cast<std::size_t>(3 - code / 2); }
+
 std::optional<double> GoalDb(std::string_view channel, int code) {
-  const int rate = hfdl::Rate(code).bitRate;
-  if (channel == "noise") return rate == 300 ? -4.0 : rate == 600 ? -1.0 : rate == 1200 ? 2.0 : 5.0;
-  if (channel == "moderate") return rate == 1800 ? 16.0 : 8.0;
-  if (channel == "disturbed" && rate != 1800) return 12.0;
+  static constexpr std::array<double, 4> kNoiseGoals = {-4.0, -1.0, 2.0, 5.0};
+  const std::size_t column = RateColumn(code);
+  if (channel == "noise") return kNoiseGoals[column];
+  if (channel == "moderate") return column == 3 ? 16.0 : 8.0;
+  if (channel == "disturbed" && column != 3) return 12.0;
   return std::nullopt;
 }
 
@@ -252,7 +256,7 @@ const char* AsFirstBuilt(std::string_view channel, int code) {
   if (hfdl::Rate(code).longInterleaver) return nullptr;
   struct Row {
     const char* channel;
-    std::array<const char*, 4> byRate;  // 300, 600, 1200, 1800 bps
+    std::array<const char*, 4> byRate;  // as RateColumn
   };
   static constexpr Row kRows[] = {
       {"noise", {"-2 dB", "+0 dB", "+4 dB", "+10 dB"}},
@@ -262,10 +266,8 @@ const char* AsFirstBuilt(std::string_view channel, int code) {
       {"carrier", {nullptr, "35% at +12", "20% at +12", "30% at +12"}},
       {"carrier+6", {nullptr, "15% at +12", "5% at +12", "15% at +12"}},
   };
-  const int rate = hfdl::Rate(code).bitRate;
-  const std::size_t column = rate == 300 ? 0 : rate == 600 ? 1 : rate == 1200 ? 2 : 3;
   for (const Row& row : kRows)
-    if (channel == row.channel) return row.byRate[column];
+    if (channel == row.channel) return row.byRate[RateColumn(code)];
   return nullptr;
 }
 
