@@ -9,18 +9,13 @@
 #include "config/settings.h"
 #include "outputs/decoded_text.h"
 #include "protocol/hfdl_decoder.h"
+#include "protocol/mpdu_layout.h"
 #include "protocol/text_formatters.h"
 #include "protocol/utc_clock.h"
 #include "tracking/flight_db.h"
 
 namespace talvir {
 namespace {
-
-constexpr int kGroundMaxBlocks = 8;
-constexpr int kMaxLpdusPerBlock = 15;  // the 4-bit count of an air MPDU or a ground block
-constexpr int kFcsBytes = 2;
-constexpr std::size_t kAirLengthsOffset = 6;    // after type, station, AID, request, rates
-constexpr std::size_t kGroundBlocksOffset = 2;  // after type and station
 
 const char* MaxBitRateWord(int code) {
   static constexpr const char* kWords[] = {"Reserved ", "300 bps ", "600 bps ", "1200 bps ", "1800 bps "};
@@ -37,28 +32,6 @@ std::string AidWord(int aid) {
 }
 
 const char* SyncWord(int utcFlag) { return utcFlag ? "SYNCHED" : "NOT SYNCHED"; }
-
-// Where an LPDU lies in the frame.
-struct LpduPlace {
-  std::size_t offset = 0;
-  std::size_t length = 0;
-};
-
-// The LPDU at `place`, or an empty span when it reaches past the received
-// bytes (such LPDUs are skipped).
-std::span<const uint8_t> CutLpdu(std::span<const uint8_t> frame, const LpduPlace& place) {
-  if (place.offset + place.length > frame.size()) return {};
-  return frame.subspan(place.offset, place.length);
-}
-
-// Gives each LPDU its place, back to back from `offset`.
-std::size_t PlaceLpdus(std::span<LpduPlace> lpdus, std::size_t offset) {
-  for (LpduPlace& lpdu : lpdus) {
-    lpdu.offset = offset;
-    offset += lpdu.length;
-  }
-  return offset;
-}
 
 }  // namespace
 
@@ -80,33 +53,13 @@ std::string FormatRateAndSlot(int rateCode, int detectedSlotIndex) {
 bool HfdlDecoder::FrameIntact(std::span<const uint8_t> frame) const {
   if (frame.empty() || (frame[0] & 1) == 0)
     return frame.size() >= static_cast<std::size_t>(kSquitterBytes) && HfdlCrcCheck(frame, kSquitterCrcSpan);
-  const bool air = (frame[0] & 2) != 0;
-  // The header's end: after an aircraft's LPDU lengths, or after the ground
-  // blocks (AID, count, lengths).
-  std::size_t end = air ? kAirLengthsOffset + ((frame[0] >> 2) & 0x0F) : kGroundBlocksOffset;
-  if (!air)
-    for (int b = ((frame[0] >> 4) & 7) + 1; b > 0; --b) {
-      if (end + 2 > frame.size()) return false;
-      end += 2u + (frame[end + 1] >> 4);
+  MpduLayout layout;
+  if (!ReadMpduLayout(frame, layout) || !HfdlCrcCheck(frame, static_cast<int>(layout.headerBytes))) return false;
+  for (const MpduBlock& block : layout.Blocks())
+    for (const LpduPlace& place : block.Lpdus()) {
+      const auto lpdu = CutLpdu(frame, place);
+      if (lpdu.size() < 3 || !HfdlCrcCheck(lpdu, static_cast<int>(lpdu.size()) - kMpduFcsBytes)) return false;
     }
-  if (end > frame.size() || !HfdlCrcCheck(frame, static_cast<int>(end))) return false;
-
-  // The LPDUs lie back to back after the header's FCS.
-  std::size_t offset = end + kFcsBytes;
-  const auto intact = [&](std::size_t lengthAt) {
-    const auto lpdu = CutLpdu(frame, {offset, frame[lengthAt] + 1u});
-    offset += frame[lengthAt] + 1u;
-    return lpdu.size() >= 3 && HfdlCrcCheck(lpdu, static_cast<int>(lpdu.size()) - 2);
-  };
-  for (std::size_t at = air ? kAirLengthsOffset : kGroundBlocksOffset; at < end;) {
-    std::size_t lengths = end - at;
-    if (!air) {
-      lengths = frame[at + 1] >> 4;
-      at += 2;
-    }
-    for (; lengths > 0; --lengths)
-      if (!intact(at++)) return false;
-  }
   return true;
 }
 
@@ -125,12 +78,10 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
   LinkContext link;
   link.hfChannel = links_.hfChannel;
   link.direction = kDirectionAirToGround;
-  const int n = (frame[0] >> 2) & 0x0F;
-  const int headerBytes = n + 6;
-  const bool crcOk = HfdlCrcCheck(frame, headerBytes);
+  MpduLayout layout;
+  const bool crcOk = ReadMpduLayout(frame, layout) && HfdlCrcCheck(frame, static_cast<int>(layout.headerBytes));
+  const int n = layout.blocks[0].lpduCount;
 
-  std::array<LpduPlace, kMaxLpdusPerBlock> places;
-  const auto lpdus = std::span(places).first(static_cast<std::size_t>(n));
   MpduHeader header;
   if (crcOk) {
     link.groundStationId = frame[1] & 0x7F;
@@ -143,8 +94,6 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
     header.aid = link.aid;
     header.slotRequest = frame[3];
     header.maxBitRate = frame[4] & 7;
-    for (std::size_t i = 0; i < lpdus.size(); ++i) lpdus[i].length = frame[kAirLengthsOffset + i] + 1u;
-    PlaceLpdus(lpdus, static_cast<std::size_t>(headerBytes + kFcsBytes));
   }
 
   if (settings.On(&SettingsRecord::showMpdu)) {
@@ -178,7 +127,7 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
 
   if (!crcOk) return;
   links_.records.OnMpdu(burst, header);
-  for (const LpduPlace& place : lpdus) {
+  for (const LpduPlace& place : layout.blocks[0].Lpdus()) {
     const auto lpdu = CutLpdu(frame, place);
     if (!lpdu.empty()) DecodeLpdu(link, lpdu, burst);
   }
@@ -187,39 +136,17 @@ void HfdlDecoder::DecodeAirMpdu(std::span<const uint8_t> frame, const BurstInfo&
 void HfdlDecoder::DecodeGroundMpdu(std::span<const uint8_t> frame, const BurstInfo& burst) {
   const Settings& settings = links_.settings;
   DecodedText& text = links_.text;
-  struct Block {
-    int aid = 0;
-    int e = 0;  // bits 1..3 maximum bit rate, 4..7 LPDU count
-    std::array<LpduPlace, kMaxLpdusPerBlock> places;
-    std::span<LpduPlace> Lpdus() { return std::span(places).first(static_cast<std::size_t>(e >> 4)); }
-  };
-  std::array<Block, kGroundMaxBlocks> allBlocks;
-  const auto blocks = std::span(allBlocks).first(static_cast<std::size_t>(((frame[0] >> 4) & 7) + 1));
-
-  // Walk the header; one that runs past the frame cannot be checked.
-  std::size_t at = kGroundBlocksOffset;
-  bool complete = true;
-  for (Block& block : blocks) {
-    if (at + 2 > frame.size() || at + 2 + (frame[at + 1] >> 4) > frame.size()) {
-      complete = false;
-      break;
-    }
-    block.aid = frame[at];
-    block.e = frame[at + 1];
-    at += 2;
-    for (LpduPlace& lpdu : block.Lpdus()) lpdu.length = frame[at++] + 1u;
-  }
-  if (!complete || !HfdlCrcCheck(frame, static_cast<int>(at))) {
+  MpduLayout layout;
+  if (!ReadMpduLayout(frame, layout) || !HfdlCrcCheck(frame, static_cast<int>(layout.headerBytes))) {
     if (settings.On(&SettingsRecord::showMpdu)) text.Append("[CRC FAIL]\r\n");
     return;
   }
+  const auto blocks = layout.Blocks();
   frameOutcome_.store(kOutcomeGround);
   LinkContext link;
   link.hfChannel = links_.hfChannel;
   link.direction = kDirectionGroundToAir;
   link.groundStationId = frame[1] & 0x7F;
-  std::size_t offset = at + kFcsBytes;
-  for (Block& block : blocks) offset = PlaceLpdus(block.Lpdus(), offset);
 
   if (settings.On(&SettingsRecord::showMpdu)) {
     text.Printf("\r\n[MPDU %s GND SLOT %s]\r\n", links_.utcClock.FormatUtcClock().c_str(),
@@ -229,8 +156,8 @@ void HfdlDecoder::DecodeGroundMpdu(std::span<const uint8_t> frame, const BurstIn
                   links_.formatters.GroundStationName(link.groundStationId).c_str(), SyncWord(frame[1] >> 7));
       text.Printf("NR AIR CALLS %zu\r\n", blocks.size());
       for (std::size_t b = 0; b < blocks.size(); ++b) {
-        const Block& block = blocks[b];
-        text.Printf("AIR CALL %zu = %s\r\nLPDUS = %d\r\n", b, AidWord(block.aid).c_str(), block.e >> 4);
+        const MpduBlock& block = blocks[b];
+        text.Printf("AIR CALL %zu = %s\r\nLPDUS = %d\r\n", b, AidWord(block.aid).c_str(), block.lpduCount);
         text.Printf("Max Bit rate %s\r\n", MaxBitRateWord((block.e >> 1) & 7));
       }
     }
@@ -240,9 +167,9 @@ void HfdlDecoder::DecodeGroundMpdu(std::span<const uint8_t> frame, const BurstIn
   header.direction = kDirectionGroundToAir;
   header.groundStationId = link.groundStationId;
   header.utcSynced = frame[1] >> 7;
-  for (Block& block : blocks) header.lpduCount += static_cast<int>(block.Lpdus().size());
+  for (const MpduBlock& block : blocks) header.lpduCount += block.lpduCount;
   links_.records.OnMpdu(burst, header);
-  for (Block& block : blocks) {
+  for (const MpduBlock& block : blocks) {
     link.aid = static_cast<uint8_t>(block.aid);
     for (const LpduPlace& place : block.Lpdus()) {
       const auto lpdu = CutLpdu(frame, place);
