@@ -2,8 +2,7 @@
 
 namespace talvir {
 
-int DecodeBurst(Deinterleaver& soft, ViterbiDecoder& viterbi, std::span<uint8_t> bits) {
-  viterbi.Reset();
+void FeedBurst(Deinterleaver& soft, ViterbiDecoder& viterbi) {
   soft.Rewind();
   const auto& rate = soft.rate();
   if (rate.repetition == 2) {
@@ -21,6 +20,11 @@ int DecodeBurst(Deinterleaver& soft, ViterbiDecoder& viterbi, std::span<uint8_t>
       viterbi.Step(r1, r2);
     }
   }
+}
+
+int DecodeBurst(Deinterleaver& soft, ViterbiDecoder& viterbi, std::span<uint8_t> bits) {
+  viterbi.Reset();
+  FeedBurst(soft, viterbi);
   return viterbi.Traceback(bits);
 }
 

@@ -330,6 +330,13 @@ int HfdlModem::DecodeInto(std::span<uint8_t, hfdl::kMaxFrameBytes> frame) {
   return PackBitsLsbFirst(std::span<const uint8_t>(bits_.data(), static_cast<std::size_t>(steps)), frame);
 }
 
+int HfdlModem::TakeIfIntact(int bytes) {
+  const auto frame = std::span<const uint8_t>(retry_.data(), static_cast<std::size_t>(bytes));
+  if (!receiver_.FrameIntact(frame)) return 0;
+  std::copy(frame.begin(), frame.end(), frame_.begin());
+  return bytes;
+}
+
 int HfdlModem::DecodeAgain(int blocks) {
   for (int pass = 0; pass < kDecidedPasses; ++pass) {
     encoder_.Encode(
@@ -337,12 +344,23 @@ int HfdlModem::DecodeAgain(int blocks) {
         GetRateCode());
     canceller_.Run(backward_.Samples(), blocks, encoder_.Symbols());
     SliceDecided(blocks);
-    const int bytes = DecodeInto(retry_);
-    const auto frame = std::span<const uint8_t>(retry_.data(), static_cast<std::size_t>(bytes));
-    if (receiver_.FrameIntact(frame)) {
-      std::copy(frame.begin(), frame.end(), frame_.begin());
-      return bytes;
-    }
+    if (const int bytes = TakeIfIntact(DecodeInto(retry_)); bytes > 0) return bytes;
+  }
+  return DecodeDetours();
+}
+
+int HfdlModem::DecodeDetours() {
+  viterbi_.BeginMarginPass();
+  FeedBurst(deinterleaver_, viterbi_);
+  const int steps = viterbi_.Traceback(bits_);
+  std::array<int, kDetours> cheapest{};
+  const int found = viterbi_.CheapestDetours(cheapest);
+  detour_ = bits_;
+  for (const int step : std::span(cheapest).first(static_cast<std::size_t>(found))) {
+    const int from = viterbi_.Detour(step, detour_);
+    const auto bits = std::span<const uint8_t>(detour_.data(), static_cast<std::size_t>(steps));
+    if (const int bytes = TakeIfIntact(PackBitsLsbFirst(bits, retry_)); bytes > 0) return bytes;
+    std::copy(bits_.begin() + from, bits_.begin() + step, detour_.begin() + from);
   }
   return 0;
 }

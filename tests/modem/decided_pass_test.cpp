@@ -38,14 +38,16 @@ std::vector<float> FadedBurst(const std::vector<uint8_t>& frame, int code, doubl
   return testbench::ApplyChannel(audio, channel);
 }
 
-// Moderate fading at +6 dB: this burst's first decode is wrong, and its
-// second hearing gives the sent bytes. A frame check that always fails
-// leaves the first decode to be handed on, after every pass was tried.
+// Moderate fading: at +6 dB this burst's first decode is wrong and its
+// second hearing gives the sent bytes; at +4 dB both hearings fail too, and
+// the third cheapest detour from the last decode is the frame sent. A frame
+// check that always fails leaves the first decode to be handed on, after
+// the first decode, two hearings and eight detours were checked.
 TEST(DecidedPass, RecoversAFadedBurstTheFirstDecodeLosesAndHandsOnOneFrame) {
   constexpr int kCode = 2;
   constexpr uint32_t kSeed = 1;
   const auto frame = testing::Padded(testing::RandomFrame(kCode, kSeed), kCode);
-  const auto audio = FadedBurst(frame, kCode, 6.0, kSeed);
+  auto audio = FadedBurst(frame, kCode, 6.0, kSeed);
   const auto run = [&](bool checked, const std::vector<uint8_t>& sent) {
     auto harness = std::make_unique<testing::BasicModemHarness<CheckingReceiver>>();
     harness->receiver.checked = checked;
@@ -69,7 +71,13 @@ TEST(DecidedPass, RecoversAFadedBurstTheFirstDecodeLosesAndHandsOnOneFrame) {
   const auto never = run(true, {});
   ASSERT_EQ(never->receiver.frames.size(), 1u);
   EXPECT_EQ(never->receiver.frames[0].bytes, first);
-  EXPECT_EQ(never->receiver.checks, 3);
+  EXPECT_EQ(never->receiver.checks, 11);
+
+  audio = FadedBurst(frame, kCode, 4.0, kSeed);
+  const auto detour = run(true, frame);
+  ASSERT_EQ(detour->receiver.frames.size(), 1u);
+  EXPECT_EQ(detour->receiver.frames[0].bytes, frame);
+  EXPECT_EQ(detour->receiver.checks, 6);
 }
 
 // The receiver's encoder gives the transmitter's data symbols, every rate code.

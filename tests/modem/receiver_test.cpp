@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -166,6 +169,68 @@ TEST(Viterbi, DecodesTheEncoderOutputThroughScatteredErrors) {
   std::vector<uint8_t> decoded(bits.size());
   v->Traceback(decoded);
   EXPECT_EQ(decoded, bits);
+}
+
+// What a path scores against the soft values (a 0 bit on positive ones).
+float PathMetric(const std::vector<uint8_t>& bits, const std::vector<float>& soft) {
+  const auto coded = testbench::ConvolutionalEncode(bits);
+  float metric = 0.0f;
+  for (std::size_t i = 0; i < coded.size(); ++i) metric += std::max(coded[i] ? -soft[i] : soft[i], 0.0f);
+  return metric;
+}
+
+// In noise that fools the decoder now and then: every detour is a path
+// that costs exactly its margin less than the decoded one (so the cheapest
+// come first), and often one of the cheapest eight is the path sent.
+TEST(Viterbi, DetoursCostTheirMarginAndMendErrorEvents) {
+  std::mt19937 random(7);
+  std::normal_distribution<float> noise(0.0f, 0.9f);
+  auto v = std::make_unique<ViterbiDecoder>();
+  int wrong = 0;
+  int mended = 0;
+  for (int trial = 0; trial < 60; ++trial) {
+    std::vector<uint8_t> bits(300, 0);
+    for (std::size_t i = 0; i + 8 < bits.size(); ++i) bits[i] = static_cast<uint8_t>(random() & 1);
+    const auto coded = testbench::ConvolutionalEncode(bits);
+    std::vector<float> soft(coded.size());
+    // A clean start holds the path to the encoder's first state.
+    for (std::size_t i = 0; i < soft.size(); ++i) soft[i] = (coded[i] ? -1.0f : 1.0f) + (i < 12 ? 0.0f : noise(random));
+    const auto feed = [&] {
+      for (std::size_t i = 0; i < soft.size(); i += 2) v->Step(soft[i], soft[i + 1]);
+    };
+    std::vector<uint8_t> decoded(bits.size());
+    v->Reset();
+    feed();
+    v->Traceback(decoded);
+    if (decoded == bits) continue;
+    ++wrong;
+
+    v->BeginMarginPass();
+    feed();
+    std::vector<uint8_t> again(bits.size());
+    v->Traceback(again);
+    ASSERT_EQ(again, decoded);
+    std::array<int, 8> cheapest{};
+    ASSERT_EQ(v->CheapestDetours(cheapest), 8);
+    const float best = PathMetric(decoded, soft);
+    bool found = false;
+    for (std::size_t k = 0; k < cheapest.size(); ++k) {
+      const int step = cheapest[k];
+      if (k > 0) EXPECT_LE(v->Margin(cheapest[k - 1]), v->Margin(step));
+      auto detour = decoded;
+      const int from = v->Detour(step, detour);
+      EXPECT_NE(detour[static_cast<std::size_t>(step - ViterbiDecoder::kStateBits)],
+                decoded[static_cast<std::size_t>(step - ViterbiDecoder::kStateBits)]);
+      EXPECT_TRUE(std::equal(detour.begin(), detour.begin() + from, decoded.begin()));
+      EXPECT_TRUE(std::equal(detour.begin() + step, detour.end(), decoded.begin() + step));
+      // One that runs back to the start may start from another state.
+      if (from > 0) EXPECT_NEAR(PathMetric(detour, soft), best - v->Margin(step), 1e-3f) << trial << " " << step;
+      found = found || detour == bits;
+    }
+    mended += found ? 1 : 0;
+  }
+  EXPECT_GE(wrong, 10);
+  EXPECT_GE(mended, wrong / 4);
 }
 
 TEST(FrameCounters, EachModeHasItsPairAndSquittersTheirOwn) {
