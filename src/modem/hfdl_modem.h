@@ -196,9 +196,9 @@ class HfdlModem final : public HfSampleSink, public SlotClockControl {
   std::array<uint8_t, hfdl::kMaxFrameBytes> retry_{};
   // A frame that still fails is tried along the decoder's next-best paths,
   // each leaving the best one at one step, the cheapest this many. A wrong
-  // one passes the frame check by chance once in 2^16 tries at most, so
-  // eight keep that under once in 8000 failed bursts; in the bench nine in
-  // ten of the paths that mended a frame were among the cheapest eight.
+  // one passes the frame check by chance about once in 2^16, so eight add
+  // about one false frame in 8000 failed bursts; in the bench nine in ten
+  // of the paths that mended a frame were among the cheapest eight.
   static constexpr int kDetours = 8;
   std::array<uint8_t, hfdl::kMaxViterbiSteps> detour_{};
 
