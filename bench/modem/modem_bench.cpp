@@ -8,6 +8,8 @@
 //   talvir_bench_modem --sweep=table    the sensitivity table alone
 //   talvir_bench_modem --sweep=false-frames  an hour each of noise, clipped noise, noise + carrier
 //   talvir_bench_modem --sweep=loss     where the bursts of --codes lose at each --snr (--channels: noise)
+//   talvir_bench_modem --sweep=wrong-frames  MPDU bursts of --codes at each --snr in noise, checked
+//                                       by the protocol's FCSs: wrong frames that pass
 // Sensitivity options: --bursts=N a point (50), --codes=6,4 (rate codes),
 // --channels=noise,white,moderate,disturbed,carrier,carrier+6, --snr=2,4,6 (instead of each
 // channel's range).
@@ -41,7 +43,11 @@
 #include "modem/hfdl_modem.h"
 #include "modem/soft_slicer.h"
 #include "modem/viterbi_decoder.h"
+#include "protocol/mpdu_layout.h"
 #include "testbench/carrier_interferer.h"
+#include "testbench/frames/burst_padding.h"
+#include "testbench/frames/lpdu_builder.h"
+#include "testbench/frames/mpdu_builder.h"
 #include "testbench/hf_channel.h"
 #include "testbench/hfdl_modulator.h"
 #include "testbench/watterson_fading.h"
@@ -64,12 +70,15 @@ class MeasuringReceiver : public HfdlFrameReceiver {
     for (auto& v : soft) v = reader->Read();
     return true;
   }
-  // Given the frame sent, the frame check is one that catches every error.
+  // Given the frame sent, the frame check is one that catches every error,
+  // unless the protocol's own check is asked for.
   bool FrameIntact(std::span<const uint8_t> frame) const override {
+    if (protocolCheck) return MpduIntact(frame);
     return sent == nullptr || std::equal(frame.begin(), frame.end(), sent->begin(), sent->end());
   }
   const HfdlModem* modem = nullptr;
   const std::vector<uint8_t>* sent = nullptr;
+  bool protocolCheck = false;
   std::vector<uint8_t> last;
   std::vector<float> soft;
   int lastCode = -1;
@@ -181,13 +190,12 @@ const Channel kChannels[] = {
     {"carrier+6", testbench::FadingPreset::kNone, false, 0.0, 20.0, 6.0},
 };
 
-// A burst with random content, start, carrier phase and a carrier offset
-// within 20 Hz, then half a second of channel; one fresh modem. An
-// interfering carrier lies anywhere within 700 Hz of the burst's centre,
-// drifts by up to 0.2 Hz/s and is on 2 s before the burst.
-Trial RunBurst(int code, double snrDb, const Channel& through, uint32_t seed) {
-  std::mt19937 random(seed);
-  const auto frame = RandomFrame(code, random);
+// The burst of `frame` with a random start, carrier phase and carrier offset
+// within 20 Hz, then half a second of channel. An interfering carrier lies
+// anywhere within 700 Hz of the burst's centre, drifts by up to 0.2 Hz/s and
+// is on 2 s before the burst.
+std::vector<float> BurstThroughChannel(const std::vector<uint8_t>& frame, int code, double snrDb, const Channel& through,
+                                       uint32_t seed, std::mt19937& random) {
   std::uniform_real_distribution<double> uniform;
   testbench::HfdlBurstOptions burst;
   // A steady carrier is there long before the burst.
@@ -205,7 +213,14 @@ Trial RunBurst(int code, double snrDb, const Channel& through, uint32_t seed) {
   if (through.carrierDb)
     channel.carrier = testbench::CarrierInterferer{hfdl::kCarrierHz + 1400.0 * uniform(random) - 700.0, *through.carrierDb,
                                                    0.4 * uniform(random) - 0.2, 6.28 * uniform(random)};
-  audio = testbench::ApplyChannel(audio, channel);
+  return testbench::ApplyChannel(audio, channel);
+}
+
+// A burst of random content into one fresh modem.
+Trial RunBurst(int code, double snrDb, const Channel& through, uint32_t seed) {
+  std::mt19937 random(seed);
+  const auto frame = RandomFrame(code, random);
+  const auto audio = BurstThroughChannel(frame, code, snrDb, through, seed, random);
   MeasuringReceiver receiver;
   auto modem = std::make_unique<HfdlModem>(receiver);
   receiver.modem = modem.get();
@@ -315,6 +330,57 @@ void SensitivityTable(const SweepOptions& sweep) {
       std::printf("\n");
     }
   }
+}
+
+// --- Wrong frames that pass the protocol's check --------------------------------------
+
+// An aircraft's MPDU whose LPDUs of random content fill the burst, every FCS
+// in place, padded as sent.
+std::vector<uint8_t> RandomMpdu(int code, std::mt19937& random) {
+  constexpr int kHeaderAndFcs = 8;  // before the LPDU lengths
+  const int room = hfdl::Rate(code).frameBytes - 1;
+  const int count = (room - kHeaderAndFcs + testbench::kLpduMaxBytes) / (testbench::kLpduMaxBytes + 1);
+  int left = room - kHeaderAndFcs - count;
+  std::vector<testbench::Lpdu> lpdus;
+  for (int i = 0; i < count; ++i) {
+    const int bytes = left / (count - i);
+    left -= bytes;
+    std::vector<uint8_t> body(static_cast<std::size_t>(bytes - testbench::kLpduOverheadBytes));
+    for (auto& b : body) b = static_cast<uint8_t>(random());
+    lpdus.push_back(testbench::BuildLpdu(static_cast<uint8_t>(random()), body));
+  }
+  const testbench::AirMpduHeader header{.groundStationId = static_cast<int>(random() % 128),
+                                        .aid = static_cast<uint8_t>(random()),
+                                        .maxBitRateCode = 4};
+  return testbench::PadToBurst(testbench::BuildAirMpdu(header, lpdus), code);
+}
+
+// Bursts of whole MPDUs in band noise, checked as the protocol checks them
+// (the header's FCS and every LPDU's): the wrong frames among those that
+// pass are the false frames a listener would see.
+void WrongFrames(const SweepOptions& sweep) {
+  std::printf("\nMPDU bursts in noise, the protocol's frame check, %d bursts a point:\n", sweep.bursts);
+  for (const int code : sweep.codes)
+    for (const double snr : sweep.snrs) {
+      int right = 0;
+      int wrong = 0;
+      for (int b = 0; b < sweep.bursts; ++b) {
+        const auto seed = static_cast<uint32_t>(1000 * b + 7 * code + 3);
+        std::mt19937 random(seed);
+        const auto frame = RandomMpdu(code, random);
+        const auto audio = BurstThroughChannel(frame, code, snr, kChannels[0], seed, random);
+        MeasuringReceiver receiver;
+        receiver.protocolCheck = true;
+        auto modem = std::make_unique<HfdlModem>(receiver);
+        Feed(*modem, audio);
+        if (receiver.frames == 0 || !MpduIntact(receiver.last)) continue;
+        (receiver.last == frame ? right : wrong) += 1;
+      }
+      std::printf("%5d bps %s  %+.0f dB: %d right, %d failed the check, %d wrong that passed it\n",
+                  hfdl::Rate(code).bitRate, hfdl::Rate(code).longInterleaver ? "4.2s" : "1.8s", snr, right,
+                  sweep.bursts - right - wrong, wrong);
+      std::fflush(stdout);
+    }
 }
 
 // --- False frames -------------------------------------------------------------------
@@ -554,19 +620,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talvir_bench_modem: --bursts must be at least 1\n");
     return 2;
   }
-  if (sweep == "loss" && options.snrs.empty()) {
-    std::fprintf(stderr, "talvir_bench_modem: --sweep=loss needs --snr\n");
+  if ((sweep == "loss" || sweep == "wrong-frames") && options.snrs.empty()) {
+    std::fprintf(stderr, "talvir_bench_modem: --sweep=%s needs --snr\n", sweep.c_str());
     return 2;
   }
   int restCount = static_cast<int>(rest.size());
   benchmark::Initialize(&restCount, rest.data());
-  if (sweep != "table" && sweep != "loss") benchmark::RunSpecifiedBenchmarks();
+  if (sweep != "table" && sweep != "loss" && sweep != "wrong-frames") benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::printf("HfdlModem object: %.0f KiB\n", static_cast<double>(sizeof(talvir::HfdlModem)) / 1024.0);
   if (sweep == "quick" || sweep == "full" || sweep == "table") talvir::SensitivityTable(options);
   if (sweep == "quick" || sweep == "full" || sweep == "diagnose") talvir::Diagnose(sweep == "full" ? 50 : 20);
   if (sweep == "full" || sweep == "false-frames") talvir::FalseFrames(60.0);
   if (sweep == "loss") talvir::LossBreakdown(options);
+  if (sweep == "wrong-frames") talvir::WrongFrames(options);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("\nPeak resident memory of this benchmark: %.1f MiB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);

@@ -53,14 +53,7 @@ std::string FormatRateAndSlot(int rateCode, int detectedSlotIndex) {
 bool HfdlDecoder::FrameIntact(std::span<const uint8_t> frame) const {
   if (frame.empty() || (frame[0] & 1) == 0)
     return frame.size() >= static_cast<std::size_t>(kSquitterBytes) && HfdlCrcCheck(frame, kSquitterCrcSpan);
-  MpduLayout layout;
-  if (!ReadMpduLayout(frame, layout) || !HfdlCrcCheck(frame, static_cast<int>(layout.headerBytes))) return false;
-  for (const MpduBlock& block : layout.Blocks())
-    for (const LpduPlace& place : block.Lpdus()) {
-      const auto lpdu = CutLpdu(frame, place);
-      if (lpdu.size() < 3 || !HfdlCrcCheck(lpdu, static_cast<int>(lpdu.size()) - kMpduFcsBytes)) return false;
-    }
-  return true;
+  return MpduIntact(frame);
 }
 
 void HfdlDecoder::DecodeMpdu(std::span<const uint8_t> frame, const BurstInfo& burst) {

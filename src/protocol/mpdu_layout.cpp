@@ -1,5 +1,7 @@
 #include "protocol/mpdu_layout.h"
 
+#include "common/crc16.h"
+
 namespace talvir {
 namespace {
 
@@ -40,6 +42,17 @@ bool ReadMpduLayout(std::span<const uint8_t> frame, MpduLayout& layout) {
     for (LpduPlace& place : std::span(block.places).first(static_cast<std::size_t>(block.lpduCount))) {
       place.offset = offset;
       offset += place.length;
+    }
+  return true;
+}
+
+bool MpduIntact(std::span<const uint8_t> frame) {
+  MpduLayout layout;
+  if (!ReadMpduLayout(frame, layout) || !HfdlCrcCheck(frame, static_cast<int>(layout.headerBytes))) return false;
+  for (const MpduBlock& block : layout.Blocks())
+    for (const LpduPlace& place : block.Lpdus()) {
+      const auto lpdu = CutLpdu(frame, place);
+      if (lpdu.size() < 3 || !HfdlCrcCheck(lpdu, static_cast<int>(lpdu.size()) - kMpduFcsBytes)) return false;
     }
   return true;
 }

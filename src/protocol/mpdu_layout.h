@@ -42,6 +42,10 @@ struct MpduLayout {
 // header runs past the frame; LPDUs may still run past it.
 bool ReadMpduLayout(std::span<const uint8_t> frame, MpduLayout& layout);
 
+// True when the header's FCS and every LPDU's hold: what a receiver can tell
+// of a whole MPDU (byte 0 present).
+bool MpduIntact(std::span<const uint8_t> frame);
+
 // The LPDU at `place`, or an empty span when it reaches past the received
 // bytes (such LPDUs are skipped).
 std::span<const uint8_t> CutLpdu(std::span<const uint8_t> frame, const LpduPlace& place);
