@@ -1,12 +1,12 @@
-// The ACARS printers: the text rules they share, the HFDL printer that the
-// HFNPDU decoder hands its blocks to, and the VHF printer.
+// The ACARS printers: the HFDL printer that the HFNPDU decoder hands its
+// blocks to, and the VHF printer. The text rules they share are pinned by
+// their texts.
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "acars/acars_test_outputs.h"
-#include "acars/acars_text.h"
 #include "acars/hfdl_acars_printer.h"
 #include "acars/vhf_acars_printer.h"
 #include "testbench/frames/acars_block.h"
@@ -87,44 +87,6 @@ TEST_F(HfdlAcarsPrinterTest, DownlinkWithoutStxPrintsTheHeaderOnlyAndShortBlocks
                                                  "[Uplink]\nMessage content:-\n" +
                                                      kTestClosingLine);
   EXPECT_EQ(Print(1, {}), "HACARS mode:   Aircraft reg: \nMessage label:   Block id:   " + kTestClosingLine);
-}
-
-TEST(RenderControlCharacters, NamesControlsKeepsLineBreaksAndEndsTheLine) {
-  EXPECT_EQ(RenderControlCharacters(Bytes("\x01"
-                                          "2.N1\x15"
-                                          "H1D\x02"
-                                          "A\r\nB\rC\x1b\x03\x7f")),
-            "<SOH>2.N1<NAK>H1D<STX>A\nB\nC<ESC><ETX><DEL>\n");
-  EXPECT_EQ(RenderControlCharacters({}), "\n");
-}
-
-TEST(AcarsTextRule, EtxHidesUntilTheNextStx) {
-  std::string text;
-  AppendAcarsTextRule(text,
-                      Bytes("hidden\x02shown\x03gone\x02"
-                            "again\x17tail"),
-                      false);
-  EXPECT_EQ(text, "shown\nagain\n");
-
-  text.clear();
-  AppendAcarsTextRule(text, Bytes("open text without end"), true);
-  EXPECT_EQ(text, "open text without end");
-}
-
-TEST(AcarsField, NamesEveryControlByteStopsAtTheBlockEndAndCheckBytesAreNoCharacters) {
-  // The check bytes and the DEL after the ETX are not characters.
-  EXPECT_EQ(HfdlAcarsCharacters(Bytes("\x01"
-                                      "2X\x03"
-                                      "AB\x7f"))
-                .size(),
-            4u);
-  EXPECT_TRUE(HfdlAcarsCharacters(Bytes("AB")).empty());
-  std::string text;
-  AppendAcarsField(text, Bytes(std::string("A\0\r\nB", 5)), 0, 10);
-  EXPECT_EQ(text, "A<NUL><CR><LF>B");
-  text.clear();
-  AppendAcarsField(text, Bytes("AB"), 5, 10);
-  EXPECT_EQ(text, "");
 }
 
 // SOH, mode, registration, technical acknowledgement, label, block id (a
