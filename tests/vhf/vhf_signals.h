@@ -58,10 +58,7 @@ inline std::vector<uint8_t> DeliveredPart(const std::vector<uint8_t>& built) {
 
 inline std::vector<float> Transmit(std::span<const uint8_t> block, double startSeconds = 0.05,
                                    double initialPhase = 0.0) {
-  testbench::MskOptions options;
-  options.startSeconds = startSeconds;
-  options.initialPhase = initialPhase;
-  return testbench::ModulateVhfAcars(block, options);
+  return testbench::ModulateVhfAcars(block, {.startSeconds = startSeconds, .initialPhase = initialPhase});
 }
 
 inline std::vector<float> Concatenate(std::initializer_list<std::span<const float>> parts) {
