@@ -48,64 +48,59 @@ TEST(Deinterleaver, Code4CursorWritesAndReads) {
   EXPECT_EQ(d.cursor().column, 1);
 }
 
-// The soft bits a slicer writes, in write order.
-struct SliceResult {
-  std::vector<float> soft;
-};
-
 constexpr SymbolScale kScale{0.1f, 0.01f};  // 2 A / s^2 = 20
 
-SliceResult Slice(SoftSlicer slicer, Complex z, SymbolScale scale = kScale) {
+// The soft bits a slicer writes, in write order.
+std::vector<float> Slice(SoftSlicer slicer, Complex z, SymbolScale scale = kScale) {
   Deinterleaver d;
   d.SetMode(0);
   d.Rewind();
   const int n = slicer(z, scale, d);
-  SliceResult r;
+  std::vector<float> soft;
   hfdl::InterleaverCursor c{};
   for (int i = 0; i < n; ++i) {
-    r.soft.push_back(d.Value(c.row, c.column));
+    soft.push_back(d.Value(c.row, c.column));
     c.StepWrite(hfdl::Rate(0));
   }
-  return r;
+  return soft;
 }
 
 // Max-log: 2 A / s^2 times (best correlation with a 0 point - best with a 1
 // point); BPSK gives 4 A Re(z) / s^2 whatever the quadrature part.
 TEST(SoftSlicers, EveryBitGetsItsMaxLogLikelihoodMostSignificantFirst) {
   const auto one = Slice(SliceBpsk, {-0.1f, 0.02f});
-  ASSERT_EQ(one.soft.size(), 1u);
-  EXPECT_NEAR(one.soft[0], -4.0f, 1e-5f);
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_NEAR(one[0], -4.0f, 1e-5f);
   // Twice the noise, half the weight; the origin carries none.
-  EXPECT_NEAR(Slice(SliceBpsk, {0.05f, 0.0f}, {0.1f, 0.02f}).soft[0], 1.0f, 1e-5f);
-  EXPECT_EQ(Slice(SliceBpsk, {}).soft[0], 0.0f);
+  EXPECT_NEAR(Slice(SliceBpsk, {0.05f, 0.0f}, {0.1f, 0.02f})[0], 1.0f, 1e-5f);
+  EXPECT_EQ(Slice(SliceBpsk, {})[0], 0.0f);
   // No measured noise still gives finite weights; silent probes give none.
-  EXPECT_TRUE(std::isfinite(Slice(SliceBpsk, {0.1f, 0.0f}, {0.1f, 0.0f}).soft[0]));
-  EXPECT_EQ(Slice(SliceBpsk, {0.1f, 0.0f}, {0.0f, 0.0f}).soft[0], 0.0f);
+  EXPECT_TRUE(std::isfinite(Slice(SliceBpsk, {0.1f, 0.0f}, {0.1f, 0.0f})[0]));
+  EXPECT_EQ(Slice(SliceBpsk, {0.1f, 0.0f}, {0.0f, 0.0f})[0], 0.0f);
 
   // Each bit gets its own reliability: a symbol halfway between two
   // neighbouring points leaves only the bit in which they differ in doubt.
   // QPSK index 1 = (0, 1): bits 0 then 1.
   const auto q = Slice(SliceQpsk, {0.0f, 0.1f});
-  ASSERT_EQ(q.soft.size(), 2u);
-  EXPECT_NEAR(q.soft[0], 2.0f, 1e-5f);
-  EXPECT_NEAR(q.soft[1], -2.0f, 1e-5f);
+  ASSERT_EQ(q.size(), 2u);
+  EXPECT_NEAR(q[0], 2.0f, 1e-5f);
+  EXPECT_NEAR(q[1], -2.0f, 1e-5f);
   // 8PSK index 4 = (0.7071, -0.7071): bits 1, 0, 0.
   // The first and last bits differ from a neighbour 45 degrees away, the
   // middle one only from points 90 degrees away: 2 (1 - cos 45) against 2.
   const auto e = Slice(Slice8psk, {0.07071f, -0.07071f});
-  ASSERT_EQ(e.soft.size(), 3u);
-  EXPECT_NEAR(e.soft[0], -0.5858f, 1e-3f);
-  EXPECT_NEAR(e.soft[1], 2.0f, 1e-3f);
-  EXPECT_NEAR(e.soft[2], 0.5858f, 1e-3f);
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_NEAR(e[0], -0.5858f, 1e-3f);
+  EXPECT_NEAR(e[1], 2.0f, 1e-3f);
+  EXPECT_NEAR(e[2], 0.5858f, 1e-3f);
   // Between index 0 (000) and index 1 (001) at 22.5 degrees.
   const Complex middle = std::polar(0.1f, 0.3927f);
   const auto between = Slice(Slice8psk, middle);
-  EXPECT_GT(between.soft[0], 1.0f);
-  EXPECT_GT(between.soft[1], 1.0f);
-  EXPECT_NEAR(between.soft[2], 0.0f, 1e-3f);
+  EXPECT_GT(between[0], 1.0f);
+  EXPECT_GT(between[1], 1.0f);
+  EXPECT_NEAR(between[2], 0.0f, 1e-3f);
   for (int bit = 0; bit < 3; ++bit)
-    EXPECT_FLOAT_EQ(BitLikelihood(middle, kScale, hfdl::k8pskPoints, bit),
-                    between.soft[static_cast<std::size_t>(2 - bit)]);
+    EXPECT_FLOAT_EQ(BitLikelihood(middle, kScale, hfdl::k8pskPoints, bit), between[static_cast<std::size_t>(2 - bit)]);
 }
 
 TEST(ConstellationRing, KeepsTheLast250AndClears) {

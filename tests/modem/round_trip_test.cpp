@@ -1,10 +1,18 @@
 // Bursts from the test bench's transmitter, through its channel, into the
-// modem: every rate code must come back byte for byte.
+// modem: every rate code must come back byte for byte, with its levels. And
+// what a receiver also hears: a carrier on the burst's own frequency, samples
+// that are not numbers. The modem must neither crash nor get stuck: after any
+// of it, a burst still decodes. (Noise, silence and clipping, with traffic
+// between them, are the soak's.)
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
 #include <string>
+#include <vector>
 
 #include "modem/burst_report.h"
 #include "modem/frame_counters.h"
@@ -156,6 +164,107 @@ TEST(Interference, BurstUnderAStrongerSteadyCarrierDecodes) {
   ASSERT_EQ(harness.receiver.frames.size(), 1u);
   EXPECT_EQ(harness.receiver.frames[0].bytes, testing::Padded(frame, 0));
   EXPECT_EQ(harness.modem->Notches().ActiveNotches(), 1);
+}
+
+// A tone of peak 1 has mean power 1/2.
+double DbOfFullScaleTone(double power) { return 10.0 * std::log10(power / 0.5); }
+
+// Two bursts 20 dB apart in the same noise, which lies in the HFDL channel
+// (1440 Hz +-1 kHz), after seconds of noise alone. The meter's passband is
+// flat within 0.6 dB up to 2 kHz and the burst's spectrum ends at 2.3 kHz;
+// the noise is averaged over a second of blocks: half a dB covers both.
+TEST(BurstLevels, BurstPowerAndNoiseFloorReadTheirKnownLevels) {
+  constexpr double kSnrDb = 15.0;
+  const auto frame = testing::RandomFrame(1, 7);
+  std::vector<float> audio;
+  double loudPower = 0.0;
+  for (const float amplitude : {0.3f, 0.03f}) {
+    const auto one = testbench::ModulateHfdlBurst(frame, 1, {.startSeconds = 3.0, .amplitude = amplitude});
+    if (loudPower == 0.0) loudPower = testbench::ActivePower(one);
+    audio.insert(audio.end(), one.begin(), one.end());
+  }
+  audio.resize(audio.size() + kSampleRate, 0.0f);
+  const double noisePower = loudPower / 100.0 / std::pow(10.0, kSnrDb / 10.0);
+  testbench::ChannelOptions channel;
+  channel.snrDb = kSnrDb;
+  channel.signalPower = loudPower / 100.0;  // the quiet burst's SNR
+  channel.noiseLowHz = 440.0;
+  channel.noiseHighHz = 2440.0;
+  testing::ModemHarness harness;
+  harness.Feed(testbench::ApplyChannel(audio, channel));
+
+  ASSERT_EQ(harness.receiver.frames.size(), 2u);
+  const BurstInfo& loud = harness.receiver.frames[0].burst;
+  const BurstInfo& quiet = harness.receiver.frames[1].burst;
+  EXPECT_NEAR(loud.signalLevelDb, DbOfFullScaleTone(loudPower + noisePower), 0.5);
+  EXPECT_NEAR(quiet.signalLevelDb, DbOfFullScaleTone(loudPower / 100.0 + noisePower), 0.5);
+  // The loud burst does not lift the floor the quiet one is measured against.
+  for (const BurstInfo* burst : {&loud, &quiet}) EXPECT_NEAR(burst->noiseLevelDb, DbOfFullScaleTone(noisePower), 0.5);
+}
+
+constexpr double kMinutes = 2.0;
+constexpr std::size_t kTotal = static_cast<std::size_t>(kMinutes * 60 * kSampleRate);
+
+template <class Generate>
+void FeedGenerated(testing::ModemHarness& harness, Generate generate) {
+  std::vector<float> block(kBlockFrames);
+  for (std::size_t at = 0; at < kTotal; at += kBlockFrames) {
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = generate(at + i);
+    harness.modem->ModemFeedSamples(block);
+  }
+}
+
+class Robustness : public ::testing::Test {
+ protected:
+  // Whatever came before, the modem is searching again within a burst's length
+  // and decodes the next burst.
+  void ExpectStillDecodes();
+
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness{ui};
+};
+
+void Robustness::ExpectStillDecodes() {
+  harness.FeedSilence(5.0);
+  EXPECT_EQ(harness.modem->State(), ModemState::kSearching);
+  harness.modem->SlotClockReset();  // keep the burst out of the squitter slot
+  const std::size_t before = harness.receiver.frames.size();
+  const auto frame = testing::RandomFrame(4, 11);
+  harness.Feed(testbench::ModulateHfdlBurst(frame, 4, {.startSeconds = 0.2}));
+  harness.FeedSilence(1.0);
+  ASSERT_EQ(harness.receiver.frames.size(), before + 1);
+  EXPECT_EQ(harness.receiver.frames.back().bytes, testing::Padded(frame, 4));
+
+  // Every frame had its mode's size and was counted once.
+  for (const auto& f : harness.receiver.frames)
+    EXPECT_EQ(static_cast<int>(f.bytes.size()), hfdl::Rate(f.burst.rateCode).frameBytes);
+  EXPECT_EQ(harness.modem->Counters()[FrameCounters::kAllFrames], static_cast<int>(harness.receiver.frames.size()));
+  // Reports and "Listening" alternate.
+  for (std::size_t i = 0; i < ui.modemStatus.size(); ++i)
+    EXPECT_EQ(ui.modemStatus[i] == kListeningText, i % 2 == 1) << i << ": " << ui.modemStatus[i];
+  // After silence the floor is not minus infinity, which no JSON holds.
+  const BurstInfo& info = harness.receiver.frames.back().burst;
+  EXPECT_TRUE(std::isfinite(info.noiseLevelDb));
+  EXPECT_LT(info.noiseLevelDb, -100.0);
+  const double a = testbench::HfdlBurstOptions{}.amplitude;
+  EXPECT_NEAR(info.signalLevelDb, DbOfFullScaleTone(a * a / 2.0), 0.5);
+}
+
+TEST_F(Robustness, PureCarrierAt1440Hz) {
+  FeedGenerated(harness, [](std::size_t n) {
+    return 0.9f *
+           static_cast<float>(std::sin(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
+  });
+  ExpectStillDecodes();
+}
+
+// Samples that are not numbers (a broken file or driver) are read as zero
+// instead of poisoning the AGC for good.
+TEST_F(Robustness, NonFiniteSamplesAreIgnored) {
+  std::vector<float> bad(kBlockFrames, std::numeric_limits<float>::quiet_NaN());
+  bad[5] = std::numeric_limits<float>::infinity();
+  for (int i = 0; i < 10; ++i) harness.modem->ModemFeedSamples(bad);
+  ExpectStillDecodes();
 }
 
 }  // namespace
