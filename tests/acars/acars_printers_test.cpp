@@ -190,17 +190,6 @@ TEST_F(VhfAcarsPrinterTest, EmptyShortAndLongTextsPrintTheFieldsAsFarAsReceivedA
   EXPECT_NE(dde.published.at(7).find("Message content:-\n" + std::string(341, 'y') + "\n---"), std::string::npos);
 }
 
-TEST_F(VhfAcarsPrinterTest, ControlBytesAreNamedAndLineBreaksKept) {
-  settings.Set(&SettingsRecord::showVAcars, 1);
-  std::vector<uint8_t> block = VhfBlock("M05EUA1234A\r\nB\rC\nD\x7f\x1b[31m");
-  block[4] = 0x9B;  // registration: ESC with its parity bit
-  printer.PrintVhfAcars(block, {});
-  const std::string& text = dde.published.at(0);
-  EXPECT_NE(text.find("Aircraft reg: .N<ESC>23AB\n"), std::string::npos);
-  EXPECT_NE(text.find("Message content:-\nA\nB\nC\nD<DEL><ESC>[31m\n---"), std::string::npos);
-  EXPECT_NE(ui.AllDecodedText().find("A\r\nB\r\nC\r\nD<DEL><ESC>[31m\r\n---"), std::string::npos);
-}
-
 // Ground stations number their blocks with letters; the text right after
 // the STX is the message, not a message number and flight id.
 TEST_F(VhfAcarsPrinterTest, UplinkShowsItsWholeTextAndNoFlightId) {
