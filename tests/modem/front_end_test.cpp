@@ -43,15 +43,20 @@ TEST(Resampler, CaptureBufferGives375OutputsAndBlocksDoNotAlign) {
   EXPECT_EQ(resampler.BlockFill(), 32);
 }
 
+// A tone of peak 0.5 at the sound card's rate.
+std::vector<float> Tone(double hz, std::size_t count) {
+  std::vector<float> tone(count);
+  for (std::size_t n = 0; n < tone.size(); ++n)
+    tone[n] = 0.5f * static_cast<float>(std::cos(2 * std::numbers::pi * hz * static_cast<double>(n) / kSampleRate));
+  return tone;
+}
+
 // Mean power of the resampler's output for a tone at the input, after the
 // filters have settled.
 double ResampledTonePower(double hz) {
   Resampler resampler;
   BlockCounter blocks;
-  std::vector<float> tone(kSampleRate);
-  for (std::size_t n = 0; n < tone.size(); ++n)
-    tone[n] = 0.5f * static_cast<float>(std::cos(2 * std::numbers::pi * hz * static_cast<double>(n) / kSampleRate));
-  resampler.Feed(tone, blocks);
+  resampler.Feed(Tone(hz, kSampleRate), blocks);
   double sum = 0.0;
   int count = 0;
   for (std::size_t b = 4; b < blocks.blocks.size(); ++b)
@@ -85,11 +90,7 @@ double WindowFrequencyHz(const CandidatePath& path) {
 TEST(CandidatePaths, Tone1440LandsAtPlus50ZeroAndMinus50Hz) {
   testing::ModemHarness harness;
   // 0.73 s: a tone that lasts longer is notched as an interfering carrier.
-  std::vector<float> tone(14 * kBlockFrames);
-  for (std::size_t n = 0; n < tone.size(); ++n)
-    tone[n] = 0.5f * static_cast<float>(
-                         std::cos(2 * std::numbers::pi * hfdl::kCarrierHz * static_cast<double>(n) / kSampleRate));
-  harness.Feed(tone);
+  harness.Feed(Tone(hfdl::kCarrierHz, 14 * kBlockFrames));
   EXPECT_NEAR(WindowFrequencyHz(harness.modem->Path(0)), 50.0, 0.5);
   EXPECT_NEAR(WindowFrequencyHz(harness.modem->Path(1)), 0.0, 0.5);
   EXPECT_NEAR(WindowFrequencyHz(harness.modem->Path(2)), -50.0, 0.5);

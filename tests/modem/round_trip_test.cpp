@@ -218,13 +218,7 @@ class Robustness : public ::testing::Test {
  protected:
   // Whatever came before, the modem is searching again within a burst's length
   // and decodes the next burst.
-  void ExpectStillDecodes();
-
-  testing::RecordingUiLink ui;
-  testing::ModemHarness harness{ui};
-};
-
-void Robustness::ExpectStillDecodes() {
+  void ExpectStillDecodes() {
   harness.FeedSilence(5.0);
   EXPECT_EQ(harness.modem->State(), ModemState::kSearching);
   harness.modem->SlotClockReset();  // keep the burst out of the squitter slot
@@ -248,7 +242,11 @@ void Robustness::ExpectStillDecodes() {
   EXPECT_LT(info.noiseLevelDb, -100.0);
   const double a = testbench::HfdlBurstOptions{}.amplitude;
   EXPECT_NEAR(info.signalLevelDb, DbOfFullScaleTone(a * a / 2.0), 0.5);
-}
+  }
+
+  testing::RecordingUiLink ui;
+  testing::ModemHarness harness{ui};
+};
 
 TEST_F(Robustness, PureCarrierAt1440Hz) {
   FeedGenerated(harness, [](std::size_t n) {
