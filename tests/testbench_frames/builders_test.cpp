@@ -35,8 +35,9 @@ SquitterFields Squitter(const std::function<void(SquitterFields&)>& change) {
   return f;
 }
 
-std::vector<uint8_t> Table(const std::vector<SystemTableFrequencyEntry>& frequencies) {
-  const SystemTableStation station{.id = 1, .frequencies = frequencies};
+// One station with `count` frequencies of `hz`.
+std::vector<uint8_t> Table(uint32_t hz, std::size_t count = 1) {
+  const SystemTableStation station{.id = 1, .frequencies = std::vector<SystemTableFrequencyEntry>(count, {hz, 0})};
   return EncodeSystemTableData(std::span(&station, 1));
 }
 
@@ -77,18 +78,9 @@ TEST(BuilderLimits, FieldsThatDoNotFitAreRefused) {
       {"frequency mask",
        [] { BuildSquitter(Squitter([](SquitterFields& f) { f.stations[1].frequencyMask = 0x100000; })); }},
       {"ack code", [] { BuildSquitter(Squitter([](SquitterFields& f) { f.ackCodes[5] = 0x1000; })); }},
-      {"50 Hz step",
-       [] {
-         Table({{8'927'050, 0}});
-       }},
-      {"40 MHz",
-       [] {
-         Table({{40'000'000, 0}});
-       }},
-      {"32 frequencies",
-       [] {
-         Table(std::vector<SystemTableFrequencyEntry>(32, {5'000'000, 0}));
-       }},
+      {"50 Hz step", [] { Table(8'927'050); }},
+      {"40 MHz", [] { Table(40'000'000); }},
+      {"32 frequencies", [] { Table(5'000'000, 32); }},
       {"two packets", [&] { BuildSystemTableHfnpdus(1, tableOfThree, 2); }},
       {"17 packets", [&] { BuildSystemTableHfnpdus(1, tableOfThree, 17); }},
       {"table version", [&] { BuildSystemTableHfnpdus(4096, tableOfThree, 3); }},
