@@ -219,29 +219,29 @@ class Robustness : public ::testing::Test {
   // Whatever came before, the modem is searching again within a burst's length
   // and decodes the next burst.
   void ExpectStillDecodes() {
-  harness.FeedSilence(5.0);
-  EXPECT_EQ(harness.modem->State(), ModemState::kSearching);
-  harness.modem->SlotClockReset();  // keep the burst out of the squitter slot
-  const std::size_t before = harness.receiver.frames.size();
-  const auto frame = testing::RandomFrame(4, 11);
-  harness.Feed(testbench::ModulateHfdlBurst(frame, 4, {.startSeconds = 0.2}));
-  harness.FeedSilence(1.0);
-  ASSERT_EQ(harness.receiver.frames.size(), before + 1);
-  EXPECT_EQ(harness.receiver.frames.back().bytes, testing::Padded(frame, 4));
+    harness.FeedSilence(5.0);
+    EXPECT_EQ(harness.modem->State(), ModemState::kSearching);
+    harness.modem->SlotClockReset();  // keep the burst out of the squitter slot
+    const std::size_t before = harness.receiver.frames.size();
+    const auto frame = testing::RandomFrame(4, 11);
+    harness.Feed(testbench::ModulateHfdlBurst(frame, 4, {.startSeconds = 0.2}));
+    harness.FeedSilence(1.0);
+    ASSERT_EQ(harness.receiver.frames.size(), before + 1);
+    EXPECT_EQ(harness.receiver.frames.back().bytes, testing::Padded(frame, 4));
 
-  // Every frame had its mode's size and was counted once.
-  for (const auto& f : harness.receiver.frames)
-    EXPECT_EQ(static_cast<int>(f.bytes.size()), hfdl::Rate(f.burst.rateCode).frameBytes);
-  EXPECT_EQ(harness.modem->Counters()[FrameCounters::kAllFrames], static_cast<int>(harness.receiver.frames.size()));
-  // Reports and "Listening" alternate.
-  for (std::size_t i = 0; i < ui.modemStatus.size(); ++i)
-    EXPECT_EQ(ui.modemStatus[i] == kListeningText, i % 2 == 1) << i << ": " << ui.modemStatus[i];
-  // After silence the floor is not minus infinity, which no JSON holds.
-  const BurstInfo& info = harness.receiver.frames.back().burst;
-  EXPECT_TRUE(std::isfinite(info.noiseLevelDb));
-  EXPECT_LT(info.noiseLevelDb, -100.0);
-  const double a = testbench::HfdlBurstOptions{}.amplitude;
-  EXPECT_NEAR(info.signalLevelDb, DbOfFullScaleTone(a * a / 2.0), 0.5);
+    // Every frame had its mode's size and was counted once.
+    for (const auto& f : harness.receiver.frames)
+      EXPECT_EQ(static_cast<int>(f.bytes.size()), hfdl::Rate(f.burst.rateCode).frameBytes);
+    EXPECT_EQ(harness.modem->Counters()[FrameCounters::kAllFrames], static_cast<int>(harness.receiver.frames.size()));
+    // Reports and "Listening" alternate.
+    for (std::size_t i = 0; i < ui.modemStatus.size(); ++i)
+      EXPECT_EQ(ui.modemStatus[i] == kListeningText, i % 2 == 1) << i << ": " << ui.modemStatus[i];
+    // After silence the floor is not minus infinity, which no JSON holds.
+    const BurstInfo& info = harness.receiver.frames.back().burst;
+    EXPECT_TRUE(std::isfinite(info.noiseLevelDb));
+    EXPECT_LT(info.noiseLevelDb, -100.0);
+    const double a = testbench::HfdlBurstOptions{}.amplitude;
+    EXPECT_NEAR(info.signalLevelDb, DbOfFullScaleTone(a * a / 2.0), 0.5);
   }
 
   testing::RecordingUiLink ui;
