@@ -46,7 +46,6 @@ class CliProgramTest : public ::testing::Test {
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 37);
     testing::WriteSoundFile(dir.path() / name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2, samples);
   }
-  static int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
   testing::TempDir dir;
 };
@@ -103,7 +102,7 @@ TEST_F(CliProgramTest, BadInputGivesOneErrorLineAndStatusTwo) {
     SCOPED_TRACE(args);
     const CliRun run = Cli(args);
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(Lines(run.err), 1) << run.err;
+    EXPECT_EQ(testing::LineCount(run.err), 1U) << run.err;
     EXPECT_TRUE(run.err.starts_with("talvir-cli: ")) << run.err;
     EXPECT_NE(run.err.find(advice), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
@@ -208,7 +207,7 @@ TEST_F(CliProgramTest, SettingsAreSavedFromTheFlagsAndPrintedByName) {
                            "settingsLoaded = 1\n", "hfdlDdeService = \"TALVIR\"\n", "aircraftTimeoutMinutes = 30\n"}) {
     EXPECT_NE(printed.out.find(line), std::string::npos) << line << printed.out;
   }
-  EXPECT_EQ(Lines(printed.out), 31) << "every field but the padding";
+  EXPECT_EQ(testing::LineCount(printed.out), 31U) << "every field but the padding";
   // A flag on the same line shows in the print but is not saved.
   EXPECT_NE(Cli("--config-dir cfg --channel-a none --print-settings").out.find("channelAMode = 0 (none)"),
             std::string::npos);
@@ -354,7 +353,7 @@ TEST_F(CliProgramTest, WhatCannotWorkIsSaidOnceAndTheDecodeGoesOn) {
   testing::WriteSoundFile(dir.path() / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, samples);
   const CliRun mono = Cli("--input mono.wav --channel-a none --channel-b vhf");
   EXPECT_EQ(mono.status, 0);
-  EXPECT_EQ(Lines(mono.err), 1) << mono.err;
+  EXPECT_EQ(testing::LineCount(mono.err), 1U) << mono.err;
   EXPECT_NE(mono.err.find("mono.wav is mono"), std::string::npos) << mono.err;
   EXPECT_EQ(Cli("--input mono.wav").err, "") << "channel A decodes: nothing to say";
 
