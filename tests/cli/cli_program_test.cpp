@@ -87,7 +87,6 @@ TEST_F(CliProgramTest, BadInputGivesOneErrorLineAndStatusTwo) {
       {"--device 'No Such Card'", "--list-devices"},
       {"--channel-a uhf", "hf, vhf or none"},
       {"--show everything", "the items are preamble"},
-      {"--show spdu,,mpdu", "an empty item"},
       {"--bogus", "unknown option '--bogus'"},
       {"stray.wav", "goes after --input"},
       {"--input a.wav --input b.wav", "given twice"},
