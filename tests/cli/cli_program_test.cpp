@@ -117,15 +117,12 @@ TEST_F(CliProgramTest, RawIqThroughAPipeDecodesTheFramesOfTheAudio) {
   auto demo = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
   ASSERT_TRUE(demo) << error;
   const std::vector<float> hf = testing::ChannelOf(testing::ReadAllSamples(*demo->reader), 0);
-  {
-    std::ofstream iq(dir.path() / "demo.cu8", std::ios::binary);
-    const auto unsigned8 = [](double v) { return static_cast<char>(std::lround(127.5 + 127.5 * v)); };
-    for (std::size_t n = 0; n < hf.size(); ++n) {
-      const double turn = 2.0 * std::numbers::pi * kDialHz * static_cast<double>(n % kSampleRate) / kSampleRate;
-      iq.put(unsigned8(hf[n] * std::cos(turn)));
-      iq.put(unsigned8(hf[n] * std::sin(turn)));
-    }
+  std::vector<std::complex<double>> iq(hf.size());
+  for (std::size_t n = 0; n < hf.size(); ++n) {
+    const double turn = 2.0 * std::numbers::pi * kDialHz * static_cast<double>(n % kSampleRate) / kSampleRate;
+    iq[n] = static_cast<double>(hf[n]) * std::complex<double>(std::cos(turn), std::sin(turn));
   }
+  testing::WriteIq(dir.path() / "demo.cu8", iq, testing::IqForm::kCu8);
   // Stamped alike; the default selection has no burst figures, which the
   // I/Q path's filters move.
   const std::string common = " --channel-a hf --channel-b none --start-time 2026-12-07T11:00:00Z";
