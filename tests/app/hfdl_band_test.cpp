@@ -46,23 +46,17 @@ testbench::HfdlBandScenario FourChannels() {
   return scenario;
 }
 
-class RecordingModems {
- public:
-  explicit RecordingModems(std::size_t count) : receivers_(count) {
-    for (auto& receiver : receivers_) modems_.push_back(std::make_unique<HfdlModem>(receiver));
-    for (auto& modem : modems_) pointers_.push_back(modem.get());
+// One modem and its receiver per channel.
+struct RecordingModems {
+  explicit RecordingModems(std::size_t count) : receivers(count) {
+    for (auto& receiver : receivers) {
+      modems.push_back(std::make_unique<HfdlModem>(receiver));
+      pointers.push_back(modems.back().get());
+    }
   }
-  std::span<HfdlModem* const> Modems() const { return pointers_; }
-  Frames FramesOf(std::size_t channel) const {
-    Frames frames;
-    for (const auto& frame : receivers_[channel].frames) frames.push_back(frame.bytes);
-    return frames;
-  }
-
- private:
-  std::vector<testing::RecordingFrameReceiver> receivers_;
-  std::vector<std::unique_ptr<HfdlModem>> modems_;
-  std::vector<HfdlModem*> pointers_;
+  std::vector<testing::RecordingFrameReceiver> receivers;
+  std::vector<std::unique_ptr<HfdlModem>> modems;
+  std::vector<HfdlModem*> pointers;
 };
 
 // Decodes the band on the channels given, in blocks as the worker hands
@@ -71,7 +65,7 @@ std::vector<Frames> Decode(const std::vector<std::complex<float>>& band, const s
                            int threads) {
   RecordingModems modems(dialsKhz.size());
   std::string error;
-  auto decoder = HfdlBandDecoder::Create(kBandRate, kCentreKhz, dialsKhz, modems.Modems(), threads, error);
+  auto decoder = HfdlBandDecoder::Create(kBandRate, kCentreKhz, dialsKhz, modems.pointers, threads, error);
   EXPECT_NE(decoder, nullptr) << error;
   if (!decoder) return {};
   std::vector<std::complex<float>> padded = band;
@@ -79,7 +73,10 @@ std::vector<Frames> Decode(const std::vector<std::complex<float>>& band, const s
   for (std::size_t at = 0; at < padded.size(); at += kBlockFrames)
     decoder->ProcessBand(std::span(padded).subspan(at, std::min<std::size_t>(kBlockFrames, padded.size() - at)));
   std::vector<Frames> frames;
-  for (std::size_t c = 0; c < dialsKhz.size(); ++c) frames.push_back(modems.FramesOf(c));
+  for (const auto& receiver : modems.receivers) {
+    Frames& channel = frames.emplace_back();
+    for (const auto& frame : receiver.frames) channel.push_back(frame.bytes);
+  }
   return frames;
 }
 
@@ -112,7 +109,7 @@ TEST(HfdlBand, ChannelsThatDoNotFitAreRefusedAndTheSystemTableGivesThoseThatDo) 
   EXPECT_NE(HfdlBandError(6000.0, kCentreKhz, std::vector<double>{kCentreKhz}).find("too narrow"), std::string::npos);
   RecordingModems modems(1);
   std::string error;
-  EXPECT_EQ(HfdlBandDecoder::Create(kBandRate, kCentreKhz, std::vector<double>{8800.0}, modems.Modems(), 1, error),
+  EXPECT_EQ(HfdlBandDecoder::Create(kBandRate, kCentreKhz, std::vector<double>{8800.0}, modems.pointers, 1, error),
             nullptr);
   EXPECT_NE(error.find("8800 kHz"), std::string::npos);
 

@@ -11,7 +11,9 @@
 
 #include <array>
 #include <cmath>
+#include <complex>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <numbers>
 #include <span>
@@ -74,6 +76,37 @@ std::filesystem::path WriteSoundFile(const std::filesystem::path& path, int form
     sf_writef_short(file, samples.data(), frames);
   }
   sf_close(file);
+  return path;
+}
+
+// I/Q, interleaved, in each form a file can hold it; a WAV file is stereo at
+// `rate`.
+enum class IqForm { kCu8, kCs16, kCf32, kWav };
+
+inline std::filesystem::path WriteIq(const std::filesystem::path& path, const std::vector<std::complex<double>>& iq,
+                                     IqForm form, int rate = 0) {
+  if (form == IqForm::kWav) {
+    std::vector<float> interleaved;
+    for (const auto& z : iq)
+      interleaved.insert(interleaved.end(), {static_cast<float>(z.real()), static_cast<float>(z.imag())});
+    return WriteSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2, interleaved);
+  }
+  std::ofstream out(path, std::ios::binary);
+  auto put = [&](double x) {
+    if (form == IqForm::kCu8) {
+      out.put(static_cast<char>(std::lround(127.5 + 127.5 * x)));
+    } else if (form == IqForm::kCs16) {
+      const auto v = static_cast<int16_t>(std::lround(32767 * x));
+      out.write(reinterpret_cast<const char*>(&v), 2);
+    } else {
+      const auto v = static_cast<float>(x);
+      out.write(reinterpret_cast<const char*>(&v), 4);
+    }
+  };
+  for (const auto& z : iq) {
+    put(z.real());
+    put(z.imag());
+  }
   return path;
 }
 

@@ -182,41 +182,12 @@ TEST_F(SoundFileTest, FloatSamplesUnderAnIntegerHeaderAreReadAsFloats) {
 }
 
 using Iq = std::vector<std::complex<double>>;
+using testing::IqForm;
 
-// The I/Q in each form a file can have it in.
-enum class Form { kCu8, kCs16, kCf32, kWav };
-
-std::filesystem::path WriteIq(const std::filesystem::path& dir, const Iq& iq, Form form, int rate) {
-  const auto path = dir / ("iq" + std::to_string(static_cast<int>(form)));
-  if (form == Form::kWav) {
-    std::vector<float> interleaved;
-    for (const auto& z : iq)
-      interleaved.insert(interleaved.end(), {static_cast<float>(z.real()), static_cast<float>(z.imag())});
-    return testing::WriteSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2, interleaved);
-  }
-  std::ofstream out(path, std::ios::binary);
-  auto put = [&](double x) {
-    if (form == Form::kCu8) {
-      out.put(static_cast<char>(std::lround(127.5 + 127.5 * x)));
-    } else if (form == Form::kCs16) {
-      const auto v = static_cast<int16_t>(std::lround(32767 * x));
-      out.write(reinterpret_cast<const char*>(&v), 2);
-    } else {
-      const auto v = static_cast<float>(x);
-      out.write(reinterpret_cast<const char*>(&v), 4);
-    }
-  };
-  for (const auto& z : iq) {
-    put(z.real());
-    put(z.imag());
-  }
-  return path;
-}
-
-InputSpec IqSpec(const std::filesystem::path& path, Form form, int rate, double dialHz) {
+InputSpec IqSpec(const std::filesystem::path& path, IqForm form, int rate, double dialHz) {
   InputSpec spec{.path = path.string(), .iq = true, .iqDialHz = dialHz};
-  if (form != Form::kWav) {
-    spec.iqFormat = form == Form::kCu8 ? IqFormat::kCu8 : form == Form::kCs16 ? IqFormat::kCs16 : IqFormat::kCf32;
+  if (form != IqForm::kWav) {
+    spec.iqFormat = form == IqForm::kCu8 ? IqFormat::kCu8 : form == IqForm::kCs16 ? IqFormat::kCs16 : IqFormat::kCf32;
     spec.iqRate = rate;
   }
   return spec;
@@ -235,13 +206,13 @@ std::vector<int16_t> ReadIq(const InputSpec& spec) {
 // dial + 4500 Hz (beyond the 3 kHz sideband).
 TEST(IqInput, TheUpperSidebandIsTheAudioTheLowerAndTheRestAreGone) {
   struct Case {
-    Form form;
+    IqForm form;
     int rate;
     double dialHz;
   };
   const Case cases[] = {
-      {Form::kCs16, 12000, 0},   {Form::kCu8, 250000, 61000}, {Form::kCf32, 48000, -9000},
-      {Form::kWav, 8000, -3990}, {Form::kCf32, 96000, 20000},
+      {IqForm::kCs16, 12000, 0},   {IqForm::kCu8, 250000, 61000}, {IqForm::kCf32, 48000, -9000},
+      {IqForm::kWav, 8000, -3990}, {IqForm::kCf32, 96000, 20000},
   };
   testing::TempDir dir;
   constexpr double kSeconds = 2.0;
@@ -256,7 +227,8 @@ TEST(IqInput, TheUpperSidebandIsTheAudioTheLowerAndTheRestAreGone) {
         if (std::abs(hz) < c.rate / 2.0) iq[n] += std::polar(kAmplitude, 2.0 * std::numbers::pi * hz * t);
       }
     }
-    const auto frames = ReadIq(IqSpec(WriteIq(dir.path(), iq, c.form, c.rate), c.form, c.rate, c.dialHz));
+    const auto frames =
+        ReadIq(IqSpec(testing::WriteIq(dir.path() / "iq", iq, c.form, c.rate), c.form, c.rate, c.dialHz));
     EXPECT_NEAR(static_cast<double>(frames.size() / 2), kSeconds * kSampleRate, 0.001 * kSampleRate);
     const auto audio = testing::ChannelOf(frames, 0);
     const auto right = testing::ChannelOf(frames, 1);
@@ -267,7 +239,7 @@ TEST(IqInput, TheUpperSidebandIsTheAudioTheLowerAndTheRestAreGone) {
     // Rejected 50 dB down, and nothing else left (8-bit samples are noisy).
     EXPECT_LT(testing::FitTone(middle, 1700).amplitude, kAmplitude * 3e-3);
     EXPECT_LT(testing::FitTone(middle, 4500).amplitude, kAmplitude * 3e-3);
-    EXPECT_LT(wanted.residualRms, kAmplitude * (c.form == Form::kCu8 ? 3e-2 : 5e-3));
+    EXPECT_LT(wanted.residualRms, kAmplitude * (c.form == IqForm::kCu8 ? 3e-2 : 5e-3));
   }
 }
 

@@ -18,9 +18,20 @@
 namespace talvir {
 namespace {
 
-TEST(RawPcmReader, ReadsWholeFramesAndDropsATrailingPartOne) {
+TEST(RawPcmReader, AStopEndsTheWaitOnAQuietPipeThenWholeFramesAreReadAndATrailingPartOneDropped) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
+  RawPcmReader reader(fds[0]);
+  std::vector<uint8_t> out(kCaptureBufferBytes);
+  std::atomic<bool> stop{false};
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    stop = true;
+  });
+  EXPECT_EQ(reader.ReadFrames(out, stop), 0U);
+  stopper.join();
+  stop = false;
+
   const std::vector<uint8_t> bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};  // 2 frames and 2 bytes
   std::thread writer([&] {
     // Split writes: a frame may arrive in pieces.
@@ -29,30 +40,11 @@ TEST(RawPcmReader, ReadsWholeFramesAndDropsATrailingPartOne) {
     ASSERT_EQ(write(fds[1], bytes.data() + 3, bytes.size() - 3), static_cast<ssize_t>(bytes.size() - 3));
     close(fds[1]);
   });
-  RawPcmReader reader(fds[0]);
-  std::vector<uint8_t> out(kCaptureBufferBytes);
-  std::atomic<bool> stop{false};
   EXPECT_EQ(reader.ReadFrames(out, stop), 2U);
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 8, out.begin()));
   EXPECT_EQ(reader.ReadFrames(out, stop), 0U);
   writer.join();
   close(fds[0]);
-}
-
-TEST(RawPcmReader, AStopEndsTheWaitOnAQuietPipe) {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  RawPcmReader reader(fds[0]);
-  std::atomic<bool> stop{false};
-  std::thread stopper([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    stop = true;
-  });
-  std::vector<uint8_t> out(kCaptureBufferBytes);
-  EXPECT_EQ(reader.ReadFrames(out, stop), 0U);
-  stopper.join();
-  close(fds[0]);
-  close(fds[1]);
 }
 
 std::vector<int16_t> Counting(std::size_t count, int16_t from) {

@@ -3,12 +3,13 @@
 // airband's ACARS channels (--acars-freqs).
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <map>
 #include <regex>
 #include <sstream>
 
+#include "audio/capture_sources.h"
+#include "audio/input_source.h"
 #include "outputs_json/schema_check.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
@@ -48,17 +49,12 @@ class HfdlChannelsTest : public ::testing::Test {
 // The demo's HF channel on both sides of a stereo file: each receiver
 // decodes all of it, as a run of one receiver does.
 TEST_F(HfdlChannelsTest, TwoHfReceiversEachDecodeTheirChannelAsOneReceiverAlone) {
-  SF_INFO info{};
-  SNDFILE* demo = sf_open(TALVIR_DEMO_WAV, SFM_READ, &info);
-  ASSERT_NE(demo, nullptr);
-  std::vector<short> samples(static_cast<std::size_t>(info.frames * info.channels));
-  sf_readf_short(demo, samples.data(), info.frames);
-  sf_close(demo);
+  std::string error;
+  auto demo = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
+  ASSERT_TRUE(demo) << error;
+  std::vector<int16_t> samples = testing::ReadAllSamples(*demo->reader);
   for (std::size_t k = 0; k + 1 < samples.size(); k += 2) samples[k + 1] = samples[k];
-  SF_INFO out = info;
-  SNDFILE* both = sf_open((dir.path() / "both.wav").c_str(), SFM_WRITE, &out);
-  sf_writef_short(both, samples.data(), info.frames);
-  sf_close(both);
+  testing::WriteSoundFile(dir.path() / "both.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRate, 2, samples);
 
   const std::string common = "--input both.wav --start-time 2026-12-07T10:59:00Z --summary --channel-a hf";
   const testing::ProgramRun one = Cli(common + " --channel-b none");

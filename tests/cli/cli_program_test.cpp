@@ -46,7 +46,6 @@ class CliProgramTest : public ::testing::Test {
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 37);
     testing::WriteSoundFile(dir.path() / name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2, samples);
   }
-  static int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
   testing::TempDir dir;
 };
@@ -88,7 +87,6 @@ TEST_F(CliProgramTest, BadInputGivesOneErrorLineAndStatusTwo) {
       {"--device 'No Such Card'", "--list-devices"},
       {"--channel-a uhf", "hf, vhf or none"},
       {"--show everything", "the items are preamble"},
-      {"--show spdu,,mpdu", "an empty item"},
       {"--bogus", "unknown option '--bogus'"},
       {"stray.wav", "goes after --input"},
       {"--input a.wav --input b.wav", "given twice"},
@@ -103,7 +101,7 @@ TEST_F(CliProgramTest, BadInputGivesOneErrorLineAndStatusTwo) {
     SCOPED_TRACE(args);
     const CliRun run = Cli(args);
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(Lines(run.err), 1) << run.err;
+    EXPECT_EQ(testing::LineCount(run.err), 1U) << run.err;
     EXPECT_TRUE(run.err.starts_with("talvir-cli: ")) << run.err;
     EXPECT_NE(run.err.find(advice), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
@@ -119,15 +117,12 @@ TEST_F(CliProgramTest, RawIqThroughAPipeDecodesTheFramesOfTheAudio) {
   auto demo = OpenInputSource({.path = TALVIR_DEMO_WAV}, error);
   ASSERT_TRUE(demo) << error;
   const std::vector<float> hf = testing::ChannelOf(testing::ReadAllSamples(*demo->reader), 0);
-  {
-    std::ofstream iq(dir.path() / "demo.cu8", std::ios::binary);
-    const auto unsigned8 = [](double v) { return static_cast<char>(std::lround(127.5 + 127.5 * v)); };
-    for (std::size_t n = 0; n < hf.size(); ++n) {
-      const double turn = 2.0 * std::numbers::pi * kDialHz * static_cast<double>(n % kSampleRate) / kSampleRate;
-      iq.put(unsigned8(hf[n] * std::cos(turn)));
-      iq.put(unsigned8(hf[n] * std::sin(turn)));
-    }
+  std::vector<std::complex<double>> iq(hf.size());
+  for (std::size_t n = 0; n < hf.size(); ++n) {
+    const double turn = 2.0 * std::numbers::pi * kDialHz * static_cast<double>(n % kSampleRate) / kSampleRate;
+    iq[n] = static_cast<double>(hf[n]) * std::complex<double>(std::cos(turn), std::sin(turn));
   }
+  testing::WriteIq(dir.path() / "demo.cu8", iq, testing::IqForm::kCu8);
   // Stamped alike; the default selection has no burst figures, which the
   // I/Q path's filters move.
   const std::string common = " --channel-a hf --channel-b none --start-time 2026-12-07T11:00:00Z";
@@ -208,7 +203,7 @@ TEST_F(CliProgramTest, SettingsAreSavedFromTheFlagsAndPrintedByName) {
                            "settingsLoaded = 1\n", "hfdlDdeService = \"TALVIR\"\n", "aircraftTimeoutMinutes = 30\n"}) {
     EXPECT_NE(printed.out.find(line), std::string::npos) << line << printed.out;
   }
-  EXPECT_EQ(Lines(printed.out), 31) << "every field but the padding";
+  EXPECT_EQ(testing::LineCount(printed.out), 31U) << "every field but the padding";
   // A flag on the same line shows in the print but is not saved.
   EXPECT_NE(Cli("--config-dir cfg --channel-a none --print-settings").out.find("channelAMode = 0 (none)"),
             std::string::npos);
@@ -354,7 +349,7 @@ TEST_F(CliProgramTest, WhatCannotWorkIsSaidOnceAndTheDecodeGoesOn) {
   testing::WriteSoundFile(dir.path() / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, samples);
   const CliRun mono = Cli("--input mono.wav --channel-a none --channel-b vhf");
   EXPECT_EQ(mono.status, 0);
-  EXPECT_EQ(Lines(mono.err), 1) << mono.err;
+  EXPECT_EQ(testing::LineCount(mono.err), 1U) << mono.err;
   EXPECT_NE(mono.err.find("mono.wav is mono"), std::string::npos) << mono.err;
   EXPECT_EQ(Cli("--input mono.wav").err, "") << "channel A decodes: nothing to say";
 

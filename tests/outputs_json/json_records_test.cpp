@@ -25,17 +25,6 @@ namespace {
 const std::filesystem::path kRecordings = TALVIR_RECORDINGS_DIR;
 const std::filesystem::path kSamples = TALVIR_SOURCE_DIR "/../shared/interfaces";
 
-std::vector<Json> DecodeToJson(const std::filesystem::path& input, const std::string& channels) {
-  TempDir dir;
-  const ProgramRun run = RunProgram(dir.path(), TALVIR_CLI_PATH,
-                                    "--input '" + input.string() + "' " + channels +
-                                        " --output json:file:records.jsonl --station-id TEST-STATION --freq 8977");
-  EXPECT_EQ(run.status, 0) << run.err;
-  const std::vector<Json> records = ParseLines(ReadFile(dir.path() / "records.jsonl"));
-  for (const Json& record : records) EXPECT_EQ(RecordMismatch(record), "") << record.dump();
-  return records;
-}
-
 std::vector<Json> SampleLines(const std::string& name) {
   const std::string text = ReadFile(kSamples / name);
   if (text.empty()) return {};

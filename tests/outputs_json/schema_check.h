@@ -4,13 +4,15 @@
 // their type, and the fields every sample has must be there. Lines with
 // "hfdl" are HFDL records, the others VHF ACARS.
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
-#include "support/read_file.h"
+#include "support/program_run.h"
+#include "support/temp_dir.h"
 
 namespace talvir::testing {
 
@@ -71,6 +73,19 @@ inline std::vector<Json> ParseLines(const std::string& text) {
     records.push_back(Json::parse(text.substr(start, end - start)));
   }
   EXPECT_EQ(start, text.size()) << "the last line has no line end";
+  return records;
+}
+
+// talvir-cli's records of a recording, as a feeder names its station and
+// frequency, each checked against the schema.
+inline std::vector<Json> DecodeToJson(const std::filesystem::path& input, const std::string& channels) {
+  TempDir dir;
+  const ProgramRun run = RunProgram(dir.path(), TALVIR_CLI_PATH,
+                                    "--input '" + input.string() + "' " + channels +
+                                        " --output json:file:records.jsonl --station-id TEST-STATION --freq 8977");
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::vector<Json> records = ParseLines(ReadFile(dir.path() / "records.jsonl"));
+  for (const Json& record : records) EXPECT_EQ(RecordMismatch(record), "") << record.dump();
   return records;
 }
 

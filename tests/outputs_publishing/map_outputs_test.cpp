@@ -30,12 +30,7 @@ using testing::kFortyFive;
 using testing::kMinusFortyFive;
 
 // Every call as one line; a call numbered failAt throws as a closed map would.
-class RecordingAtlas final : public AtlasAutomation,
-                             AtlasApplication,
-                             AtlasMap,
-                             AtlasLayers,
-                             AtlasLayer,
-                             AtlasLabelFont {
+class RecordingAtlas final : public AtlasAutomation, AtlasMap, AtlasLayers, AtlasLayer, AtlasLabelFont {
  public:
   std::vector<std::string> calls;
   bool available = true;
@@ -47,12 +42,12 @@ class RecordingAtlas final : public AtlasAutomation,
     if (!available) return nullptr;
     struct Handle final : AtlasApplication {
       explicit Handle(RecordingAtlas& atlas) : atlas(atlas) {}
-      void SetWindowLeft(int v) override { atlas.SetWindowLeft(v); }
-      void SetWindowTop(int v) override { atlas.SetWindowTop(v); }
-      void SetWindowWidth(int v) override { atlas.SetWindowWidth(v); }
-      void SetWindowHeight(int v) override { atlas.SetWindowHeight(v); }
-      void SetVisible(bool v) override { atlas.SetVisible(v); }
-      AtlasMap& Map() override { return atlas.Map(); }
+      void SetWindowLeft(int v) override { atlas.Call("window left", v); }
+      void SetWindowTop(int v) override { atlas.Call("window top", v); }
+      void SetWindowWidth(int v) override { atlas.Call("window width", v); }
+      void SetWindowHeight(int v) override { atlas.Call("window height", v); }
+      void SetVisible(bool v) override { atlas.Call("visible", v ? 1 : 0); }
+      AtlasMap& Map() override { return atlas; }
       RecordingAtlas& atlas;
     };
     return std::make_unique<Handle>(*this);
@@ -70,12 +65,6 @@ class RecordingAtlas final : public AtlasAutomation,
     return text;
   }
 
-  void SetWindowLeft(int v) override { Call("window left", v); }
-  void SetWindowTop(int v) override { Call("window top", v); }
-  void SetWindowWidth(int v) override { Call("window width", v); }
-  void SetWindowHeight(int v) override { Call("window height", v); }
-  void SetVisible(bool v) override { Call("visible", v ? 1 : 0); }
-  AtlasMap& Map() override { return *this; }
   void BeginUpdate() override { Call("begin update"); }
   void EndUpdate() override { Call("end update"); }
   void SetPlotMode(int v) override { Call("plot mode", v); }

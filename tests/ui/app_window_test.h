@@ -4,7 +4,6 @@
 // recording as the capture device.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QTest>
 #include <filesystem>
@@ -15,17 +14,13 @@
 #include "audio/input_source.h"
 #include "audio/stream_driver.h"
 #include "qt_test_app.h"
+#include "support/temp_dir.h"
 
 namespace talvir::testing {
 
 class AppWindowTest : public ::testing::Test {
  protected:
-  AppWindowTest() {
-    QtTestApp();
-    std::filesystem::remove_all(base_);
-    std::filesystem::create_directories(base_);
-  }
-  ~AppWindowTest() override { std::filesystem::remove_all(base_); }
+  AppWindowTest() { QtTestApp(); }
 
   // As after a start with a settings file (no first-run warning), unless
   // told otherwise.
@@ -49,8 +44,8 @@ class AppWindowTest : public ::testing::Test {
     QTest::qWait(300);
   }
 
-  const std::filesystem::path base_ =
-      std::filesystem::temp_directory_path() / ("talvir_ui_test_" + std::to_string(::getpid()));
+  const TempDir temp_;
+  const std::filesystem::path base_ = temp_.path();
 };
 
 }  // namespace talvir::testing

@@ -110,12 +110,10 @@ TEST(SpectrumColumn, SilenceIsBlackAndAToneLightsItsRow) {
   column.Process(std::vector<float>(kSpectrumPoints, 0.0f), 4.0f);
   for (float level : column.levels()) EXPECT_EQ(level, 0.0f);
 
-  // Row i shows (64 - i) × 375 Hz: 3000 Hz is row 56.
+  // Against a plain DFT of the tapered block: row i shows (64 - i) × 375 Hz,
+  // 3000 Hz is row 56.
   column.Process(Tone(3000.0, 1000.0f), 4.0f);
   const auto& levels = column.levels();
-  const auto peak = std::max_element(levels.begin(), levels.end()) - levels.begin();
-  EXPECT_EQ(peak, 56);
-  // Against a plain DFT of the tapered block.
   for (int i = 0; i < kSpectrumRows; ++i) {
     std::complex<double> bin = 0.0;
     for (int n = 0; n < kSpectrumPoints; ++n) {

@@ -35,7 +35,8 @@ TEST(TalvirOptions, ReadsEveryOptionAndTheCommandLineProgramsInputsChannelsAndRe
                               "cu8", "--iq-rate", "1200000", "--iq-dial", "11000"});
   ASSERT_EQ(records.error, "");
   EXPECT_TRUE(records.options.inputOptions.Iq());
-  EXPECT_EQ(records.options.records.sbsHost, "0.0.0.0");
+  EXPECT_EQ((std::pair{records.options.records.sbsHost, records.options.records.sbsPort}),
+            (std::pair{std::string("0.0.0.0"), std::optional(30003)}));
   EXPECT_EQ(records.options.inputOptions.ChannelKhz(records.options.records.frequencyKhz), 8977.0);
   const TalvirParseResult receiver =
       Parse({"--device", "soapy:driver=rtlsdr", "--freq", "8950", "--freqs", "8912,8942", "--sdr-gain", "30"});

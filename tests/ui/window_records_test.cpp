@@ -13,8 +13,6 @@
 #include "app_window_test.h"
 #include "outputs_json/schema_check.h"
 #include "support/loopback_listeners.h"
-#include "support/program_run.h"
-#include "support/temp_dir.h"
 #include "ui/information_windows_layout.h"
 #include "ui/main_dialog.h"
 #include "ui/main_dialog_layout.h"
@@ -36,20 +34,9 @@ Json WithoutStamps(Json record) {
   return record;
 }
 
-std::vector<Json> CliRecords(const std::string& options) {
-  testing::TempDir dir;
-  const testing::ProgramRun run =
-      testing::RunProgram(dir.path(), TALVIR_CLI_PATH,
-                          std::string("--input '") + TALVIR_DEMO_WAV +
-                              "' --channel-a hf --channel-b vhf --output json:file:records.jsonl " + options);
-  EXPECT_EQ(run.status, 0) << run.err;
-  return testing::ParseLines(testing::ReadFile(dir.path() / "records.jsonl"));
-}
-
 TEST_F(WindowRecordsTest, TheDemoThroughTheWindowGivesTalvirCliRecordsToAUdpPeer) {
   constexpr std::time_t kRecordingStart = 1796641200;  // 2026-12-07 11:00:00 UTC
-  const std::string feeder = "--station-id TEST-STATION --freq 8977";
-  const std::vector<Json> expected = CliRecords(feeder);
+  const std::vector<Json> expected = testing::DecodeToJson(TALVIR_DEMO_WAV, "--channel-a hf --channel-b vhf");
   ASSERT_GT(expected.size(), 20u);
 
   testing::UdpListener listener;
