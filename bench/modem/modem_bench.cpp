@@ -374,7 +374,12 @@ void WrongFrames(const SweepOptions& sweep) {
         auto modem = std::make_unique<HfdlModem>(receiver);
         Feed(*modem, audio);
         if (receiver.frames == 0 || !MpduIntact(receiver.last)) continue;
-        (receiver.last == frame ? right : wrong) += 1;
+        if (receiver.last == frame) {
+          ++right;
+        } else {
+          ++wrong;
+          std::printf("  a wrong frame passed: burst %d, seed %u\n", b, seed);
+        }
       }
       std::printf("%5d bps %s  %+.0f dB: %d right, %d failed the check, %d wrong that passed it\n",
                   hfdl::Rate(code).bitRate, hfdl::Rate(code).longInterleaver ? "4.2s" : "1.8s", snr, right,
