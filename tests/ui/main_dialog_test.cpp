@@ -181,6 +181,15 @@ TEST_F(MainDialogTest, WorkerNotificationsWaitForTheWindowAndCloseReleasesThem) 
   EXPECT_EQ(list->item(0)->text(), "BAW123");
   EXPECT_EQ(static_cast<QLabel*>(window.control(main_dialog::kModemStatus))->text(), "1800 BPS");
 
+  // Spectrum blocks the window has not taken yet are bounded: the rest are
+  // dropped and counted, and once it catches up they flow again.
+  const std::vector<float> samples(kSpectrumPoints, 0.0f);
+  for (int i = 0; i < QtUiLink::kMaxPendingSpectrumBlocks + 4; ++i) app->ui().PostSpectrumBlock(samples, 0);
+  EXPECT_EQ(window.link().SpectrumBlocksDropped(), 4);
+  QTest::qWait(50);
+  app->ui().PostSpectrumBlock(samples, 0);
+  EXPECT_EQ(window.link().SpectrumBlocksDropped(), 4);
+
   // A worker waiting on a window that has started to shut down returns.
   std::atomic<bool> returned{false};
   std::thread late([&] {
