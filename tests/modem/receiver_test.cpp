@@ -219,7 +219,9 @@ TEST(Viterbi, DetoursCostTheirMarginAndMendErrorEvents) {
       EXPECT_TRUE(std::equal(detour.begin(), detour.begin() + from, decoded.begin()));
       EXPECT_TRUE(std::equal(detour.begin() + step, detour.end(), decoded.begin() + step));
       // One that runs back to the start may start from another state.
-      if (from > 0) EXPECT_NEAR(PathMetric(detour, soft), best - v->Margin(step), 1e-3f) << trial << " " << step;
+      if (from > 0) {
+        EXPECT_NEAR(PathMetric(detour, soft), best - v->Margin(step), 1e-3f) << trial << " " << step;
+      }
       found = found || detour == bits;
     }
     mended += found ? 1 : 0;
