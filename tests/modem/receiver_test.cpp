@@ -211,7 +211,9 @@ TEST(Viterbi, DetoursCostTheirMarginAndMendErrorEvents) {
     bool found = false;
     for (std::size_t k = 0; k < cheapest.size(); ++k) {
       const int step = cheapest[k];
-      if (k > 0) EXPECT_LE(v->Margin(cheapest[k - 1]), v->Margin(step));
+      if (k > 0) {
+        EXPECT_LE(v->Margin(cheapest[k - 1]), v->Margin(step));
+      }
       auto detour = decoded;
       const int from = v->Detour(step, detour);
       EXPECT_NE(detour[static_cast<std::size_t>(step - ViterbiDecoder::kStateBits)],

@@ -42,7 +42,9 @@ TEST_P(VhfRecordings, DeliversTheOneMessageWithItsRegistrationAndFlightAlsoOffZe
   const auto& delivered = received.blocks;
   ASSERT_EQ(delivered.size(), 1u);
   EXPECT_EQ(received.qualities[0].correctedBits, 0) << "sent with a correct BCS, received cleanly";
-  if (expected.feederLevelDb) EXPECT_NEAR(received.qualities[0].levelDb, *expected.feederLevelDb, 1.0);
+  if (expected.feederLevelDb) {
+    EXPECT_NEAR(received.qualities[0].levelDb, *expected.feederLevelDb, 1.0);
+  }
   // Half of full scale off zero, as some receivers and sound cards deliver
   // it: the same block, once.
   std::vector<float> offZero = wav.samples[0];
