@@ -62,10 +62,10 @@ TEST_P(VhfRecordings, DeliversTheOneMessageWithItsRegistrationAndFlightAlsoOffZe
 INSTANTIATE_TEST_SUITE_P(OnAir, VhfRecordings,
                          ::testing::Values(OnAirMessage{"vhf-acars-01.wav", "..GXONE", "M56AGS0001", -22.1},
                                            OnAirMessage{"vhf-acars-02.wav", "..GXONE", "M57AGS0001", -23.7},
-                                           OnAirMessage{"vhf-acars-03.wav", "..GXONE", "M58AGS0001"},
+                                           OnAirMessage{"vhf-acars-03.wav", "..GXONE", "M58AGS0001", std::nullopt},
                                            OnAirMessage{"vhf-acars-04.wav", "..GXONE", "M59AGS0001", -2.1},
-                                           OnAirMessage{"vhf-acars-05.wav", ".VH-OGE", "4026QF0039/MEL"},
-                                           OnAirMessage{"vhf-acars-06.wav", ".VH-OGE", "D029QF0039#1BBTKO"}));
+                                           OnAirMessage{"vhf-acars-05.wav", ".VH-OGE", "4026QF0039/MEL", std::nullopt},
+                                           OnAirMessage{"vhf-acars-06.wav", ".VH-OGE", "D029QF0039#1BBTKO", std::nullopt}));
 
 }  // namespace
 }  // namespace talvir
